@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way the project needs it: a private prefix inside the
+# build folder, code page 932 (Wine takes it from the locale ja_JP), no prompts for Mono or
+# Gecko, and the face "MS UI Gothic" drawn with a Japanese font. With no arguments it only
+# prepares the prefix.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export LC_ALL=ja_JP.UTF-8
+# wine64 directly: the programs are 64-bit, and the generic launcher asks for a 32-bit Wine.
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=wine
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wineserver" ] || wineserver=wineserver
+
+if [ ! -f "$WINEPREFIX/.quillmark-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAGothic /f >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  "$wineserver" -w || true
+  touch "$WINEPREFIX/.quillmark-ready"
+fi
+[ $# -gt 0 ] || exit 0
+exec "$wine" "$@"

@@ -1,0 +1,42 @@
+#include "files/CodePage.h"
+
+#include "files/SystemCodePage.h"
+
+namespace sdk {
+namespace files {
+
+namespace {
+uint32_t g_selected_code_page = 0;
+
+bool IsShiftJisLeadByte(uint8_t byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+}  // namespace
+
+uint32_t ActiveCodePage()
+{
+    return g_selected_code_page != 0 ? g_selected_code_page : SystemCodePage();
+}
+
+void SelectCodePage(uint32_t code_page) { g_selected_code_page = code_page; }
+
+bool IsLeadByte(uint8_t byte)
+{
+    uint32_t code_page = ActiveCodePage();
+    if (code_page == kCodePageShiftJis)
+        return IsShiftJisLeadByte(byte);
+    if (code_page == kCodePageUtf8)
+        return false;
+    return SystemIsLeadByte(code_page, byte);
+}
+
+size_t CharLength(const std::string& text, size_t pos)
+{
+    if (pos + 1 < text.size() && IsLeadByte(static_cast<uint8_t>(text[pos])))
+        return 2;
+    return 1;
+}
+
+}  // namespace files
+}  // namespace sdk

@@ -1,0 +1,96 @@
+// File-system queries over POSIX calls. A "\" in a path is a folder separator here too, so paths
+// built the Windows way reach the right place.
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "files/DirectoryListing.h"
+#include "files/FileSystem.h"
+#include "files/NativePath.h"
+#include "files/Path.h"
+
+namespace sdk {
+namespace files {
+
+std::string NativePath(const std::string& path)
+{
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    std::string folder = StripSeparator(path);
+    if (folder.empty() && !path.empty())
+        folder = "/";  // the root is all separator
+    struct stat info;
+    return !folder.empty() && stat(NativePath(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsFile(const std::string& path)
+{
+    struct stat info;
+    return !path.empty() && stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+uint64_t GetFileSize64(const std::string& path)
+{
+    struct stat info;
+    if (path.empty() || stat(NativePath(path).c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return 0;
+    return static_cast<uint64_t>(info.st_size);
+}
+
+std::string GetModulePath()
+{
+    char buffer[PATH_MAX + 1];
+    ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+}
+
+bool ListDirectory(const std::string& folder, const std::string& pattern,
+                   std::vector<DirectoryEntry>& entries)
+{
+    const std::string native_folder = NativePath(folder.empty() ? std::string(".") : folder);
+    DIR* directory = opendir(native_folder.c_str());
+    if (directory == nullptr)
+        return false;
+    // Windows matches "*.*" against every name, and matches without regard to case.
+    const std::string glob = pattern == "*.*" ? std::string("*") : pattern;
+    std::vector<DirectoryEntry> found;
+    while (const dirent* entry = readdir(directory)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == ".." || fnmatch(glob.c_str(), name.c_str(), FNM_CASEFOLD) != 0)
+            continue;
+        // Links to folders are not followed, so a link cycle cannot make a search endless.
+        struct stat info;
+        const std::string full = native_folder + "/" + name;
+        if (lstat(full.c_str(), &info) != 0)
+            continue;
+        bool is_directory = S_ISDIR(info.st_mode);
+        if (S_ISLNK(info.st_mode)) {
+            if (stat(full.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+                continue;
+        }
+        found.push_back(DirectoryEntry{name, is_directory});
+    }
+    closedir(directory);
+    // Listed by name, as NTFS returns them, so every run sees the same order.
+    std::sort(found.begin(), found.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    entries.insert(entries.end(), found.begin(), found.end());
+    return true;
+}
+
+bool CreateFolder(const std::string& path)
+{
+    return mkdir(NativePath(path).c_str(), 0777) == 0;
+}
+
+}  // namespace files
+}  // namespace sdk

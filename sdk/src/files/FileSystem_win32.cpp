@@ -1,0 +1,64 @@
+// File-system queries over the Win32 ANSI functions.
+#include <windows.h>
+
+#include "files/DirectoryListing.h"
+#include "files/FileSystem.h"
+#include "files/NativePath.h"
+#include "files/Path.h"
+
+namespace sdk {
+namespace files {
+
+std::string NativePath(const std::string& path) { return path; }
+
+bool IsDirectory(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(StripSeparator(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+uint64_t GetFileSize64(const std::string& path)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string GetModulePath()
+{
+    char buffer[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return std::string(buffer, length);
+}
+
+bool ListDirectory(const std::string& folder, const std::string& pattern,
+                   std::vector<DirectoryEntry>& entries)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(MakePath(folder, pattern).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        entries.push_back(
+            DirectoryEntry{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    return true;
+}
+
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+}  // namespace files
+}  // namespace sdk

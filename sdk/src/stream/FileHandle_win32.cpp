@@ -1,0 +1,114 @@
+// Files over Win32 handles.
+#include <windows.h>
+
+#include <limits>
+
+#include "debug/Error.h"
+#include "stream/FileHandle.h"
+
+namespace sdk {
+namespace stream {
+
+namespace {
+
+const int32_t kMaxSize = std::numeric_limits<int32_t>::max();
+const intptr_t kInvalid = -1;
+
+[[noreturn]] void Fail(const char* tag, DWORD code) { throw debug::windows_error(tag, code); }
+
+HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+stream_file::impl::impl(const std::string& file_path) : handle(kInvalid), path(file_path) {}
+
+stream_file::impl::~impl()
+{
+    if (handle != kInvalid)
+        CloseHandle(Handle(handle));
+}
+
+void stream_file::impl::OpenRead()
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        Fail("stream_file::impl::OpenRead:75", GetLastError());
+    // Sizes and positions are 32-bit: a larger file cannot be read correctly, so it is refused.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxSize) {
+        CloseHandle(file);
+        Fail("stream_file::impl::OpenRead:75", ERROR_FILE_TOO_LARGE);
+    }
+    handle = reinterpret_cast<intptr_t>(file);
+}
+
+void stream_file::impl::OpenWrite()
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        Fail("stream_file::impl::OpenWrite:88", GetLastError());
+    handle = reinterpret_cast<intptr_t>(file);
+}
+
+int32_t stream_file::impl::GetSize()
+{
+    if (handle == kInvalid)
+        return 0;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(Handle(handle), &size) || size.QuadPart > kMaxSize)
+        return 0;
+    return static_cast<int32_t>(size.QuadPart);
+}
+
+int32_t stream_file::impl::GetPos()
+{
+    if (handle == kInvalid)
+        return 0;
+    LARGE_INTEGER zero = {}, pos = {};
+    if (!SetFilePointerEx(Handle(handle), zero, &pos, FILE_CURRENT) || pos.QuadPart > kMaxSize)
+        return 0;
+    return static_cast<int32_t>(pos.QuadPart);
+}
+
+void stream_file::impl::Seek(int32_t offset)
+{
+    LARGE_INTEGER distance, pos;
+    distance.QuadPart = offset;
+    LARGE_INTEGER zero = {}, current = {};
+    if (!SetFilePointerEx(Handle(handle), zero, &current, FILE_CURRENT))
+        Fail("stream_file::impl::Seek:131", GetLastError());
+    if (current.QuadPart + offset > kMaxSize)
+        Fail("stream_file::impl::Seek:131", ERROR_INVALID_PARAMETER);
+    if (!SetFilePointerEx(Handle(handle), distance, &pos, FILE_CURRENT))
+        Fail("stream_file::impl::Seek:131", GetLastError());
+}
+
+void stream_file::impl::SetPos(int32_t position)
+{
+    LARGE_INTEGER distance;
+    distance.QuadPart = position;
+    if (!SetFilePointerEx(Handle(handle), distance, nullptr, FILE_BEGIN))
+        Fail("stream_file::impl::SetPos:142", GetLastError());
+}
+
+uint32_t stream_file::impl::Read(void* destination, uint32_t count)
+{
+    DWORD done = 0;
+    if (!ReadFile(Handle(handle), destination, count, &done, nullptr))
+        Fail("stream_file::impl::Read:153", GetLastError());
+    return done;
+}
+
+void stream_file::impl::Write(const void* source, uint32_t count)
+{
+    if (GetPos() + static_cast<int64_t>(count) > kMaxSize)
+        Fail("stream_file::impl::Write:164", ERROR_FILE_TOO_LARGE);
+    DWORD done = 0;
+    if (!WriteFile(Handle(handle), source, count, &done, nullptr))
+        Fail("stream_file::impl::Write:164", GetLastError());
+}
+
+}  // namespace stream
+}  // namespace sdk

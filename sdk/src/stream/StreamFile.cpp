@@ -1,0 +1,83 @@
+#include "stream/StreamFile.h"
+
+#include <exception>
+
+#include "debug/DebugLog.h"
+#include "debug/Error.h"
+#include "stream/FileHandle.h"
+
+namespace sdk {
+namespace stream {
+
+namespace {
+
+// Runs one operation of the open file; a failure is logged with the file's path and replaced by
+// a runtime error carrying the stream's own tag.
+template <class Operation>
+auto Wrapped(stream_file::impl& file, const char* tag, Operation operation)
+    -> decltype(operation())
+{
+    try {
+        return operation();
+    } catch (const std::exception& error) {
+        debug::LogError(error, "\tFILE_PATH: " + file.Path());
+    }
+    throw debug::runtime_error(tag);
+}
+
+}  // namespace
+
+stream_file::stream_file(const std::string& path) : file(new impl(path)) {}
+
+void stream_file::OpenRead()
+{
+    impl& target = *file;
+    Wrapped(target, "stream_file::OpenRead:55", [&] { target.OpenRead(); });
+}
+
+void stream_file::OpenWrite()
+{
+    impl& target = *file;
+    Wrapped(target, "stream_file::OpenWrite:56", [&] { target.OpenWrite(); });
+}
+
+int32_t stream_file::GetSize() { return file->GetSize(); }
+
+uint32_t stream_file::GetRemain()
+{
+    // A position moved beyond the end has nothing left to read, not four billion bytes.
+    int32_t size = file->GetSize();
+    int32_t pos = file->GetPos();
+    return pos < size ? static_cast<uint32_t>(size - pos) : 0;
+}
+
+int32_t stream_file::GetPos() { return file->GetPos(); }
+
+void stream_file::Seek(int32_t offset)
+{
+    impl& target = *file;
+    Wrapped(target, "stream_file::Seek:60", [&] { target.Seek(offset); });
+}
+
+void stream_file::SetPos(int32_t position)
+{
+    impl& target = *file;
+    Wrapped(target, "stream_file::SetPos:61", [&] { target.SetPos(position); });
+}
+
+const std::string& stream_file::Path() const { return file->Path(); }
+
+void file_in::Read(void* destination, uint32_t count)
+{
+    impl& target = *file;
+    Wrapped(target, "file_in::Read:62", [&] { target.Read(destination, count); });
+}
+
+void file_out::Write(const void* source, uint32_t count)
+{
+    impl& target = *file;
+    Wrapped(target, "file_out::Write:63", [&] { target.Write(source, count); });
+}
+
+}  // namespace stream
+}  // namespace sdk

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "files/CodePage.h"
+#include "files/Path.h"
+
+using namespace sdk::files;
+
+namespace {
+// The separator that joins insert on this platform, as text.
+const std::string kSep(1, kPathSeparator);
+
+// Path scans follow Shift_JIS for the life of the object.
+class ShiftJis : public ::testing::Test {
+protected:
+    void SetUp() override { SelectCodePage(kCodePageShiftJis); }
+    void TearDown() override { SelectCodePage(0); }
+};
+}  // namespace
+
+TEST(Path, SplitFindsDriveDirectoryNameAndExtension)
+{
+    PathParts parts = SplitPath("C:\\dir\\sub/file.tar.gz");
+    EXPECT_EQ("C:", parts.drive);
+    EXPECT_EQ("\\dir\\sub/", parts.directory);
+    EXPECT_EQ("file.tar", parts.name);
+    EXPECT_EQ(".gz", parts.extension);
+    EXPECT_EQ("C:\\dir\\", GetFolder("C:\\dir\\file.psd"));
+    EXPECT_EQ("file.psd", GetFileName("C:\\dir\\file.psd"));
+    EXPECT_EQ("", GetDrive("dir\\file.psd"));
+    EXPECT_EQ("", GetFolder("file.psd"));
+}
+
+TEST(Path, ExtensionComesFromTheFinalComponentOnly)
+{
+    EXPECT_EQ("", GetExt("C:\\a.b\\c"));
+    EXPECT_EQ(".gz", GetExt("x.tar.gz"));
+    EXPECT_EQ(".", GetExt("name."));
+    EXPECT_EQ("", GetExt(".."));
+    EXPECT_EQ("..", GetName(".."));
+    EXPECT_EQ("", GetExt("a\\."));
+    EXPECT_EQ(".psd", GetExt("/home/user/x.psd"));
+}
+
+TEST(Path, JoinsAddOneSeparatorAndOneDot)
+{
+    EXPECT_EQ("a\\b.png", ChangeExt("a\\b.psd", "png"));
+    EXPECT_EQ("a\\b.png", ChangeExt("a\\b.psd", ".png"));
+    EXPECT_EQ("C:\\x\\b", ChangeExt("C:\\x\\b.psd", ""));
+    EXPECT_EQ("C:\\out" + kSep + "x.png", MakePath("C:\\out", "x.png"));
+    EXPECT_EQ("C:\\out\\x.png", MakePath("C:\\out\\", "x.png"));
+    EXPECT_EQ("/out/x.png", MakePath("/out/", "x.png"));
+    EXPECT_EQ("x.png", MakePath("", "x.png"));
+}
+
+TEST(Path, StripSeparatorRemovesOnlyAFinalSeparator)
+{
+    EXPECT_EQ("C:\\out", StripSeparator("C:\\out\\"));
+    EXPECT_EQ("C:\\out", StripSeparator("C:\\out"));
+    EXPECT_EQ("/tmp", StripSeparator("/tmp/"));
+    EXPECT_EQ("", StripSeparator(""));
+}
+
+TEST_F(ShiftJis, TrailByteBackslashIsPartOfItsCharacter)
+{
+    // 表 is 0x95 0x5C in Shift_JIS: its second byte is the code of "\".
+    const std::string hyo = "\x95\x5C";
+    const std::string path = "C:\\dir\\" + hyo + ".psd";
+    EXPECT_EQ(hyo, GetName(path));
+    EXPECT_EQ(hyo + ".psd", GetFileName(path));
+    EXPECT_EQ("C:\\dir\\", GetFolder(path));
+    EXPECT_EQ("C:\\" + hyo, StripSeparator("C:\\" + hyo));
+    EXPECT_EQ("C:\\" + hyo + kSep + "x.png", MakePath("C:\\" + hyo, "x.png"));
+    // A trail byte that looks like "." does not start an extension (0x81 0x2E is not valid
+    // Shift_JIS, but a lead byte always takes the next byte with it).
+    EXPECT_EQ("", GetExt("a\\\x81."));
+}
+
+TEST(Path, Utf8NeedsNoLeadByteRule)
+{
+    SelectCodePage(kCodePageUtf8);
+    EXPECT_EQ("表", GetName("/dir/表.psd"));
+    EXPECT_EQ("/dir/", GetFolder("/dir/表.psd"));
+    SelectCodePage(0);
+}
+
+#if defined(_WIN32)
+TEST(Path, WindowsPathsAreCutAtTheSystemLimits)
+{
+    const std::string long_name(300, 'n');
+    EXPECT_EQ(255u, GetName("C:\\" + long_name).size());
+    EXPECT_EQ(kCodePageShiftJis, ActiveCodePage()) << "run under the Japanese code page";
+}
+#else
+TEST(Path, PathsAreNotCutHere)
+{
+    const std::string long_name(300, 'n');
+    EXPECT_EQ(300u, GetName("/" + long_name + ".psd").size());
+    EXPECT_EQ(kCodePageUtf8, ActiveCodePage());
+}
+#endif

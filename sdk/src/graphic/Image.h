@@ -58,7 +58,7 @@ public:
     int32_t Stride() const;
     int32_t Size() const;
     bool IsValid() const;
-    // The first byte of the raster; raises debug::runtime_error on an invalid image.
+    // The first byte of the raster; raises debug::logic_error on an invalid image.
     uint8_t* Data();
     const uint8_t* Data() const;
 

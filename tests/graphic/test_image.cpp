@@ -3,24 +3,15 @@
 #include <cstdint>
 #include <string>
 
+#include "support/ErrorTag.h"
 #include "debug/Error.h"
 #include "graphic/Image.h"
 
 using sdk::graphic::Image;
+using test_support::TagOf;
 
 namespace {
 
-// The tag of the error raised by f.
-template <class F>
-std::string TagOf(F f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 TEST(Image, CreateGivesZeroedAlignedPackedRaster)
 {

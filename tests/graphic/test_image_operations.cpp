@@ -5,22 +5,21 @@
 #include <vector>
 
 #include "debug/Error.h"
+#include "support/TestImages.h"
 #include "graphic/ImageOperations.h"
 
 using namespace sdk::graphic;
 
 namespace {
 
-using V = std::vector<uint8_t>;
+using V = test_support::Bytes;
 
 Image Make(int32_t channels, int32_t width, int32_t height, const V& bytes)
 {
-    Image image(channels, width, height);
-    std::memcpy(image.Data(), bytes.data(), static_cast<size_t>(image.Size()));
-    return image;
+    return test_support::MakeImage(channels, width, height, bytes);
 }
 
-V Bytes(const Image& image) { return V(image.Data(), image.Data() + image.Size()); }
+V Bytes(const Image& image) { return test_support::RasterOf(image); }
 
 TEST(ImageOperations, InvertAlphaTouchesOnlyAlphaByte)
 {

@@ -2,22 +2,12 @@
 
 #include <cstring>
 
+#include "support/ErrorTag.h"
 #include "stream/StreamBuffer.h"
 
 using namespace sdk::stream;
+using test_support::TagOf;
 
-namespace {
-template <class Statement>
-std::string TagOf(Statement statement)
-{
-    try {
-        statement();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "no error";
-}
-}  // namespace
 
 TEST(BufferIo, WritesOverwriteInTheMiddleAndAppendAtTheEnd)
 {

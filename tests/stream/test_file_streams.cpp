@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/ErrorTag.h"
 #include "debug/Error.h"
 #include "stream/StreamFile.h"
 #include "support/ChildProcess.h"
@@ -10,18 +11,6 @@
 using namespace sdk::stream;
 using namespace test_support;
 
-namespace {
-template <class Statement>
-std::string TagOf(Statement statement)
-{
-    try {
-        statement();
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "no error";
-}
-}  // namespace
 
 TEST(FileStreams, WrittenBytesReadBack)
 {

@@ -2,18 +2,11 @@
 
 #include <cstring>
 
-#include "debug/Error.h"
 #include "stream/StreamMemory.h"
+#include "support/ErrorTag.h"
 
 using namespace sdk::stream;
-
-#define EXPECT_TAG(statement, tag)                                   \
-    try {                                                            \
-        statement;                                                   \
-        ADD_FAILURE() << "no error raised, expected " << tag;        \
-    } catch (const std::runtime_error& error) {                      \
-        EXPECT_STREQ(tag, error.what());                             \
-    }
+using test_support::TagOf;
 
 TEST(MemoryStreams, PositionMayReachTheEndButNotPassIt)
 {
@@ -21,14 +14,14 @@ TEST(MemoryStreams, PositionMayReachTheEndButNotPassIt)
     memory_in in(block, 8);
     in.SetPos(8);
     EXPECT_EQ(0u, in.GetRemain());
-    EXPECT_TAG(in.SetPos(9), "stream_memory::SetPos:32");
-    EXPECT_TAG(in.SetPos(-1), "stream_memory::SetPos:32");
+    EXPECT_EQ("stream_memory::SetPos:32", TagOf([&] { in.SetPos(9); }));
+    EXPECT_EQ("stream_memory::SetPos:32", TagOf([&] { in.SetPos(-1); }));
     EXPECT_EQ(8, in.GetPos());
     in.Seek(-8);
     EXPECT_EQ(0, in.GetPos());
-    EXPECT_TAG(in.Seek(-1), "stream_memory::Seek:21");
-    EXPECT_TAG(in.Seek(9), "stream_memory::Seek:21");
-    EXPECT_TAG(in.Seek(INT32_MAX), "stream_memory::Seek:21");
+    EXPECT_EQ("stream_memory::Seek:21", TagOf([&] { in.Seek(-1); }));
+    EXPECT_EQ("stream_memory::Seek:21", TagOf([&] { in.Seek(9); }));
+    EXPECT_EQ("stream_memory::Seek:21", TagOf([&] { in.Seek(INT32_MAX); }));
     EXPECT_EQ(0, in.GetPos());
 }
 
@@ -44,10 +37,10 @@ TEST(MemoryStreams, ReadOfExactlyTheRestSucceedsOneMoreCopiesNothing)
     EXPECT_EQ(0u, in.GetRemain());
     in.SetPos(1);
     uint8_t untouched[4] = {9, 9, 9, 9};
-    EXPECT_TAG(in.Read(untouched, 4), "memory_in::Read:42");
+    EXPECT_EQ("memory_in::Read:42", TagOf([&] { in.Read(untouched, 4); }));
     EXPECT_EQ(9, untouched[0]);
     EXPECT_EQ(1, in.GetPos());
-    EXPECT_TAG(in.Read(untouched, 0xFFFFFFFFu), "memory_in::Read:42");
+    EXPECT_EQ("memory_in::Read:42", TagOf([&] { in.Read(untouched, 0xFFFFFFFFu); }));
 }
 
 TEST(MemoryStreams, OutputNeverGrowsPastItsBlock)
@@ -57,12 +50,12 @@ TEST(MemoryStreams, OutputNeverGrowsPastItsBlock)
     out.Fill(7, 10);
     EXPECT_EQ(7, block[9]);
     const uint8_t one = 1;
-    EXPECT_TAG(out.Write(&one, 1), "memory_out::Write:54");
-    EXPECT_TAG(out.Fill(0, 1), "memory_out::Fill:66");
+    EXPECT_EQ("memory_out::Write:54", TagOf([&] { out.Write(&one, 1); }));
+    EXPECT_EQ("memory_out::Fill:66", TagOf([&] { out.Fill(0, 1); }));
     out.SetPos(8);
     const uint8_t source_bytes[4] = {1, 2, 3, 4};
     memory_in source(source_bytes, 4);
-    EXPECT_TAG(out.Fill(source, 3), "memory_out::Fill:77");
+    EXPECT_EQ("memory_out::Fill:77", TagOf([&] { out.Fill(source, 3); }));
     EXPECT_EQ(0, source.GetPos());
     out.Fill(source, 2);
     EXPECT_EQ(1, block[8]);
@@ -75,7 +68,7 @@ TEST(MemoryStreams, FillFromAStreamPassesItsErrorAndKeepsThePosition)
     memory_out out(block, 8);
     const uint8_t source_bytes[2] = {1, 2};
     memory_in source(source_bytes, 2);
-    EXPECT_TAG(out.Fill(source, 4), "memory_in::Read:42");
+    EXPECT_EQ("memory_in::Read:42", TagOf([&] { out.Fill(source, 4); }));
     EXPECT_EQ(0, out.GetPos());
 }
 

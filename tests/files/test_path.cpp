@@ -100,3 +100,18 @@ TEST(Path, PathsAreNotCutHere)
     EXPECT_EQ(kCodePageUtf8, ActiveCodePage());
 }
 #endif
+
+#if !defined(_WIN32)
+#include "files/NativeText.h"
+
+TEST(NativeText, ShiftJisBecomesUtf8AndBadBytesBecomeReplacements)
+{
+    EXPECT_EQ("layer 1", ShiftJisToNative("layer 1"));
+    EXPECT_EQ("\xE8\xA1\xA8", ShiftJisToNative("\x95\x5C"));                  // 表
+    EXPECT_EQ("\xE3\x83\xAC\xE3\x82\xA4\xE3\x83\xA4\xE3\x83\xBC",            // レイヤー
+              ShiftJisToNative("\x83\x8C\x83\x43\x83\x84\x81\x5B"));
+    EXPECT_EQ("a\xEF\xBF\xBD", ShiftJisToNative("a\x95"));                   // cut off
+    EXPECT_EQ("\xEF\xBF\xBD" "b", ShiftJisToNative("\xA0" "b"));             // never a lead
+    EXPECT_EQ(std::string(), ShiftJisToNative(std::string()));
+}
+#endif

@@ -1,0 +1,54 @@
+// Shift_JIS to UTF-8 through the C library's converter (its "CP932" table, which carries the
+// Windows extensions to Shift_JIS).
+#include <iconv.h>
+
+#include <cerrno>
+#include <mutex>
+
+#include "files/NativeText.h"
+
+namespace sdk {
+namespace files {
+
+namespace {
+const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+// Treats a byte that starts a two-byte character as taking its partner along, so that one bad
+// pair gives one replacement character.
+size_t BadSequenceLength(const char* text, size_t left)
+{
+    unsigned char lead = static_cast<unsigned char>(text[0]);
+    bool two_bytes = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    return two_bytes && left >= 2 ? 2 : 1;
+}
+}  // namespace
+
+std::string ShiftJisToNative(const std::string& text)
+{
+    iconv_t converter = iconv_open("UTF-8", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return text;
+    std::string result;
+    result.reserve(text.size() * 3 / 2);
+    char* in = const_cast<char*>(text.data());
+    size_t in_left = text.size();
+    char buffer[256];
+    while (in_left > 0) {
+        char* out = buffer;
+        size_t out_left = sizeof buffer;
+        size_t status = iconv(converter, &in, &in_left, &out, &out_left);
+        result.append(buffer, static_cast<size_t>(out - buffer));
+        if (status == static_cast<size_t>(-1) && errno != E2BIG) {
+            // An invalid or cut-off sequence: one replacement character, then go on.
+            size_t skip = BadSequenceLength(in, in_left);
+            result += kReplacement;
+            in += skip;
+            in_left -= skip;
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+}  // namespace files
+}  // namespace sdk

@@ -1,0 +1,57 @@
+// The one reader interface. A reader is built on an input stream, which it does not own and
+// which must outlive it; it examines the file at construction and hands out the main image and,
+// for layered formats, the images of the layers, each with its ImageInfo. The kind of reader is
+// chosen from the file's first bytes, never from its name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "graphic/Image.h"
+#include "graphic/ImageInfo.h"
+#include "smart_ptr/SmartPtr.h"
+#include "stream/Stream.h"
+
+namespace sdk {
+namespace graphic {
+
+class ImageLoader {
+public:
+    virtual ~ImageLoader() = default;
+    // "BMP", "PNG", "MNG" or "PSD".
+    virtual const char* FormatName() const = 0;
+    // Decodes the main image (replacing what image held) and describes it.
+    virtual void Load(Image& image, ImageInfo& info) = 0;
+    // Number of layers (frames); 0 for single-image formats.
+    virtual int32_t LayerCount() { return 0; }
+    // Decodes layer index (0-based, in file order).
+    virtual void LayerLoad(int32_t index, Image& image)
+    {
+        (void)index;
+        (void)image;
+    }
+    // Describes layer index.
+    virtual void LayerInfo(int32_t index, ImageInfo& info)
+    {
+        (void)index;
+        (void)info;
+    }
+
+protected:
+    ImageLoader() = default;
+    ImageLoader(const ImageLoader&) = delete;
+    ImageLoader& operator=(const ImageLoader&) = delete;
+};
+
+// The reader that the stream's signature calls for, built on the stream; empty when no
+// signature matches. Errors of the reader's own scan pass through.
+smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream);
+
+// The main image of the file on stream; raises "graphic::Load:48" when no reader fits.
+void Load(Image& image, ImageInfo& info, stream::stream_in& stream);
+void Load(Image& image, stream::stream_in& stream);
+// The main image of the file at path.
+void Load(Image& image, const std::string& path);
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs it for SECONDS (default 60) on as many workers as there are processors. Seeds: the
+# project's own fixtures and samples, and the PSD corpus when it is present. Findings land in
+# build/fuzz/findings; the run fails when one is found.
+# Usage: scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${1:-60}
+dir="$root/build/fuzz"
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUILLMARK_FUZZ=ON >/dev/null
+fi
+cmake --build "$dir" --target fuzz_loaders -j "$(nproc)"
+
+seeds="$dir/seeds"
+corpus="$dir/corpus"
+mkdir -p "$seeds" "$corpus" "$dir/findings"
+for f in "$root"/samples/* "$root"/tests/fuzz/seeds/*; do
+  [ -f "$f" ] && cp -f "$f" "$seeds/"
+done
+shared_corpus="$root/../shared/corpus/psd"
+if [ -d "$shared_corpus" ]; then
+  # Small documents only: large ones slow every execution down.
+  find "$shared_corpus" -name '*.ps[db]' -size -200k -exec cp -f {} "$seeds/" \;
+fi
+
+cd "$dir/findings"
+"$dir/tests/fuzz_loaders" "$corpus" "$seeds" -max_total_time="$seconds" -max_len=262144 \
+  -malloc_limit_mb=1024 -rss_limit_mb=3072 -timeout=10 -fork="$(nproc)" \
+  -artifact_prefix="$dir/findings/" \
+  -print_final_stats=1 2>&1 | tail -n 20
+if ls "$dir/findings"/crash-* "$dir/findings"/leak-* "$dir/findings"/timeout-* "$dir/findings"/oom-* >/dev/null 2>&1; then
+  echo "fuzz: findings in $dir/findings" >&2
+  exit 1
+fi

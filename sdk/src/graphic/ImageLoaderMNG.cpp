@@ -1,0 +1,185 @@
+#include "graphic/ImageLoaderMNG.h"
+
+#include <algorithm>
+
+#include "debug/Error.h"
+#include "graphic/ImageLoaderPNG.h"
+#include "graphic/TextKey.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// Bytes between the position and the end of the stream; 0 past the end. Size and position
+// serve every kind of stream (GetRemain of a buffer_io is the room for writing).
+int64_t BytesLeft(stream::stream_in& stream)
+{
+    return std::max<int64_t>(0, static_cast<int64_t>(stream.GetSize()) - stream.GetPos());
+}
+
+uint32_t BigEndian32(const uint8_t* bytes)
+{
+    return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+           (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
+}
+
+}  // namespace
+
+ImageLoaderMNG::ImageLoaderMNG(stream::stream_in& stream) : stream(stream)
+{
+    Scan();
+}
+
+ImageLoaderMNG::~ImageLoaderMNG() = default;
+
+const char* ImageLoaderMNG::FormatName() const
+{
+    return "MNG";
+}
+
+void ImageLoaderMNG::Load(Image& image, ImageInfo& info)
+{
+    image.Release();
+    info = document;
+}
+
+int32_t ImageLoaderMNG::LayerCount()
+{
+    return static_cast<int32_t>(layers.size());
+}
+
+void ImageLoaderMNG::LayerLoad(int32_t index, Image& image)
+{
+    if (index < 0 || index >= LayerCount())
+        throw debug::logic_error("ImageLoaderMNG::LayerLoad:73");
+    LoadImage(layers[static_cast<size_t>(index)], image);
+}
+
+void ImageLoaderMNG::LayerInfo(int32_t index, ImageInfo& info)
+{
+    if (index < 0 || index >= LayerCount())
+        throw debug::logic_error("ImageLoaderMNG::LayerInfo:85");
+    info = layers[static_cast<size_t>(index)];
+}
+
+void ImageLoaderMNG::LoadImage(const info_t& record, Image& image)
+{
+    if (record.offset == 0)
+        throw debug::logic_error("ImageLoaderMNG::LoadImage:239");
+    stream.SetPos(record.offset);
+    ImageInfo scratch;
+    ImageLoaderPNG::s_LoadPNG(stream, image, scratch);
+}
+
+bool ImageLoaderMNG::ReadChunkHeader()
+{
+    if (BytesLeft(stream) < 8)
+        return false;
+    uint32_t length = 0;
+    char type[4] = {};
+    stream.Read(&length, 4);
+    stream.Read(type, 4);
+    chunkLength = static_cast<int32_t>(stream::ByteSwap32(length));
+    chunkType.assign(type, 4);
+    return true;
+}
+
+std::vector<uint8_t> ImageLoaderMNG::ReadBody()
+{
+    std::vector<uint8_t> body(static_cast<size_t>(chunkLength));
+    if (!body.empty())
+        stream.Read(body.data(), static_cast<uint32_t>(body.size()));
+    return body;
+}
+
+// Hostile files: every field is read from inside its chunk's body. A chunk whose length is
+// above 2^31 - 1 (forbidden by PNG) or whose body runs past the end of the stream ends the
+// scan unread, as does a header that cannot be read whole; the layers collected until then
+// stand. FRAM and tEXt without their zero byte inside the body, a DEFI too short for its
+// location and a FRAM too short for the delay it announces are ignored.
+void ImageLoaderMNG::Scan()
+{
+    if (!IsMNGSignature(stream))
+        throw debug::runtime_error("ImageLoaderMNG::Scan:96");
+    if (!ReadChunkHeader() || chunkType != "MHDR")
+        throw debug::runtime_error("ImageLoaderMNG::Scan:101");
+    // Too short by its length or by what the file holds of it.
+    if (chunkLength < 13 || BytesLeft(stream) < 12)
+        throw debug::runtime_error("ImageLoaderMNG::Scan:102");
+    int64_t start = stream.GetPos();
+    uint8_t header[12];
+    stream.Read(header, sizeof header);
+    document.width = static_cast<int32_t>(BigEndian32(header));
+    document.height = static_cast<int32_t>(BigEndian32(header + 4));
+    // header + 8: ticks per second, not used.
+
+    for (;;) {
+        const int64_t next = start + chunkLength + 4;  // past the body and the CRC
+        if (next >= stream.GetSize())
+            break;
+        stream.SetPos(static_cast<int32_t>(next));
+        if (!ReadChunkHeader() || chunkLength < 0 || chunkLength > BytesLeft(stream))
+            break;
+        start = stream.GetPos();
+
+        if (chunkType == "MEND") {
+            break;
+        } else if (chunkType == "IHDR") {
+            current.offset = static_cast<int32_t>(start - 8);
+            if (chunkLength >= 8) {
+                const std::vector<uint8_t> body = ReadBody();
+                current.width = static_cast<int32_t>(BigEndian32(&body[0]));
+                current.height = static_cast<int32_t>(BigEndian32(&body[4]));
+            }
+        } else if (chunkType == "IEND") {
+            layers.push_back(current);
+            current = info_t();
+        } else if (chunkType == "DEFI") {
+            // Object id (2), do-not-show (1), concrete (1), then X and Y.
+            if (chunkLength >= 12) {
+                const std::vector<uint8_t> body = ReadBody();
+                current.x = static_cast<int32_t>(BigEndian32(&body[4]));
+                current.y = static_cast<int32_t>(BigEndian32(&body[8]));
+            }
+        } else if (chunkType == "FRAM") {
+            // Mode (1), name up to a zero byte (n + 1), four change bytes, then the delay.
+            if (chunkLength >= 8) {
+                const std::vector<uint8_t> body = ReadBody();
+                const auto zero = std::find(body.begin() + 1, body.end(), uint8_t{0});
+                const size_t n = static_cast<size_t>(zero - (body.begin() + 1));
+                if (zero != body.end() && n + 10 <= body.size() && body[n + 2] != 0)
+                    current.delay = static_cast<int32_t>(BigEndian32(&body[n + 6]));
+            }
+        } else if (chunkType == "tEXt") {
+            const std::vector<uint8_t> body = ReadBody();
+            const auto zero = std::find(body.begin(), body.end(), uint8_t{0});
+            if (zero != body.end()) {
+                const char* key = reinterpret_cast<const char*>(body.data());
+                const size_t keyLength = static_cast<size_t>(zero - body.begin());
+                const std::string text(zero + 1, body.end());
+                if (IsTextKey(key, keyLength, "title"))
+                    current.title = text;
+                else if (IsTextKey(key, keyLength, "comment"))
+                    current.comment = text;
+            }
+        }
+    }
+}
+
+bool IsMNGSignature(stream::stream_in& stream)
+{
+    stream.SetPos(0);
+    // Bytes that were never read must not match.
+    if (stream.GetSize() < 8)
+        return false;
+    uint32_t word = 0;
+    stream.Read(&word, 4);
+    if (stream::ByteSwap32(word) != 0x8A4D4E47u)
+        return false;
+    stream.Read(&word, 4);
+    return stream::ByteSwap32(word) == 0x0D0A1A0Au;
+}
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,241 @@
+#include "graphic/ImageSaverPNG.h"
+
+#include <png.h>
+
+#include "debug/Error.h"
+#include "graphic/LibpngBridge.h"
+#include "stream/StreamBuffer.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+const char* const kSaveFailed = "ImageSaverPNG::Save:240";         // libpng refused the image
+const char* const kChunkFailed = "ImageSaverPNG::WriteChunk:160";  // libpng refused a chunk
+
+void PutByte(stream::buffer_io& body, uint8_t value)
+{
+    body.Write(&value, 1);
+}
+
+void PutWord16(stream::buffer_io& body, uint16_t value)
+{
+    const uint16_t bigEndian = stream::ByteSwap16(value);
+    body.Write(&bigEndian, 2);
+}
+
+void PutWord32(stream::buffer_io& body, uint32_t value)
+{
+    const uint32_t bigEndian = stream::ByteSwap32(value);
+    body.Write(&bigEndian, 4);
+}
+
+int ColourTypeFor(int32_t channels)
+{
+    switch (channels) {
+        case 1:
+            return PNG_COLOR_TYPE_GRAY;
+        case 2:
+            return PNG_COLOR_TYPE_GRAY_ALPHA;
+        case 3:
+            return PNG_COLOR_TYPE_RGB;
+        case 4:
+            return PNG_COLOR_TYPE_RGB_ALPHA;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+ImageSaverPNG::ImageSaverPNG(stream::stream_out& output) : output(output) {}
+
+// MEND goes out even while an error propagates, so that an abandoned MNG still ends properly.
+// Not after a failed write to the stream, though: a partial chunk may then be on it, and MEND
+// would land inside it as garbage (and the stream is most likely unusable anyway). A failure of
+// MEND itself is dropped: the file stream has already logged it with the path, and a destructor
+// must not throw.
+ImageSaverPNG::~ImageSaverPNG()
+{
+    if (!isMng || outputFailed)
+        return;
+    try {
+        WriteChunk("MEND", {});
+    } catch (...) {
+    }
+}
+
+void ImageSaverPNG::WriteSignature(uint32_t high, uint32_t low)
+{
+    try {
+        const uint32_t words[2] = {stream::ByteSwap32(high), stream::ByteSwap32(low)};
+        output.Write(&words[0], 4);
+        output.Write(&words[1], 4);
+    } catch (...) {
+        outputFailed = true;
+        throw;
+    }
+}
+
+void ImageSaverPNG::WriteChunk(const char* type, const std::vector<uint8_t>& body)
+{
+    libpng::ErrorState state;
+    libpng::WriteStruct write(state);
+    png_structp png = write.png;
+    const png_const_bytep name = reinterpret_cast<png_const_bytep>(type);
+    const png_const_bytep data = body.data();
+    const size_t length = body.size();
+    if (!libpng::RunGuarded(png, [&] {
+            png_set_sig_bytes(png, 8);
+            png_set_write_fn(png, &output, libpng::WriteToStream, libpng::FlushNothing);
+            png_write_chunk(png, name, data, length);
+        })) {
+        outputFailed = outputFailed || static_cast<bool>(state.streamError);
+        libpng::Raise(state, kChunkFailed, kChunkFailed);
+    }
+}
+
+void ImageSaverPNG::WriteFrameChunks(const ImageInfo& info, int32_t& x, int32_t& y)
+{
+    const int32_t delay = info.delay < 0 ? 0 : info.delay;
+    if (delay != 0 || !info.title.empty()) {
+        stream::buffer_io fram;
+        PutByte(fram, 2);  // framing mode
+        if (!info.title.empty())
+            fram.Write(info.title.data(), static_cast<uint32_t>(info.title.size()));
+        PutByte(fram, 0);                   // end of the subframe name
+        PutByte(fram, delay != 0 ? 1 : 0);  // change interframe delay
+        PutByte(fram, 0);                   // change timeout and termination
+        PutByte(fram, 0);                   // change layer clipping boundaries
+        PutByte(fram, 0);                   // change sync id list
+        if (delay != 0)
+            PutWord32(fram, static_cast<uint32_t>(delay));
+        WriteChunk("FRAM", fram.Bytes());
+    }
+    if (info.x != 0 || info.y != 0) {
+        stream::buffer_io defi;
+        PutWord16(defi, 0);  // object id
+        PutByte(defi, 0);    // shown
+        PutByte(defi, 0);    // not concrete
+        PutWord32(defi, static_cast<uint32_t>(info.x));
+        PutWord32(defi, static_cast<uint32_t>(info.y));
+        WriteChunk("DEFI", defi.Bytes());
+        x = 0;
+        y = 0;
+    }
+}
+
+void ImageSaverPNG::InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSecond,
+                            bool noFrameChunks)
+{
+    if (isMng)
+        throw debug::logic_error("ImageSaverPNG::InitMNG:92");
+    isMng = true;
+    this->noFrameChunks = noFrameChunks;
+    WriteSignature(0x8A4D4E47u, 0x0D0A1A0Au);
+
+    stream::buffer_io mhdr;
+    PutWord32(mhdr, width);
+    PutWord32(mhdr, height);
+    PutWord32(mhdr, ticksPerSecond);
+    PutWord32(mhdr, 0);  // nominal layer count
+    PutWord32(mhdr, 0);  // nominal frame count
+    PutWord32(mhdr, 0);  // nominal play time
+    // Simplicity profile: valid (bit 0), transparency (bit 3), and simple MNG features (bit 1)
+    // when FRAM and DEFI may occur.
+    PutWord32(mhdr, noFrameChunks ? 9 : 11);
+    WriteChunk("MHDR", mhdr.Bytes());
+}
+
+void ImageSaverPNG::SetLoop()
+{
+    if (!isMng)
+        throw debug::logic_error("ImageSaverPNG::SetLoop:126");
+    stream::buffer_io term;
+    PutByte(term, 3);              // repeat the sequence
+    PutByte(term, 0);              // then show the last frame
+    PutWord32(term, 0);            // delay
+    PutWord32(term, 0x7FFFFFFFu);  // iteration maximum: infinite
+    WriteChunk("TERM", term.Bytes());
+}
+
+void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
+{
+    if (!isMng)
+        WriteSignature(0x89504E47u, 0x0D0A1A0Au);
+    int32_t x = info.x;
+    int32_t y = info.y;
+    if (isMng && !noFrameChunks)
+        WriteFrameChunks(info, x, y);
+
+    libpng::ErrorState state;
+    libpng::WriteStruct write(state);
+    png_structp png = write.png;
+    png_infop pngInfo = write.info;
+    const bool best = bestCompression;
+    const bool fast = fastCompression && !bestCompression;
+    if (!libpng::RunGuarded(png, [&] {
+            // The writer never produces a file that the reader would refuse.
+            png_set_user_limits(png, libpng::kMaxSide, libpng::kMaxSide);
+            png_set_sig_bytes(png, 8);  // the signature, if any, is already written
+            png_set_write_fn(png, &output, libpng::WriteToStream, libpng::FlushNothing);
+            png_set_bgr(png);
+            png_set_swap_alpha(png);
+            if (best) {
+                png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+                png_set_compression_level(png, 9);
+            } else if (fast) {
+                // The mask PNG_FILTER_NONE, not the filter value 0: libpng 1.6 stores a
+                // filter value unconverted, and 0 then means "not chosen", i.e. all filters.
+                png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+                png_set_compression_level(png, 1);
+            }
+        }))
+        libpng::Raise(state, kSaveFailed, kSaveFailed);
+
+    const int colourType = ColourTypeFor(image.Channels());
+    if (colourType < 0)
+        throw debug::runtime_error("ImageSaverPNG::Save:222");
+    const png_uint_32 width = static_cast<png_uint_32>(image.Width());
+    const png_uint_32 height = static_cast<png_uint_32>(image.Height());
+    const uint8_t* const data = image.Data();
+    const size_t stride = static_cast<size_t>(image.Stride());
+
+    // libpng copies keys and texts; the strings only have to live until png_set_text.
+    char titleKey[] = "Title";
+    char commentKey[] = "Comment";
+    png_text texts[2] = {};
+    int textCount = 0;
+    if (!info.title.empty()) {
+        texts[textCount].compression = PNG_TEXT_COMPRESSION_NONE;
+        texts[textCount].key = titleKey;
+        texts[textCount].text = const_cast<char*>(info.title.c_str());
+        ++textCount;
+    }
+    if (!info.comment.empty()) {
+        texts[textCount].compression = PNG_TEXT_COMPRESSION_NONE;
+        texts[textCount].key = commentKey;
+        texts[textCount].text = const_cast<char*>(info.comment.c_str());
+        ++textCount;
+    }
+
+    if (!libpng::RunGuarded(png, [&] {
+            png_set_IHDR(png, pngInfo, width, height, 8, colourType, PNG_INTERLACE_NONE,
+                         PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+            if (x != 0 || y != 0)
+                png_set_oFFs(png, pngInfo, x, y, PNG_OFFSET_PIXEL);
+            if (textCount != 0)
+                png_set_text(png, pngInfo, texts, textCount);
+            png_write_info(png, pngInfo);
+            for (png_uint_32 row = 0; row < height; ++row)
+                png_write_row(png, data + row * stride);
+            png_write_end(png, nullptr);
+        })) {
+        outputFailed = outputFailed || static_cast<bool>(state.streamError);
+        libpng::Raise(state, kSaveFailed, kSaveFailed);
+    }
+}
+
+}  // namespace graphic
+}  // namespace sdk

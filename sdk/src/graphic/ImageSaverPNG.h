@@ -1,0 +1,59 @@
+// The PNG and MNG writer. In PNG use every Save writes one complete PNG file (signature, IHDR,
+// oFFs for a non-zero offset, tEXt "Title" and "Comment", IDAT, IEND). After InitMNG the stream
+// is an MNG: the signature and MHDR, an optional TERM (SetLoop), one frame per Save (optional
+// FRAM and DEFI, then a PNG datastream without signature), and MEND from the destructor.
+// Encoding, chunk framing and CRCs are libpng's.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "graphic/Image.h"
+#include "graphic/ImageInfo.h"
+#include "stream/Stream.h"
+
+namespace sdk {
+namespace graphic {
+
+class ImageSaverPNG {
+public:
+    // Writes nothing; output must outlive the writer.
+    explicit ImageSaverPNG(stream::stream_out& output);
+    // Ends an MNG with MEND (see the definition); writes nothing for a PNG. Never throws.
+    virtual ~ImageSaverPNG();
+    ImageSaverPNG(const ImageSaverPNG&) = delete;
+    ImageSaverPNG& operator=(const ImageSaverPNG&) = delete;
+
+    // Writes one image: a PNG file, or one frame of an MNG. Uses info.x, info.y, info.delay
+    // (MNG only), info.title and info.comment; the image's own size is written. Raises
+    // "ImageSaverPNG::Save:222" for an image that has not 1 to 4 bytes per pixel.
+    void Save(const Image& image, const ImageInfo& info);
+    // Starts an MNG: signature and MHDR. Once per writer, before any Save
+    // ("ImageSaverPNG::InitMNG:92" otherwise). noFrameChunks: frames get no FRAM and DEFI.
+    void InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSecond, bool noFrameChunks);
+    // Endless loop: a TERM chunk. Only after InitMNG ("ImageSaverPNG::SetLoop:126" otherwise).
+    void SetLoop();
+
+private:
+    void WriteSignature(uint32_t high, uint32_t low);
+    // One chunk with the standard framing, written through libpng.
+    void WriteChunk(const char* type, const std::vector<uint8_t>& body);
+    // FRAM and DEFI before a frame; a written DEFI takes the offset out of x and y.
+    void WriteFrameChunks(const ImageInfo& info, int32_t& x, int32_t& y);
+
+    stream::stream_out& output;
+    bool isMng = false;
+    bool noFrameChunks = false;
+
+public:
+    // Compression choice: neither flag is the standard choice; bestCompression wins over
+    // fastCompression.
+    bool bestCompression = false;
+    bool fastCompression = false;
+
+private:
+    bool outputFailed = false;  // a write to output raised: a partial chunk may be on it
+};
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,84 @@
+// The bridge between libpng's C error model and the program's exceptions, shared by the PNG
+// reader and the PNG/MNG writer.
+//
+// libpng reports an error by calling the error handler, which must not return; ours jumps back
+// to the setjmp of RunGuarded. Nothing may unwind C++ objects across that jump, so:
+//   - RunGuarded's own frame and the calls it runs hold only trivially destructible state;
+//   - the stream callbacks catch every C++ exception themselves, keep it in the ErrorState
+//     (libpng's error pointer) and only then signal libpng, outside the catch block;
+//   - the caller owns the libpng structures through ReadStruct / WriteStruct, which destroy
+//     them on every way out, and turns a failed RunGuarded into an exception with Raise.
+// Warnings are dropped: a window program has no terminal to print them on.
+#pragma once
+
+#include <png.h>
+
+#include <cstdint>
+#include <exception>
+#include <type_traits>
+
+namespace sdk {
+namespace graphic {
+namespace libpng {
+
+// Largest width and height read or written. libpng's customary limit; a larger side cannot pass
+// the image size limit with a sensible other side, and the writer never produces a file that
+// the reader would refuse.
+const png_uint_32 kMaxSide = 1000000;
+
+// What ended a libpng call sequence early, besides libpng's own complaint.
+struct ErrorState {
+    std::exception_ptr streamError;  // raised by the program's stream inside a callback
+    bool shortRead = false;          // the stream ended before the datastream did
+};
+
+// A read structure and its info structure, destroyed together.
+class ReadStruct {
+public:
+    explicit ReadStruct(ErrorState& state);
+    ~ReadStruct();
+    ReadStruct(const ReadStruct&) = delete;
+    ReadStruct& operator=(const ReadStruct&) = delete;
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+// A write structure and its info structure, destroyed together.
+class WriteStruct {
+public:
+    explicit WriteStruct(ErrorState& state);
+    ~WriteStruct();
+    WriteStruct(const WriteStruct&) = delete;
+    WriteStruct& operator=(const WriteStruct&) = delete;
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+// Stream callbacks for png_set_read_fn / png_set_write_fn; the I/O pointer is the stream_in or
+// stream_out itself.
+void ReadFromStream(png_structp png, png_bytep data, size_t length);
+void WriteToStream(png_structp png, png_bytep data, size_t length);
+void FlushNothing(png_structp png);
+
+// Runs calls (libpng calls only) with the jump target set. False when libpng signalled an
+// error; a C++ exception thrown by calls itself passes through as usual.
+template <class Calls>
+bool RunGuarded(png_structp png, Calls calls)
+{
+    static_assert(std::is_trivially_destructible<Calls>::value,
+                  "the jump must not skip a destructor");
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return false;
+    calls();
+    return true;
+}
+
+// Raises what ended a failed RunGuarded: the stream's own error unchanged, else a runtime error
+// with shortReadTag for a stream that ran dry, else one with libpngTag.
+[[noreturn]] void Raise(const ErrorState& state, const char* libpngTag, const char* shortReadTag);
+
+}  // namespace libpng
+}  // namespace graphic
+}  // namespace sdk

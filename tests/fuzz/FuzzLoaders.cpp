@@ -1,0 +1,36 @@
+// Fuzz target: arbitrary bytes through reader selection and every reader operation. The bytes
+// are served the way a file stream serves a file (reads at the end come back short and without
+// an error, positions may pass the end), since that is what the readers face in use.
+#include <cstdint>
+#include <cstring>
+#include <exception>
+
+#include "graphic/ImageLoader.h"
+#include "support/FileLikeStream.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    test_support::FileLikeStream stream(data, size);
+    try {
+        sdk::smart_ptr<sdk::graphic::ImageLoader> loader = sdk::graphic::CreateLoader(stream);
+        if (loader.IsEmpty())
+            return 0;
+        sdk::graphic::Image image;
+        sdk::graphic::ImageInfo info;
+        try {
+            loader->Load(image, info);
+        } catch (const std::exception&) {
+        }
+        const int32_t count = loader->LayerCount();
+        // Out-of-range indices are part of the contract too.
+        for (int32_t index = -1; index <= count && index < 256; ++index) {
+            try {
+                loader->LayerInfo(index, info);
+                loader->LayerLoad(index, image);
+            } catch (const std::exception&) {
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    return 0;
+}

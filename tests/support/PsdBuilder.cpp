@@ -1,0 +1,232 @@
+#include "support/PsdBuilder.h"
+
+#include <algorithm>
+
+namespace test_support {
+
+ByteWriter& ByteWriter::U8(uint32_t value)
+{
+    bytes_.push_back(static_cast<uint8_t>(value));
+    return *this;
+}
+
+ByteWriter& ByteWriter::U16(uint32_t value)
+{
+    U8(value >> 8);
+    return U8(value);
+}
+
+ByteWriter& ByteWriter::U32(uint32_t value)
+{
+    U16(value >> 16);
+    return U16(value);
+}
+
+ByteWriter& ByteWriter::Append(const Bytes& bytes)
+{
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+ByteWriter& ByteWriter::Text(const std::string& text)
+{
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
+    return *this;
+}
+
+ByteWriter& ByteWriter::Zeros(size_t count)
+{
+    bytes_.insert(bytes_.end(), count, 0);
+    return *this;
+}
+
+void ByteWriter::PatchU32(size_t offset, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes_.at(offset + static_cast<size_t>(i)) = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+Bytes PackBits(const Bytes& row)
+{
+    Bytes out;
+    size_t i = 0;
+    while (i < row.size()) {
+        size_t run = 1;
+        while (i + run < row.size() && run < 128 && row[i + run] == row[i])
+            ++run;
+        if (run >= 2) {
+            out.push_back(static_cast<uint8_t>(1 - static_cast<int>(run)));
+            out.push_back(row[i]);
+            i += run;
+            continue;
+        }
+        // A literal runs up to the next pair of equal bytes.
+        size_t end = i + 1;
+        while (end < row.size() && end - i < 128 &&
+               !(end + 1 < row.size() && row[end] == row[end + 1]))
+            ++end;
+        out.push_back(static_cast<uint8_t>(end - i - 1));
+        out.insert(out.end(), row.begin() + static_cast<std::ptrdiff_t>(i),
+                   row.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<Bytes> SplitRows(const Bytes& plane, int32_t width)
+{
+    std::vector<Bytes> rows;
+    const size_t step = static_cast<size_t>(std::max(width, 1));
+    for (size_t at = 0; at < plane.size(); at += step) {
+        const size_t end = std::min(plane.size(), at + step);
+        rows.emplace_back(plane.begin() + static_cast<std::ptrdiff_t>(at),
+                          plane.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    return rows;
+}
+
+std::vector<Bytes> PackRows(const Bytes& plane, int32_t width)
+{
+    std::vector<Bytes> packed;
+    for (const Bytes& row : SplitRows(plane, width))
+        packed.push_back(PackBits(row));
+    return packed;
+}
+
+Bytes Padded(const std::string& text, size_t size)
+{
+    Bytes bytes(text.begin(), text.end());
+    bytes.resize(size, ' ');
+    return bytes;
+}
+
+Bytes LayerRecord(const PsdLayer& layer)
+{
+    ByteWriter extra;
+    extra.U32(static_cast<uint32_t>(layer.mask.size())).Append(layer.mask);
+    extra.U32(static_cast<uint32_t>(layer.blendingRanges.size())).Append(layer.blendingRanges);
+    // Pascal string: length byte and name, padded to a multiple of 4 bytes in all.
+    const size_t nameLength = std::min<size_t>(layer.name.size(), 255);
+    extra.U8(static_cast<uint32_t>(nameLength)).Text(layer.name.substr(0, nameLength));
+    extra.Zeros((4 - (1 + nameLength) % 4) % 4);
+    extra.Append(layer.additional);
+
+    ByteWriter record;
+    record.I32(layer.top).I32(layer.left).I32(layer.bottom).I32(layer.right);
+    record.U16(static_cast<uint32_t>(layer.channels.size()));
+    for (const PsdChannel& channel : layer.channels) {
+        record.I16(channel.id);
+        record.I32(channel.length ? *channel.length
+                                  : static_cast<int32_t>(2 + channel.body.size()));
+    }
+    record.Append(Padded(layer.signature, 4)).Append(Padded(layer.mode, 4));
+    record.U8(layer.opacity).U8(layer.clipping).U8(layer.flags).U8(0);
+    record.I32(layer.extraLength ? *layer.extraLength : static_cast<int32_t>(extra.Size()));
+    record.Append(extra.Data());
+    return record.Data();
+}
+
+Bytes LayerSection(const PsdBuilder& psd)
+{
+    ByteWriter info;
+    info.I16(psd.layerCount ? *psd.layerCount : static_cast<int16_t>(psd.layers.size()));
+    for (const PsdLayer& layer : psd.layers)
+        info.Append(LayerRecord(layer));
+    for (const PsdLayer& layer : psd.layers)
+        for (const PsdChannel& channel : layer.channels)
+            info.U16(channel.compression).Append(channel.body);
+    if (info.Size() % 2 != 0)
+        info.U8(0);
+
+    ByteWriter section;
+    section.U32(static_cast<uint32_t>(info.Size())).Append(info.Data());
+    section.U32(static_cast<uint32_t>(psd.globalMask.size())).Append(psd.globalMask);
+    return section.Data();
+}
+
+Bytes MergedBody(const PsdBuilder& psd)
+{
+    if (psd.mergedBody)
+        return *psd.mergedBody;
+    ByteWriter body;
+    if (psd.compression != kPsdRle) {
+        for (const Bytes& plane : psd.planes)
+            body.Append(plane);
+        return body.Data();
+    }
+    std::vector<std::vector<Bytes>> packed;
+    for (const Bytes& plane : psd.planes)
+        packed.push_back(PackRows(plane, psd.width));
+    for (const std::vector<Bytes>& rows : packed)
+        for (const Bytes& row : rows)
+            body.U16(static_cast<uint32_t>(row.size()));
+    for (const std::vector<Bytes>& rows : packed)
+        for (const Bytes& row : rows)
+            body.Append(row);
+    return body.Data();
+}
+
+}  // namespace
+
+PsdChannel RawChannel(int16_t id, const Bytes& plane)
+{
+    PsdChannel channel;
+    channel.id = id;
+    channel.compression = kPsdRaw;
+    channel.body = plane;
+    return channel;
+}
+
+PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t width)
+{
+    return RleRowsChannel(id, PackRows(plane, width));
+}
+
+PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows)
+{
+    ByteWriter body;
+    for (const Bytes& row : packedRows)
+        body.U16(static_cast<uint32_t>(row.size()));
+    for (const Bytes& row : packedRows)
+        body.Append(row);
+    PsdChannel channel;
+    channel.id = id;
+    channel.compression = kPsdRle;
+    channel.body = body.Data();
+    return channel;
+}
+
+Bytes PsdBuilder::Build() const
+{
+    ByteWriter file;
+    file.Append(Padded(signature, 4)).U16(version).Zeros(6);
+    file.U16(channels).I32(height).I32(width).U16(depth).U16(colorMode);
+
+    file.I32(colorModeDataLength ? *colorModeDataLength
+                                 : static_cast<int32_t>(colorModeData.size()));
+    file.Append(colorModeData);
+    file.I32(resourcesLength ? *resourcesLength : static_cast<int32_t>(resources.size()));
+    file.Append(resources);
+
+    Bytes section;
+    if (!layers.empty() || layerCount)
+        section = LayerSection(*this);
+    file.I32(layerSectionLength ? *layerSectionLength : static_cast<int32_t>(section.size()));
+    file.Append(section);
+
+    file.U16(compression).Append(MergedBody(*this));
+    return file.Data();
+}
+
+Bytes Palette(const Bytes& red, const Bytes& green, const Bytes& blue)
+{
+    Bytes palette(768, 0);
+    std::copy_n(red.begin(), std::min<size_t>(red.size(), 256), palette.begin());
+    std::copy_n(green.begin(), std::min<size_t>(green.size(), 256), palette.begin() + 256);
+    std::copy_n(blue.begin(), std::min<size_t>(blue.size(), 256), palette.begin() + 512);
+    return palette;
+}
+
+}  // namespace test_support

@@ -1,0 +1,132 @@
+// Test support: PSD files assembled byte by byte in memory.
+//
+// A PsdBuilder describes a whole document: header, colour mode data (the palette), image
+// resources, layer records with their channel data, and the merged image. Build() writes it in
+// file order, big-endian, computing every length that is not overridden. The overrides
+// (std::optional fields, raw bodies) let a test write files that lie about themselves.
+//
+//   test_support::PsdBuilder psd;            // RGB, 3 channels, 1 x 1, raw
+//   psd.width = 2; psd.height = 1;
+//   psd.planes = {{255, 0}, {0, 255}, {0, 0}};
+//   psd.layers.push_back(test_support::PsdLayer(0, 0, 1, 2).Add(
+//       test_support::RleChannel(0, {9, 9}, 2)));
+//   test_support::Bytes file = psd.Build();
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+using Bytes = std::vector<uint8_t>;
+
+// Appends big-endian values to a byte array.
+class ByteWriter {
+public:
+    ByteWriter& U8(uint32_t value);
+    ByteWriter& U16(uint32_t value);
+    ByteWriter& U32(uint32_t value);
+    ByteWriter& I16(int32_t value) { return U16(static_cast<uint16_t>(value)); }
+    ByteWriter& I32(int32_t value) { return U32(static_cast<uint32_t>(value)); }
+    ByteWriter& Append(const Bytes& bytes);
+    ByteWriter& Text(const std::string& text);
+    ByteWriter& Zeros(size_t count);
+    // Overwrites four bytes at offset with value, big-endian.
+    void PatchU32(size_t offset, uint32_t value);
+
+    size_t Size() const { return bytes_.size(); }
+    const Bytes& Data() const { return bytes_; }
+
+private:
+    Bytes bytes_;
+};
+
+// PackBits encoding of one row: runs of two or more equal bytes become repeats, the rest
+// literals, each at most 128 bytes long.
+Bytes PackBits(const Bytes& row);
+
+enum : uint16_t { kPsdRaw = 0, kPsdRle = 1, kPsdZip = 2 };
+
+// One channel of a layer: its id (-1 transparency, -2 layer mask), its compression and the
+// bytes that follow the compression field.
+struct PsdChannel {
+    int16_t id = 0;
+    uint16_t compression = kPsdRaw;
+    Bytes body;
+    // The channel length written in the layer record instead of 2 + body size.
+    std::optional<int32_t> length;
+};
+
+// A raw channel holding plane (width x height bytes, top row first).
+PsdChannel RawChannel(int16_t id, const Bytes& plane);
+// An RLE channel encoding plane row by row with PackBits.
+PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t width);
+// An RLE channel made of already encoded rows, one entry per row; the counts are their sizes.
+PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows);
+
+struct PsdLayer {
+    PsdLayer() = default;
+    PsdLayer(int32_t top, int32_t left, int32_t bottom, int32_t right)
+        : top(top), left(left), bottom(bottom), right(right)
+    {
+    }
+    PsdLayer& Add(const PsdChannel& channel)
+    {
+        channels.push_back(channel);
+        return *this;
+    }
+
+    int32_t top = 0, left = 0, bottom = 0, right = 0;
+    std::vector<PsdChannel> channels;
+    std::string signature = "8BIM";  // the first four bytes are written
+    std::string mode = "norm";       // the first four bytes are written
+    uint8_t opacity = 255;
+    uint8_t clipping = 0;
+    uint8_t flags = 0;
+    Bytes mask;            // layer mask data
+    Bytes blendingRanges;  // blending ranges data
+    std::string name;      // written as a Pascal string padded to a multiple of 4 bytes
+    Bytes additional;      // additional layer information, after the name
+    // The extra data length written instead of the size of mask, ranges, name and additional.
+    std::optional<int32_t> extraLength;
+};
+
+struct PsdBuilder {
+    std::string signature = "8BPS";
+    uint16_t version = 1;
+    uint16_t channels = 3;
+    int32_t width = 1;
+    int32_t height = 1;
+    uint16_t depth = 8;
+    uint16_t colorMode = 3;  // 1 grayscale, 2 indexed, 3 RGB
+
+    Bytes colorModeData;  // the palette of an indexed document; see Palette()
+    std::optional<int32_t> colorModeDataLength;
+    Bytes resources;
+    std::optional<int32_t> resourcesLength;
+
+    // The layer and mask information is written when there are layers or a layer count is set;
+    // otherwise its length is 0.
+    std::vector<PsdLayer> layers;
+    std::optional<int16_t> layerCount;
+    Bytes globalMask;
+    std::optional<int32_t> layerSectionLength;
+
+    // The merged image: one plane of width x height bytes per channel, written raw or with
+    // every channel's row counts first and then every channel's PackBits data.
+    uint16_t compression = kPsdRaw;
+    std::vector<Bytes> planes;
+    // Bytes written after the compression field instead of the encoded planes.
+    std::optional<Bytes> mergedBody;
+
+    Bytes Build() const;
+};
+
+// The 768 bytes of an indexed document's colour mode data: 256 red, 256 green, 256 blue
+// entries, each list padded with zeros.
+Bytes Palette(const Bytes& red, const Bytes& green, const Bytes& blue);
+
+}  // namespace test_support

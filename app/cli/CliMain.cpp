@@ -1,15 +1,29 @@
 // quillconv-cli: the conversions of the window program from a terminal.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
+#include <thread>
+#include <vector>
 
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "cli/BatchRunner.h"
+#include "cli/CliArguments.h"
+#include "cli/InputFiles.h"
+#include "conversion/Option.h"
 #include "debug/FaultHandler.h"
 #include "files/FileVersion.h"
 #include "files/Format.h"
 
 namespace {
 
+const int kExitFailed = 1;
 const int kExitUsage = 2;
 const int kExitFault = 3;
 
@@ -21,14 +35,48 @@ std::string TitleText()
                               version.FileVersionText().c_str());
 }
 
-void PrintHelp()
+int Run(const std::vector<std::string>& arguments)
 {
-    std::printf(
-        "Usage: quillconv-cli [OPTIONS] PATH...\n"
-        "Converts PSD, BMP and PNG files, and every such file below the folders named.\n"
-        "\n"
-        "  --version   print the program's name and version\n"
-        "  --help      print this help\n");
+    CliSettings settings;
+    std::string reason;
+    if (!ParseArguments(arguments, settings, reason)) {
+        std::fprintf(stderr, "quillconv-cli: %s\nTry 'quillconv-cli --help'.\n", reason.c_str());
+        return kExitUsage;
+    }
+    if (settings.help) {
+        std::fputs(HelpText(), stdout);
+        return 0;
+    }
+    if (settings.version) {
+        std::printf("%s\n", TitleText().c_str());
+        return 0;
+    }
+    // The options are set once, before any worker starts, and only read after.
+    option = settings.options;
+
+    const InputList inputs = CollectInputs(settings.paths);
+    for (const std::string& path : inputs.missing)
+        std::fprintf(stderr, "quillconv-cli: %s: no such file or folder\n", path.c_str());
+    for (const std::string& path : inputs.skipped)
+        std::fprintf(stderr, "quillconv-cli: %s: skipped (not .psd, .bmp or .png)\n",
+                     path.c_str());
+    std::vector<std::string> files;
+    for (const std::string& path : inputs.files) {
+        if (IsConvertible(path))
+            files.push_back(path);
+    }
+    if (settings.dryRun) {
+        for (const std::string& path : files)
+            std::printf("%s\n", path.c_str());
+        return inputs.missing.empty() ? 0 : kExitFailed;
+    }
+
+    int jobs = settings.jobs;
+    if (jobs <= 0)
+        jobs = static_cast<int>(std::thread::hardware_concurrency());
+    std::FILE* progress = !settings.quiet && isatty(fileno(stderr)) ? stderr : nullptr;
+    const BatchResult result = RunBatch(files, jobs > 0 ? jobs : 1, stdout, progress);
+    return result.failed == 0 && inputs.missing.empty() ? 0 : kExitFailed;
 }
 
 }  // namespace
@@ -37,20 +85,9 @@ int main(int argc, char** argv)
 {
     sdk::debug::InstallFaultHandler(kExitFault);
     try {
-        for (int i = 1; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--version") == 0) {
-                std::printf("%s\n", TitleText().c_str());
-                return 0;
-            }
-            if (std::strcmp(argv[i], "--help") == 0) {
-                PrintHelp();
-                return 0;
-            }
-        }
-        std::fprintf(stderr, "quillconv-cli: conversions are not available yet; see --help\n");
-        return kExitUsage;
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "quillconv-cli: %s\n", error.what());
-        return 1;
+        return kExitFailed;
     }
 }

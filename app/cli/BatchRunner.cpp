@@ -1,0 +1,184 @@
+#include "cli/BatchRunner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "conversion/ConvertFile.h"
+#include "files/Format.h"
+#include "files/Path.h"
+
+namespace {
+
+// The outcome of one file, filled by its worker and printed by the main thread.
+struct FileOutcome {
+    std::vector<std::string> lines;
+    bool ok = false;
+    bool done = false;
+};
+
+// The progress line on a terminal: files done of all, and the steps of the file last moved.
+class ProgressLine {
+public:
+    ProgressLine(std::FILE* stream, size_t total) : stream_(stream), total_(total) {}
+    void FileDone()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++done_;
+        DrawLocked();
+    }
+    void Step(const std::string& name, int32_t position, int32_t range)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        name_ = name;
+        position_ = position;
+        range_ = range;
+        DrawLocked();
+    }
+    void Clear()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stream_ != nullptr && drawn_) {
+            std::fprintf(stream_, "\r\033[K");
+            std::fflush(stream_);
+            drawn_ = false;
+        }
+    }
+
+private:
+    void DrawLocked()
+    {
+        if (stream_ == nullptr)
+            return;
+        std::fprintf(stream_, "\r\033[K[%zu/%zu] %s %d/%d", done_, total_, name_.c_str(),
+                     position_, range_);
+        std::fflush(stream_);
+        drawn_ = true;
+    }
+    std::FILE* stream_;
+    size_t total_;
+    size_t done_ = 0;
+    std::string name_;
+    int32_t position_ = 0;
+    int32_t range_ = 0;
+    bool drawn_ = false;
+    std::mutex mutex_;
+};
+
+class FileProgress : public ProgressSink {
+public:
+    FileProgress(ProgressLine& line, const std::string& name) : line_(line), name_(name) {}
+    void SetRange(int32_t low, int32_t high) override
+    {
+        low_ = low;
+        high_ = high;
+        Report();
+    }
+    void SetPos(int32_t position) override
+    {
+        position_ = position;
+        Report();
+    }
+    void StepIt() override
+    {
+        // A progress bar wraps to its low end when stepped past its high end.
+        position_ = position_ + 1 > high_ ? low_ : position_ + 1;
+        Report();
+    }
+
+private:
+    void Report() { line_.Step(name_, position_ - low_, high_ - low_); }
+    ProgressLine& line_;
+    std::string name_;
+    int32_t low_ = 0;
+    int32_t high_ = 100;
+    int32_t position_ = 0;
+};
+
+class CollectedStatus : public StatusSink {
+public:
+    explicit CollectedStatus(std::vector<std::string>& lines) : lines_(lines) {}
+    void AddLine(const std::string& text) override { lines_.push_back(text); }
+
+private:
+    std::vector<std::string>& lines_;
+};
+
+}  // namespace
+
+BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out,
+                     std::FILE* progress)
+{
+    // Files that share an output base form one group, converted in input order by one worker.
+    std::vector<std::vector<size_t>> groups;
+    std::map<std::string, size_t> group_of_base;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string base = OutputBase(files[i]);
+        auto found = group_of_base.find(base);
+        if (found == group_of_base.end()) {
+            group_of_base.emplace(base, groups.size());
+            groups.push_back({i});
+        } else {
+            groups[found->second].push_back(i);
+        }
+    }
+
+    std::vector<FileOutcome> outcomes(files.size());
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::atomic<size_t> next_group{0};
+    ProgressLine line(progress, files.size());
+
+    auto worker = [&] {
+        for (size_t g = next_group++; g < groups.size(); g = next_group++) {
+            for (size_t index : groups[g]) {
+                std::vector<std::string> lines;
+                FileProgress file_progress(line, sdk::files::GetFileName(files[index]));
+                CollectedStatus status(lines);
+                ConvertContext context{file_progress, status};
+                const bool ok = ConvertFile(context, files[index]);
+                if (!ok)
+                    lines.push_back(sdk::files::Format("変換失敗[%s]", files[index].c_str()));
+                line.FileDone();
+                {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    outcomes[index].lines.swap(lines);
+                    outcomes[index].ok = ok;
+                    outcomes[index].done = true;
+                }
+                finished.notify_all();
+            }
+        }
+    };
+
+    const size_t worker_count =
+        std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(jobs), groups.size()));
+    // The workers convert; this thread prints each file's lines as soon as all files before it
+    // are printed.
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < worker_count && !groups.empty(); ++i)
+        workers.emplace_back(worker);
+
+    BatchResult result;
+    for (size_t i = 0; i < files.size(); ++i) {
+        FileOutcome outcome;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            finished.wait(lock, [&] { return outcomes[i].done; });
+            outcome.lines.swap(outcomes[i].lines);
+            outcome.ok = outcomes[i].ok;
+        }
+        line.Clear();
+        for (const std::string& text : outcome.lines)
+            std::fprintf(out, "%s\n", text.c_str());
+        std::fflush(out);
+        (outcome.ok ? result.converted : result.failed)++;
+    }
+    for (std::thread& thread : workers)
+        thread.join();
+    line.Clear();
+    return result;
+}

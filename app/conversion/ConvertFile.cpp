@@ -1,0 +1,167 @@
+#include "conversion/ConvertFile.h"
+
+#include <exception>
+
+#include "conversion/BmpPngConversion.h"
+#include "conversion/Option.h"
+#include "conversion/PsdDocument.h"
+#include "conversion/PsdToMng.h"
+#include "conversion/PsdToPng.h"
+#include "conversion/PsdToText.h"
+#include "debug/Error.h"
+#include "files/FileSystem.h"
+#include "files/Path.h"
+#include "graphic/ImageLoader.h"
+#include "graphic/ImageSaverPNG.h"
+#include "stream/StreamFile.h"
+
+using sdk::graphic::Image;
+using sdk::graphic::ImageInfo;
+using sdk::graphic::ImageLoader;
+
+namespace {
+
+// Loads the merged image and the layers, then writes the PSD outputs in their fixed order.
+void ConvertPsd(ConvertContext& context, ImageLoader& loader, const std::string& path,
+                const std::string& base)
+{
+    const int32_t count = loader.LayerCount();
+    const bool layer_outputs = option.psdToMng || option.psdToPngLayers;
+
+    // Which layers are loaded: all of them, or those with pixels when empty ones are skipped.
+    std::vector<int32_t> kept;
+    if (layer_outputs) {
+        for (int32_t i = 0; i < count; ++i) {
+            if (option.skipEmptyLayers) {
+                ImageInfo info;
+                loader.LayerInfo(i, info);
+                if (info.width < 1 || info.height < 1)
+                    continue;
+            }
+            kept.push_back(i);
+        }
+    }
+    const int32_t loaded = static_cast<int32_t>(kept.size());
+
+    int32_t steps = 1;
+    steps += option.psdToPngMerged ? 1 : 0;
+    steps += option.textImageInfo ? 1 : 0;
+    steps += option.textLayerInfo ? 1 : 0;
+    steps += option.psdToMng ? loaded : 0;
+    steps += option.psdToPngLayers ? loaded : 0;
+    steps += layer_outputs ? loaded : 0;
+    context.progress.SetRange(0, steps);
+
+    PsdDocument document;
+    document.inputPath = path;
+    document.base = base;
+    ImageInfo merged_info;
+    loader.Load(document.merged, merged_info);
+    context.progress.StepIt();
+
+    if (option.psdToPngMerged)
+        SaveMergedPng(context, document);
+    if (option.textImageInfo || option.textLayerInfo)
+        WriteTextInfo(context, document, loader, count);
+
+    for (int32_t index : kept) {
+        PsdLayer layer{index, Image(), ImageInfo()};
+        loader.LayerLoad(index, layer.image);
+        loader.LayerInfo(index, layer.info);
+        if (option.fillBlank)
+            FillBlank(layer.image);
+        document.layers.push_back(layer);
+        context.progress.StepIt();
+    }
+    if (!document.layers.empty() && option.psdToMng)
+        SaveMng(context, document);
+    if (!document.layers.empty() && option.psdToPngLayers)
+        SaveLayerPngs(context, document);
+}
+
+}  // namespace
+
+std::string OutputBase(const std::string& path)
+{
+    if (option.outputFolder.empty())
+        return sdk::files::ChangeExt(path, std::string());
+    return sdk::files::MakePath(option.outputFolder, sdk::files::GetName(path));
+}
+
+void AddStatusLine(ConvertContext& context, const std::string& text)
+{
+    context.status.AddLine(text);
+}
+
+void MakeOutputFolder(const std::string& path)
+{
+    sdk::files::MakeDirectories(sdk::files::GetFolder(path));
+}
+
+void SavePngInfo(const Image& image, const ImageInfo& info, const std::string& path)
+{
+    sdk::stream::file_out file(path);
+    file.OpenWrite();
+    sdk::graphic::ImageSaverPNG saver(file);
+    saver.bestCompression = option.compressBest;
+    saver.fastCompression = option.compressFast;
+    saver.Save(image, info);
+}
+
+void SavePng(const Image& image, const std::string& path)
+{
+    SavePngInfo(image, ImageInfo(), path);
+}
+
+void FillBlank(Image& image)
+{
+    const int64_t pixels = static_cast<int64_t>(image.Width()) * image.Height();
+    if (pixels == 0)
+        throw sdk::debug::logic_error("FillBlank:419");
+    const int32_t channels = image.Channels();
+    if (channels != 2 && channels != 4)
+        return;
+    uint8_t* pixel = image.Data();
+    for (int64_t i = 0; i < pixels; ++i, pixel += channels) {
+        if (pixel[0] == 0) {
+            for (int32_t c = 1; c < channels; ++c)
+                pixel[c] = 0;
+        }
+    }
+}
+
+bool RunConversions(ConvertContext& context, const std::string& path)
+{
+    context.progress.SetPos(0);
+    sdk::stream::file_in file(path);
+    file.OpenRead();
+    sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file);
+    if (loader.IsEmpty())
+        return false;
+    const std::string format = loader->FormatName();
+    const std::string base = OutputBase(path);
+    if (EqualsIgnoringCase(format, "BMP") && option.bmpToPng) {
+        ConvertBmpToPng(context, *loader, path, base);
+        return true;
+    }
+    if (EqualsIgnoringCase(format, "PNG") && option.pngToBmp) {
+        ConvertPngToBmp(context, *loader, path, base);
+        return true;
+    }
+    if (EqualsIgnoringCase(format, "PSD") && option.AnyPsdOutput()) {
+        ConvertPsd(context, *loader, path, base);
+        return true;
+    }
+    return false;
+}
+
+bool ConvertFile(ConvertContext& context, const std::string& path)
+{
+    try {
+        return RunConversions(context, path);
+    } catch (const std::exception& error) {
+        AddStatusLine(context, error.what());
+    } catch (...) {
+    }
+    return false;
+}

@@ -1,0 +1,55 @@
+// The options of a run: one process-wide record. The window (or the command-line tool) writes
+// it; the conversions only read it. With several workers it is written once before they start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class cOption {
+public:
+    bool psdToMng = false;        // one MNG per PSD
+    bool psdToPngMerged = false;  // the PSD's merged image as PNG
+    bool psdToPngLayers = false;  // one PNG per layer
+    bool textImageInfo = false;   // text report: document section
+    bool textLayerInfo = false;   // text report: one section per layer
+    bool bmpToPng = false;
+    bool pngToBmp = false;
+    std::string outputFolder;     // empty: outputs go next to their input
+    bool compressBest = false;    // PNG and MNG compression: best ratio
+    bool compressFast = false;    // fastest (neither: standard)
+    bool fillBlank = false;       // clear the colour of fully transparent pixels
+    bool invertAlpha = false;     // invert alpha in BMP and PNG conversion
+    bool mngOffset = false;       // MNG: layer offsets (DEFI) and frame chunks
+    bool mngTitle = false;        // MNG: layer names
+    bool mngComment = false;      // MNG: the layer's blend-mode key as the frame's comment
+    bool mngLoop = false;         // MNG: looping TERM chunk
+    int32_t mngFps = 0;           // MNG ticks per second, 0 to 100
+    bool pngOffset = false;       // per-layer PNG: layer offset as oFFs
+    bool pngTrim = false;         // per-layer PNG: cut to the document's frame
+    bool pngNoAlpha = false;      // per-layer PNG: drop alpha
+    char separator = '\\';        // '\\': layer files in a folder named after the input; '_': beside
+    bool serialNumber = false;    // layer files named by number instead of by name
+    bool textName = false;        // text report: name line
+    bool textPosition = false;    // text report: size and offset lines
+    bool textMode = false;        // text report: blend-mode line
+    bool alphaFile = false;       // BMP alpha in a second file ending in "_.bmp"
+    bool alphaSplit = false;      // BMP alpha in the right half of the picture
+    // Command-line tool only: layers with an empty rectangle are left out of the MNG and the
+    // per-layer PNGs instead of ending the document's conversion.
+    bool skipEmptyLayers = false;
+
+    // True when any PSD output is asked for.
+    bool AnyPsdOutput() const
+    {
+        return psdToMng || psdToPngMerged || psdToPngLayers || textImageInfo || textLayerInfo;
+    }
+};
+
+extern cOption option;
+
+// Whether a file (name or path; only its end is looked at) is converted under the current
+// options.
+bool IsConvertible(const std::string& name);
+
+// ASCII comparison without regard to case.
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);

@@ -1,0 +1,115 @@
+#include "conversion/PsdToText.h"
+
+#include <cstdio>
+
+#include "conversion/ConvertFile.h"
+#include "conversion/Option.h"
+#include "conversion/StatusText.h"
+#include "debug/Error.h"
+#include "files/NativePath.h"
+
+namespace {
+
+// The report file: every line ends with CR LF and is flushed at once, so the lines written
+// stay in the file when a later layer fails. Any failure of the file is an error.
+class ReportFile {
+public:
+    explicit ReportFile(const std::string& path)
+        : file_(std::fopen(sdk::files::NativePath(path).c_str(), "wb"))
+    {
+        if (file_ == nullptr)
+            throw sdk::debug::runtime_error("WriteTextInfo:41");
+    }
+    ~ReportFile()
+    {
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    void Line(const std::string& text)
+    {
+        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
+            std::fputs("\r\n", file_) == EOF || std::fflush(file_) != 0)
+            throw sdk::debug::runtime_error("WriteTextInfo:52");
+    }
+    void Close()
+    {
+        std::FILE* file = file_;
+        file_ = nullptr;
+        if (std::fclose(file) != 0)
+            throw sdk::debug::runtime_error("WriteTextInfo:59");
+    }
+
+private:
+    std::FILE* file_;
+};
+
+std::string Number(int32_t value) { return std::to_string(value); }
+
+}  // namespace
+
+const char* BlendModeName(const std::string& key)
+{
+    struct Entry {
+        const char* key;
+        const char* name;
+    };
+    static const Entry names[] = {
+        {"norm", "通常"},       {"mul ", "乗算"},         {"scrn", "スクリーン"},
+        {"over", "オーバーレイ"}, {"idiv", "覆い焼き"},     {"div ", "焼き込み"},
+        {"dark", "比較（暗）"},   {"lite", "比較（明）"},   {"diff", "差の絶対値"},
+        {"smud", "除外"},       {"hLit", "ハードライト"}, {"sLit", "ソフトライト"},
+    };
+    for (const Entry& entry : names) {
+        if (key == entry.key)
+            return entry.name;
+    }
+    return nullptr;
+}
+
+void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
+                   sdk::graphic::ImageLoader& loader, int32_t layer_count)
+{
+    const std::string output = document.base + ".txt";
+    AddStatusLine(context, StatusLine(document.inputPath, output));
+    MakeOutputFolder(output);
+    ReportFile report(output);
+
+    if (option.textImageInfo) {
+        const int32_t channels = document.merged.Channels();
+        report.Line("[Base]");
+        report.Line("\tPath         = " + document.inputPath);
+        report.Line(std::string("\tColorType    = ") + (channels < 3 ? "gray scale" : "color"));
+        report.Line(std::string("\tAlphaChannel = ") + (channels % 2 == 0 ? "exist" : "no"));
+        report.Line("\tWidth        = " + Number(document.merged.Width()));
+        report.Line("\tHeight       = " + Number(document.merged.Height()));
+        report.Line("\tLayer Count  = " + Number(layer_count));
+        report.Line("");
+        context.progress.StepIt();
+    }
+    if (option.textLayerInfo) {
+        for (int32_t i = 0; i < layer_count; ++i) {
+            sdk::graphic::ImageInfo info;
+            loader.LayerInfo(i, info);
+            report.Line("[Layer " + Number(i + 1) + "]");
+            if (option.textName)
+                report.Line("\tName    = " + info.title);
+            if (option.textPosition) {
+                report.Line("\tWidth   = " + Number(info.width));
+                report.Line("\tHeight  = " + Number(info.height));
+                report.Line("\tOffsetX = " + Number(info.x));
+                report.Line("\tOffsetY = " + Number(info.y));
+            }
+            if (option.textMode) {
+                const char* name = BlendModeName(info.mode);
+                report.Line("\tMode    = " + (name != nullptr ? std::string(name) + " " : "") +
+                            "[" + info.mode + "]");
+            }
+            report.Line("");
+        }
+        context.progress.StepIt();
+    }
+    report.Close();
+}

@@ -7,6 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
+workers=${FUZZ_WORKERS:-$(nproc)}
 dir="$root/build/fuzz"
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -28,7 +29,7 @@ fi
 
 cd "$dir/findings"
 "$dir/tests/fuzz_loaders" "$corpus" "$seeds" -max_total_time="$seconds" -max_len=262144 \
-  -malloc_limit_mb=1024 -rss_limit_mb=3072 -timeout=10 -fork="$(nproc)" \
+  -malloc_limit_mb=1024 -rss_limit_mb=3072 -timeout=10 -fork="$workers" \
   -artifact_prefix="$dir/findings/" \
   -print_final_stats=1 2>&1 | tail -n 20
 if ls "$dir/findings"/crash-* "$dir/findings"/leak-* "$dir/findings"/timeout-* "$dir/findings"/oom-* >/dev/null 2>&1; then

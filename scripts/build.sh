@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project: build/linux (native), and with arguments also build/asan (native with
-# AddressSanitizer and UndefinedBehaviorSanitizer) and build/windows (mingw-w64 cross build).
-# Usage: scripts/build.sh [linux] [asan] [windows]   (default: linux)
+# AddressSanitizer and UndefinedBehaviorSanitizer), build/tsan (native with ThreadSanitizer, for
+# the parallel command-line runs) and build/windows (mingw-w64 cross build).
+# Usage: scripts/build.sh [linux] [asan] [tsan] [windows]   (default: linux)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -12,8 +13,9 @@ for flavour in "$@"; do
   case "$flavour" in
     linux)   args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
     asan)    args=(-DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON) ;;
+    tsan)    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_SANITIZE_THREAD=ON) ;;
     windows) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake") ;;
-    *) echo "build.sh: unknown build '$flavour' (linux, asan or windows)" >&2; exit 2 ;;
+    *) echo "build.sh: unknown build '$flavour' (linux, asan, tsan or windows)" >&2; exit 2 ;;
   esac
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null

@@ -2,7 +2,10 @@
 
 #include "conversion/Option.h"
 #include "files/FileSystem.h"
+#include "files/AsciiText.h"
 #include "files/Path.h"
+
+using sdk::files::EqualsIgnoringCase;
 
 bool HasListedExtension(const std::string& path)
 {

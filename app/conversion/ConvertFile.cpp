@@ -10,10 +10,13 @@
 #include "conversion/PsdToText.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"
+#include "files/AsciiText.h"
 #include "files/Path.h"
 #include "graphic/ImageLoader.h"
 #include "graphic/ImageSaverPNG.h"
 #include "stream/StreamFile.h"
+
+using sdk::files::EqualsIgnoringCase;
 
 using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;

@@ -1,24 +1,11 @@
 #include "conversion/Option.h"
 
+#include "files/AsciiText.h"
 #include "files/Path.h"
 
-cOption option;
+using sdk::files::EqualsIgnoringCase;
 
-bool EqualsIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+cOption option;
 
 bool IsConvertible(const std::string& name)
 {

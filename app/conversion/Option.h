@@ -50,6 +50,3 @@ extern cOption option;
 // Whether a file (name or path; only its end is looked at) is converted under the current
 // options.
 bool IsConvertible(const std::string& name);
-
-// ASCII comparison without regard to case.
-bool EqualsIgnoringCase(const std::string& a, const std::string& b);

@@ -13,6 +13,7 @@
 #include "support/PsdBuilder.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
+#include "support/PsdReader.h"
 
 using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
@@ -24,15 +25,9 @@ using test_support::RawChannel;
 using test_support::RleChannel;
 using test_support::RleRowsChannel;
 using test_support::TagOf;
+using Reader = test_support::PsdReader;
 
 namespace {
-
-struct Reader {
-    explicit Reader(Bytes file) : bytes(std::move(file)), stream(bytes.data(), bytes.size()), psd(stream) {}
-    Bytes bytes;
-    test_support::FileLikeStream stream;
-    ImageLoaderPSD psd;
-};
 
 Bytes Merged(const Bytes& file)
 {

@@ -9,6 +9,7 @@
 #include "support/ErrorTag.h"
 #include "support/FileLikeStream.h"
 #include "support/PsdBuilder.h"
+#include "support/PsdReader.h"
 
 using sdk::graphic::ImageInfo;
 using sdk::graphic::ImageLoaderPSD;
@@ -17,16 +18,9 @@ using test_support::PsdBuilder;
 using test_support::PsdLayer;
 using test_support::RawChannel;
 using test_support::TagOf;
+using Reader = test_support::PsdReader;
 
 namespace {
-
-// A reader over bytes in memory that behave like a file (short reads at the end, no error).
-struct Reader {
-    explicit Reader(Bytes file) : bytes(std::move(file)), stream(bytes.data(), bytes.size()), psd(stream) {}
-    Bytes bytes;
-    test_support::FileLikeStream stream;
-    ImageLoaderPSD psd;
-};
 
 std::string ScanTag(const Bytes& file)
 {

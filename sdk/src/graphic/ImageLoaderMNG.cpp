@@ -5,6 +5,7 @@
 #include "debug/Error.h"
 #include "graphic/ImageLoaderPNG.h"
 #include "graphic/TextKey.h"
+#include "graphic/Signature.h"
 
 namespace sdk {
 namespace graphic {
@@ -169,16 +170,7 @@ void ImageLoaderMNG::Scan()
 
 bool IsMNGSignature(stream::stream_in& stream)
 {
-    stream.SetPos(0);
-    // Bytes that were never read must not match.
-    if (stream.GetSize() < 8)
-        return false;
-    uint32_t word = 0;
-    stream.Read(&word, 4);
-    if (stream::ByteSwap32(word) != 0x8A4D4E47u)
-        return false;
-    stream.Read(&word, 4);
-    return stream::ByteSwap32(word) == 0x0D0A1A0Au;
+    return StartsWithSignature(stream, 0x8A4D4E47u, 0x0D0A1A0Au);
 }
 
 }  // namespace graphic

@@ -9,6 +9,7 @@
 #include "debug/Error.h"
 #include "graphic/LibpngBridge.h"
 #include "graphic/TextKey.h"
+#include "graphic/Signature.h"
 
 namespace sdk {
 namespace graphic {
@@ -183,16 +184,7 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
 
 bool IsPNGSignature(stream::stream_in& stream)
 {
-    stream.SetPos(0);
-    // Bytes that were never read must not match.
-    if (stream.GetSize() < 8)
-        return false;
-    uint32_t word = 0;
-    stream.Read(&word, 4);
-    if (stream::ByteSwap32(word) != 0x89504E47u)
-        return false;
-    stream.Read(&word, 4);
-    return stream::ByteSwap32(word) == 0x0D0A1A0Au;
+    return StartsWithSignature(stream, 0x89504E47u, 0x0D0A1A0Au);
 }
 
 }  // namespace graphic

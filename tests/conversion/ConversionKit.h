@@ -1,0 +1,155 @@
+// Shared by the conversion tests: a context that records what a conversion reports, layered RGB
+// documents with known pixels, and readers for the files a conversion writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "conversion/ConvertContext.h"
+#include "graphic/Image.h"
+#include "graphic/ImageInfo.h"
+#include "graphic/ImageLoader.h"
+#include "stream/StreamFile.h"
+#include "support/MngBuilder.h"
+#include "support/PsdBuilder.h"
+#include "support/TempDir.h"
+
+namespace conversion_test {
+
+using test_support::Bytes;
+
+// Records the status lines and the progress calls of one conversion.
+struct Recorder : ProgressSink, StatusSink {
+    std::vector<std::string> lines;
+    int32_t low = -1, high = -1;
+    int32_t position = -1;  // -1 until SetPos
+    int32_t steps = 0;
+    bool positionResetFirst = false;  // SetPos(0) came before any other progress call
+    ConvertContext context{*this, *this};
+
+    void SetRange(int32_t from, int32_t to) override
+    {
+        low = from;
+        high = to;
+    }
+    void SetPos(int32_t at) override
+    {
+        positionResetFirst = positionResetFirst || (at == 0 && high == -1 && steps == 0);
+        position = at;
+    }
+    void StepIt() override
+    {
+        ++position;
+        ++steps;
+    }
+    void AddLine(const std::string& text) override { lines.push_back(text); }
+};
+
+// One layer of a test document. An empty rectangle (width or height 0) is a group marker: four
+// channels holding nothing.
+struct LayerSpec {
+    std::string name;  // code page 932 bytes, as a PSD stores them
+    int32_t x = 0, y = 0, width = 1, height = 1;
+    std::string mode = "norm";
+};
+
+// Colour sample c (0 red, 1 green, 2 blue) of layer l at (x, y); the merged image is layer -1.
+inline uint8_t Sample(int32_t l, int32_t c, int32_t x, int32_t y)
+{
+    return static_cast<uint8_t>(37 * (l + 1) + 61 * c + 13 * x + 7 * y + 3);
+}
+// Alpha cycles through transparent, half and opaque.
+inline uint8_t AlphaSample(int32_t l, int32_t x, int32_t y)
+{
+    static const uint8_t cycle[3] = {0, 128, 255};
+    return cycle[(x + 2 * y + l + 3) % 3];
+}
+
+// The image the reader gives for layer l (or the merged image for -1): A, B, G, R.
+inline sdk::graphic::Image ExpectedPixels(int32_t l, int32_t width, int32_t height)
+{
+    sdk::graphic::Image image(4, width, height);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = sdk::graphic::Pixel(image, x, y);
+            p[0] = AlphaSample(l, x, y);
+            p[1] = Sample(l, 2, x, y);
+            p[2] = Sample(l, 1, x, y);
+            p[3] = Sample(l, 0, x, y);
+        }
+    return image;
+}
+
+// An RGB document with alpha, width x height, with the given layers; RLE and raw channels
+// alternate between layers.
+inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerSpec>& layers)
+{
+    auto plane = [](int32_t l, int32_t c, int32_t w, int32_t h) {
+        Bytes bytes;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                bytes.push_back(c < 0 ? AlphaSample(l, x, y) : Sample(l, c, x, y));
+        return bytes;
+    };
+    test_support::PsdBuilder psd;
+    psd.channels = 4;
+    psd.width = width;
+    psd.height = height;
+    for (int32_t c : {0, 1, 2, -1})
+        psd.planes.push_back(plane(-1, c, width, height));
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const LayerSpec& spec = layers[i];
+        const int32_t l = static_cast<int32_t>(i);
+        test_support::PsdLayer layer(spec.y, spec.x, spec.y + spec.height, spec.x + spec.width);
+        layer.name = spec.name;
+        layer.mode = spec.mode;
+        const bool empty = spec.width < 1 || spec.height < 1;
+        for (int16_t c : {-1, 0, 1, 2}) {
+            if (empty)
+                layer.Add(test_support::RawChannel(c, Bytes()));
+            else if (i % 2 == 0)
+                layer.Add(test_support::RawChannel(c, plane(l, c, spec.width, spec.height)));
+            else
+                layer.Add(test_support::RleChannel(c, plane(l, c, spec.width, spec.height),
+                                                   spec.width));
+        }
+        psd.layers.push_back(layer);
+    }
+    return psd.Build();
+}
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    test_support::WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+inline Bytes ReadBytes(const std::string& path)
+{
+    const std::string text = test_support::ReadWholeFile(path);
+    return Bytes(text.begin(), text.end());
+}
+
+inline Bytes Raster(const sdk::graphic::Image& image)
+{
+    return Bytes(image.Data(), image.Data() + image.Size());
+}
+
+// The main image of a file, read with the program's own readers.
+inline sdk::graphic::Image ReadImage(const std::string& path, sdk::graphic::ImageInfo* info = nullptr)
+{
+    sdk::stream::file_in file(path);
+    file.OpenRead();
+    sdk::graphic::Image image;
+    sdk::graphic::ImageInfo ignored;
+    sdk::graphic::Load(image, info != nullptr ? *info : ignored, file);
+    return image;
+}
+
+// The chunk types of a PNG or MNG file, space-separated.
+inline std::string ChunkTypes(const std::string& path)
+{
+    return test_support::TypesOf(test_support::ParseChunks(ReadBytes(path)));
+}
+
+}  // namespace conversion_test

@@ -44,11 +44,18 @@ struct Recorder : ProgressSink, StatusSink {
         ++steps;
     }
     void AddLine(const std::string& text) override { lines.push_back(text); }
+    void Reset()
+    {
+        lines.clear();
+        low = high = position = -1;
+        steps = 0;
+        positionResetFirst = false;
+    }
 };
 
 // One layer of a test document. An empty rectangle (width or height 0) is a group marker: four
 // channels holding nothing.
-struct LayerSpec {
+struct LayerShape {
     std::string name;  // code page 932 bytes, as a PSD stores them
     int32_t x = 0, y = 0, width = 1, height = 1;
     std::string mode = "norm";
@@ -83,7 +90,7 @@ inline sdk::graphic::Image ExpectedPixels(int32_t l, int32_t width, int32_t heig
 
 // An RGB document with alpha, width x height, with the given layers; RLE and raw channels
 // alternate between layers.
-inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerSpec>& layers)
+inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerShape>& layers)
 {
     auto plane = [](int32_t l, int32_t c, int32_t w, int32_t h) {
         Bytes bytes;
@@ -99,20 +106,20 @@ inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<Layer
     for (int32_t c : {0, 1, 2, -1})
         psd.planes.push_back(plane(-1, c, width, height));
     for (size_t i = 0; i < layers.size(); ++i) {
-        const LayerSpec& spec = layers[i];
+        const LayerShape& shape = layers[i];
         const int32_t l = static_cast<int32_t>(i);
-        test_support::PsdLayer layer(spec.y, spec.x, spec.y + spec.height, spec.x + spec.width);
-        layer.name = spec.name;
-        layer.mode = spec.mode;
-        const bool empty = spec.width < 1 || spec.height < 1;
+        test_support::PsdLayer layer(shape.y, shape.x, shape.y + shape.height, shape.x + shape.width);
+        layer.name = shape.name;
+        layer.mode = shape.mode;
+        const bool empty = shape.width < 1 || shape.height < 1;
         for (int16_t c : {-1, 0, 1, 2}) {
             if (empty)
                 layer.Add(test_support::RawChannel(c, Bytes()));
             else if (i % 2 == 0)
-                layer.Add(test_support::RawChannel(c, plane(l, c, spec.width, spec.height)));
+                layer.Add(test_support::RawChannel(c, plane(l, c, shape.width, shape.height)));
             else
-                layer.Add(test_support::RleChannel(c, plane(l, c, spec.width, spec.height),
-                                                   spec.width));
+                layer.Add(test_support::RleChannel(c, plane(l, c, shape.width, shape.height),
+                                                   shape.width));
         }
         psd.layers.push_back(layer);
     }

@@ -1,0 +1,291 @@
+// quillconv-cli run as a process: usage errors, the files a command line picks and their order,
+// the status lines per file, serial and parallel runs that agree with the in-process conversion,
+// and outputs that pngcheck and PIL accept.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conversion/ConversionKit.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/Option.h"
+#include "graphic/ImageSaverBMP.h"
+
+using namespace conversion_test;
+using sdk::graphic::Image;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+// Runs a shell command in folder; standard output and error are kept apart.
+Outcome Shell(const std::string& command, const std::string& folder)
+{
+    test_support::TempDir capture;
+    const std::string line = "cd " + Quote(folder) + " && " + command + " >" +
+                             Quote(capture / "out") + " 2>" + Quote(capture / "err");
+    const int status = std::system(line.c_str());
+    Outcome outcome;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.out = test_support::ReadWholeFile(capture / "out");
+    outcome.err = test_support::ReadWholeFile(capture / "err");
+    return outcome;
+}
+
+Outcome Cli(const std::string& arguments, const std::string& folder = ".")
+{
+    return Shell(Quote(QUILLCONV_CLI) + " " + arguments, folder);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+// Every file below root with its contents, by path relative to root.
+std::map<std::string, std::string> Tree(const std::string& root)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(root).generic_string()] =
+                test_support::ReadWholeFile(entry.path().string());
+    return files;
+}
+
+const std::vector<LayerShape> kLayers = {
+    {"\x94\x77\x8c\x69", 0, 0, 4, 3, "norm"},  // 背景
+    {"", -1, 1, 2, 2, "mul "},
+    {"\x95\xb6\x8e\x9a", 2, -2, 1, 3, "zzzz"},  // 文字
+};
+
+// A folder of inputs: PSDs (one cut short), BMPs, a PNG, a text file; x.bmp and x.psd share an
+// output base.
+class CliRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        work = dir / "work";
+        for (const char* folder : {"work", "work/sub", "work/sub/deeper"})
+            ASSERT_TRUE(test_support::MakeFolder(dir / folder));
+        const Bytes document = RgbaDocument(4, 3, kLayers);
+        WriteBytes(work + "/sub/deeper/d.psd", document);
+        WriteBytes(work + "/a.psd", document);
+        WriteBytes(work + "/x.psd", RgbaDocument(2, 2, {{"L", 0, 0, 1, 1}}));
+        WriteBytes(work + "/broken.psd", Bytes(document.begin(), document.begin() + 60));
+        Image colour(3, 3, 2);
+        for (int32_t i = 0; i < colour.Size(); ++i)
+            colour.Data()[i] = static_cast<uint8_t>(i * 11);
+        sdk::graphic::SaveBMP(colour, work + "/sub/b.bmp");
+        sdk::graphic::SaveBMP(colour, work + "/x.bmp");
+        SavePng(colour, work + "/c.png");
+        test_support::WriteWholeFile(work + "/notes.txt", "not a picture");
+    }
+
+    test_support::TempDir dir;
+    std::string work;
+};
+
+const char kOptions[] =
+    "--psd-png --psd-layers --psd-mng --info --layer-info --bmp-png --mng-offset --mng-title "
+    "--mng-comment --mng-loop --fps=10 --png-offset -q";
+
+bool HaveCommand(const std::string& name)
+{
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"--bmp-png --png-bmp a.bmp", "--bmp-png and --png-bmp"},
+        {"--frobnicate a.psd", "unknown option --frobnicate"},
+        {"--psd-png --fps=101 a.psd", "--fps"},
+        {"--psd-png", "no file or folder"},
+        {"--layer-info=name,size a.psd", "'size'"},
+        {"--naming=dots a.psd", "--naming"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Cli(c.first);
+        EXPECT_EQ(outcome.status, 2) << c.first;
+        EXPECT_EQ(outcome.out, "") << c.first;
+        const std::vector<std::string> lines = Lines(outcome.err);
+        ASSERT_EQ(lines.size(), 2u) << outcome.err;
+        EXPECT_EQ(lines[0].rfind("quillconv-cli: ", 0), 0u) << lines[0];
+        EXPECT_NE(lines[0].find(c.second), std::string::npos) << lines[0];
+        EXPECT_NE(lines[1].find("--help"), std::string::npos);
+    }
+}
+
+TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
+{
+    const Outcome help = Cli("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* name :
+         {"--psd-mng", "--psd-png", "--psd-layers", "--info", "--layer-info", "--bmp-png",
+          "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
+          "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
+          "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
+          "--quiet", "--version", "Examples"})
+        EXPECT_NE(help.out.find(name), std::string::npos) << name;
+
+    const Outcome version = Cli("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Quillmark Version 1.2(1.2.3.60)\n");
+}
+
+TEST_F(CliRun, NamedPathsFolderOrderAndDryRun)
+{
+    const auto before = Tree(dir.Path());
+    test_support::WriteWholeFile(dir / "photo.jpg", "jpeg");
+    // A folder lists the files of its subfolders first, deepest first, then its own, by name.
+    Outcome outcome = Cli("-n --psd-png --bmp-png work missing.psd photo.jpg work/c.png", dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(Lines(outcome.out),
+              std::vector<std::string>({"work/sub/deeper/d.psd", "work/sub/b.bmp", "work/a.psd",
+                                        "work/broken.psd", "work/x.bmp", "work/x.psd"}));
+    EXPECT_NE(outcome.err.find("missing.psd"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("photo.jpg: skipped"), std::string::npos) << outcome.err;
+    // Nothing was written.
+    auto after = Tree(dir.Path());
+    after.erase("photo.jpg");
+    EXPECT_EQ(after, before);
+
+    // Without the missing path every file converts: status 0.
+    outcome = Cli("-q --bmp-png work/sub/b.bmp photo.jpg", dir.Path());
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "b.bmp → b.png\n");
+    EXPECT_EQ(Lines(outcome.err).size(), 1u);
+}
+
+TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
+{
+    WriteBytes(dir / "g.psd", RgbaDocument(2, 2, {{"<group end>", 0, 0, 0, 0}, {"A", 0, 0, 1, 1}}));
+    const std::string command = "-q --psd-layers --naming=underscore-serial g.psd";
+    Outcome outcome = Cli(command, dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "Image::Create:59\n変換失敗[g.psd]\n");
+    EXPECT_FALSE(test_support::Exists(dir / "g_0001.png"));
+
+    outcome = Cli("--skip-empty-layers " + command, dir.Path());
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "g.psd (2) → g_0001.png\n");
+    EXPECT_TRUE(test_support::Exists(dir / "g_0001.png"));
+}
+
+TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)
+{
+    const Outcome serial = Cli(std::string(kOptions) + " -j 1 -o out1 work", dir.Path());
+    const Outcome parallel = Cli(std::string(kOptions) + " -j 4 -o out2 work", dir.Path());
+    EXPECT_EQ(serial.status, 1);  // broken.psd
+    EXPECT_EQ(parallel.status, 1);
+    EXPECT_EQ(serial.err, "");
+    EXPECT_EQ(parallel.out, serial.out);
+
+    // What the conversion itself reports for each file, in the folder's order, with the
+    // failure line after a file that fails.
+    const std::vector<std::string> order = {"work/sub/deeper/d.psd", "work/sub/b.bmp",
+                                            "work/a.psd", "work/broken.psd", "work/x.bmp",
+                                            "work/x.psd"};
+    std::string expected;
+    {
+        test_support::ScopedCurrentDir here(dir.Path());
+        option = cOption();
+        option.psdToPngMerged = option.psdToPngLayers = option.psdToMng = true;
+        option.textImageInfo = option.textLayerInfo = true;
+        option.textName = option.textPosition = option.textMode = true;
+        option.bmpToPng = true;
+        option.mngOffset = option.mngTitle = option.mngComment = option.mngLoop = true;
+        option.mngFps = 10;
+        option.pngOffset = true;
+        option.outputFolder = "out3";
+        for (const std::string& path : order) {
+            Recorder run;
+            const bool ok = ConvertFile(run.context, path);
+            for (const std::string& line : run.lines)
+                expected += line + "\n";
+            if (!ok)
+                expected += "変換失敗[" + path + "]\n";
+        }
+        option = cOption();
+    }
+    EXPECT_EQ(serial.out, expected);
+    const std::vector<std::string> lines = Lines(serial.out);
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "d.psd → d.png");
+    EXPECT_EQ(lines[6], "b.bmp → b.png");
+
+    // The same files, byte for byte, however they were converted; x.png is the PSD's merged
+    // image, since x.psd comes after x.bmp.
+    const auto files = Tree(dir / "out1");
+    EXPECT_EQ(Tree(dir / "out2"), files);
+    EXPECT_EQ(Tree(dir / "out3"), files);
+    EXPECT_EQ(files.count("d.mng"), 1u);
+    EXPECT_EQ(files.count("a/文字.png"), 1u);
+    EXPECT_EQ(files.count("x/L.png"), 1u);
+    EXPECT_EQ(files.count("broken.png"), 0u);
+    EXPECT_EQ(ReadImage(dir / "out1/x.png").Channels(), 4);
+}
+
+TEST_F(CliRun, IndependentReadersAcceptTheOutputs)
+{
+    ASSERT_EQ(Cli(std::string(kOptions) + " --compression=speed --fill-blank -o out work/a.psd",
+                  dir.Path())
+                  .status,
+              0);
+    if (!HaveCommand("pngcheck")) {
+        GTEST_SKIP() << "pngcheck is not installed";
+    }
+    for (const auto& file : Tree(dir / "out")) {
+        const std::string& name = file.first;
+        const std::string ending = name.substr(name.size() - 4);
+        if (ending != ".png" && ending != ".mng")
+            continue;
+        const Outcome check = Shell("pngcheck -v " + Quote(name), dir / "out");
+        EXPECT_EQ(check.status, 0) << name << "\n" << check.out;
+    }
+    // The Comment texts carry the blend-mode keys. (Without the names: pngcheck's text listing
+    // refuses the bytes of Japanese names in a Latin-1 text.)
+    ASSERT_EQ(Cli("-q --psd-mng --mng-comment -o plain work/a.psd", dir.Path()).status, 0);
+    const Outcome texts = Shell("pngcheck -t a.mng", dir / "plain");
+    EXPECT_EQ(texts.status, 0) << texts.out;
+    EXPECT_NE(texts.out.find("Comment:\n    norm\nComment:\n    mul \nComment:\n    zzzz\n"),
+              std::string::npos)
+        << texts.out;
+
+    if (std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "PIL is not installed for /usr/bin/python3";
+    // PIL's decode of the merged PNG: the document's merged image, alpha and all.
+    const Outcome decoded = Shell(
+        "/usr/bin/python3 -c 'from PIL import Image; "
+        "print(Image.open(\"out/a.png\").convert(\"RGBA\").tobytes().hex())'",
+        dir.Path());
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    const Image merged = ExpectedPixels(-1, 4, 3);
+    std::string hex;
+    for (int32_t i = 0; i < merged.Size(); i += 4) {
+        const uint8_t* p = merged.Data() + i;
+        char text[9];
+        std::snprintf(text, sizeof text, "%02x%02x%02x%02x", p[3], p[2], p[1], p[0]);
+        hex += text;
+    }
+    EXPECT_EQ(decoded.out, hex + "\n");
+}

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "conversion/ConvertFile.h"
+#include "conversion/Option.h"
 #include "files/Format.h"
 #include "files/Path.h"
 
@@ -156,6 +157,11 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
 
     const size_t worker_count =
         std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(jobs), groups.size()));
+    // Processors that the workers leave idle encode the layer PNGs of their documents.
+    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    option.layerEncoders =
+        std::max<int32_t>(1, static_cast<int32_t>(processors / std::max<size_t>(1, worker_count)));
+
     // The workers convert; this thread prints each file's lines as soon as all files before it
     // are printed.
     std::vector<std::thread> workers;

@@ -539,3 +539,44 @@ TEST_F(PsdConversion, LayerGroupsSkippedOrFailing)
     EXPECT_EQ(recorder.lines, std::vector<std::string>({"groups.psd → groups.txt"}));
     EXPECT_FALSE(sdk::files::IsFile(dir / "groups.mng"));
 }
+
+// Layer PNGs encoded on several threads give the same lines, files and progress as on one, and
+// an output that cannot be opened stops the document at the same layer.
+TEST_F(PsdConversion, LayerEncodersChangeNothingButSpeed)
+{
+    const std::vector<LayerShape> layers = {{"a", 1, 0, 3, 2}, {"b", -1, 1, 2, 2},
+                                            {"c", 0, 0, 4, 3}, {"d", 2, 2, 1, 1},
+                                            {"e", 0, 1, 2, 1}};
+    struct Outcome {
+        bool ok;
+        std::vector<std::string> lines;
+        std::vector<Bytes> files;
+        int32_t position;
+    };
+    auto run = [&](int32_t encoders, bool blocked) {
+        test_support::TempDir scratch;
+        option = cOption();
+        option.psdToPngLayers = option.pngTrim = option.pngNoAlpha = true;
+        option.layerEncoders = encoders;
+        const std::string path = scratch / "a.psd";
+        WriteBytes(path, RgbaDocument(4, 3, layers));
+        if (blocked)
+            test_support::MakeFolder(scratch.Path() + "/a/c.png");  // a folder in its way
+        Recorder recorder;
+        Outcome outcome{ConvertFile(recorder.context, path), recorder.lines, {}, recorder.position};
+        for (const char* name : {"a", "b", "c", "d", "e"}) {
+            const std::string file = scratch.Path() + "/a/" + name + ".png";
+            outcome.files.push_back(sdk::files::IsFile(file) ? ReadBytes(file) : Bytes());
+        }
+        return outcome;
+    };
+    for (bool blocked : {false, true}) {
+        const Outcome serial = run(1, blocked);
+        const Outcome parallel = run(3, blocked);
+        EXPECT_EQ(serial.ok, !blocked);
+        EXPECT_EQ(parallel.ok, serial.ok);
+        EXPECT_EQ(parallel.lines, serial.lines);
+        EXPECT_EQ(parallel.files, serial.files);
+        EXPECT_EQ(parallel.position, serial.position);
+    }
+}

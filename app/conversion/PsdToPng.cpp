@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -131,8 +132,15 @@ public:
     LayerEncoders(const PsdDocument& document, int32_t threads) : document_(document)
     {
         results_.resize(document.layers.size());
-        for (int32_t i = 0; i < threads; ++i)
-            threads_.emplace_back([this] { Work(); });
+        for (int32_t i = 0; i < threads; ++i) {
+            try {
+                threads_.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                break;  // the system gives no more threads: fewer encoders do the work
+            }
+        }
+        if (threads_.empty())
+            Work();  // none at all: encode everything here, ahead of the writes
     }
     ~LayerEncoders()
     {

@@ -1,9 +1,12 @@
 #include "graphic/ImageSaverPNG.h"
 
+#include <vector>
+
 #include <png.h>
 
 #include "debug/Error.h"
 #include "graphic/LibpngBridge.h"
+#include "graphic/PngFilterChoice.h"
 #include "stream/StreamBuffer.h"
 
 namespace sdk {
@@ -220,6 +223,24 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
         ++textCount;
     }
 
+    // With all filters allowed, libpng's search for each row's filter is the costliest part of
+    // writing. Rows after the first get the filter that search would pick, chosen here in one
+    // pass over the image, so libpng filters each row once; the file's bytes are the same.
+    std::vector<int> rowFilters;
+    if (!fast) {
+        int allowed = PNG_ALL_FILTERS;
+        if (height == 1)
+            allowed &= ~(PNG_FILTER_UP | PNG_FILTER_AVG | PNG_FILTER_PAETH);
+        if (width == 1)
+            allowed &= ~(PNG_FILTER_SUB | PNG_FILTER_AVG | PNG_FILTER_PAETH);
+        const size_t bpp = static_cast<size_t>(image.Channels());
+        rowFilters.resize(height);
+        for (png_uint_32 row = 1; row < height; ++row)
+            rowFilters[row] = ChooseRowFilter(data + row * stride, data + (row - 1) * stride,
+                                              stride, bpp, allowed);
+    }
+    const int* const chosen = rowFilters.empty() ? nullptr : rowFilters.data();
+
     if (!libpng::RunGuarded(png, [&] {
             png_set_IHDR(png, pngInfo, width, height, 8, colourType, PNG_INTERLACE_NONE,
                          PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
@@ -228,8 +249,12 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
             if (textCount != 0)
                 png_set_text(png, pngInfo, texts, textCount);
             png_write_info(png, pngInfo);
-            for (png_uint_32 row = 0; row < height; ++row)
+            for (png_uint_32 row = 0; row < height; ++row) {
+                // The first row starts libpng's filter buffers with every filter allowed.
+                if (chosen != nullptr && row > 0)
+                    png_set_filter(png, PNG_FILTER_TYPE_BASE, chosen[row]);
                 png_write_row(png, data + row * stride);
+            }
             png_write_end(png, nullptr);
         })) {
         outputFailed = outputFailed || static_cast<bool>(state.streamError);

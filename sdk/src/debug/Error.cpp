@@ -91,7 +91,12 @@ std::string ErrorClassName(const std::exception& error)
         return "std::logic_error";
     if (typeid(error) == typeid(runtime_error))
         return "std::runtime_error";
-    const char* raw = typeid(error).name();
+    return QualifiedTypeName(typeid(error));
+}
+
+std::string QualifiedTypeName(const std::type_info& type)
+{
+    const char* raw = type.name();
 #if defined(__GNUG__)
     int status = 0;
     char* demangled = abi::__cxa_demangle(raw, nullptr, nullptr, &status);

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 
 namespace sdk {
 namespace debug {
@@ -91,6 +92,9 @@ std::ostream& operator<<(std::ostream& stream, const std::exception& error);
 
 // The qualified name of the dynamic class of an error, as written in an error record.
 std::string ErrorClassName(const std::exception& error);
+
+// The qualified name of a type as written in the source ("cConvWindow::impl").
+std::string QualifiedTypeName(const std::type_info& type);
 
 }  // namespace debug
 }  // namespace sdk

@@ -1,0 +1,129 @@
+// The main window: its creation, its messages and the message loop.
+#include "window/ConvWindowImpl.h"
+
+#include <shellapi.h>
+
+#include "files/FileVersion.h"
+#include "files/Format.h"
+
+namespace {
+
+const int kClientWidth = 800;
+const int kClientHeight = 570;
+
+std::string TitleText()
+{
+    // An empty path reads the program's own file; a failure leaves the texts empty.
+    sdk::files::FileVersion version;
+    return sdk::files::Format("%s Version %s(%s)", version.ProductName().c_str(),
+                              version.ProductVersion().c_str(),
+                              version.FileVersionText().c_str());
+}
+
+}  // namespace
+
+cConvWindow::impl::impl()
+{
+    sdk::gui::Window::CreateOption options;
+    options.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // a fixed size
+    options.exStyle = WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY;
+    options.title = TitleText();
+    options.icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    options.SetClientSize(kClientWidth, kClientHeight);
+    // The creation message builds the controls.
+    Create(options);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+}
+
+LRESULT cConvWindow::impl::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        // Only the control identifier counts, not the notification code.
+        OnCommand(LOWORD(wparam));
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wparam));
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+void cConvWindow::impl::OnCommand(int id)
+{
+    switch (id) {
+    case kIdClear:
+        ClearList();
+        break;
+    case kIdStart:
+        // The batch starts in the next idle step.
+        SetRunning(true);
+        break;
+    case kIdStop:
+        SetRunning(false);
+        break;
+    case kIdApplySettings:
+        ApplySettings();
+        break;
+    case kIdTextOption:
+        OnTextOptionChanged();
+        break;
+    case kIdBmpToPng:
+        if (bmpToPng_.IsChecked())
+            pngToBmp_.SetCheck(false);
+        ApplySettings();
+        break;
+    case kIdPngToBmp:
+        if (pngToBmp_.IsChecked())
+            bmpToPng_.SetCheck(false);
+        ApplySettings();
+        break;
+    case kIdChooseFolder:
+        ChooseOutputFolder();
+        break;
+    default:
+        break;
+    }
+}
+
+void cConvWindow::impl::SetRunning(bool running)
+{
+    // Start and stop share one place: exactly one of them is visible.
+    startButton_.Show(!running);
+    stopButton_.Show(running);
+    running_ = running;
+}
+
+cConvWindow& MainWindow()
+{
+    static cConvWindow::impl window;
+    return window;
+}
+
+void HandleLoopMessage(MSG& message)
+{
+    cConvWindow& window = MainWindow();
+    if (!IsDialogMessageA(window.GetHandle(), &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    window.RunBatch();
+}
+
+void run()
+{
+    MainWindow();
+    MSG message;
+    // GetMessage gives 0 for the quit message and -1 when it fails; both end the loop.
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        HandleLoopMessage(message);
+}

@@ -1,0 +1,158 @@
+// Keyboard navigation through the message loop, and the program itself as a process: its title
+// from its version resource and its exit code when the window is closed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "conversion/Option.h"
+#include "files/FileSystem.h"
+#include "files/Path.h"
+#include "gui/MainWindowDriver.h"
+
+namespace gui_test {
+namespace {
+
+int PlaceOf(HWND control)
+{
+    const std::vector<HWND> children = Children();
+    const auto found = std::find(children.begin(), children.end(), control);
+    return found == children.end() ? 0 : static_cast<int>(found - children.begin()) + 1;
+}
+
+class Keyboard : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetWindow();
+        SetForegroundWindow(MainHandle());
+        PumpMessages();
+    }
+};
+
+TEST_F(Keyboard, TabVisitsTheEnabledTabStopsInCreationOrder)
+{
+    Click(kPsdToMng);  // the MNG options join the tab order
+    SetFocus(ControlAt(kClear));
+    ASSERT_EQ(kClear, PlaceOf(GetFocus()));
+    std::vector<int> visited = {kClear};
+    for (int press = 0; press < 60; ++press) {
+        PressKey(VK_TAB);
+        const int place = PlaceOf(GetFocus());
+        if (place == kClear)
+            break;
+        visited.push_back(place);
+    }
+    // Back at the start after one round, in creation order, only over controls a user can
+    // reach: visible, enabled and with a tab stop.
+    ASSERT_GT(visited.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end()));
+    for (int place : visited) {
+        HWND control = ControlAt(place);
+        EXPECT_TRUE(IsWindowVisible(control) && IsWindowEnabled(control)) << place;
+        EXPECT_NE(0, GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) << place;
+    }
+    for (int place : {kStart, kPsdToMng, kMngOffset, kFpsBox, kMngLoop, kPngMerged, kImageInfo,
+                      kBmpToPng, kFillBlank, kInvertAlpha})
+        EXPECT_NE(visited.end(), std::find(visited.begin(), visited.end(), place)) << place;
+    for (int place : {kStop, kPngOffset, kTextName, kAlphaNone, kFolderBox, kFileList})
+        EXPECT_EQ(visited.end(), std::find(visited.begin(), visited.end(), place)) << place;
+    // Shift+Tab goes back.
+    SetFocus(ControlAt(kPngMerged));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    PressKey(VK_TAB);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(kMngLoop, PlaceOf(GetFocus()));
+}
+
+TEST_F(Keyboard, ArrowKeysMoveWithinARadioGroupAndSelect)
+{
+    SetFocus(ControlAt(kCompressStandard));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(kCompressFast, PlaceOf(GetFocus()));
+    EXPECT_TRUE(Checked(kCompressFast));
+    EXPECT_FALSE(Checked(kCompressStandard));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(kCompressBest, PlaceOf(GetFocus()));
+    EXPECT_TRUE(Checked(kCompressBest));
+    // The arrows never leave the group.
+    PressKey(VK_DOWN);
+    const int place = PlaceOf(GetFocus());
+    EXPECT_TRUE(place >= kCompressStandard && place <= kCompressBest) << place;
+    SetFocus(ControlAt(kCompressBest));
+    PressKey(VK_UP);
+    EXPECT_EQ(kCompressFast, PlaceOf(GetFocus()));
+    EXPECT_TRUE(Checked(kCompressFast));
+    EXPECT_FALSE(Checked(kCompressBest) || Checked(kCompressStandard));
+    // A click on another option reads the choice.
+    Click(kPngMerged);
+    EXPECT_TRUE(option.compressFast);
+}
+
+// The program's own executable, beside the test program's build folder.
+std::string ProgramPath()
+{
+    const std::string tests = sdk::files::GetFolder(sdk::files::GetModulePath());
+    return sdk::files::GetFolder(sdk::files::StripSeparator(tests)) + "app\\quillconv.exe";
+}
+
+struct ProcessWindow {
+    DWORD process;
+    HWND window;
+};
+
+HWND WaitForWindowOf(DWORD process_id)
+{
+    for (int attempt = 0; attempt < 300; ++attempt) {
+        ProcessWindow search = {process_id, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                ProcessWindow* wanted = reinterpret_cast<ProcessWindow*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                char name[64] = {};
+                GetClassNameA(window, name, sizeof name);
+                if (owner == wanted->process && lstrcmpA(name, "cConvWindow::impl") == 0 &&
+                    IsWindowVisible(window)) {
+                    wanted->window = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.window != nullptr)
+            return search.window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+TEST(ProgramProcess, ShowsItsVersionInTheTitleAndEndsWithZeroWhenClosed)
+{
+    const std::string program = ProgramPath();
+    ASSERT_TRUE(sdk::files::IsFile(program)) << program;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"" + program + "\"";
+    ASSERT_TRUE(CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    HWND window = WaitForWindowOf(process.dwProcessId);
+    ASSERT_NE(nullptr, window);
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ("Quillmark Version 1.2(1.2.3.60)", title);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace
+}  // namespace gui_test

@@ -14,8 +14,9 @@ packages=(
   pngcheck python3-pil imagemagick time
   # Windows cross build
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
-  # running the Windows build
-  wine wine64 xvfb xauth locales fonts-ipafont-gothic
+  # running the Windows build (fonts-wine: Wine's own fonts, Marlett among them, which draws
+  # the buttons of the title bars)
+  wine wine64 fonts-wine xvfb xauth locales fonts-vlgothic
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine the way the project needs it: a private prefix inside the
 # build folder, code page 932 (Wine takes it from the locale ja_JP), no prompts for Mono or
-# Gecko, and the face "MS UI Gothic" drawn with a Japanese font. With no arguments it only
+# Gecko, and the face "MS UI Gothic" drawn with a Japanese font (VL Gothic: its outlines draw
+# "_" and "M" at the controls' 12 pixels, which the small bitmaps of other Japanese fonts lose). With no arguments it only
 # prepares the prefix.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,14 +16,21 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver=wineserver
 
-if [ ! -f "$WINEPREFIX/.quillmark-ready" ]; then
+if [ ! -f "$WINEPREFIX/.quillmark-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot --init >/dev/null 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAGothic /f >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'VL Gothic' /f >/dev/null 2>&1 || true
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   "$wineserver" -w || true
-  touch "$WINEPREFIX/.quillmark-ready"
+  touch "$WINEPREFIX/.quillmark-ready-2"
+fi
+# Wine draws the buttons of its own title bars with the font Marlett (package fonts-wine), which
+# it takes from the prefix's Fonts folder only.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 [ $# -gt 0 ] || exit 0
 exec "$wine" "$@"

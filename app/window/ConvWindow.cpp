@@ -1,6 +1,7 @@
 // The main window: its creation, its messages and the message loop.
 #include "window/ConvWindowImpl.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "files/FileVersion.h"
@@ -33,7 +34,7 @@ cConvWindow::impl::impl()
     options.SetClientSize(kClientWidth, kClientHeight);
     // The creation message builds the controls.
     Create(options);
-    ShowWindow(Handle(), SW_SHOWNORMAL);
+    ShowWindow(Handle(), SW_SHOW);
 }
 
 LRESULT cConvWindow::impl::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
@@ -52,6 +53,13 @@ LRESULT cConvWindow::impl::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPA
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wparam));
         break;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+        if (header != nullptr && header->hwndFrom == fileList_.Handle() &&
+            header->code == NM_CUSTOMDRAW)
+            return PaintMarkedRows(reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
+        break;
+    }
     default:
         break;
     }

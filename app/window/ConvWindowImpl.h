@@ -2,6 +2,10 @@
 // list and the batch run.
 #pragma once
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <string>
 
 #include "gui/Control.h"
@@ -49,6 +53,9 @@ public:
     // Adds one dropped file as a row when its extension is one the program reads.
     void AddFile(const std::string& path);
     void OnDropFiles(HDROP drop);
+    // The file list's drawing of a row: marked rows in the highlight colours, as the list view
+    // of Windows paints them itself (Wine's does not).
+    LRESULT PaintMarkedRows(NMLVCUSTOMDRAW* draw);
 
 private:
     void CreateControls();

@@ -48,6 +48,23 @@ void cConvWindow::impl::AddFile(const std::string& path)
     fileList_.SetLastItemText(kColumnSize, sdk::files::FormatSizeKB(size));
 }
 
+LRESULT cConvWindow::impl::PaintMarkedRows(NMLVCUSTOMDRAW* draw)
+{
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        if (fileList_.IsItemHighlighted(static_cast<int>(draw->nmcd.dwItemSpec))) {
+            draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+            draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+            return CDRF_NEWFONT;
+        }
+        return CDRF_DODEFAULT;
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 void cConvWindow::impl::ClearList()
 {
     fileList_.DeleteAllItems();

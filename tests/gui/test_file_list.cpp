@@ -2,6 +2,10 @@
 // which size texts, and which rows the options mark.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "conversion/Option.h"
 #include "gui/MainWindowDriver.h"
 #include "support/DropFiles.h"
@@ -100,6 +104,30 @@ TEST_F(FileList, RowsAreMarkedByTheOptionsInForce)
     EXPECT_FALSE(Rows().back().highlighted);
     Click(kPsdToMng);
     EXPECT_TRUE(Rows().back().highlighted);
+}
+
+// The colour painted at the empty left part of a row's size column.
+COLORREF RowColour(int row)
+{
+    HWND list = ControlAt(kFileList);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT bounds = {};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    HDC dc = GetDC(list);
+    const COLORREF colour = GetPixel(dc, 90 + 200 + 5, (bounds.top + bounds.bottom) / 2);
+    ReleaseDC(list, dc);
+    return colour;
+}
+
+TEST_F(FileList, MarkedRowsArePaintedInTheHighlightColour)
+{
+    Drop({MakeFile("doc.psd", 1), MakeFile("pic.png", 1)});
+    Click(kImageInfo);
+    ASSERT_TRUE(Rows()[0].highlighted);
+    ASSERT_FALSE(Rows()[1].highlighted);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RowColour(0));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RowColour(1));
 }
 
 TEST_F(FileList, ClearEmptiesBothLists)

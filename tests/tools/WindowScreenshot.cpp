@@ -207,6 +207,15 @@ void Run(const std::string& output, const std::string& samples, const std::strin
     SetWindowTextA(children[kFolderBox], folder.c_str());
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(kApplySettingsCommand, BN_CLICKED), 0);
 
+    // The rows the ticked options apply to carry the drop-highlight state.
+    int marked = 0;
+    for (int row = 0; row < rows; ++row)
+        if (SendMessageA(children[5], LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                         LVIS_DROPHILITED) & LVIS_DROPHILITED)
+            ++marked;
+    if (marked == 0)
+        throw failure("the options mark none of the dropped files");
+
     // The start button only sets the flag; the run itself is the loop's idle step.
     if (WindowText(children[kStartButton]) != "変換開始")
         throw failure("the start button is not where it was expected");
@@ -221,8 +230,8 @@ void Run(const std::string& output, const std::string& samples, const std::strin
     if (IsBlank(picture))
         throw failure("the captured picture is blank");
     SavePng(picture, output);
-    std::printf("%s: %d x %d, %d rows, %d status lines\n", output.c_str(), picture.Width(),
-                picture.Height(), rows, lines);
+    std::printf("%s: %d x %d, %d rows (%d marked), %d status lines\n", output.c_str(),
+                picture.Width(), picture.Height(), rows, marked, lines);
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 
+# A prefix of its own (build/wineprefix-desktop) whose windows the desktop's window manager
+# frames and lists like any other.
 status=0
-bash "$root/scripts/wine-run.sh" "$program" || status=$?
+QUILLMARK_WINE_DESKTOP=1 bash "$root/scripts/wine-run.sh" "$program" || status=$?
 exit "$status"

@@ -19,21 +19,12 @@
 #include "conversion/Option.h"
 #include "debug/FaultHandler.h"
 #include "files/FileVersion.h"
-#include "files/Format.h"
 
 namespace {
 
 const int kExitFailed = 1;
 const int kExitUsage = 2;
 const int kExitFault = 3;
-
-std::string TitleText()
-{
-    sdk::files::FileVersion version;
-    return sdk::files::Format("%s Version %s(%s)", version.ProductName().c_str(),
-                              version.ProductVersion().c_str(),
-                              version.FileVersionText().c_str());
-}
 
 int Run(const std::vector<std::string>& arguments)
 {
@@ -48,7 +39,7 @@ int Run(const std::vector<std::string>& arguments)
         return 0;
     }
     if (settings.version) {
-        std::printf("%s\n", TitleText().c_str());
+        std::printf("%s\n", sdk::files::FileVersion().Title().c_str());
         return 0;
     }
     // The options are set once, before any worker starts, and only read after.

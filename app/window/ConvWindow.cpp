@@ -5,21 +5,11 @@
 #include <shellapi.h>
 
 #include "files/FileVersion.h"
-#include "files/Format.h"
 
 namespace {
 
 const int kClientWidth = 800;
 const int kClientHeight = 570;
-
-std::string TitleText()
-{
-    // An empty path reads the program's own file; a failure leaves the texts empty.
-    sdk::files::FileVersion version;
-    return sdk::files::Format("%s Version %s(%s)", version.ProductName().c_str(),
-                              version.ProductVersion().c_str(),
-                              version.FileVersionText().c_str());
-}
 
 }  // namespace
 
@@ -28,7 +18,8 @@ cConvWindow::impl::impl()
     sdk::gui::Window::CreateOption options;
     options.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // a fixed size
     options.exStyle = WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY;
-    options.title = TitleText();
+    // The program's own file; a failure to read it leaves the texts of the title empty.
+    options.title = sdk::files::FileVersion().Title();
     options.icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     options.SetClientSize(kClientWidth, kClientHeight);

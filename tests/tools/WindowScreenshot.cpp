@@ -101,10 +101,7 @@ void BorrowTitleAndIcon(HWND window, const std::string& program)
     const sdk::files::FileVersion version(program);
     if (version.ProductName().empty())
         throw failure("no version information in " + program);
-    SetWindowTextA(window, sdk::files::Format("%s Version %s(%s)", version.ProductName().c_str(),
-                                              version.ProductVersion().c_str(),
-                                              version.FileVersionText().c_str())
-                               .c_str());
+    SetWindowTextA(window, version.Title().c_str());
     HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
         throw failure("cannot open " + program);

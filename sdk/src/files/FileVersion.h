@@ -20,6 +20,9 @@ public:
     const std::string& ProductVersion() const { return product_version_; }
     const std::string& FileVersionText() const { return file_version_; }
 
+    // The program's title: "<product> Version <product version>(<file version>)".
+    std::string Title() const;
+
 private:
     std::string product_name_;
     std::string product_version_;

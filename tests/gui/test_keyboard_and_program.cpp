@@ -130,28 +130,73 @@ HWND WaitForWindowOf(DWORD process_id)
     return nullptr;
 }
 
-TEST(ProgramProcess, ShowsItsVersionInTheTitleAndEndsWithZeroWhenClosed)
+// One started copy of the program.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::string& program)
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string command = "\"" + program + "\"";
+        started_ = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+                                  nullptr, nullptr, &startup, &process_) != FALSE;
+    }
+    ~StartedProgram()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 1);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+
+    bool Started() const { return started_; }
+    HWND Window() const { return WaitForWindowOf(process_.dwProcessId); }
+    // The exit code once the process has ended within 30 seconds; -1 if it has not.
+    long ExitCode() const
+    {
+        if (WaitForSingleObject(process_.hProcess, 30000) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+};
+
+std::string TitleOf(HWND window)
+{
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+TEST(ProgramProcess, TwoStartsAreTwoWindowsEachEndingWithZeroWhenClosed)
 {
     const std::string program = ProgramPath();
     ASSERT_TRUE(sdk::files::IsFile(program)) << program;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + program + "\"";
-    ASSERT_TRUE(CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    HWND window = WaitForWindowOf(process.dwProcessId);
-    ASSERT_NE(nullptr, window);
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof title);
-    EXPECT_STREQ("Quillmark Version 1.2(1.2.3.60)", title);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
-    DWORD code = 99;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(0u, code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    StartedProgram first(program), second(program);
+    ASSERT_TRUE(first.Started() && second.Started());
+    HWND one = first.Window();
+    HWND two = second.Window();
+    ASSERT_NE(nullptr, one);
+    ASSERT_NE(nullptr, two);
+    EXPECT_NE(one, two);
+    // The title comes from the program's version resource.
+    EXPECT_EQ("Quillmark Version 1.2(1.2.3.60)", TitleOf(one));
+    EXPECT_EQ(TitleOf(one), TitleOf(two));
+    // Closing one leaves the other; each ends with 0.
+    PostMessageA(one, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.ExitCode());
+    EXPECT_TRUE(IsWindow(two));
+    PostMessageA(two, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, second.ExitCode());
 }
 
 }  // namespace

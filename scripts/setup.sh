@@ -14,6 +14,8 @@ packages=(
   pngcheck python3-pil imagemagick time
   # Windows cross build
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
+  # the program's icon is drawn at build time (scripts/make-icon.py)
+  python3
   # running the Windows build (fonts-wine: Wine's own fonts, Marlett among them, which draws
   # the buttons of the title bars)
   wine wine64 fonts-wine xvfb xauth locales fonts-vlgothic

@@ -7,7 +7,6 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/windows"
 tool="$build/tests/window-screenshot.exe"
-program="$build/app/quillconv.exe"
 picture="$root/docs/screenshot.png"
 
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || ! command -v xvfb-run >/dev/null 2>&1; then
@@ -53,7 +52,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   timeout 30 "$wineserver" -w || true
   exit $status' - "$wineserver" "$root/scripts/wine-run.sh" "$tool" \
   "$(winpath "$scratch/screenshot.png")" "$(winpath "$root/samples")" "$(winpath "$scratch/out")" \
-  "$(winpath "$program")" || status=$?
+  || status=$?
 
 if [ "$status" -ne 0 ] || [ ! -s "$scratch/screenshot.png" ]; then
   echo "screenshot.sh: window-screenshot failed (exit status $status)" >&2

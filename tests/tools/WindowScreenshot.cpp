@@ -1,13 +1,12 @@
 // Renders the main window with files in it and writes its picture as a PNG, for the README.
 //
-//   window-screenshot OUTPUT.png SAMPLES_FOLDER OUTPUT_FOLDER [PROGRAM.exe]
+//   window-screenshot OUTPUT.png SAMPLES_FOLDER OUTPUT_FOLDER
 //
 // The real main window is made in this process. The samples folder is dropped on it, a few
 // options are ticked (merged and per-layer PNG, the image report, BMP to PNG, output into
 // OUTPUT_FOLDER), a run converts the highlighted rows so that the status list fills, and the
-// whole window, title bar included, is captured. This program has no version resource or icon
-// of its own; PROGRAM.exe, when given, lends both so that the title bar reads as the window
-// program's does.
+// whole window, title bar included, is captured. The tool carries the window program's version
+// resource and icon, so its title bar reads as the program's does.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "conversion/ConvertFile.h"
-#include "files/FileVersion.h"
 #include "files/Format.h"
 #include "graphic/Image.h"
 #include "support/DropFiles.h"
@@ -95,29 +93,6 @@ void Tick(HWND control, const char* caption)
         throw failure(sdk::files::Format("\"%s\" did not get ticked", WindowText(control).c_str()));
 }
 
-// The title and icon the window program shows, taken from its file.
-void BorrowTitleAndIcon(HWND window, const std::string& program)
-{
-    const sdk::files::FileVersion version(program);
-    if (version.ProductName().empty())
-        throw failure("no version information in " + program);
-    SetWindowTextA(window, version.Title().c_str());
-    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr)
-        throw failure("cannot open " + program);
-    // The module stays loaded: the icons are shared resources of it.
-    HICON large = static_cast<HICON>(LoadImageA(module, "MAINICON", IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXICON),
-                                                GetSystemMetrics(SM_CYICON), LR_SHARED));
-    HICON small = static_cast<HICON>(LoadImageA(module, "MAINICON", IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (large == nullptr || small == nullptr)
-        throw failure("no icon MAINICON in " + program);
-    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-}
-
 // The window as it is on the screen, frame and title bar included, as a 3-byte image.
 Image Capture(HWND window)
 {
@@ -176,12 +151,9 @@ bool IsBlank(const Image& image)
     return true;
 }
 
-void Run(const std::string& output, const std::string& samples, const std::string& folder,
-         const std::string& program)
+void Run(const std::string& output, const std::string& samples, const std::string& folder)
 {
     HWND window = MainWindow().GetHandle();
-    if (!program.empty())
-        BorrowTitleAndIcon(window, program);
     SetForegroundWindow(window);
     Pump(window);
 
@@ -235,14 +207,12 @@ void Run(const std::string& output, const std::string& samples, const std::strin
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 && argc != 5) {
-        std::fprintf(stderr,
-                     "usage: window-screenshot OUTPUT.png SAMPLES_FOLDER OUTPUT_FOLDER "
-                     "[PROGRAM.exe]\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: window-screenshot OUTPUT.png SAMPLES_FOLDER OUTPUT_FOLDER\n");
         return 2;
     }
     try {
-        Run(argv[1], argv[2], argv[3], argc == 5 ? argv[4] : "");
+        Run(argv[1], argv[2], argv[3]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "window-screenshot: %s\n", error.what());
         return 1;

@@ -17,9 +17,6 @@ protected:
     ~GuiBase() = default;
 
     HWND hwnd_ = nullptr;
-
-    friend class Window;
-    friend class Control;
 };
 
 }  // namespace gui

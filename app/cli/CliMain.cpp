@@ -16,6 +16,7 @@
 #include "cli/BatchRunner.h"
 #include "cli/CliArguments.h"
 #include "cli/InputFiles.h"
+#include "cli/InterruptCleanup.h"
 #include "conversion/Option.h"
 #include "debug/FaultHandler.h"
 #include "files/FileVersion.h"
@@ -75,6 +76,7 @@ int Run(const std::vector<std::string>& arguments)
 int main(int argc, char** argv)
 {
     sdk::debug::InstallFaultHandler(kExitFault);
+    RemoveTemporaryFilesOnInterrupt();
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {

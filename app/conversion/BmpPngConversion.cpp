@@ -17,6 +17,15 @@ using sdk::files::GetFileName;
 using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
 
+namespace {
+
+void SaveBmp(const Image& image, const std::string& path)
+{
+    WriteOutputFile(path, [&](sdk::stream::stream_out& file) { sdk::graphic::SaveBMP(image, file); });
+}
+
+}  // namespace
+
 void ConvertBmpToPng(ConvertContext& context, sdk::graphic::ImageLoader& loader,
                      const std::string& path, const std::string& base)
 {
@@ -107,7 +116,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
             sdk::graphic::Draw(picture, alpha, width, 0);
         } else if (option.alphaFile) {
             MakeOutputFolder(alpha_output);
-            sdk::graphic::SaveBMP(alpha, alpha_output);
+            SaveBmp(alpha, alpha_output);
             picture = color;
         } else {
             picture = color;
@@ -116,6 +125,6 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
     context.progress.StepIt();
 
     MakeOutputFolder(output);
-    sdk::graphic::SaveBMP(picture, output);
+    SaveBmp(picture, output);
     context.progress.StepIt();
 }

@@ -101,14 +101,23 @@ void MakeOutputFolder(const std::string& path)
     sdk::files::MakeDirectories(sdk::files::GetFolder(path));
 }
 
-void SavePngInfo(const Image& image, const ImageInfo& info, const std::string& path)
+void WriteOutputFile(const std::string& path,
+                     const std::function<void(sdk::stream::stream_out&)>& write)
 {
     sdk::stream::file_out file(path);
-    file.OpenWrite();
-    sdk::graphic::ImageSaverPNG saver(file);
-    saver.bestCompression = option.compressBest;
-    saver.fastCompression = option.compressFast;
-    saver.Save(image, info);
+    file.OpenReplace();
+    write(file);
+    file.Commit();
+}
+
+void SavePngInfo(const Image& image, const ImageInfo& info, const std::string& path)
+{
+    WriteOutputFile(path, [&](sdk::stream::stream_out& file) {
+        sdk::graphic::ImageSaverPNG saver(file);
+        saver.bestCompression = option.compressBest;
+        saver.fastCompression = option.compressFast;
+        saver.Save(image, info);
+    });
 }
 
 void SavePng(const Image& image, const std::string& path)

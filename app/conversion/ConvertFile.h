@@ -2,11 +2,13 @@
 // the options ask for, and report one status line per output.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "conversion/ConvertContext.h"
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
+#include "stream/Stream.h"
 
 // Converts one file; true when its conversion ran to the end. Never raises: an error's tag
 // becomes a status line and the result is false.
@@ -23,6 +25,12 @@ void AddStatusLine(ConvertContext& context, const std::string& text);
 
 // Creates the folder that will hold the file path (a failure shows when the file is opened).
 void MakeOutputFolder(const std::string& path);
+
+// Writes one output whole or not at all: write fills a stream on a new temporary file beside
+// path, which takes path's place once write has returned and the file is closed. When anything
+// fails, the temporary file is removed and a file already at path stays as it was.
+void WriteOutputFile(const std::string& path,
+                     const std::function<void(sdk::stream::stream_out&)>& write);
 
 // Writes one PNG with the chosen compression; SavePngInfo adds the record's offset and texts.
 void SavePng(const sdk::graphic::Image& image, const std::string& path);

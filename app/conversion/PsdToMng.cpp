@@ -4,33 +4,33 @@
 #include "conversion/Option.h"
 #include "conversion/StatusText.h"
 #include "graphic/ImageSaverPNG.h"
-#include "stream/StreamFile.h"
 
 void SaveMng(ConvertContext& context, const PsdDocument& document)
 {
     const std::string output = document.base + ".mng";
     AddStatusLine(context, StatusLine(document.inputPath, output));
     MakeOutputFolder(output);
-    sdk::stream::file_out file(output);
-    file.OpenWrite();
-    sdk::graphic::ImageSaverPNG saver(file);
-    saver.InitMNG(document.merged.Width(), document.merged.Height(), option.mngFps,
-                  !option.mngOffset);
-    if (option.mngLoop)
-        saver.SetLoop();
-    saver.bestCompression = option.compressBest;
-    saver.fastCompression = option.compressFast;
-    for (const PsdLayer& layer : document.layers) {
-        sdk::graphic::ImageInfo frame = layer.info;
-        if (!option.mngOffset) {
-            frame.x = 0;
-            frame.y = 0;
+    WriteOutputFile(output, [&](sdk::stream::stream_out& file) {
+        sdk::graphic::ImageSaverPNG saver(file);
+        saver.InitMNG(document.merged.Width(), document.merged.Height(), option.mngFps,
+                      !option.mngOffset);
+        if (option.mngLoop)
+            saver.SetLoop();
+        saver.bestCompression = option.compressBest;
+        saver.fastCompression = option.compressFast;
+        for (const PsdLayer& layer : document.layers) {
+            sdk::graphic::ImageInfo frame = layer.info;
+            if (!option.mngOffset) {
+                frame.x = 0;
+                frame.y = 0;
+            }
+            if (!option.mngTitle)
+                frame.title.clear();
+            // The comment carries the layer's blend-mode key ("norm"), plain ASCII, when asked.
+            frame.comment = option.mngComment ? layer.info.mode : std::string();
+            saver.Save(layer.image, frame);
+            context.progress.StepIt();
         }
-        if (!option.mngTitle)
-            frame.title.clear();
-        // The comment carries the layer's blend-mode key ("norm"), plain ASCII, when asked for.
-        frame.comment = option.mngComment ? layer.info.mode : std::string();
-        saver.Save(layer.image, frame);
-        context.progress.StepIt();
-    }
+        saver.EndMNG();
+    });
 }

@@ -19,7 +19,6 @@
 #include "graphic/ImageOperations.h"
 #include "graphic/ImageSaverPNG.h"
 #include "stream/StreamBuffer.h"
-#include "stream/StreamFile.h"
 
 using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
@@ -244,11 +243,9 @@ void SaveLayerPngs(ConvertContext& context, const PsdDocument& document)
         AddLayerStatusLine(context, document, layer, output);
         const std::vector<uint8_t>& png = encoders.Take(i);
         MakeOutputFolder(output);
-        {
-            sdk::stream::file_out file(output);
-            file.OpenWrite();
+        WriteOutputFile(output, [&](sdk::stream::stream_out& file) {
             file.Write(png.data(), static_cast<uint32_t>(png.size()));
-        }
+        });
         encoders.Release(i);
         context.progress.StepIt();
     }

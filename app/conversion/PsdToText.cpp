@@ -1,49 +1,47 @@
 #include "conversion/PsdToText.h"
 
-#include <cstdio>
+#include <exception>
 
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
-#include "files/NativePath.h"
+#include "stream/StreamFile.h"
 
 namespace {
 
-// The report file: every line ends with CR LF and is flushed at once, so the lines written
-// stay in the file when a later layer fails. Any failure of the file is an error.
+// The report file. Its lines are gathered in memory and written at the end, into a temporary
+// file that then takes the report's place: a report that fails leaves the file that was there
+// before. Every line ends with CR LF.
 class ReportFile {
 public:
-    explicit ReportFile(const std::string& path)
-        : file_(std::fopen(sdk::files::NativePath(path).c_str(), "wb"))
+    explicit ReportFile(const std::string& path) : file_(path)
     {
-        if (file_ == nullptr)
+        try {
+            file_.OpenReplace();
+        } catch (const std::exception&) {
             throw sdk::debug::runtime_error("WriteTextInfo:41");
+        }
     }
-    ~ReportFile()
-    {
-        if (file_ != nullptr)
-            std::fclose(file_);
-    }
-    ReportFile(const ReportFile&) = delete;
-    ReportFile& operator=(const ReportFile&) = delete;
 
     void Line(const std::string& text)
     {
-        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-            std::fputs("\r\n", file_) == EOF || std::fflush(file_) != 0)
-            throw sdk::debug::runtime_error("WriteTextInfo:52");
+        text_ += text;
+        text_ += "\r\n";
     }
     void Close()
     {
-        std::FILE* file = file_;
-        file_ = nullptr;
-        if (std::fclose(file) != 0)
-            throw sdk::debug::runtime_error("WriteTextInfo:59");
+        try {
+            file_.Write(text_.data(), static_cast<uint32_t>(text_.size()));
+        } catch (const std::exception&) {
+            throw sdk::debug::runtime_error("WriteTextInfo:52");
+        }
+        file_.Commit();
     }
 
 private:
-    std::FILE* file_;
+    sdk::stream::file_out file_;
+    std::string text_;
 };
 
 std::string Number(int32_t value) { return std::to_string(value); }

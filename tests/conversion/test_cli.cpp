@@ -3,7 +3,11 @@
 // and outputs that pngcheck and PIL accept.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -106,6 +110,16 @@ const char kOptions[] =
     "--psd-png --psd-layers --psd-mng --info --layer-info --bmp-png --mng-offset --mng-title "
     "--mng-comment --mng-loop --fps=10 --png-offset -q";
 
+bool HasTemporaryFile(const std::string& folder)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+            return true;
+    }
+    return false;
+}
+
 bool HaveCommand(const std::string& name)
 {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -150,6 +164,69 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
     const Outcome version = Cli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "Quillmark Version 1.2(1.2.3.60)\n");
+}
+
+TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
+{
+    test_support::TempDir dir;
+    WriteBytes(dir / "a.psd", RgbaDocument(256, 256, {{"A", 0, 0, 256, 256}, {"B", 0, 0, 256, 256}}));
+    ASSERT_EQ(Cli("-q --psd-mng --info a.psd", dir.Path()).status, 0);
+    const auto before = Tree(dir.Path());
+    ASSERT_GT(before.at("a.mng").size(), 8192u);
+
+    // The disk fills up: files may not grow beyond 4 KiB (the shell counts 512-byte blocks).
+    const Outcome outcome = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
+                                      " -q --psd-mng --info a.psd",
+                                  dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "a.psd → a.txt\na.psd → a.mng\nfile_out::Write:63\n変換失敗[a.psd]\n");
+    auto after = Tree(dir.Path());
+    after.erase("debug.txt");  // the failure is logged with the path
+    EXPECT_EQ(after, before);  // the earlier MNG byte for byte, and no temporary file
+}
+
+TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
+{
+    test_support::TempDir dir;
+    WriteBytes(dir / "a.psd", RgbaDocument(512, 512, {{"A", 0, 0, 512, 512}, {"B", 0, 0, 512, 512}}));
+    // The document named many times keeps the program busy writing one MNG after another.
+    std::vector<std::string> arguments = {QUILLCONV_CLI, "-q", "-j", "1", "--psd-mng",
+                                          "--compression=ratio"};
+    arguments.insert(arguments.end(), 200, dir / "a.psd");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Interrupted while an output is being written; the program must end within seconds.
+    bool seen = false;
+    int status = 0;
+    for (int wait = 0; wait < 40000 && !seen; ++wait) {
+        seen = HasTemporaryFile(dir.Path());
+        if (!seen && waitpid(child, &status, WNOHANG) == child)
+            FAIL() << "the run ended before any output was being written";
+        usleep(250);
+    }
+    kill(child, SIGINT);
+    pid_t ended = 0;
+    for (int wait = 0; wait < 1000 && ended == 0; ++wait) {
+        ended = waitpid(child, &status, WNOHANG);
+        usleep(10000);
+    }
+    if (ended == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the run went on after the interrupt";
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_FALSE(HasTemporaryFile(dir.Path()));
 }
 
 TEST_F(CliRun, NamedPathsFolderOrderAndDryRun)

@@ -1,6 +1,6 @@
 // The conversion of one file, in process: which files are converted, the PSD outputs (merged
 // PNG, report, MNG, layer PNGs) byte for byte or pixel for pixel, the status lines and the
-// progress steps, and the guarded cases (hostile layer names, a report that cannot be written,
+// progress steps, and the guarded cases (hostile layer names, outputs that cannot be written,
 // documents with layer groups).
 #include <gtest/gtest.h>
 
@@ -485,14 +485,24 @@ TEST_F(PsdConversion, HostileLayerNamesStayBelowTheOutputFolder)
     EXPECT_EQ(beside, names.size());
 }
 
-TEST_F(PsdConversion, AReportThatCannotBeWrittenFailsTheFile)
+TEST_F(PsdConversion, AnOutputThatCannotBeWrittenFailsTheFile)
 {
     ASSERT_TRUE(test_support::MakeFolder(dir / "a.txt"));
     option.psdToPngMerged = option.textImageInfo = option.psdToPngLayers = true;
     EXPECT_FALSE(Convert(RgbaDocument(4, 3, kThreeLayers)));
     EXPECT_EQ(recorder.lines,
               std::vector<std::string>({"a.psd → a.png", "a.psd → a.txt", "WriteTextInfo:41"}));
-    // The merged PNG came first and stays; the layers never started.
+    // The merged PNG came first and stays; the layers never started; no temporary file is left.
+    EXPECT_EQ(FilesBelow(dir.Path()), std::set<std::string>({"a.psd", "a.png"}));
+
+    // A folder where the MNG should go: the open's tag, as for any file.
+    recorder.Reset();
+    option = cOption();
+    option.psdToMng = true;
+    ASSERT_TRUE(test_support::MakeFolder(dir / "a.mng"));
+    EXPECT_FALSE(Convert(RgbaDocument(4, 3, kThreeLayers)));
+    EXPECT_EQ(recorder.lines,
+              std::vector<std::string>({"a.psd → a.mng", "stream_file::OpenWrite:56"}));
     EXPECT_EQ(FilesBelow(dir.Path()), std::set<std::string>({"a.psd", "a.png"}));
 }
 

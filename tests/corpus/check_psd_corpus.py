@@ -22,7 +22,8 @@ plane to PIL as a one-channel PSD of its own: grayscale for gray, colour and tra
 indexed with the document's palette for indexed planes. PIL thus does all of the decoding
 (PackBits, palette expansion); this script only places the decoded planes into the reader's pixel
 layout (A first, then B, G, R):
-  - alpha is present when the image has more channel records than colour channels;
+  - alpha is present when the image has more channel records than colour channels, layer
+    masks (-2 and -3) not counted;
   - channel id 0xFFFF (-1 in the file) is transparency, ids 0..colours-1 are the colour
     components, any other id (layer masks -2, extra merged channels) is ignored;
   - a layer channel whose id equals the number of colour channels counts as the gray/index
@@ -74,6 +75,7 @@ class Record:
     def __init__(self, x, y, width, height):
         self.x, self.y, self.width, self.height = x, y, width, height
         self.channels = []  # (id, Plane or None)
+        self.masks = 0  # channel records of layer masks (-2, -3)
 
 
 class Document:
@@ -134,6 +136,7 @@ def parse(data):
             for _ in range(n):
                 file_id, length = struct.unpack_from(">Hi", data, pos)
                 pos += 6
+                record.masks += 1 if file_id in (0xFFFE, 0xFFFD) else 0
                 record.channels.append([file_id, length])
             if data[pos:pos + 4] != b"8BIM":
                 raise Refusal("ImageLoaderPSD::ScanLayerInfo:271")
@@ -200,7 +203,7 @@ def pil_plane(Image, plane, width, height, palette):
 
 def decoded_channels(doc, record):
     """The channel records the reader decodes, in record order."""
-    alpha = len(record.channels) > doc.colors
+    alpha = len(record.channels) - record.masks > doc.colors
     return [(channel_id, plane) for channel_id, plane in record.channels
             if channel_id != IGNORED and not (doc.mode == 3 and channel_id == doc.colors and not alpha)]
 
@@ -208,7 +211,7 @@ def decoded_channels(doc, record):
 def expected_raster(Image, doc, record):
     """The raster the reader must produce for record, and its bytes per pixel."""
     width, height = record.width, record.height
-    alpha = len(record.channels) > doc.colors
+    alpha = len(record.channels) - record.masks > doc.colors
     colors = 3 if doc.mode in (2, 3) else 1
     step = colors + (1 if alpha else 0)
     first = 1 if alpha else 0

@@ -112,6 +112,11 @@ TEST(NativeText, ShiftJisBecomesUtf8AndBadBytesBecomeReplacements)
               ShiftJisToNative("\x83\x8C\x83\x43\x83\x84\x81\x5B"));
     EXPECT_EQ("a\xEF\xBF\xBD", ShiftJisToNative("a\x95"));                   // cut off
     EXPECT_EQ("\xEF\xBF\xBD" "b", ShiftJisToNative("\xA0" "b"));             // never a lead
+    // A lead byte whose partner cannot be one: an ASCII partner is kept as a character of its
+    // own; two non-ASCII bytes that form no character are one replacement.
+    EXPECT_EQ("\xEF\xBF\xBD 1", ShiftJisToNative("\xE0 1"));
+    EXPECT_EQ("\xEF\xBF\xBD@x", ShiftJisToNative("\x85@x"));
+    EXPECT_EQ("\xEF\xBF\xBDx", ShiftJisToNative("\xE0\xFDx"));
     EXPECT_EQ(std::string(), ShiftJisToNative(std::string()));
 }
 #endif

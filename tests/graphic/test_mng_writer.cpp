@@ -137,23 +137,31 @@ TEST(MngWriter, DestructorEndsAnAbandonedFileButNeverAfterAFailedWrite)
     EXPECT_EQ(TypesOf(ParseChunks(abandoned.Bytes())), "MHDR IHDR IDAT IEND FRAM MEND");
 
     // A write that fails part-way leaves the file exactly as far as it got, at every cut.
-    sdk::stream::buffer_io whole;
-    const auto write = [](sdk::stream::stream_out& out) {
+    // Ended by EndMNG, the file is the same, MEND written once.
+    const auto write = [](sdk::stream::stream_out& out, bool end) {
         ImageSaverPNG saver(out);
         saver.InitMNG(4, 4, 1, false);
         saver.SetLoop();
         saver.Save(Image(2, 4, 4), Info("name", 1, 2, 3));
+        if (end)
+            saver.EndMNG();
     };
-    write(whole);
+    sdk::stream::buffer_io whole, ended;
+    write(whole, false);
+    write(ended, true);
     const Bytes& full = whole.Bytes();
+    EXPECT_EQ(ended.Bytes(), full);
     const size_t mend = full.size() - 12;
     for (size_t limit = 0; limit < full.size(); ++limit) {
         FlakyOut flaky(limit);
-        // A failure of MEND itself stays inside the destructor.
-        EXPECT_EQ(TagOf([&] { write(flaky); }), limit < mend ? "FlakyOut::Write:1" : "no error")
+        // A failure of MEND itself stays inside the destructor, but EndMNG raises it.
+        EXPECT_EQ(TagOf([&] { write(flaky, false); }),
+                  limit < mend ? "FlakyOut::Write:1" : "no error")
             << limit;
         EXPECT_EQ(flaky.bytes, Bytes(full.begin(), full.begin() + static_cast<long>(limit)))
             << limit;
+        FlakyOut flaky_ended(limit);
+        EXPECT_EQ(TagOf([&] { write(flaky_ended, true); }), "FlakyOut::Write:1") << limit;
     }
 }
 

@@ -107,10 +107,15 @@ TEST(PsdDecode, LayerChannelsLandInTheirBytes)
     EXPECT_EQ(Layer(file, 0, &channels), (Bytes{40, 3, 2, 1}));
     EXPECT_EQ(channels, 4);
 
-    // A layer mask counts as a channel record, so the layer has alpha that no channel supplies.
+    // Masks (the layer mask -2, the real user mask -3) are not alpha: without a transparency
+    // channel the layer is the opaque colour image it is; with one, the mask changes nothing.
     file = WithLayer(3, 1, 1, {RawChannel(0, {1}), RawChannel(1, {2}), RawChannel(2, {3}),
-                               RawChannel(-2, {77})});
-    EXPECT_EQ(Layer(file, 0), (Bytes{0, 3, 2, 1}));
+                               RawChannel(-2, {77}), RawChannel(-3, {78})});
+    EXPECT_EQ(Layer(file, 0, &channels), (Bytes{3, 2, 1}));
+    EXPECT_EQ(channels, 3);
+    file = WithLayer(3, 1, 1, {RawChannel(-1, {40}), RawChannel(0, {1}), RawChannel(1, {2}),
+                               RawChannel(2, {3}), RawChannel(-2, {77})});
+    EXPECT_EQ(Layer(file, 0), (Bytes{40, 3, 2, 1}));
 
     // Grayscale with transparency; and of two channels with one id the later wins.
     file = WithLayer(1, 2, 1, {RawChannel(-1, {5, 6}), RawChannel(0, {7, 8}), RawChannel(0, {9, 10})});
@@ -254,7 +259,7 @@ TEST(PsdDecode, ChannelDataBeyondTheFileIsRefused)
     data.body.pop_back();
     EXPECT_EQ(LayerTag(WithLayer(1, 1, 2, {data})), "ImageLoaderPSD::LoadImage:330");
     // A channel that is never decoded (a layer mask) is not looked at.
-    EXPECT_EQ(Layer(WithLayer(1, 1, 1, {RawChannel(0, {3}), RawChannel(-2, {})}), 0), (Bytes{0, 3}));
+    EXPECT_EQ(Layer(WithLayer(1, 1, 1, {RawChannel(0, {3}), RawChannel(-2, {})}), 0), (Bytes{3}));
 }
 
 // Every prefix of a valid file, and the file with each byte changed, either loads or raises an

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "support/ErrorTag.h"
 #include "debug/Error.h"
+#include "stream/PendingFiles.h"
 #include "stream/StreamFile.h"
 #include "support/ChildProcess.h"
 
@@ -132,4 +137,130 @@ TEST(FileStreams, FailedOpenIsLoggedWithTheSystemErrorAndThePath)
               "\tDESCRIPTION: " + sdk::debug::GetErrorText(2) + "\r\n"
               "\tFILE_PATH: " + missing + "\r\n",
               ReadWholeFile(folder / "debug.txt"));
+}
+
+namespace {
+
+// The names in folder, sorted.
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool IsTemporaryOf(const std::string& name, const std::string& final_name)
+{
+    const std::string start = "." + final_name + ".";
+    return name.size() > start.size() + 4 && name.compare(0, start.size(), start) == 0 &&
+           name.compare(name.size() - 4, 4, ".tmp") == 0;
+}
+
+}  // namespace
+
+TEST(FileStreams, ReplacingWriterLandsWholeOrNotAtAll)
+{
+    TempDir dir;
+    const std::string path = dir / "out.png";
+    WriteWholeFile(path, "earlier");
+    {
+        file_out out(path);
+        out.OpenReplace();
+        out.Write("complete", 8);
+        // Until the commit the earlier file stands, and the new one is a hidden temporary file.
+        EXPECT_EQ("earlier", ReadWholeFile(path));
+        const std::vector<std::string> names = Names(dir.Path());
+        ASSERT_EQ(2u, names.size());
+        EXPECT_TRUE(IsTemporaryOf(names[0], "out.png")) << names[0];
+        out.Commit();
+    }
+    EXPECT_EQ("complete", ReadWholeFile(path));
+    EXPECT_EQ(std::vector<std::string>({"out.png"}), Names(dir.Path()));
+
+    // Abandoned part-way (an error leaves the conversion): the earlier file stays byte for byte.
+    {
+        file_out out(path);
+        out.OpenReplace();
+        out.Write("broken", 6);
+    }
+    EXPECT_EQ("complete", ReadWholeFile(path));
+    EXPECT_EQ(std::vector<std::string>({"out.png"}), Names(dir.Path()));
+
+    // A new file, with a name as long as a name may be: the temporary name is cut to fit.
+#if defined(_WIN32)
+    const std::string long_name(259 - dir.Path().size() - 1 - 4, 'n');
+#else
+    const std::string long_name(255 - 4, 'n');
+#endif
+    file_out fresh(dir / (long_name + ".png"));
+    fresh.OpenReplace();
+    fresh.Write("x", 1);
+    fresh.Commit();
+    EXPECT_EQ("x", ReadWholeFile(dir / (long_name + ".png")));
+    EXPECT_EQ(2u, Names(dir.Path()).size());
+}
+
+TEST(FileStreams, ReplacingWriterRefusesWhatWritingWouldRefuse)
+{
+    TempDir dir;
+    // A folder where the file should go, and a file that another stream holds: the open's tag.
+    ASSERT_TRUE(MakeFolder(dir / "folder.png"));
+    file_out onto_folder(dir / "folder.png");
+    EXPECT_EQ("stream_file::OpenWrite:56", TagOf([&] { onto_folder.OpenReplace(); }));
+    WriteWholeFile(dir / "held.png", "held");
+    file_in holder(dir / "held.png");
+    holder.OpenRead();
+    file_out onto_held(dir / "held.png");
+    EXPECT_EQ("stream_file::OpenWrite:56", TagOf([&] { onto_held.OpenReplace(); }));
+    EXPECT_EQ(std::vector<std::string>({"folder.png", "held.png"}), Names(dir.Path()));
+
+    // A rename that fails (a folder took the name meanwhile) has its own tag and leaves nothing.
+    {
+        file_out late(dir / "late.png");
+        late.OpenReplace();
+        late.Write("x", 1);
+        ASSERT_TRUE(MakeFolder(dir / "late.png"));
+        EXPECT_EQ("file_out::Commit:64", TagOf([&] { late.Commit(); }));
+    }
+    EXPECT_EQ(std::vector<std::string>({"folder.png", "held.png", "late.png"}), Names(dir.Path()));
+}
+
+TEST(FileStreams, TemporaryNamesLieBesideTheOutput)
+{
+    using sdk::stream::pending::TemporaryPath;
+    EXPECT_EQ("C:\\out\\.a.png.12-3.tmp", TemporaryPath("C:\\out\\a.png", 12, 3));
+    EXPECT_EQ(".a.png.12-3.tmp", TemporaryPath("a.png", 12, 3));
+#if !defined(_WIN32)
+    // Cut to a file name's 255 bytes, never inside a character (here two-byte UTF-8 ones).
+    std::string name;
+    for (int i = 0; i < 130; ++i)
+        name += "\xC3\xA9";
+    const std::string cut = TemporaryPath("/o/" + name, 1, 2);
+    const std::string kept = cut.substr(4, cut.size() - 4 - std::string(".1-2.tmp").size());
+    EXPECT_LE(cut.size() - 3, 255u);
+    EXPECT_EQ(0u, kept.size() % 2);
+    EXPECT_EQ(0, name.compare(0, kept.size(), kept));
+#endif
+}
+
+TEST(FileStreams, InterruptCleanupRemovesEveryTemporaryFile)
+{
+    UseFreshProcessForDeathTests();
+    ChildProcessFolder folder;
+    WriteWholeFile(folder / "a.png", "earlier");
+    EXPECT_EXIT(
+        {
+            file_out a(folder / "a.png");
+            file_out b(folder / "b.mng");
+            a.OpenReplace();
+            b.OpenReplace();
+            a.Write("part", 4);
+            sdk::stream::pending::RemoveAllAndHold();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(std::vector<std::string>({"a.png"}), Names(folder.Path()));
+    EXPECT_EQ("earlier", ReadWholeFile(folder / "a.png"));
 }

@@ -1,4 +1,4 @@
-// File-system queries. None raises an error: a failed query shows only in its result.
+// File-system queries and operations. None raises an error: a failure shows only in the result.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,11 @@ uint64_t GetFileSize64(const std::string& path);
 std::string GetModulePath();
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool MakeDirectories(const std::string& path);
+// Renames the file from over the file to, which it replaces when it exists. 0 when done,
+// otherwise the system's error code.
+uint32_t RenameOver(const std::string& from, const std::string& to);
+// Removes the file. 0 when done, otherwise the system's error code.
+uint32_t RemoveFile(const std::string& path);
 // Appends the full paths of the files matching pattern in folder and in every folder below it:
 // the deepest folders first, each folder after all folders below it, the folder itself last.
 void FindFiles(std::vector<std::string>& result, const std::string& folder,

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 
 #include "files/DirectoryListing.h"
 #include "files/FileSystem.h"
@@ -90,6 +92,18 @@ bool ListDirectory(const std::string& folder, const std::string& pattern,
 bool CreateFolder(const std::string& path)
 {
     return mkdir(NativePath(path).c_str(), 0777) == 0;
+}
+
+uint32_t RenameOver(const std::string& from, const std::string& to)
+{
+    return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0
+               ? 0
+               : static_cast<uint32_t>(errno);
+}
+
+uint32_t RemoveFile(const std::string& path)
+{
+    return unlink(NativePath(path).c_str()) == 0 ? 0 : static_cast<uint32_t>(errno);
 }
 
 }  // namespace files

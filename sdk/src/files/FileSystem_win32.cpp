@@ -60,5 +60,15 @@ bool ListDirectory(const std::string& folder, const std::string& pattern,
 
 bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+uint32_t RenameOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
+}
+
+uint32_t RemoveFile(const std::string& path)
+{
+    return DeleteFileA(path.c_str()) ? 0 : GetLastError();
+}
+
 }  // namespace files
 }  // namespace sdk

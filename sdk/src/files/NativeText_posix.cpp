@@ -13,13 +13,15 @@ namespace files {
 namespace {
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
-// Treats a byte that starts a two-byte character as taking its partner along, so that one bad
-// pair gives one replacement character.
+// The bytes one replacement character stands for, as the Encoding Standard's Shift_JIS decoder
+// counts them: a byte that starts a two-byte character takes its partner along, so that one
+// bad pair gives one replacement character, unless the partner is ASCII: an ASCII byte is
+// always a character of its own.
 size_t BadSequenceLength(const char* text, size_t left)
 {
     unsigned char lead = static_cast<unsigned char>(text[0]);
     bool two_bytes = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-    return two_bytes && left >= 2 ? 2 : 1;
+    return two_bytes && left >= 2 && static_cast<unsigned char>(text[1]) >= 0x80 ? 2 : 1;
 }
 }  // namespace
 

@@ -14,7 +14,11 @@ namespace graphic {
 
 namespace {
 
+// Channel ids as the file stores them (unsigned 16-bit): -1 transparency, -2 the layer mask,
+// -3 the real user mask.
 const int32_t kTransparency = 0xFFFF;
+const int32_t kUserMask = 0xFFFE;
+const int32_t kRealUserMask = 0xFFFD;
 const int32_t kIgnored = -1;
 
 // The bytes of a layer record before its extra data (rectangle, channel count, blend-mode
@@ -283,6 +287,7 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     for (info_t::channel_t& channel : layer.channels) {
         const int32_t id = ReadU16(stream);
         channel.id = id == kTransparency || id <= colorChannels ? id : kIgnored;
+        layer.masks += id == kUserMask || id == kRealUserMask ? 1 : 0;
         channel.length = ReadI32(stream);
     }
 
@@ -331,7 +336,7 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
 
 void ImageLoaderPSD::LoadImage(const info_t& record, Image& image)
 {
-    const bool alpha = static_cast<int64_t>(record.channels.size()) > colorChannels;
+    const bool alpha = static_cast<int64_t>(record.channels.size()) - record.masks > colorChannels;
     const int32_t channels = outputColors + (alpha ? 1 : 0);
     const int32_t width = record.width;
     const int32_t height = record.height;

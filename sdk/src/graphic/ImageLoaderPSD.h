@@ -33,6 +33,9 @@ public:
             int32_t dataOffset = 0;    // position of the first data byte
         };
         std::vector<channel_t> channels;
+        // Records of layer masks (ids -2 and -3) among the channels: they hold no pixels of
+        // the layer and do not count toward its alpha.
+        int32_t masks = 0;
     };
 
     explicit ImageLoaderPSD(stream::stream_in& stream);

@@ -61,12 +61,20 @@ ImageSaverPNG::ImageSaverPNG(stream::stream_out& output) : output(output) {}
 // must not throw.
 ImageSaverPNG::~ImageSaverPNG()
 {
-    if (!isMng || outputFailed)
+    if (!isMng || mngEnded || outputFailed)
         return;
     try {
         WriteChunk("MEND", {});
     } catch (...) {
     }
+}
+
+void ImageSaverPNG::EndMNG()
+{
+    if (!isMng || mngEnded)
+        return;
+    mngEnded = true;
+    WriteChunk("MEND", {});
 }
 
 void ImageSaverPNG::WriteSignature(uint32_t high, uint32_t low)

@@ -33,6 +33,9 @@ public:
     void InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSecond, bool noFrameChunks);
     // Endless loop: a TERM chunk. Only after InitMNG ("ImageSaverPNG::SetLoop:126" otherwise).
     void SetLoop();
+    // Ends the MNG with MEND now, raising what the write raises, so that a caller learns whether
+    // the file is complete; the destructor then writes nothing more. Nothing for a PNG.
+    void EndMNG();
 
 private:
     void WriteSignature(uint32_t high, uint32_t low);
@@ -44,6 +47,7 @@ private:
     stream::stream_out& output;
     bool isMng = false;
     bool noFrameChunks = false;
+    bool mngEnded = false;
 
 public:
     // Compression choice: neither flag is the standard choice; bestCompression wins over

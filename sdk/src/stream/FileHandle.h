@@ -19,6 +19,10 @@ public:
 
     void OpenRead();
     void OpenWrite();
+    // Opens a new temporary file beside path for writing; Commit puts it in path's place.
+    void OpenReplace();
+    // Closes the file and, when it is a temporary one, renames it over path.
+    void Commit();
     // 0 when the size cannot be had.
     int32_t GetSize();
     // 0 when the position cannot be had.
@@ -34,6 +38,9 @@ public:
 private:
     intptr_t handle;  // the system's handle or descriptor; -1 while nothing is open
     std::string path;
+    // The temporary file written in path's stead until Commit; empty when path itself is open.
+    // A temporary file still named here when the object goes is removed.
+    std::string temporary;
 };
 
 }  // namespace stream

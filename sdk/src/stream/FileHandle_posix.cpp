@@ -11,6 +11,7 @@
 #include "debug/Error.h"
 #include "files/NativePath.h"
 #include "stream/FileHandle.h"
+#include "stream/PendingFiles.h"
 
 namespace sdk {
 namespace stream {
@@ -53,6 +54,8 @@ stream_file::impl::~impl()
 {
     if (handle != -1)
         close(Descriptor(handle));
+    if (!temporary.empty())
+        pending::Discard(temporary);
 }
 
 void stream_file::impl::OpenRead()
@@ -78,6 +81,62 @@ void stream_file::impl::OpenWrite()
         Fail("stream_file::impl::OpenWrite:88", code);
     }
     handle = fd;
+}
+
+void stream_file::impl::OpenReplace()
+{
+    const char* tag = "stream_file::impl::OpenWrite:88";
+    const std::string native = files::NativePath(path);
+    struct stat existing;
+    const bool exists = stat(native.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        Fail(tag, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        OpenWrite();  // a device or a pipe cannot be replaced by a file: it is written as it is
+        return;
+    }
+    if (exists) {
+        // Refused where writing the file itself would be refused: a file that may not be
+        // written, or one that another stream holds.
+        int fd = OpenShared(path, O_WRONLY, LOCK_EX, tag);
+        close(fd);
+    }
+    int fd = -1;
+    int code = 0;
+    const bool made = pending::Make(
+        path, static_cast<uint32_t>(getpid()),
+        [&](const std::string& candidate) {
+            do {
+                fd = open(files::NativePath(candidate).c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            } while (fd < 0 && errno == EINTR);
+            code = fd < 0 ? errno : 0;
+            return fd >= 0 ? pending::Made::kMade
+                           : code == EEXIST ? pending::Made::kTaken : pending::Made::kFailed;
+        },
+        temporary);
+    if (!made)
+        Fail(tag, code);
+    if (exists)
+        fchmod(fd, existing.st_mode & 07777);  // the new file keeps the old one's permissions
+    handle = fd;
+}
+
+void stream_file::impl::Commit()
+{
+    const char* tag = "stream_file::impl::Commit:175";
+    if (handle == -1)
+        Fail(tag, EBADF);
+    const int fd = Descriptor(handle);
+    handle = -1;
+    if (close(fd) != 0 && errno != EINTR)
+        Fail(tag, errno);  // the temporary file goes with this object
+    if (temporary.empty())
+        return;
+    const uint32_t code = pending::Replace(temporary, path);
+    temporary.clear();
+    if (code != 0)
+        Fail(tag, static_cast<int>(code));
 }
 
 int32_t stream_file::impl::GetSize()

@@ -5,6 +5,7 @@
 
 #include "debug/Error.h"
 #include "stream/FileHandle.h"
+#include "stream/PendingFiles.h"
 
 namespace sdk {
 namespace stream {
@@ -26,6 +27,8 @@ stream_file::impl::~impl()
 {
     if (handle != kInvalid)
         CloseHandle(Handle(handle));
+    if (!temporary.empty())
+        pending::Discard(temporary);
 }
 
 void stream_file::impl::OpenRead()
@@ -50,6 +53,64 @@ void stream_file::impl::OpenWrite()
     if (file == INVALID_HANDLE_VALUE)
         Fail("stream_file::impl::OpenWrite:88", GetLastError());
     handle = reinterpret_cast<intptr_t>(file);
+}
+
+void stream_file::impl::OpenReplace()
+{
+    const char* tag = "stream_file::impl::OpenWrite:88";
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        Fail(tag, ERROR_ACCESS_DENIED);  // what opening a folder for writing gives
+    // Refused where writing the file itself would be refused: a file that may not be written,
+    // or one that another stream holds.
+    HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND)
+            Fail(tag, code);
+    } else {
+        const bool device = GetFileType(probe) != FILE_TYPE_DISK;
+        CloseHandle(probe);
+        if (device) {
+            OpenWrite();  // a device cannot be replaced by a file: it is written as it is
+            return;
+        }
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD code = 0;
+    const bool made = pending::Make(
+        path, GetCurrentProcessId(),
+        [&](const std::string& candidate) {
+            // Shared for deletion, so that an interrupted program can remove it while open.
+            file = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            code = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+            return file != INVALID_HANDLE_VALUE ? pending::Made::kMade
+                   : code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS
+                       ? pending::Made::kTaken
+                       : pending::Made::kFailed;
+        },
+        temporary);
+    if (!made)
+        Fail(tag, code);
+    handle = reinterpret_cast<intptr_t>(file);
+}
+
+void stream_file::impl::Commit()
+{
+    const char* tag = "stream_file::impl::Commit:175";
+    if (handle == kInvalid)
+        Fail(tag, ERROR_INVALID_HANDLE);
+    HANDLE file = Handle(handle);
+    handle = kInvalid;
+    if (!CloseHandle(file))
+        Fail(tag, GetLastError());  // the temporary file goes with this object
+    if (temporary.empty())
+        return;
+    const uint32_t code = pending::Replace(temporary, path);
+    temporary.clear();
+    if (code != 0)
+        Fail(tag, code);
 }
 
 int32_t stream_file::impl::GetSize()

@@ -73,10 +73,22 @@ void file_in::Read(void* destination, uint32_t count)
     Wrapped(target, "file_in::Read:62", [&] { target.Read(destination, count); });
 }
 
+void file_out::OpenReplace()
+{
+    impl& target = *file;
+    Wrapped(target, "stream_file::OpenWrite:56", [&] { target.OpenReplace(); });
+}
+
 void file_out::Write(const void* source, uint32_t count)
 {
     impl& target = *file;
     Wrapped(target, "file_out::Write:63", [&] { target.Write(source, count); });
+}
+
+void file_out::Commit()
+{
+    impl& target = *file;
+    Wrapped(target, "file_out::Commit:64", [&] { target.Commit(); });
 }
 
 }  // namespace stream

@@ -44,10 +44,19 @@ public:
     void Read(void* destination, uint32_t count) override;
 };
 
+// A writable file. OpenWrite writes the path itself. OpenReplace writes a new temporary file
+// beside it instead, which Commit renames over the path once it is complete: until then, and
+// for good when the last copy of the stream goes without Commit, a file at the path stays as it
+// was, and the temporary file is removed. OpenReplace refuses what OpenWrite would refuse (a
+// folder at the path, a file that may not be written or that another stream holds) with the
+// same error; a device at the path is written as it is.
 class file_out : public stream_out, public stream_file {
 public:
     explicit file_out(const std::string& path) : stream_file(path) {}
+    void OpenReplace();
     void Write(const void* source, uint32_t count) override;
+    // Closes the file; after OpenReplace, the temporary file then takes the path's place.
+    void Commit();
 };
 
 }  // namespace stream

@@ -7,8 +7,13 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/FailureExplanation.h"
+#include "cli/InterruptCleanup.h"
+#include "cli/Terminal.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/RunOutputs.h"
+#include "files/FileSystem.h"
 #include "files/Format.h"
 #include "files/Path.h"
 
@@ -17,14 +22,15 @@ namespace {
 // The outcome of one file, filled by its worker and printed by the main thread.
 struct FileOutcome {
     std::vector<std::string> lines;
+    std::string note;  // for standard error: why the file failed, or that it gave nothing
     bool ok = false;
     bool done = false;
 };
 
-// The progress line on a terminal: files done of all, and the steps of the file last moved.
+// The progress line: files done of all, and the steps of the file last moved.
 class ProgressLine {
 public:
-    ProgressLine(std::FILE* stream, size_t total) : stream_(stream), total_(total) {}
+    explicit ProgressLine(size_t total) : total_(total) {}
     void FileDone()
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -39,33 +45,27 @@ public:
         range_ = range;
         DrawLocked();
     }
-    void Clear()
+    // On an interrupt: the line goes for good, and how far the run came is said.
+    void Interrupted()
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (stream_ != nullptr && drawn_) {
-            std::fprintf(stream_, "\r\033[K");
-            std::fflush(stream_);
-            drawn_ = false;
-        }
+        terminal::EnableProgress(false);
+        terminal::Write(
+            stderr, sdk::files::Format("quillconv-cli: interrupted; %zu of %zu files done\n", done_,
+                                       total_));
     }
 
 private:
     void DrawLocked()
     {
-        if (stream_ == nullptr)
-            return;
-        std::fprintf(stream_, "\r\033[K[%zu/%zu] %s %d/%d", done_, total_, name_.c_str(),
-                     position_, range_);
-        std::fflush(stream_);
-        drawn_ = true;
+        terminal::DrawProgress(sdk::files::Format("[%zu/%zu] %s %d/%d", done_, total_,
+                                                  name_.c_str(), position_, range_));
     }
-    std::FILE* stream_;
     size_t total_;
     size_t done_ = 0;
     std::string name_;
     int32_t position_ = 0;
     int32_t range_ = 0;
-    bool drawn_ = false;
     std::mutex mutex_;
 };
 
@@ -110,14 +110,14 @@ private:
 
 }  // namespace
 
-BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out,
-                     std::FILE* progress)
+BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out)
 {
     // Files that share an output base form one group, converted in input order by one worker.
+    const std::string current_folder = sdk::files::CurrentFolder();
     std::vector<std::vector<size_t>> groups;
     std::map<std::string, size_t> group_of_base;
     for (size_t i = 0; i < files.size(); ++i) {
-        const std::string base = OutputBase(files[i]);
+        const std::string base = sdk::files::PathIdentity(OutputBase(files[i]), current_folder);
         auto found = group_of_base.find(base);
         if (found == group_of_base.end()) {
             group_of_base.emplace(base, groups.size());
@@ -131,7 +131,9 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
     std::mutex mutex;
     std::condition_variable finished;
     std::atomic<size_t> next_group{0};
-    ProgressLine line(progress, files.size());
+    ProgressLine line(files.size());
+    RunOutputs outputs;
+    SetInterruptNotice([&] { line.Interrupted(); });
 
     auto worker = [&] {
         for (size_t g = next_group++; g < groups.size(); g = next_group++) {
@@ -139,14 +141,25 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
                 std::vector<std::string> lines;
                 FileProgress file_progress(line, sdk::files::GetFileName(files[index]));
                 CollectedStatus status(lines);
-                ConvertContext context{file_progress, status};
-                const bool ok = ConvertFile(context, files[index]);
-                if (!ok)
+                ConvertContext context{file_progress, status, &outputs};
+                ConversionFailure failure;
+                const bool ok = ConvertFile(context, files[index], &failure);
+                std::string note;
+                if (!ok) {
                     lines.push_back(sdk::files::Format("変換失敗[%s]", files[index].c_str()));
+                    note = ExplainFailure(files[index], failure);
+                } else if (lines.empty()) {
+                    note =
+                        "nothing written: the document has no layers with pixels for the MNG "
+                        "or the layer PNGs";
+                }
+                if (!note.empty())
+                    note = "quillconv-cli: " + files[index] + ": " + note;
                 line.FileDone();
                 {
                     std::lock_guard<std::mutex> lock(mutex);
                     outcomes[index].lines.swap(lines);
+                    outcomes[index].note.swap(note);
                     outcomes[index].ok = ok;
                     outcomes[index].done = true;
                 }
@@ -175,16 +188,20 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
             std::unique_lock<std::mutex> lock(mutex);
             finished.wait(lock, [&] { return outcomes[i].done; });
             outcome.lines.swap(outcomes[i].lines);
+            outcome.note.swap(outcomes[i].note);
             outcome.ok = outcomes[i].ok;
         }
-        line.Clear();
-        for (const std::string& text : outcome.lines)
-            std::fprintf(out, "%s\n", text.c_str());
-        std::fflush(out);
+        std::string text;
+        for (const std::string& status : outcome.lines)
+            text += status + "\n";
+        terminal::Write(out, text);
+        if (!outcome.note.empty())
+            terminal::Write(stderr, outcome.note + "\n");
         (outcome.ok ? result.converted : result.failed)++;
     }
     for (std::thread& thread : workers)
         thread.join();
-    line.Clear();
+    SetInterruptNotice(nullptr);
+    terminal::ClearProgress();
     return result;
 }

@@ -12,7 +12,8 @@ struct BatchResult {
     int failed = 0;
 };
 
-// Converts files under the global options; prints status lines to out and, when progress is
-// not null, a progress line to it.
-BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out,
-                     std::FILE* progress);
+// Converts files under the global options as one run: no file replaces an output that another
+// file of the run wrote. Writes the status lines to out and, through the terminal, a line in
+// words on standard error for each file that fails or gives nothing, and the progress line when
+// it is enabled. On an interrupt, standard error is told how many files were done.
+BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out);

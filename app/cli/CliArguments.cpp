@@ -1,18 +1,73 @@
 #include "cli/CliArguments.h"
 
+#include <getopt.h>
+
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
-// Splits "--name=value" into name and value; has_value tells whether "=" was there.
-void SplitOption(const std::string& argument, std::string& name, std::string& value,
-                 bool& has_value)
-{
-    const size_t equals = argument.find('=');
-    has_value = equals != std::string::npos;
-    name = has_value ? argument.substr(0, equals) : argument;
-    value = has_value ? argument.substr(equals + 1) : std::string();
-}
+// Long options without a short form are numbered above every character.
+enum LongOnly {
+    kPsdMng = 256,
+    kPsdPng,
+    kPsdLayers,
+    kInfo,
+    kLayerInfo,
+    kBmpPng,
+    kPngBmp,
+    kAlpha,
+    kCompression,
+    kFillBlank,
+    kInvertAlpha,
+    kMngOffset,
+    kMngTitle,
+    kMngComment,
+    kMngLoop,
+    kFps,
+    kPngOffset,
+    kTrim,
+    kNoAlpha,
+    kNaming,
+    kSkipEmptyLayers,
+    kRemoveMatte,
+    kVersion,
+};
+
+const struct option kLongOptions[] = {
+    {"psd-mng", no_argument, nullptr, kPsdMng},
+    {"psd-png", no_argument, nullptr, kPsdPng},
+    {"psd-layers", no_argument, nullptr, kPsdLayers},
+    {"info", no_argument, nullptr, kInfo},
+    {"layer-info", optional_argument, nullptr, kLayerInfo},
+    {"bmp-png", no_argument, nullptr, kBmpPng},
+    {"png-bmp", no_argument, nullptr, kPngBmp},
+    {"alpha", required_argument, nullptr, kAlpha},
+    {"output", required_argument, nullptr, 'o'},
+    {"compression", required_argument, nullptr, kCompression},
+    {"fill-blank", no_argument, nullptr, kFillBlank},
+    {"invert-alpha", no_argument, nullptr, kInvertAlpha},
+    {"mng-offset", no_argument, nullptr, kMngOffset},
+    {"mng-title", no_argument, nullptr, kMngTitle},
+    {"mng-comment", no_argument, nullptr, kMngComment},
+    {"mng-loop", no_argument, nullptr, kMngLoop},
+    {"fps", required_argument, nullptr, kFps},
+    {"png-offset", no_argument, nullptr, kPngOffset},
+    {"trim", no_argument, nullptr, kTrim},
+    {"no-alpha", no_argument, nullptr, kNoAlpha},
+    {"naming", required_argument, nullptr, kNaming},
+    {"skip-empty-layers", no_argument, nullptr, kSkipEmptyLayers},
+    {"remove-matte", no_argument, nullptr, kRemoveMatte},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"dry-run", no_argument, nullptr, 'n'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// ":" first: a missing value comes back as ':' rather than as an unknown option.
+const char kShortOptions[] = ":o:j:nqh";
 
 bool ParseNumber(const std::string& text, int low, int high, int& number)
 {
@@ -46,131 +101,155 @@ bool ParseLayerInfo(const std::string& list, cOption& options, std::string& reas
     return true;
 }
 
+// Applies one option and its value; false with a reason when the value is not one it takes.
+bool ApplyOption(int code, const std::string& value, CliSettings& settings, std::string& reason)
+{
+    cOption& o = settings.options;
+    switch (code) {
+    case kPsdMng: o.psdToMng = true; return true;
+    case kPsdPng: o.psdToPngMerged = true; return true;
+    case kPsdLayers: o.psdToPngLayers = true; return true;
+    case kInfo: o.textImageInfo = true; return true;
+    case kLayerInfo:
+        o.textLayerInfo = true;
+        if (optarg != nullptr)
+            return ParseLayerInfo(value, o, reason);
+        o.textName = o.textPosition = o.textMode = true;
+        return true;
+    case kBmpPng: o.bmpToPng = true; return true;
+    case kPngBmp: o.pngToBmp = true; return true;
+    case kAlpha:
+        if (value == "none") o.alphaFile = o.alphaSplit = false;
+        else if (value == "file") { o.alphaFile = true; o.alphaSplit = false; }
+        else if (value == "split") { o.alphaFile = false; o.alphaSplit = true; }
+        else { reason = "--alpha is none, file or split"; return false; }
+        return true;
+    case 'o': {
+        std::string folder = value;
+        if (folder.empty()) {
+            reason = "--output needs a folder";
+            return false;
+        }
+        // Kept without a final separator, as the window keeps it.
+        while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+            folder.pop_back();
+        o.outputFolder = folder;
+        return true;
+    }
+    case kCompression:
+        if (value == "standard") o.compressBest = o.compressFast = false;
+        else if (value == "speed") { o.compressFast = true; o.compressBest = false; }
+        else if (value == "ratio") { o.compressBest = true; o.compressFast = false; }
+        else { reason = "--compression is standard, speed or ratio"; return false; }
+        return true;
+    case kFillBlank: o.fillBlank = true; return true;
+    case kInvertAlpha: o.invertAlpha = true; return true;
+    case kMngOffset: o.mngOffset = true; return true;
+    case kMngTitle: o.mngTitle = true; return true;
+    case kMngComment: o.mngComment = true; return true;
+    case kMngLoop: o.mngLoop = true; return true;
+    case kFps: {
+        int fps = 0;
+        if (!ParseNumber(value, 0, 100, fps)) {
+            reason = "--fps takes a whole number from 0 to 100";
+            return false;
+        }
+        o.mngFps = fps;
+        return true;
+    }
+    case kPngOffset: o.pngOffset = true; return true;
+    case kTrim: o.pngTrim = true; return true;
+    case kNoAlpha: o.pngNoAlpha = true; return true;
+    case kNaming:
+        if (value == "folder-name") { o.separator = '\\'; o.serialNumber = false; }
+        else if (value == "underscore-name") { o.separator = '_'; o.serialNumber = false; }
+        else if (value == "folder-serial") { o.separator = '\\'; o.serialNumber = true; }
+        else if (value == "underscore-serial") { o.separator = '_'; o.serialNumber = true; }
+        else {
+            reason = "--naming is folder-name, underscore-name, folder-serial or underscore-serial";
+            return false;
+        }
+        return true;
+    case kSkipEmptyLayers: o.skipEmptyLayers = true; return true;
+    case kRemoveMatte: o.removeMatte = true; return true;
+    case 'j':
+        if (!ParseNumber(value, 1, 256, settings.jobs)) {
+            reason = "--jobs takes a whole number from 1 to 256";
+            return false;
+        }
+        return true;
+    case 'n': settings.dryRun = true; return true;
+    case 'q': settings.quiet = true; return true;
+    case 'h': settings.help = true; return true;
+    case kVersion: settings.version = true; return true;
+    default:
+        reason = "unknown option";
+        return false;
+    }
+}
+
 }  // namespace
 
 bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& settings,
                     std::string& reason)
 {
-    cOption& o = settings.options;
-    bool only_paths = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (only_paths || argument.empty() || argument[0] != '-' || argument == "-") {
-            settings.paths.push_back(argument);
-            continue;
-        }
-        if (argument == "--") {
-            only_paths = true;
-            continue;
-        }
-        std::string name, value;
-        bool has_value = false;
-        SplitOption(argument, name, value, has_value);
-        // The short forms and the long forms that take their value from the next argument.
-        if ((name == "-o" || name == "-j") && !has_value) {
-            if (i + 1 >= arguments.size()) {
-                reason = name + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-            has_value = true;
-        }
-        auto flag = [&](bool& field) {
-            if (has_value) {
-                reason = name + " takes no value";
-                return false;
-            }
-            field = true;
-            return true;
-        };
-        auto needs_value = [&]() {
-            if (!has_value || value.empty()) {
-                reason = name + " needs a value (" + name + "=...)";
-                return false;
-            }
-            return true;
-        };
+    // getopt_long reorders its array and keeps pointers into it: it gets copies of its own.
+    std::vector<std::string> copies;
+    copies.reserve(arguments.size() + 1);
+    copies.push_back("quillconv-cli");
+    copies.insert(copies.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : copies)
+        argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(copies.size());
 
-        bool ok = true;
-        if (name == "--psd-mng") ok = flag(o.psdToMng);
-        else if (name == "--psd-png") ok = flag(o.psdToPngMerged);
-        else if (name == "--psd-layers") ok = flag(o.psdToPngLayers);
-        else if (name == "--info") ok = flag(o.textImageInfo);
-        else if (name == "--layer-info") {
-            o.textLayerInfo = true;
-            ok = has_value ? ParseLayerInfo(value, o, reason)
-                           : (o.textName = o.textPosition = o.textMode = true);
+    optind = 0;  // a fresh scan, also when called again in one process
+    opterr = 0;  // the messages are ours
+    for (;;) {
+        const int code = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (code == -1)
+            break;
+        // The argument being looked at, named without its "=value", for the messages. Inside a
+        // bundle of short options ("-nx") the option is known only by optopt.
+        const std::string current = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        const std::string current_name =
+            current.compare(0, 2, "--") == 0 ? current.substr(0, current.find('=')) : "";
+        if (code == ':') {
+            const std::string name =
+                current_name.empty() ? std::string("-") + static_cast<char>(optopt) : current_name;
+            reason = name + " needs a value";
+            return false;
         }
-        else if (name == "--bmp-png") ok = flag(o.bmpToPng);
-        else if (name == "--png-bmp") ok = flag(o.pngToBmp);
-        else if (name == "--alpha") {
-            ok = needs_value();
-            if (ok && value == "none") o.alphaFile = o.alphaSplit = false;
-            else if (ok && value == "file") { o.alphaFile = true; o.alphaSplit = false; }
-            else if (ok && value == "split") { o.alphaFile = false; o.alphaSplit = true; }
-            else if (ok) { reason = "--alpha is none, file or split"; ok = false; }
+        if (code == '?') {
+            const bool short_option = optopt > 0 && optopt < 256;
+            if (short_option && std::strchr(kShortOptions + 1, optopt) == nullptr)
+                reason = std::string("unknown option -") + static_cast<char>(optopt);
+            else if (optopt != 0)
+                reason = current_name + " takes no value";
+            else
+                reason = "unknown option " + current_name;
+            return false;
         }
-        else if (name == "-o" || name == "--output") {
-            ok = needs_value();
-            // Kept without a final separator, as the window keeps it.
-            while (ok && value.size() > 1 && (value.back() == '/' || value.back() == '\\'))
-                value.pop_back();
-            o.outputFolder = value;
-        }
-        else if (name == "--compression") {
-            ok = needs_value();
-            if (ok && value == "standard") o.compressBest = o.compressFast = false;
-            else if (ok && value == "speed") { o.compressFast = true; o.compressBest = false; }
-            else if (ok && value == "ratio") { o.compressBest = true; o.compressFast = false; }
-            else if (ok) { reason = "--compression is standard, speed or ratio"; ok = false; }
-        }
-        else if (name == "--fill-blank") ok = flag(o.fillBlank);
-        else if (name == "--invert-alpha") ok = flag(o.invertAlpha);
-        else if (name == "--mng-offset") ok = flag(o.mngOffset);
-        else if (name == "--mng-title") ok = flag(o.mngTitle);
-        else if (name == "--mng-comment") ok = flag(o.mngComment);
-        else if (name == "--mng-loop") ok = flag(o.mngLoop);
-        else if (name == "--fps") {
-            int fps = 0;
-            ok = needs_value() && ParseNumber(value, 0, 100, fps);
-            if (ok) o.mngFps = fps;
-            else if (reason.empty()) reason = "--fps takes a whole number from 0 to 100";
-        }
-        else if (name == "--png-offset") ok = flag(o.pngOffset);
-        else if (name == "--trim") ok = flag(o.pngTrim);
-        else if (name == "--no-alpha") ok = flag(o.pngNoAlpha);
-        else if (name == "--skip-empty-layers") ok = flag(o.skipEmptyLayers);
-        else if (name == "--naming") {
-            ok = needs_value();
-            if (ok && value == "folder-name") { o.separator = '\\'; o.serialNumber = false; }
-            else if (ok && value == "underscore-name") { o.separator = '_'; o.serialNumber = false; }
-            else if (ok && value == "folder-serial") { o.separator = '\\'; o.serialNumber = true; }
-            else if (ok && value == "underscore-serial") { o.separator = '_'; o.serialNumber = true; }
-            else if (ok) {
-                reason = "--naming is folder-name, underscore-name, folder-serial or underscore-serial";
-                ok = false;
-            }
-        }
-        else if (name == "-j" || name == "--jobs") {
-            ok = needs_value() && ParseNumber(value, 1, 256, settings.jobs);
-            if (!ok && reason.empty()) reason = "--jobs takes a whole number from 1 to 256";
-        }
-        else if (name == "-n" || name == "--dry-run") ok = flag(settings.dryRun);
-        else if (name == "-q" || name == "--quiet") ok = flag(settings.quiet);
-        else if (name == "--help" || name == "-h") ok = flag(settings.help);
-        else if (name == "--version") ok = flag(settings.version);
-        else {
-            reason = "unknown option " + name;
-            ok = false;
-        }
-        if (!ok)
+        if (!ApplyOption(code, optarg != nullptr ? optarg : "", settings, reason))
             return false;
     }
+    for (int i = optind; i < argc; ++i)
+        settings.paths.push_back(argv[i]);
+
+    const cOption& o = settings.options;
+    if (settings.help || settings.version)
+        return true;
     if (o.bmpToPng && o.pngToBmp) {
         reason = "--bmp-png and --png-bmp cannot be used together";
         return false;
     }
-    if (!settings.help && !settings.version && settings.paths.empty()) {
+    if (!o.AnyPsdOutput() && !o.bmpToPng && !o.pngToBmp) {
+        reason = "no conversion chosen (--psd-png, --psd-layers, --psd-mng, --info, "
+                 "--layer-info, --bmp-png or --png-bmp)";
+        return false;
+    }
+    if (settings.paths.empty()) {
         reason = "no file or folder named";
         return false;
     }
@@ -179,7 +258,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
 
 const char* HelpText()
 {
-    return "Usage: quillconv-cli [OPTIONS] PATH...\n"
+    return "Usage: quillconv-cli [OPTIONS] [--] PATH...\n"
            "Converts the PSD, BMP and PNG files named, and every such file below the folders\n"
            "named, as the window converts the files dropped on it. Outputs go next to each\n"
            "input unless -o names a folder. An output replaces an existing file only once\n"
@@ -190,24 +269,29 @@ const char* HelpText()
            "  --psd-png             the merged image as PNG\n"
            "  --psd-layers          one PNG per layer\n"
            "  --info                text report: the document (size, colour, alpha, layers)\n"
-           "  --layer-info[=LIST]   text report: a section per layer; LIST is a comma list of\n"
-           "                        name, position, mode (all three when omitted)\n"
+           "  --layer-info[=LIST]   text report: a section per layer; LIST is a comma list\n"
+           "                        of name, position, mode (all three when omitted)\n"
+           "  --remove-matte        merged image: take out the white that the editor blends\n"
+           "                        partly transparent colour with\n"
            "BMP and PNG:\n"
            "  --bmp-png             BMP to PNG\n"
            "  --png-bmp             PNG to BMP (not together with --bmp-png)\n"
-           "  --alpha=MODE          alpha on the BMP side: none (default), file (a second gray\n"
-           "                        BMP named NAME_.bmp) or split (right half of a BMP twice\n"
-           "                        as wide)\n"
+           "  --alpha=MODE          alpha on the BMP side: none (default), file (a second\n"
+           "                        gray BMP named NAME_.bmp) or split (right half of a BMP\n"
+           "                        twice as wide)\n"
            "  --invert-alpha        invert alpha (255 - value) in BMP and PNG conversion\n"
-           "  --fill-blank          make fully transparent pixels black (layers, BMP and PNG)\n"
+           "  --fill-blank          make fully transparent pixels black (layers, BMP, PNG)\n"
            "Output:\n"
-           "  -o DIR, --output=DIR  output folder (default: next to each input)\n"
+           "  -o, --output=DIR      output folder, created if missing (default: next to\n"
+           "                        each input)\n"
            "  --compression=MODE    PNG and MNG: standard (default), speed or ratio\n"
            "MNG:\n"
-           "  --mng-offset          keep layer offsets (DEFI) and write frame chunks\n"
-           "  --mng-title           keep layer names (FRAM name and Title text)\n"
-           "  --mng-comment         write each layer's blend-mode key (such as norm) as the\n"
-           "                        frame's Comment text\n"
+           "  --mng-offset          keep layer offsets: a DEFI chunk before each frame whose\n"
+           "                        layer is not at 0,0 (without it every frame is at 0,0)\n"
+           "  --mng-title           keep layer names: a Title text in each named frame, and\n"
+           "                        with --mng-offset a FRAM chunk carrying the name too\n"
+           "  --mng-comment         each frame's blend-mode key (such as norm) as its\n"
+           "                        Comment text\n"
            "  --mng-loop            loop the animation (TERM chunk)\n"
            "  --fps=N               ticks per second, 0 to 100 (default 0)\n"
            "Per-layer PNG:\n"
@@ -216,21 +300,28 @@ const char* HelpText()
            "  --no-alpha            drop alpha\n"
            "  --naming=SCHEME       folder-name (default: NAME/layer.png), underscore-name\n"
            "                        (NAME_layer.png), folder-serial (NAME/0000.png) or\n"
-           "                        underscore-serial (NAME_0000.png)\n"
+           "                        underscore-serial (NAME_0000.png); a name that an\n"
+           "                        earlier layer took gets \" (2)\", \" (3)\", ...\n"
            "  --skip-empty-layers   leave out layers with an empty rectangle (groups,\n"
            "                        adjustment layers) instead of failing the document; the\n"
            "                        other layers keep their numbers\n"
            "Running:\n"
-           "  -j N, --jobs=N        files converted at once (default: one per processor); idle\n"
-           "                        processors encode a document's layer PNGs\n"
+           "  -j, --jobs=N          files converted at once (default: one per processor);\n"
+           "                        idle processors encode a document's layer PNGs\n"
            "  -n, --dry-run         list the files that would be converted, convert nothing\n"
            "  -q, --quiet           no progress line\n"
-           "  --help, --version\n"
+           "  -h, --help            this text\n"
+           "  --version             the program's name and version\n"
+           "  --                    every argument after it is a path, even one that\n"
+           "                        starts with \"-\"\n"
            "\n"
-           "Standard output lists each file's status lines, as the window's status list does,\n"
-           "in input order. Exit status: 0 when every file converted, 1 when any failed or a\n"
-           "path was missing, 2 for a usage error. Interrupted, it removes its unfinished\n"
-           "outputs and ends as the signal ends a program.\n"
+           "Standard output lists each file's status lines, as the window's status list\n"
+           "does, in input order; standard error says why a file failed, and carries the\n"
+           "diagnostic records. Each file is converted once, however often it is named. A\n"
+           "file fails rather than replace an output that another input of the same run\n"
+           "wrote. Exit status: 0 when every file converted, 1 when any failed or a path\n"
+           "was missing, 2 for a usage error. Interrupted, it removes its unfinished\n"
+           "outputs, says how many files were done and ends as the signal ends a program.\n"
            "\n"
            "Examples:\n"
            "  quillconv-cli --psd-png --psd-layers --naming=underscore-serial art.psd\n"

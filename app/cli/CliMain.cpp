@@ -17,8 +17,12 @@
 #include "cli/CliArguments.h"
 #include "cli/InputFiles.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/Terminal.h"
 #include "conversion/Option.h"
+#include "debug/DebugLog.h"
+#include "debug/Error.h"
 #include "debug/FaultHandler.h"
+#include "files/FileSystem.h"
 #include "files/FileVersion.h"
 
 namespace {
@@ -26,6 +30,25 @@ namespace {
 const int kExitFailed = 1;
 const int kExitUsage = 2;
 const int kExitFault = 3;
+
+// The output folder, created when missing; false with the reason when it cannot be one.
+bool ReadyOutputFolder(const std::string& folder, bool create, std::string& reason)
+{
+    if (folder.empty() || sdk::files::IsDirectory(folder))
+        return true;
+    if (sdk::files::IsFile(folder)) {
+        reason = folder + ": not a folder";
+        return false;
+    }
+    if (!create)
+        return true;  // a dry run writes nothing, so it creates nothing
+    uint32_t error = 0;
+    if (!sdk::files::MakeDirectories(folder, &error)) {
+        reason = folder + ": cannot be created: " + sdk::debug::GetErrorText(error);
+        return false;
+    }
+    return true;
+}
 
 int Run(const std::vector<std::string>& arguments)
 {
@@ -43,38 +66,46 @@ int Run(const std::vector<std::string>& arguments)
         std::printf("%s\n", sdk::files::FileVersion().Title().c_str());
         return 0;
     }
+    if (!ReadyOutputFolder(settings.options.outputFolder, !settings.dryRun, reason)) {
+        std::fprintf(stderr, "quillconv-cli: -o %s\nTry 'quillconv-cli --help'.\n", reason.c_str());
+        return kExitUsage;
+    }
     // The options are set once, before any worker starts, and only read after.
     option = settings.options;
 
     const InputList inputs = CollectInputs(settings.paths);
-    for (const std::string& path : inputs.missing)
-        std::fprintf(stderr, "quillconv-cli: %s: no such file or folder\n", path.c_str());
-    for (const std::string& path : inputs.skipped)
-        std::fprintf(stderr, "quillconv-cli: %s: skipped (not .psd, .bmp or .png)\n",
-                     path.c_str());
+    for (const std::string& note : inputs.notes)
+        std::fprintf(stderr, "quillconv-cli: %s\n", note.c_str());
     std::vector<std::string> files;
     for (const std::string& path : inputs.files) {
         if (IsConvertible(path))
             files.push_back(path);
     }
+    if (files.empty()) {
+        std::fprintf(stderr,
+                     "quillconv-cli: nothing to convert: no file named or found is one that the "
+                     "chosen conversions take\n");
+    }
     if (settings.dryRun) {
         for (const std::string& path : files)
             std::printf("%s\n", path.c_str());
-        return inputs.missing.empty() ? 0 : kExitFailed;
+        return inputs.missing ? kExitFailed : 0;
     }
 
     int jobs = settings.jobs;
     if (jobs <= 0)
         jobs = static_cast<int>(std::thread::hardware_concurrency());
-    std::FILE* progress = !settings.quiet && isatty(fileno(stderr)) ? stderr : nullptr;
-    const BatchResult result = RunBatch(files, jobs > 0 ? jobs : 1, stdout, progress);
-    return result.failed == 0 && inputs.missing.empty() ? 0 : kExitFailed;
+    terminal::EnableProgress(!settings.quiet && isatty(fileno(stderr)));
+    const BatchResult result = RunBatch(files, jobs > 0 ? jobs : 1, stdout);
+    return result.failed == 0 && !inputs.missing ? 0 : kExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Diagnostic records go with the other messages, never into the folder the tool is run from.
+    sdk::debug::RedirectLog(terminal::WriteRecord);
     sdk::debug::InstallFaultHandler(kExitFault);
     RemoveTemporaryFilesOnInterrupt();
     try {

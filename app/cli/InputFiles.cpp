@@ -1,8 +1,10 @@
 #include "cli/InputFiles.h"
 
-#include "conversion/Option.h"
-#include "files/FileSystem.h"
+#include <set>
+
+#include "debug/Error.h"
 #include "files/AsciiText.h"
+#include "files/FileSystem.h"
 #include "files/Path.h"
 
 using sdk::files::EqualsIgnoringCase;
@@ -14,24 +16,46 @@ bool HasListedExtension(const std::string& path)
            EqualsIgnoringCase(extension, ".psd");
 }
 
+namespace {
+
+std::string ProblemNote(const sdk::files::ListingProblem& problem)
+{
+    if (problem.kind == sdk::files::ListingProblem::Kind::kFolderLink)
+        return problem.path + ": a link to a folder, not followed";
+    return problem.path + ": cannot be read (" + sdk::debug::GetErrorText(problem.error) +
+           "); the files in it are left out";
+}
+
+}  // namespace
+
 InputList CollectInputs(const std::vector<std::string>& paths)
 {
     InputList list;
+    const std::string current_folder = sdk::files::CurrentFolder();
+    std::set<std::string> seen;
+    auto add = [&](const std::string& file) {
+        if (seen.insert(sdk::files::PathIdentity(file, current_folder)).second)
+            list.files.push_back(file);
+    };
     for (const std::string& path : paths) {
         if (sdk::files::IsDirectory(path)) {
             std::vector<std::string> found;
-            sdk::files::FindFiles(found, path, "*");
+            std::vector<sdk::files::ListingProblem> problems;
+            sdk::files::FindFiles(found, path, "*", &problems);
+            for (const sdk::files::ListingProblem& problem : problems)
+                list.notes.push_back(ProblemNote(problem));
             for (const std::string& file : found) {
                 if (HasListedExtension(file))
-                    list.files.push_back(file);
+                    add(file);
             }
         } else if (sdk::files::IsFile(path)) {
             if (HasListedExtension(path))
-                list.files.push_back(path);
+                add(path);
             else
-                list.skipped.push_back(path);
+                list.notes.push_back(path + ": skipped (not .psd, .bmp or .png)");
         } else {
-            list.missing.push_back(path);
+            list.notes.push_back(path + ": no such file or folder");
+            list.missing = true;
         }
     }
     return list;

@@ -5,9 +5,13 @@
 #include <vector>
 
 struct InputList {
-    std::vector<std::string> files;    // in order: each named file, each folder's files
-    std::vector<std::string> missing;  // named paths that are neither file nor folder
-    std::vector<std::string> skipped;  // named files with another extension
+    // In order: each named file, each folder's files; a file met again (named twice, or named and
+    // found below a named folder) keeps only its first place.
+    std::vector<std::string> files;
+    // For the user: named paths that are missing or skipped, folders that could not be read,
+    // links to folders that were not followed.
+    std::vector<std::string> notes;
+    bool missing = false;  // a named path is neither file nor folder
 };
 
 // Folders contribute every file below them whose extension is .bmp, .png or .psd (any case),

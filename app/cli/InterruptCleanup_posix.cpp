@@ -29,6 +29,7 @@ sigset_t Interrupts()
     while (sigwait(&set, &signal_number) != 0) {
     }
     sdk::stream::pending::RemoveAllAndHold();
+    RunInterruptNotice();
     // End as the signal ends a program, so that the caller sees which one it was.
     signal(signal_number, SIG_DFL);
     sigset_t one;

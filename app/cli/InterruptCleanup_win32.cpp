@@ -14,6 +14,7 @@ BOOL WINAPI OnConsoleControl(DWORD event)
         case CTRL_BREAK_EVENT:
         case CTRL_CLOSE_EVENT:
             sdk::stream::pending::RemoveAllAndHold();
+            RunInterruptNotice();
             break;
         default:
             break;

@@ -31,9 +31,13 @@ void ConvertBmpToPng(ConvertContext& context, sdk::graphic::ImageLoader& loader,
 {
     context.progress.SetRange(0, 4);
     const std::string output = base + ".png";
-    // The alpha half is looked for beside the input, also when an output folder is set.
-    const std::string alpha_path = sdk::files::ChangeExt(path, std::string()) + "_.bmp";
-    const bool use_alpha_file = option.alphaFile && sdk::files::IsFile(alpha_path);
+    // The alpha half is looked for beside the input, also when an output folder is set, in any
+    // letter case (as the input list passes over it in any case).
+    const std::string alpha_path =
+        option.alphaFile
+            ? sdk::files::FindFileIgnoringCase(sdk::files::ChangeExt(path, std::string()) + "_.bmp")
+            : std::string();
+    const bool use_alpha_file = !alpha_path.empty();
     if (use_alpha_file) {
         AddStatusLine(context, sdk::files::Format("%s + %s → %s", GetFileName(path).c_str(),
                                                   GetFileName(alpha_path).c_str(),
@@ -68,7 +72,7 @@ void ConvertBmpToPng(ConvertContext& context, sdk::graphic::ImageLoader& loader,
         FillBlank(picture);
     context.progress.StepIt();
 
-    MakeOutputFolder(output);
+    PrepareOutput(context, path, output);
     SavePng(picture, output);
     context.progress.StepIt();
 }
@@ -115,7 +119,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
             sdk::graphic::Draw(picture, color);
             sdk::graphic::Draw(picture, alpha, width, 0);
         } else if (option.alphaFile) {
-            MakeOutputFolder(alpha_output);
+            PrepareOutput(context, path, alpha_output);
             SaveBmp(alpha, alpha_output);
             picture = color;
         } else {
@@ -124,7 +128,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
     }
     context.progress.StepIt();
 
-    MakeOutputFolder(output);
+    PrepareOutput(context, path, output);
     SaveBmp(picture, output);
     context.progress.StepIt();
 }

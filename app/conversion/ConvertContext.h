@@ -21,7 +21,11 @@ public:
     virtual void AddLine(const std::string& text) = 0;
 };
 
+class RunOutputs;
+
 struct ConvertContext {
     ProgressSink& progress;
     StatusSink& status;
+    // The outputs of the run so far, when the file is one of a run's; null for a file on its own.
+    RunOutputs* outputs = nullptr;
 };

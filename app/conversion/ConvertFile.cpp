@@ -8,11 +8,13 @@
 #include "conversion/PsdToMng.h"
 #include "conversion/PsdToPng.h"
 #include "conversion/PsdToText.h"
+#include "conversion/RunOutputs.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"
 #include "files/AsciiText.h"
 #include "files/Path.h"
 #include "graphic/ImageLoader.h"
+#include "graphic/ImageOperations.h"
 #include "graphic/ImageSaverPNG.h"
 #include "stream/StreamFile.h"
 
@@ -60,6 +62,8 @@ void ConvertPsd(ConvertContext& context, ImageLoader& loader, const std::string&
     document.base = base;
     ImageInfo merged_info;
     loader.Load(document.merged, merged_info);
+    if (option.removeMatte && option.psdToPngMerged)
+        sdk::graphic::RemoveMatte(document.merged);
     context.progress.StepIt();
 
     if (option.psdToPngMerged)
@@ -96,9 +100,11 @@ void AddStatusLine(ConvertContext& context, const std::string& text)
     context.status.AddLine(text);
 }
 
-void MakeOutputFolder(const std::string& path)
+void PrepareOutput(ConvertContext& context, const std::string& input, const std::string& output)
 {
-    sdk::files::MakeDirectories(sdk::files::GetFolder(path));
+    if (context.outputs != nullptr)
+        context.outputs->Claim(input, output);
+    sdk::files::MakeDirectories(sdk::files::GetFolder(output));
 }
 
 void WriteOutputFile(const std::string& path,
@@ -142,7 +148,7 @@ void FillBlank(Image& image)
     }
 }
 
-bool RunConversions(ConvertContext& context, const std::string& path)
+bool RunConversions(ConvertContext& context, const std::string& path, std::string& format)
 {
     context.progress.SetPos(0);
     sdk::stream::file_in file(path);
@@ -150,7 +156,7 @@ bool RunConversions(ConvertContext& context, const std::string& path)
     sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file);
     if (loader.IsEmpty())
         return false;
-    const std::string format = loader->FormatName();
+    format = loader->FormatName();
     const std::string base = OutputBase(path);
     if (EqualsIgnoringCase(format, "BMP") && option.bmpToPng) {
         ConvertBmpToPng(context, *loader, path, base);
@@ -167,13 +173,20 @@ bool RunConversions(ConvertContext& context, const std::string& path)
     return false;
 }
 
-bool ConvertFile(ConvertContext& context, const std::string& path)
+bool ConvertFile(ConvertContext& context, const std::string& path, ConversionFailure* failure)
 {
+    ConversionFailure found;
+    sdk::stream::ClearLastFileError();
     try {
-        return RunConversions(context, path);
+        if (RunConversions(context, path, found.format))
+            return true;
     } catch (const std::exception& error) {
         AddStatusLine(context, error.what());
+        found.tag = error.what();
+        found.systemError = sdk::stream::LastFileError();
     } catch (...) {
     }
+    if (failure != nullptr)
+        *failure = found;
     return false;
 }

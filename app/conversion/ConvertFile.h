@@ -10,12 +10,22 @@
 #include "graphic/ImageInfo.h"
 #include "stream/Stream.h"
 
-// Converts one file; true when its conversion ran to the end. Never raises: an error's tag
-// becomes a status line and the result is false.
-bool ConvertFile(ConvertContext& context, const std::string& path);
+// What is known of a file whose conversion did not run to the end.
+struct ConversionFailure {
+    std::string tag;           // the error's tag; empty when no error was raised
+    std::string format;        // the format its contents showed ("PSD", "PNG", ...); empty: none
+    uint32_t systemError = 0;  // the system's error code behind a failed file operation, or 0
+};
 
-// The body of ConvertFile; raises what the conversion raises.
-bool RunConversions(ConvertContext& context, const std::string& path);
+// Converts one file; true when its conversion ran to the end. Never raises: an error's tag
+// becomes a status line and the result is false. When failure is not null, a false result fills
+// it in.
+bool ConvertFile(ConvertContext& context, const std::string& path,
+                 ConversionFailure* failure = nullptr);
+
+// The body of ConvertFile; raises what the conversion raises. format receives the format that
+// the contents showed (empty when none).
+bool RunConversions(ConvertContext& context, const std::string& path, std::string& format);
 
 // The path every output name of the input is built on: the input without its extension, or
 // the output folder and the input's name.
@@ -23,8 +33,10 @@ std::string OutputBase(const std::string& path);
 
 void AddStatusLine(ConvertContext& context, const std::string& text);
 
-// Creates the folder that will hold the file path (a failure shows when the file is opened).
-void MakeOutputFolder(const std::string& path);
+// Readies output, one of input's outputs, for writing: claims it in the run, if there is one (a
+// file that another input of the run claimed raises "RunOutputs::Claim:31"), and creates the
+// folder that will hold it (a failure shows when the file is opened).
+void PrepareOutput(ConvertContext& context, const std::string& input, const std::string& output);
 
 // Writes one output whole or not at all: write fills a stream on a new temporary file beside
 // path, which takes path's place once write has returned and the file is closed. When anything

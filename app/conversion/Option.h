@@ -37,6 +37,9 @@ public:
     // Command-line tool only: layers with an empty rectangle are left out of the MNG and the
     // per-layer PNGs instead of ending the document's conversion.
     bool skipEmptyLayers = false;
+    // Command-line tool only: the merged image's colour is taken out of its blend with white
+    // (the matte the editor stores it with) where it is partly transparent.
+    bool removeMatte = false;
     // Command-line tool only: the per-layer PNGs of a document are encoded on this many threads
     // (written in layer order all the same). The window encodes on its own thread.
     int32_t layerEncoders = 1;

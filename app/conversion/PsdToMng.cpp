@@ -9,7 +9,7 @@ void SaveMng(ConvertContext& context, const PsdDocument& document)
 {
     const std::string output = document.base + ".mng";
     AddStatusLine(context, StatusLine(document.inputPath, output));
-    MakeOutputFolder(output);
+    PrepareOutput(context, document.inputPath, output);
     WriteOutputFile(output, [&](sdk::stream::stream_out& file) {
         sdk::graphic::ImageSaverPNG saver(file);
         saver.InitMNG(document.merged.Width(), document.merged.Height(), option.mngFps,

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -64,7 +65,7 @@ void SaveMergedPng(ConvertContext& context, const PsdDocument& document)
 {
     const std::string output = document.base + ".png";
     AddStatusLine(context, StatusLine(document.inputPath, output));
-    MakeOutputFolder(output);
+    PrepareOutput(context, document.inputPath, output);
     SavePng(document.merged, output);
     context.progress.StepIt();
 }
@@ -109,10 +110,24 @@ Image MakeCanvas(const PsdDocument& document)
     return canvas;
 }
 
-std::string LayerOutput(const PsdDocument& document, const PsdLayer& layer)
+// The path of every layer's PNG, in layer order. A path that an earlier layer of the document
+// takes already (compared without regard to ASCII letter case, so that every platform gives the
+// same names) becomes "NAME (2).png", "NAME (3).png", ..., the first that is still free.
+std::vector<std::string> LayerOutputs(const PsdDocument& document)
 {
-    return document.base +
-           LayerFileName(option.separator, option.serialNumber, layer.index, layer.info.title);
+    std::vector<std::string> outputs;
+    std::set<std::string> taken;
+    for (const PsdLayer& layer : document.layers) {
+        const std::string path =
+            document.base +
+            LayerFileName(option.separator, option.serialNumber, layer.index, layer.info.title);
+        std::string output = path;
+        const std::string stem = path.substr(0, path.size() - 4);  // without ".png"
+        for (int32_t n = 2; !taken.insert(sdk::files::LowerAsciiLetters(output)).second; ++n)
+            output = sdk::files::Format("%s (%d).png", stem.c_str(), n);
+        outputs.push_back(output);
+    }
+    return outputs;
 }
 
 void AddLayerStatusLine(ConvertContext& context, const PsdDocument& document,
@@ -217,17 +232,19 @@ private:
 
 void SaveLayerPngs(ConvertContext& context, const PsdDocument& document)
 {
+    const std::vector<std::string> outputs = LayerOutputs(document);
     const int32_t threads =
         std::min<int32_t>(option.layerEncoders, static_cast<int32_t>(document.layers.size()));
     if (threads <= 1) {
         Image canvas = MakeCanvas(document);
         Image scratch;
-        for (const PsdLayer& layer : document.layers) {
-            const std::string output = LayerOutput(document, layer);
+        for (size_t i = 0; i < document.layers.size(); ++i) {
+            const PsdLayer& layer = document.layers[i];
+            const std::string& output = outputs[i];
             AddLayerStatusLine(context, document, layer, output);
             ImageInfo info;
             const Image& picture = LayerPicture(layer, canvas, scratch, info);
-            MakeOutputFolder(output);
+            PrepareOutput(context, document.inputPath, output);
             SavePngInfo(picture, info, output);
             context.progress.StepIt();
         }
@@ -239,10 +256,10 @@ void SaveLayerPngs(ConvertContext& context, const PsdDocument& document)
     LayerEncoders encoders(document, threads);
     for (size_t i = 0; i < document.layers.size(); ++i) {
         const PsdLayer& layer = document.layers[i];
-        const std::string output = LayerOutput(document, layer);
+        const std::string& output = outputs[i];
         AddLayerStatusLine(context, document, layer, output);
         const std::vector<uint8_t>& png = encoders.Take(i);
-        MakeOutputFolder(output);
+        PrepareOutput(context, document.inputPath, output);
         WriteOutputFile(output, [&](sdk::stream::stream_out& file) {
             file.Write(png.data(), static_cast<uint32_t>(png.size()));
         });

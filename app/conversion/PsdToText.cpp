@@ -72,7 +72,7 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
 {
     const std::string output = document.base + ".txt";
     AddStatusLine(context, StatusLine(document.inputPath, output));
-    MakeOutputFolder(output);
+    PrepareOutput(context, document.inputPath, output);
     ReportFile report(output);
 
     if (option.textImageInfo) {

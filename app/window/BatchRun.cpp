@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion/ConvertFile.h"
+#include "conversion/RunOutputs.h"
 #include "files/Format.h"
 #include "window/WindowContext.h"
 
@@ -26,7 +27,9 @@ void cConvWindow::impl::RunBatch()
 
     ProgressBarSink progress(fileProgress_);
     StatusListSink status(statusList_);
-    ConvertContext context{progress, status};
+    // No file of the run replaces an output that another file of the run wrote.
+    RunOutputs outputs;
+    ConvertContext context{progress, status, &outputs};
     for (int index = 0; index < count; ++index) {
         // Between files the window's messages are handled: stop, clear, options and drops.
         MSG message;

@@ -92,6 +92,16 @@ TEST_F(BmpPngConversion, BmpToPngWithEachAlphaSource)
         ASSERT_TRUE(ConvertFile(run.context, dir / "in/solo.bmp"));
         EXPECT_EQ(run.lines.back(), "solo.bmp → solo.png");
         EXPECT_EQ(ReadImage(dir / "out/solo.png").Channels(), 3);
+        // The alpha file is found in any letter case, as the input list passes over it (the
+        // name Windows is asked for is the one it shows).
+        sdk::graphic::SaveBMP(MakeImage(1, 1, 1, {9}), dir / "in/SOLO_.BMP");
+        ASSERT_TRUE(ConvertFile(run.context, dir / "in/solo.bmp"));
+#if defined(_WIN32)
+        EXPECT_EQ(run.lines.back(), "solo.bmp + solo_.bmp → solo.png");
+#else
+        EXPECT_EQ(run.lines.back(), "solo.bmp + SOLO_.BMP → solo.png");
+#endif
+        EXPECT_EQ(ReadImage(dir / "out/solo.png").Data()[0], 9);
     }
 }
 

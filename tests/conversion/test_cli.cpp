@@ -18,6 +18,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/RunOutputs.h"
 #include "graphic/ImageSaverBMP.h"
 
 using namespace conversion_test;
@@ -136,6 +137,10 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         {"--psd-png", "no file or folder"},
         {"--layer-info=name,size a.psd", "'size'"},
         {"--naming=dots a.psd", "--naming"},
+        {"a.psd", "no conversion chosen"},
+        {"--psd-png --jobs", "--jobs needs a value"},
+        {"--psd-png -nx a.psd", "unknown option -x"},
+        {"--psd-png --quiet=yes a.psd", "--quiet takes no value"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Cli(c.first);
@@ -147,14 +152,40 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         EXPECT_NE(lines[0].find(c.second), std::string::npos) << lines[0];
         EXPECT_NE(lines[1].find("--help"), std::string::npos);
     }
+    // An output folder that cannot be one is refused once, with the system's reason.
+    test_support::TempDir dir;
+    test_support::WriteWholeFile(dir / "file", "");
+    for (const char* folder : {"file", "file/sub"}) {
+        const Outcome outcome = Cli(std::string("--psd-png -o ") + folder + " a.psd", dir.Path());
+        EXPECT_EQ(outcome.status, 2) << folder;
+        EXPECT_EQ(Lines(outcome.err).at(0).rfind(std::string("quillconv-cli: -o ") + folder, 0), 0u)
+            << outcome.err;
+    }
+    EXPECT_NE(Cli("--psd-png -o file/sub a.psd", dir.Path()).err.find("Not a directory"),
+              std::string::npos);
+}
+
+TEST(Cli, OptionsInTheFormsUsersType)
+{
+    test_support::TempDir dir;
+    WriteBytes(dir / "-x.psd", RgbaDocument(1, 1, {{"L", 0, 0, 1, 1}}));
+    // Bundled short options, values attached or apart, "--" before a path that looks like one.
+    Outcome outcome = Cli("-nq -j2 --jobs 2 --output out --psd-png -- -x.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "-x.psd\n");
+    outcome = Cli("-qj1 -oout --psd-png -- -x.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(test_support::Exists(dir / "out/-x.png"));
 }
 
 TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
 {
     const Outcome help = Cli("--help");
     EXPECT_EQ(help.status, 0);
+    for (const std::string& line : Lines(help.out))
+        EXPECT_LE(line.size() - (line.find("→") != std::string::npos ? 2 : 0), 80u) << line;
     for (const char* name :
-         {"--psd-mng", "--psd-png", "--psd-layers", "--info", "--layer-info", "--bmp-png",
+         {"--", "--remove-matte", "--psd-mng", "--psd-png", "--psd-layers", "--info", "--layer-info", "--bmp-png",
           "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
@@ -170,6 +201,7 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
 {
     test_support::TempDir dir;
     WriteBytes(dir / "a.psd", RgbaDocument(256, 256, {{"A", 0, 0, 256, 256}, {"B", 0, 0, 256, 256}}));
+    test_support::WriteWholeFile(dir / "debug.txt", "the user's own");
     ASSERT_EQ(Cli("-q --psd-mng --info a.psd", dir.Path()).status, 0);
     const auto before = Tree(dir.Path());
     ASSERT_GT(before.at("a.mng").size(), 8192u);
@@ -180,19 +212,27 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
                                   dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "a.psd → a.txt\na.psd → a.mng\nfile_out::Write:63\n変換失敗[a.psd]\n");
-    auto after = Tree(dir.Path());
-    after.erase("debug.txt");  // the failure is logged with the path
-    EXPECT_EQ(after, before);  // the earlier MNG byte for byte, and no temporary file
+    // The earlier MNG byte for byte, no temporary file, and the user's debug.txt untouched: the
+    // record of the failure went to standard error, after it the failure in words.
+    EXPECT_EQ(Tree(dir.Path()), before);
+    EXPECT_NE(outcome.err.find("FILE_PATH: a.mng\n"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("quillconv-cli: a.psd: an output could not be written in full: "
+                               "File too large; is the disk full? (file_out::Write:63)\n"),
+              std::string::npos)
+        << outcome.err;
 }
 
 TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
 {
     test_support::TempDir dir;
     WriteBytes(dir / "a.psd", RgbaDocument(512, 512, {{"A", 0, 0, 512, 512}, {"B", 0, 0, 512, 512}}));
-    // The document named many times keeps the program busy writing one MNG after another.
+    // The document under many names keeps the program busy writing one MNG after another.
     std::vector<std::string> arguments = {QUILLCONV_CLI, "-q", "-j", "1", "--psd-mng",
                                           "--compression=ratio"};
-    arguments.insert(arguments.end(), 200, dir / "a.psd");
+    for (int i = 0; i < 200; ++i) {
+        arguments.push_back(dir / ("a" + std::to_string(i) + ".psd"));
+        ASSERT_EQ(link((dir / "a.psd").c_str(), arguments.back().c_str()), 0);
+    }
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(&argument[0]);
@@ -200,6 +240,8 @@ TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string errors = dir / "err";
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT, 0644);
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -227,14 +269,20 @@ TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
     EXPECT_TRUE(seen);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
     EXPECT_FALSE(HasTemporaryFile(dir.Path()));
+    const std::string said = test_support::ReadWholeFile(errors);
+    EXPECT_EQ(said.rfind("quillconv-cli: interrupted; ", 0), 0u) << said;
+    EXPECT_NE(said.find(" of 200 files done\n"), std::string::npos) << said;
 }
 
 TEST_F(CliRun, NamedPathsFolderOrderAndDryRun)
 {
     const auto before = Tree(dir.Path());
     test_support::WriteWholeFile(dir / "photo.jpg", "jpeg");
-    // A folder lists the files of its subfolders first, deepest first, then its own, by name.
-    Outcome outcome = Cli("-n --psd-png --bmp-png work missing.psd photo.jpg work/c.png", dir.Path());
+    // A folder lists the files of its subfolders first, deepest first, then its own, by name;
+    // a file met again keeps its first place only.
+    Outcome outcome = Cli("-n --psd-png --bmp-png work missing.psd photo.jpg work/c.png "
+                          "./work/a.psd work//sub/../x.psd",
+                          dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(Lines(outcome.out),
               std::vector<std::string>({"work/sub/deeper/d.psd", "work/sub/b.bmp", "work/a.psd",
@@ -262,10 +310,68 @@ TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
     EXPECT_EQ(outcome.out, "Image::Create:59\n変換失敗[g.psd]\n");
     EXPECT_FALSE(test_support::Exists(dir / "g_0001.png"));
 
+    EXPECT_EQ(outcome.err, "quillconv-cli: g.psd: a layer without pixels, such as a group: "
+                           "--skip-empty-layers leaves such layers out (Image::Create:59)\n");
+
     outcome = Cli("--skip-empty-layers " + command, dir.Path());
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "g.psd (2) → g_0001.png\n");
     EXPECT_TRUE(test_support::Exists(dir / "g_0001.png"));
+}
+
+TEST_F(CliRun, OnATerminalTheProgressLineNeverJoinsAnotherLine)
+{
+    if (!HaveCommand("script"))
+        GTEST_SKIP() << "script (util-linux) is not installed";
+    // Standard output and error on one terminal, as a user sees them.
+    const Outcome run = Shell("script -qec \"" + std::string(QUILLCONV_CLI) +
+                                  " -j 1 --psd-png --psd-mng --bmp-png work\" /dev/null",
+                              dir.Path());
+    ASSERT_NE(run.out.find("[1/6]"), std::string::npos) << run.out;  // the progress line showed
+    size_t status_lines = 0;
+    for (std::string line : Lines(run.out)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // What stays on screen of this line: the text after the last return, past the clearing.
+        std::string shown = line.substr(line.rfind('\r') == std::string::npos ? 0 : line.rfind('\r') + 1);
+        if (shown.rfind("\033[K", 0) == 0)
+            shown.erase(0, 3);
+        if (shown.find("→") != std::string::npos || shown.find("変換失敗") != std::string::npos) {
+            ++status_lines;
+            EXPECT_NE(shown[0], '[') << shown;
+        }
+    }
+    EXPECT_EQ(status_lines, 9u) << run.out;
+    // Nothing of the progress line is left after the run.
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n') + 1).find('['), std::string::npos) << run.out;
+}
+
+TEST_F(CliRun, WhatGivesNothingIsSaid)
+{
+    // Files that are not what their names say; a document of groups alone; a link to a folder.
+    test_support::WriteWholeFile(work + "/empty.psd", "");
+    test_support::WriteWholeFile(work + "/c.psd", test_support::ReadWholeFile(work + "/c.png"));
+    WriteBytes(work + "/groups.psd", RgbaDocument(2, 2, {{"<group end>", 0, 0, 0, 0}}));
+    ASSERT_EQ(symlink("sub", (work + "/link").c_str()), 0);
+    const Outcome outcome =
+        Cli("-q --psd-layers --skip-empty-layers work/empty.psd work/c.psd work/groups.psd",
+            dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(Lines(outcome.err),
+              std::vector<std::string>(
+                  {"quillconv-cli: work/empty.psd: an empty file",
+                   "quillconv-cli: work/c.psd: its contents are PNG, which the chosen conversions "
+                   "do not take from a file named like this one",
+                   "quillconv-cli: work/groups.psd: nothing written: the document has no layers "
+                   "with pixels for the MNG or the layer PNGs"}));
+
+    const Outcome none = Cli("-q --png-bmp work/sub", dir.Path());
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(Cli("-n --png-bmp work", dir.Path()).err,
+              "quillconv-cli: work/link: a link to a folder, not followed\n");
+    EXPECT_EQ(none.err, "quillconv-cli: nothing to convert: no file named or found is one that "
+                        "the chosen conversions take\n");
 }
 
 TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)
@@ -274,11 +380,19 @@ TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)
     const Outcome parallel = Cli(std::string(kOptions) + " -j 4 -o out2 work", dir.Path());
     EXPECT_EQ(serial.status, 1);  // broken.psd
     EXPECT_EQ(parallel.status, 1);
-    EXPECT_EQ(serial.err, "");
     EXPECT_EQ(parallel.out, serial.out);
+    EXPECT_EQ(parallel.err, serial.err);
+    // Each failure is explained in words on standard error, with its tag.
+    EXPECT_EQ(Lines(serial.err),
+              std::vector<std::string>(
+                  {"quillconv-cli: work/broken.psd: the PSD file is damaged or cut short "
+                   "(ImageLoaderPSD::Scan:158)",
+                   "quillconv-cli: work/x.psd: another input of this run already wrote an output "
+                   "of the same name; convert one of them in another run or into another folder "
+                   "(-o) (RunOutputs::Claim:31)"}));
 
-    // What the conversion itself reports for each file, in the folder's order, with the
-    // failure line after a file that fails.
+    // What the conversion itself reports for each file of one run, in the folder's order, with
+    // the failure line after a file that fails.
     const std::vector<std::string> order = {"work/sub/deeper/d.psd", "work/sub/b.bmp",
                                             "work/a.psd", "work/broken.psd", "work/x.bmp",
                                             "work/x.psd"};
@@ -294,8 +408,10 @@ TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)
         option.mngFps = 10;
         option.pngOffset = true;
         option.outputFolder = "out3";
+        RunOutputs outputs;
         for (const std::string& path : order) {
             Recorder run;
+            run.context.outputs = &outputs;
             const bool ok = ConvertFile(run.context, path);
             for (const std::string& line : run.lines)
                 expected += line + "\n";
@@ -310,16 +426,16 @@ TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)
     EXPECT_EQ(lines[0], "d.psd → d.png");
     EXPECT_EQ(lines[6], "b.bmp → b.png");
 
-    // The same files, byte for byte, however they were converted; x.png is the PSD's merged
-    // image, since x.psd comes after x.bmp.
+    // The same files, byte for byte, however they were converted; x.png is the BMP's, since
+    // x.psd comes after x.bmp and may not replace it.
     const auto files = Tree(dir / "out1");
     EXPECT_EQ(Tree(dir / "out2"), files);
     EXPECT_EQ(Tree(dir / "out3"), files);
     EXPECT_EQ(files.count("d.mng"), 1u);
     EXPECT_EQ(files.count("a/文字.png"), 1u);
-    EXPECT_EQ(files.count("x/L.png"), 1u);
+    EXPECT_EQ(files.count("x/L.png"), 0u);
     EXPECT_EQ(files.count("broken.png"), 0u);
-    EXPECT_EQ(ReadImage(dir / "out1/x.png").Channels(), 4);
+    EXPECT_EQ(ReadImage(dir / "out1/x.png").Channels(), 3);
 }
 
 TEST_F(CliRun, IndependentReadersAcceptTheOutputs)
@@ -339,8 +455,8 @@ TEST_F(CliRun, IndependentReadersAcceptTheOutputs)
         const Outcome check = Shell("pngcheck -v " + Quote(name), dir / "out");
         EXPECT_EQ(check.status, 0) << name << "\n" << check.out;
     }
-    // The Comment texts carry the blend-mode keys. (Without the names: pngcheck's text listing
-    // refuses the bytes of Japanese names in a Latin-1 text.)
+    // The Comment texts carry the blend-mode keys. (pngcheck shows the UTF-8 names of iTXt
+    // chunks by their length only, so they are left out here.)
     ASSERT_EQ(Cli("-q --psd-mng --mng-comment -o plain work/a.psd", dir.Path()).status, 0);
     const Outcome texts = Shell("pngcheck -t a.mng", dir / "plain");
     EXPECT_EQ(texts.status, 0) << texts.out;

@@ -195,10 +195,16 @@ TEST_F(PsdConversion, EveryOutputOfALayeredDocument)
 
     // The MNG: loop right after the header, frame chunks for names and offsets, the blend-mode
     // key as each frame's comment; frames are the filled layers with their alpha.
+    // A Japanese name is UTF-8 in an iTXt on Linux, code page bytes in a tEXt on Windows.
+#if defined(_WIN32)
+    const std::string name_text = "tEXt";
+#else
+    const std::string name_text = "iTXt";
+#endif
     const std::string mng = dir / "a.mng";
     EXPECT_EQ(ChunkTypes(mng),
-              "MHDR TERM FRAM IHDR tEXt tEXt IDAT IEND DEFI IHDR tEXt IDAT IEND "
-              "FRAM DEFI IHDR tEXt tEXt IDAT IEND MEND");
+              "MHDR TERM FRAM IHDR " + name_text + " tEXt IDAT IEND DEFI IHDR tEXt IDAT IEND " +
+                  "FRAM DEFI IHDR " + name_text + " tEXt IDAT IEND MEND");
     const auto chunks = test_support::ParseChunks(ReadBytes(mng));
     EXPECT_EQ(chunks.at(0).body.at(11), 12);  // ticks per second
     {
@@ -235,7 +241,7 @@ TEST_F(PsdConversion, EveryOutputOfALayeredDocument)
     EXPECT_EQ(info.x, -1);
     EXPECT_EQ(info.y, 1);
     EXPECT_EQ(ChunkTypes(second), "IHDR oFFs IDAT IEND");
-    EXPECT_EQ(ChunkTypes(dir.Path() + "/a/背景.png"), "IHDR tEXt IDAT IEND");
+    EXPECT_EQ(ChunkTypes(dir.Path() + "/a/背景.png"), "IHDR " + name_text + " IDAT IEND");
     ReadImage(dir.Path() + "/a/背景.png", &info);
     EXPECT_EQ(info.title, "背景");
     EXPECT_TRUE(sdk::files::IsFile(dir.Path() + "/a/文字.png"));
@@ -315,6 +321,30 @@ TEST_F(PsdConversion, LayerFileNamesUnderEachScheme)
         EXPECT_EQ(run.position, 9);
         EXPECT_EQ(run.high, 9);
     }
+}
+
+TEST_F(PsdConversion, LayersOfOneNameKeepAFileEach)
+{
+    // Names that meet without regard to letter case; the third already looks like a renamed one.
+    option.psdToPngLayers = true;
+    ASSERT_TRUE(Convert(RgbaDocument(
+        2, 2, {{"A", 0, 0, 1, 1}, {"a", 0, 0, 1, 1}, {"A (2)", 0, 0, 1, 1}, {"A", 0, 0, 1, 1}})));
+    EXPECT_EQ(recorder.lines,
+              std::vector<std::string>({"a.psd (1) → A.png", "a.psd (2) → a (2).png",
+                                        "a.psd (3) → A (2) (2).png", "a.psd (4) → A (3).png"}));
+    EXPECT_EQ(FilesBelow(dir.Path()),
+              std::set<std::string>({"a.psd", "a/A.png", "a/a (2).png", "a/A (2) (2).png",
+                                     "a/A (3).png"}));
+}
+
+TEST_F(PsdConversion, RemovingTheMatteChangesTheMergedImageAlone)
+{
+    option.psdToPngMerged = option.psdToPngLayers = option.removeMatte = true;
+    ASSERT_TRUE(Convert(RgbaDocument(4, 3, kThreeLayers)));
+    Image expected = ExpectedPixels(-1, 4, 3);
+    sdk::graphic::RemoveMatte(expected);
+    EXPECT_EQ(Raster(ReadImage(dir / "a.png")), Raster(expected));
+    EXPECT_EQ(Raster(ReadImage(dir.Path() + "/a/文字.png")), Raster(ExpectedPixels(2, 1, 3)));
 }
 
 TEST_F(PsdConversion, TrimmingOffsetsAndAlphaRemoval)

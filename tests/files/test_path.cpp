@@ -75,6 +75,20 @@ TEST_F(ShiftJis, TrailByteBackslashIsPartOfItsCharacter)
     EXPECT_EQ("", GetExt("a\\\x81."));
 }
 
+TEST_F(ShiftJis, PathIdentityResolvesDotsAndFoldsCaseWhereNamesIgnoreIt)
+{
+    // Relative to the current folder, "." and ".." resolved, any separator; on Windows letters
+    // folded, but never the trail byte of a character (表 is 0x95 0x5C, ア 0x83 0x41).
+    EXPECT_EQ(PathIdentity("./a//b/../X.psd", "/work"), PathIdentity("/work/a\\X.psd", ""));
+    EXPECT_EQ(PathIdentity("../../x", "/w"), "/x");
+#if defined(_WIN32)
+    EXPECT_EQ(PathIdentity("Dir\\\x95\x5c\x83\x41.PSD", "C:\\W"), "c:/w/dir/\x95\x5c\x83\x41.psd");
+#else
+    EXPECT_EQ(PathIdentity("Dir/X.psd", "/W"), "/W/Dir/X.psd");
+#endif
+    EXPECT_EQ(LowerAsciiLetters("AB\x83\x41"), "ab\x83\x41");
+}
+
 TEST(Path, Utf8NeedsNoLeadByteRule)
 {
     // 表 in UTF-8, spelled as bytes so that the test means the same under every charset.

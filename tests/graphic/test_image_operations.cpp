@@ -34,6 +34,15 @@ TEST(ImageOperations, InvertAlphaTouchesOnlyAlphaByte)
     EXPECT_EQ(Bytes(colour), (V{1, 2, 3}));
 }
 
+TEST(ImageOperations, RemoveMatteTakesTheWhiteOutOfPartlyTransparentColour)
+{
+    // Red at 80% stored over white is (255, 51, 51); the matte out, it is red again. A
+    // transparent pixel and a colour darker than the matte allows are left or clamped.
+    Image image = Make(4, 3, 1, {204, 51, 51, 255, 0, 10, 20, 30, 128, 0, 200, 255});
+    RemoveMatte(image);
+    EXPECT_EQ(Bytes(image), (V{204, 0, 0, 255, 0, 10, 20, 30, 128, 0, 145, 255}));
+}
+
 TEST(ImageOperations, ExtractAlphaAndColor)
 {
     Image image = Make(4, 2, 1, {7, 1, 2, 3, 8, 4, 5, 6});

@@ -123,6 +123,13 @@ TEST(MngReader, HostileChunksAreBoundedByTheirBodies)
          0, 0},
         {"tEXt without zero byte",
          Start().Chunk("tEXt", Text("titleHello")).GreyDatastream(1, 1, 0).Data(), 1, "", 0, 0},
+        {"iTXt compressed, and iTXt without translated keyword",
+         Start()
+             .Chunk("iTXt", Tx("title", "") + Bytes{1, 0, 0, 0} + Text("a"))
+             .Chunk("iTXt", Tx("title", "") + Bytes{0, 0} + Tx("en", "b"))
+             .GreyDatastream(1, 1, 0)
+             .Data(),
+         1, "", 0, 0},
         {"length past the end",
          Start().GreyDatastream(1, 1, 0).ChunkClaiming(1000, "tEXt", Tx("title", "x")).Data(), 1,
          "", 0, 0},

@@ -196,3 +196,24 @@ TEST(MngWriter, ReadsBackThroughTheMngReader)
         EXPECT_EQ(RasterOf(image), RasterOf(frames[i]));
     }
 }
+
+TEST(MngWriter, NonAsciiFrameTextIsITxtOutsideWindows)
+{
+    const std::string title = "\xE5\x86\x86";
+    sdk::stream::buffer_io out;
+    {
+        ImageSaverPNG saver(out);
+        saver.InitMNG(1, 1, 1, true);
+        saver.Save(Image(1, 1, 1), Info(title, 0, 0, 0));
+    }
+#if defined(_WIN32)
+    EXPECT_EQ(TypesOf(ParseChunks(out.Bytes())), "MHDR IHDR tEXt IDAT IEND MEND");
+#else
+    EXPECT_EQ(TypesOf(ParseChunks(out.Bytes())), "MHDR IHDR iTXt IDAT IEND MEND");
+#endif
+    out.SetPos(0);
+    ImageLoaderMNG loader(out);
+    ImageInfo info;
+    loader.LayerInfo(0, info);
+    EXPECT_EQ(info.title, title);
+}

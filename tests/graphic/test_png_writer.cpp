@@ -94,6 +94,21 @@ TEST(PngWriter, WritesSignatureAndTheChunksOfItsInfo)
     EXPECT_EQ(TypesOf(ParseChunks(Saved(Image(1, 1, 1), ImageInfo()))), "IHDR IDAT IEND");
 }
 
+TEST(PngWriter, NonAsciiTextIsITxtOutsideWindows)
+{
+    ImageInfo info;
+    info.title = "\xE5\x86\x86";  // UTF-8 of a kanji; Windows keeps its code page bytes in tEXt
+    info.comment = "Cm";          // plain ASCII: tEXt everywhere
+    const std::vector<ChunkRecord> chunks = ParseChunks(Saved(Image(1, 1, 1), info));
+#if defined(_WIN32)
+    EXPECT_EQ(TypesOf(chunks), "IHDR tEXt tEXt IDAT IEND");
+#else
+    ASSERT_EQ(TypesOf(chunks), "IHDR iTXt tEXt IDAT IEND");
+    // Uncompressed, empty language tag and translated keyword, then the bytes unchanged.
+    EXPECT_EQ(chunks[1].body, (Text("Title") + Bytes{0, 0, 0, 0, 0} + Text(info.title)));
+#endif
+}
+
 TEST(PngWriter, ColourTypeAndChannelOrderInTheFile)
 {
     struct Case {

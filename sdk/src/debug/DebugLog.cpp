@@ -15,6 +15,7 @@ namespace debug {
 namespace {
 
 std::atomic<int> g_log_descriptor{-1};
+std::atomic<LogWriter> g_redirect{nullptr};
 
 // "debug.txt" opened for output on construction (emptying it), each "\n" written as CR LF.
 // A file that cannot be opened leaves the buffer failed: every write is dropped.
@@ -85,6 +86,10 @@ std::ostream& DebuggerLog()
 
 }  // namespace
 
+void RedirectLog(LogWriter writer) { g_redirect = writer; }
+
+bool LogIsRedirected() { return g_redirect != nullptr; }
+
 std::ostream& DebugLog() { return DebuggerAttached() ? DebuggerLog() : FileLog(); }
 
 void LogError(const std::exception& error, const std::string& line)
@@ -94,13 +99,19 @@ void LogError(const std::exception& error, const std::string& line)
     std::ostringstream record;
     record << error << line << '\n';
     std::lock_guard<std::recursive_mutex> lock(LogMutex());
-    DebugLog() << record.str() << std::flush;
+    if (const LogWriter writer = g_redirect)
+        writer(record.str());
+    else
+        DebugLog() << record.str() << std::flush;
 }
 
 void LogLine(const std::string& line)
 {
     std::lock_guard<std::recursive_mutex> lock(LogMutex());
-    DebugLog() << line << '\n' << std::flush;
+    if (const LogWriter writer = g_redirect)
+        writer(line + '\n');
+    else
+        DebugLog() << line << '\n' << std::flush;
 }
 
 int DebugLogDescriptor() { return g_log_descriptor; }

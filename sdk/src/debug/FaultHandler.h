@@ -1,6 +1,6 @@
 // Processor and system faults (access violations, division by zero and the like) become
-// system_error records: written to standard error and to "debug.txt", then handed to the
-// program's own reporter, after which the process ends.
+// system_error records: written to standard error and to "debug.txt" (unless the log is
+// redirected), then handed to the program's own reporter, after which the process ends.
 #pragma once
 
 #include <cstddef>

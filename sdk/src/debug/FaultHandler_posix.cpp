@@ -69,7 +69,7 @@ void OnFault(int signal_number, siginfo_t* info, void* context)
     size_t length = FormatFaultRecord(fault, "\n", record, sizeof record);
     WriteAll(STDERR_FILENO, record, length);
     int log = DebugLogDescriptor();
-    if (log < 0)
+    if (log < 0 && !LogIsRedirected())
         log = open("debug.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (log >= 0) {
         length = FormatFaultRecord(fault, "\r\n", record, sizeof record);

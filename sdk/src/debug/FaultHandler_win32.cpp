@@ -21,7 +21,8 @@ void Report(const system_error& fault)
     size_t length = FormatFaultRecord(fault, "\n", record, sizeof record);
     fwrite(record, 1, length, stderr);
     fflush(stderr);
-    LogError(fault);
+    if (!LogIsRedirected())
+        LogError(fault);
     if (g_reporter != nullptr)
         g_reporter(fault);
 }

@@ -41,24 +41,48 @@ std::string GetModulePath()
 }
 
 bool ListDirectory(const std::string& folder, const std::string& pattern,
-                   std::vector<DirectoryEntry>& entries)
+                   std::vector<DirectoryEntry>& entries, ListingReport* report)
 {
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(MakePath(folder, pattern).c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // No name matching the pattern in a folder that is there is an empty listing, not a
+        // failure (a drive's root has no "." to match "*" even).
+        if (error == ERROR_FILE_NOT_FOUND && (folder.empty() || IsDirectory(folder)))
+            return true;
+        if (report != nullptr)
+            report->error = error;
         return false;
+    }
     do {
         const std::string name = data.cFileName;
         if (name == "." || name == "..")
             continue;
-        entries.push_back(
-            DirectoryEntry{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        // Junctions and links to folders are followed here, as the system's own searches do;
+        // a cycle ends where the path reaches the system's length limit.
+        const bool is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back(DirectoryEntry{name, is_directory});
     } while (FindNextFileA(search, &data));
     FindClose(search);
     return true;
 }
 
-bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+uint32_t CreateFolder(const std::string& path)
+{
+    return CreateDirectoryA(path.c_str(), nullptr) ? 0 : GetLastError();
+}
+
+std::string CurrentFolder()
+{
+    const DWORD size = GetCurrentDirectoryA(0, nullptr);
+    if (size == 0)
+        return std::string();
+    std::string folder(size, '\0');
+    const DWORD length = GetCurrentDirectoryA(size, &folder[0]);
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
 
 uint32_t RenameOver(const std::string& from, const std::string& to)
 {

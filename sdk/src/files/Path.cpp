@@ -1,5 +1,7 @@
 #include "files/Path.h"
 
+#include <vector>
+
 #include "files/CodePage.h"
 
 namespace sdk {
@@ -119,6 +121,63 @@ std::string MakePath(const std::string& folder, const std::string& name)
     parts.directory = folder;
     parts.name = name;
     return MergePath(parts);
+}
+
+std::string LowerAsciiLetters(const std::string& text)
+{
+    std::string result = text;
+    for (size_t pos = 0; pos < result.size();) {
+        const size_t length = CharLength(result, pos);
+        if (length == 1 && result[pos] >= 'A' && result[pos] <= 'Z')
+            result[pos] = static_cast<char>(result[pos] - 'A' + 'a');
+        pos += length;
+    }
+    return result;
+}
+
+std::string PathIdentity(const std::string& path, const std::string& current_folder)
+{
+    const bool has_drive = path.size() >= 2 && path[1] == ':' &&
+                           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const size_t after_drive = has_drive ? 2 : 0;
+    const bool absolute = after_drive < path.size() && IsSeparator(path[after_drive]);
+    const std::string full =
+        absolute || current_folder.empty() ? path : current_folder + "/" + path;
+
+    // The parts between separators, "." dropped and ".." taking the part before it away.
+    std::string root;
+    size_t pos = 0;
+    if (full.size() >= 2 && full[1] == ':') {
+        root = full.substr(0, 2);
+        pos = 2;
+    }
+    std::vector<std::string> parts;
+    std::string part;
+    auto end_part = [&] {
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    while (pos < full.size()) {
+        const size_t length = CharLength(full, pos);
+        if (length == 1 && IsSeparator(full[pos]))
+            end_part();
+        else
+            part.append(full, pos, length);
+        pos += length;
+    }
+    end_part();
+    std::string identity = root;
+    for (const std::string& name : parts)
+        identity += "/" + name;
+#if defined(_WIN32)
+    identity = LowerAsciiLetters(identity);
+#endif
+    return identity;
 }
 
 std::string StripSeparator(const std::string& path)

@@ -48,5 +48,14 @@ inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // True when the last byte of text is a separator in its own right, not a trail byte.
 bool EndsWithSeparator(const std::string& text);
 
+// text with its ASCII letters in lower case; the bytes of two-byte characters are left alone.
+std::string LowerAsciiLetters(const std::string& text);
+
+// What two paths that name the same place have in common, as far as their text tells: the path
+// made absolute against current_folder when it is relative, its "." parts dropped and its ".."
+// parts resolved, every separator "/", and on Windows, whose file names ignore letter case, its
+// ASCII letters in lower case. Links are not followed.
+std::string PathIdentity(const std::string& path, const std::string& current_folder);
+
 }  // namespace files
 }  // namespace sdk

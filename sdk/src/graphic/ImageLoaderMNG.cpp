@@ -1,6 +1,8 @@
 #include "graphic/ImageLoaderMNG.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "debug/Error.h"
 #include "graphic/ImageLoaderPNG.h"
@@ -23,6 +25,32 @@ uint32_t BigEndian32(const uint8_t* bytes)
 {
     return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
            (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
+}
+
+// The keyword and text of a tEXt body, or of an iTXt body: keyword, zero byte, compression
+// flag and method, language tag and translated keyword each up to a zero byte, then the text.
+// False for a body that lacks one of these fields, and for a compressed iTXt.
+bool SplitText(bool itxt, const std::vector<uint8_t>& body, std::string& key, std::string& text)
+{
+    const auto end = body.end();
+    const auto keyEnd = std::find(body.begin(), end, uint8_t{0});
+    if (keyEnd == end)
+        return false;
+    auto rest = keyEnd + 1;
+    if (itxt) {
+        if (end - rest < 2 || rest[0] != 0)
+            return false;
+        rest += 2;
+        for (int field = 0; field < 2; ++field) {
+            const auto zero = std::find(rest, end, uint8_t{0});
+            if (zero == end)
+                return false;
+            rest = zero + 1;
+        }
+    }
+    key.assign(body.begin(), keyEnd);
+    text.assign(rest, end);
+    return true;
 }
 
 }  // namespace
@@ -97,8 +125,8 @@ std::vector<uint8_t> ImageLoaderMNG::ReadBody()
 // Hostile files: every field is read from inside its chunk's body. A chunk whose length is
 // above 2^31 - 1 (forbidden by PNG) or whose body runs past the end of the stream ends the
 // scan unread, as does a header that cannot be read whole; the layers collected until then
-// stand. FRAM and tEXt without their zero byte inside the body, a DEFI too short for its
-// location and a FRAM too short for the delay it announces are ignored.
+// stand. FRAM, tEXt and iTXt without their zero bytes inside the body, a compressed iTXt, a
+// DEFI too short for its location and a FRAM too short for the delay it announces are ignored.
 void ImageLoaderMNG::Scan()
 {
     if (!IsMNGSignature(stream))
@@ -152,16 +180,12 @@ void ImageLoaderMNG::Scan()
                 if (zero != body.end() && n + 10 <= body.size() && body[n + 2] != 0)
                     current.delay = static_cast<int32_t>(BigEndian32(&body[n + 6]));
             }
-        } else if (chunkType == "tEXt") {
-            const std::vector<uint8_t> body = ReadBody();
-            const auto zero = std::find(body.begin(), body.end(), uint8_t{0});
-            if (zero != body.end()) {
-                const char* key = reinterpret_cast<const char*>(body.data());
-                const size_t keyLength = static_cast<size_t>(zero - body.begin());
-                const std::string text(zero + 1, body.end());
-                if (IsTextKey(key, keyLength, "title"))
+        } else if (chunkType == "tEXt" || chunkType == "iTXt") {
+            std::string key, text;
+            if (SplitText(chunkType == "iTXt", ReadBody(), key, text)) {
+                if (IsTextKey(key, "title"))
                     current.title = text;
-                else if (IsTextKey(key, keyLength, "comment"))
+                else if (IsTextKey(key, "comment"))
                     current.comment = text;
             }
         }

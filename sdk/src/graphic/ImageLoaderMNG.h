@@ -1,7 +1,8 @@
 // The MNG reader. An MNG is taken as a flat list of layers: every embedded PNG datastream
 // (IHDR ... IEND) is one layer, with the offset of the DEFI, the delay of the FRAM and the
-// "title" and "comment" texts before it or inside it. Frames are not composed; loops and every
-// other MNG chunk are ignored. The constructor scans the file once; pixels are decoded on demand.
+// "title" and "comment" texts (tEXt, or uncompressed iTXt) before it or inside it. Frames are
+// not composed; loops and every other MNG chunk are ignored. The constructor scans the file
+// once; pixels are decoded on demand.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The PNG reader. Decodes anything libpng accepts into an image of 1 to 4 bytes per pixel at
 // 8 bits per channel, and reports the oFFs offset (in pixels) and the texts "Title", "Comment"
-// and "Mode". Its decoder s_LoadPNG also serves the MNG reader for the embedded datastreams.
+// and "Mode" (from tEXt, zTXt or iTXt, whichever libpng found). Its decoder s_LoadPNG also
+// serves the MNG reader for the embedded datastreams.
 #pragma once
 
 #include "graphic/ImageLoader.h"

@@ -1,5 +1,6 @@
 #include "graphic/ImageOperations.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "debug/Error.h"
@@ -41,6 +42,25 @@ void InvertAlpha(Image& image)
     uint8_t* p = image.Data();
     for (size_t i = 0, n = PixelCount(image); i < n; ++i, p += channels)
         *p = static_cast<uint8_t>(255 - *p);
+}
+
+void RemoveMatte(Image& image)
+{
+    RequireValid(image, "RemoveMatte:231");
+    if (!HasAlpha(image))
+        return;
+    const size_t channels = static_cast<size_t>(image.Channels());
+    uint8_t* p = image.Data();
+    for (size_t i = 0, n = PixelCount(image); i < n; ++i, p += channels) {
+        const int32_t alpha = p[0];
+        if (alpha == 0 || alpha == 255)
+            continue;
+        for (size_t c = 1; c < channels; ++c) {
+            const int32_t unblended = (p[c] + alpha - 255) * 255;
+            p[c] = static_cast<uint8_t>(
+                unblended <= 0 ? 0 : std::min<int32_t>(255, (unblended + alpha / 2) / alpha));
+        }
+    }
 }
 
 Image ExtractAlpha(const Image& image)

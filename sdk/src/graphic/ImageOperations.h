@@ -18,6 +18,11 @@ void Copy(Image& dst, const Image& src);
 // alpha = 255 - alpha on every pixel of a 2- or 4-channel image; other images are left alone.
 void InvertAlpha(Image& image);
 
+// Takes a white matte out of a 2- or 4-channel image whose colour was stored blended with white:
+// colour = (stored - (255 - alpha)) * 255 / alpha, rounded and clamped to 0..255, on every pixel
+// with alpha above 0. Fully transparent pixels and images without alpha are left alone.
+void RemoveMatte(Image& image);
+
 // A new gray image of the alpha of every pixel (255 for images without alpha).
 Image ExtractAlpha(const Image& image);
 

@@ -1,5 +1,6 @@
 #include "graphic/ImageSaverPNG.h"
 
+#include <string>
 #include <vector>
 
 #include <png.h>
@@ -48,6 +49,46 @@ int ColourTypeFor(int32_t channels)
         default:
             return -1;
     }
+}
+
+#if !defined(_WIN32)
+// True when text is well-formed UTF-8 with at least one byte above 0x7F.
+bool IsNonAsciiUtf8(const std::string& text)
+{
+    bool non_ascii = false;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
+                              : lead >= 0xE0 && lead <= 0xEF             ? 3
+                              : lead >= 0xF0 && lead <= 0xF4             ? 4
+                                                                         : 0;
+        if (length == 0 || length > text.size() - i)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        non_ascii = non_ascii || length > 1;
+        i += length;
+    }
+    return non_ascii;
+}
+#endif
+
+// The chunk a text goes into, as libpng's compression value of png_text. tEXt holds Latin-1,
+// which plain ASCII is as well; such a text stays in tEXt. Elsewhere than on Windows our texts
+// are UTF-8, and one with any byte above 0x7F goes into an uncompressed iTXt, the chunk for
+// UTF-8 (bytes that are not UTF-8, such as a document's odd blend-mode key, stay in tEXt). On
+// Windows texts are code page bytes, which no chunk can declare; they stay in tEXt.
+int TextChunkFor(const std::string& text)
+{
+#if !defined(_WIN32)
+    if (IsNonAsciiUtf8(text))
+        return PNG_ITXT_COMPRESSION_NONE;
+#else
+    static_cast<void>(text);
+#endif
+    return PNG_TEXT_COMPRESSION_NONE;
 }
 
 }  // namespace
@@ -213,19 +254,20 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
     const uint8_t* const data = image.Data();
     const size_t stride = static_cast<size_t>(image.Stride());
 
-    // libpng copies keys and texts; the strings only have to live until png_set_text.
+    // libpng copies keys and texts; the strings only have to live until png_set_text. An iTXt
+    // gets an empty language tag and translated keyword (null here).
     char titleKey[] = "Title";
     char commentKey[] = "Comment";
     png_text texts[2] = {};
     int textCount = 0;
     if (!info.title.empty()) {
-        texts[textCount].compression = PNG_TEXT_COMPRESSION_NONE;
+        texts[textCount].compression = TextChunkFor(info.title);
         texts[textCount].key = titleKey;
         texts[textCount].text = const_cast<char*>(info.title.c_str());
         ++textCount;
     }
     if (!info.comment.empty()) {
-        texts[textCount].compression = PNG_TEXT_COMPRESSION_NONE;
+        texts[textCount].compression = TextChunkFor(info.comment);
         texts[textCount].key = commentKey;
         texts[textCount].text = const_cast<char*>(info.comment.c_str());
         ++textCount;

@@ -1,8 +1,10 @@
 // The PNG and MNG writer. In PNG use every Save writes one complete PNG file (signature, IHDR,
-// oFFs for a non-zero offset, tEXt "Title" and "Comment", IDAT, IEND). After InitMNG the stream
-// is an MNG: the signature and MHDR, an optional TERM (SetLoop), one frame per Save (optional
-// FRAM and DEFI, then a PNG datastream without signature), and MEND from the destructor.
-// Encoding, chunk framing and CRCs are libpng's.
+// oFFs for a non-zero offset, texts "Title" and "Comment", IDAT, IEND). A text goes into tEXt,
+// except one with a byte above 0x7F outside Windows: that is UTF-8 and goes into an
+// uncompressed iTXt. After InitMNG the stream is an MNG: the signature and MHDR, an optional
+// TERM (SetLoop), one frame per Save (optional FRAM and DEFI, then a PNG datastream without
+// signature, texts as above), and MEND from the destructor. Encoding, chunk framing and CRCs
+// are libpng's.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,8 @@ namespace stream {
 
 namespace {
 
+thread_local uint32_t g_last_file_error = 0;
+
 // Runs one operation of the open file; a failure is logged with the file's path and replaced by
 // a runtime error carrying the stream's own tag.
 template <class Operation>
@@ -20,6 +22,8 @@ auto Wrapped(stream_file::impl& file, const char* tag, Operation operation)
     try {
         return operation();
     } catch (const std::exception& error) {
+        const auto* system = dynamic_cast<const debug::windows_error*>(&error);
+        g_last_file_error = system != nullptr ? system->Code() : 0;
         debug::LogError(error, "\tFILE_PATH: " + file.Path());
     }
     throw debug::runtime_error(tag);
@@ -90,6 +94,10 @@ void file_out::Commit()
     impl& target = *file;
     Wrapped(target, "file_out::Commit:64", [&] { target.Commit(); });
 }
+
+uint32_t LastFileError() { return g_last_file_error; }
+
+void ClearLastFileError() { g_last_file_error = 0; }
 
 }  // namespace stream
 }  // namespace sdk

@@ -59,5 +59,11 @@ public:
     void Commit();
 };
 
+// The system's error code behind the last file operation that failed on this thread (errno, or
+// GetLastError on Windows), 0 when it had none or after ClearLastFileError: the reason that the
+// error record logs, for callers that explain a failure in words.
+uint32_t LastFileError();
+void ClearLastFileError();
+
 }  // namespace stream
 }  // namespace sdk

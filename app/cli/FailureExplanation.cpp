@@ -1,0 +1,97 @@
+#include "cli/FailureExplanation.h"
+
+#include <cstring>
+
+#include "debug/Error.h"
+#include "files/FileSystem.h"
+
+namespace {
+
+// Tags and what they mean, matched by their start: the first entry that the tag starts with
+// explains it. "%s" stands for the system's reason where a file operation failed.
+struct Explanation {
+    const char* tag;
+    const char* text;
+};
+
+const Explanation kExplanations[] = {
+    {"RunOutputs::Claim:",
+     "another input of this run already wrote an output of the same name; convert one of "
+     "them in another run or into another folder (-o)"},
+    {"stream_file::OpenRead:", "the file cannot be opened: %s"},
+    {"file_in::Read:", "the file cannot be read: %s"},
+    {"stream_file::Seek:", "the file cannot be read: %s"},
+    {"stream_file::SetPos:", "the file cannot be read: %s"},
+    {"stream_file::OpenWrite:",
+     "an output cannot be written there: %s; check the folder, or choose another with -o"},
+    {"file_out::Write:", "an output could not be written in full: %s; is the disk full?"},
+    {"file_out::Commit:", "a finished output could not take its name: %s"},
+    {"WriteTextInfo:41",
+     "the text report cannot be written there: %s; check the folder, or choose another with -o"},
+    {"WriteTextInfo:52", "the text report could not be written in full: %s; is the disk full?"},
+    {"ImageLoaderPSD::Scan:103",
+     "not a PSD document of version 1 (a large-document PSB file, perhaps); save it as PSD"},
+    {"ImageLoaderPSD::Scan:123",
+     "16- or 32-bit channels: only 8-bit documents are read; save it with 8 bits per channel"},
+    {"ImageLoaderPSD::Scan:124",
+     "a bitmap (1-bit) document: only gray, indexed and RGB documents are read; save it as "
+     "RGB or gray"},
+    {"ImageLoaderPSD::Scan:125",
+     "a CMYK, Lab, multichannel or duotone document: only gray, indexed and RGB documents are "
+     "read; save it as RGB or gray"},
+    {"ImageLoaderPSD::LoadImage:305",
+     "a layer without pixels, such as a group: --skip-empty-layers leaves such layers out"},
+    {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
+    {"ImageLoaderBMP::",
+     "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},
+    {"ImageLoaderPNG::", "the PNG file is damaged or cut short"},
+    {"graphic::Load:", "the alpha file NAME_.bmp beside it is not a picture"},
+    {"Image::Create:61", "the picture is too large (more than 2 GiB of pixels)"},
+    {"ConvertPngToBmp:104", "the picture is too wide to be doubled in width (--alpha=split)"},
+};
+
+// An empty rectangle reaches the image as a width or height of 0: in a document, a layer group.
+const char kEmptyLayer[] =
+    "a layer without pixels, such as a group: --skip-empty-layers leaves such layers out";
+
+bool StartsWith(const std::string& text, const char* start)
+{
+    return text.compare(0, std::strlen(start), start) == 0;
+}
+
+}  // namespace
+
+std::string ExplainFailure(const std::string& path, const ConversionFailure& failure)
+{
+    if (failure.tag.empty()) {
+        if (failure.format.empty()) {
+            return sdk::files::GetFileSize64(path) == 0
+                       ? "an empty file"
+                       : "not a PSD, BMP or PNG file (its first bytes are none of them)";
+        }
+        if (failure.format == "MNG")
+            return "an MNG file, which is never converted";
+        return "its contents are " + failure.format +
+               ", which the chosen conversions do not take from a file named like this one";
+    }
+    std::string text = "the conversion failed";
+    const bool in_document = failure.format == "PSD";
+    if (in_document && (failure.tag == "Image::Create:59" || failure.tag == "Image::Create:60")) {
+        text = kEmptyLayer;
+    } else {
+        for (const Explanation& entry : kExplanations) {
+            if (StartsWith(failure.tag, entry.tag)) {
+                text = entry.text;
+                break;
+            }
+        }
+    }
+    const size_t reason = text.find("%s");
+    if (reason != std::string::npos) {
+        const std::string system = failure.systemError != 0
+                                       ? sdk::debug::GetErrorText(failure.systemError)
+                                       : std::string("no reason given by the system");
+        text.replace(reason, 2, system);
+    }
+    return text + " (" + failure.tag + ")";
+}

@@ -1,0 +1,12 @@
+// What a file's failure means for the user of the command-line tool: one line in words, saying
+// what happened and what to do, from the error's tag (or from what the file turned out to be
+// when no error was raised).
+#pragma once
+
+#include <string>
+
+#include "conversion/ConvertFile.h"
+
+// The explanation of failure for the input at path, ending with the tag in parentheses when
+// there is one.
+std::string ExplainFailure(const std::string& path, const ConversionFailure& failure);

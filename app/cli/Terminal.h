@@ -1,0 +1,27 @@
+// Standard output and standard error of quillconv-cli as one terminal shows them: a progress line
+// at the bottom of standard error, and every other text written above it. One lock orders every
+// write, and the progress line is cleared before anything else is written, so that no text is
+// ever glued onto it; the next progress draws it again.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace terminal {
+
+// Whether progress is drawn (on standard error) from now on; turning it off clears the line.
+void EnableProgress(bool enabled);
+
+// Shows text as the progress line, in place of the one shown, when progress is drawn.
+void DrawProgress(const std::string& text);
+
+// Clears the progress line if it shows.
+void ClearProgress();
+
+// Writes text (whole lines) to stream and flushes it, the progress line cleared first.
+void Write(std::FILE* stream, const std::string& text);
+
+// A diagnostic record, written to standard error like any other text (the log's writer).
+void WriteRecord(const std::string& record);
+
+}  // namespace terminal

@@ -101,9 +101,11 @@ bool ParseLayerInfo(const std::string& list, cOption& options, std::string& reas
     return true;
 }
 
-// Applies one option and its value; false with a reason when the value is not one it takes.
-bool ApplyOption(int code, const std::string& value, CliSettings& settings, std::string& reason)
+// Applies one option and its value (null when none was given); false with a reason when the value
+// is not one it takes.
+bool ApplyOption(int code, const char* given, CliSettings& settings, std::string& reason)
 {
+    const std::string value = given != nullptr ? given : "";
     cOption& o = settings.options;
     switch (code) {
     case kPsdMng: o.psdToMng = true; return true;
@@ -112,7 +114,7 @@ bool ApplyOption(int code, const std::string& value, CliSettings& settings, std:
     case kInfo: o.textImageInfo = true; return true;
     case kLayerInfo:
         o.textLayerInfo = true;
-        if (optarg != nullptr)
+        if (given != nullptr)
             return ParseLayerInfo(value, o, reason);
         o.textName = o.textPosition = o.textMode = true;
         return true;
@@ -231,7 +233,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
                 reason = "unknown option " + current_name;
             return false;
         }
-        if (!ApplyOption(code, optarg != nullptr ? optarg : "", settings, reason))
+        if (!ApplyOption(code, optarg, settings, reason))
             return false;
     }
     for (int i = optind; i < argc; ++i)

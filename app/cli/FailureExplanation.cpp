@@ -14,6 +14,10 @@ struct Explanation {
     const char* text;
 };
 
+// A layer without pixel data: LoadImage:305, or in a document an image of width or height 0.
+const char kEmptyLayer[] =
+    "a layer without pixels, such as a group: --skip-empty-layers leaves such layers out";
+
 const Explanation kExplanations[] = {
     {"RunOutputs::Claim:",
      "another input of this run already wrote an output of the same name; convert one of "
@@ -39,8 +43,7 @@ const Explanation kExplanations[] = {
     {"ImageLoaderPSD::Scan:125",
      "a CMYK, Lab, multichannel or duotone document: only gray, indexed and RGB documents are "
      "read; save it as RGB or gray"},
-    {"ImageLoaderPSD::LoadImage:305",
-     "a layer without pixels, such as a group: --skip-empty-layers leaves such layers out"},
+    {"ImageLoaderPSD::LoadImage:305", kEmptyLayer},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
     {"ImageLoaderBMP::",
      "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},
@@ -49,10 +52,6 @@ const Explanation kExplanations[] = {
     {"Image::Create:61", "the picture is too large (more than 2 GiB of pixels)"},
     {"ConvertPngToBmp:104", "the picture is too wide to be doubled in width (--alpha=split)"},
 };
-
-// An empty rectangle reaches the image as a width or height of 0: in a document, a layer group.
-const char kEmptyLayer[] =
-    "a layer without pixels, such as a group: --skip-empty-layers leaves such layers out";
 
 bool StartsWith(const std::string& text, const char* start)
 {

@@ -28,6 +28,11 @@ const size_t kMaxPart = 0;
 }  // namespace
 #endif
 
+namespace {
+// Length of the drive ("C:") that starts text; 0 when it has none.
+size_t DriveLength(const std::string& text) { return text.size() >= 2 && text[1] == ':' ? 2 : 0; }
+}  // namespace
+
 bool EndsWithSeparator(const std::string& text)
 {
     bool last_is_separator = false;
@@ -43,11 +48,8 @@ PathParts SplitPath(const std::string& whole)
 {
     const std::string path = Bounded(whole, kMaxPath);
     PathParts parts;
-    size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
-        parts.drive = path.substr(0, 2);
-        start = 2;
-    }
+    const size_t start = DriveLength(path);
+    parts.drive = path.substr(0, start);
     // One scan finds the end of the directory and the last dot after it.
     size_t directory_end = start;
     size_t last_dot = std::string::npos;
@@ -137,20 +139,14 @@ std::string LowerAsciiLetters(const std::string& text)
 
 std::string PathIdentity(const std::string& path, const std::string& current_folder)
 {
-    const bool has_drive = path.size() >= 2 && path[1] == ':' &&
-                           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    const size_t after_drive = has_drive ? 2 : 0;
-    const bool absolute = after_drive < path.size() && IsSeparator(path[after_drive]);
+    const size_t drive = DriveLength(path);
+    const bool absolute = drive < path.size() && IsSeparator(path[drive]);
     const std::string full =
         absolute || current_folder.empty() ? path : current_folder + "/" + path;
 
     // The parts between separators, "." dropped and ".." taking the part before it away.
-    std::string root;
-    size_t pos = 0;
-    if (full.size() >= 2 && full[1] == ':') {
-        root = full.substr(0, 2);
-        pos = 2;
-    }
+    size_t pos = DriveLength(full);
+    const std::string root = full.substr(0, pos);
     std::vector<std::string> parts;
     std::string part;
     auto end_part = [&] {

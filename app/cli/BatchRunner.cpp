@@ -12,6 +12,7 @@
 #include "cli/Terminal.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/RunOutputs.h"
 #include "files/FileSystem.h"
 #include "files/Format.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "conversion/ConvertFile.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"

@@ -1,6 +1,6 @@
 #include "conversion/PsdToMng.h"
 
-#include "conversion/ConvertFile.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
 #include "conversion/StatusText.h"
 #include "graphic/ImageSaverPNG.h"
@@ -16,8 +16,7 @@ void SaveMng(ConvertContext& context, const PsdDocument& document)
                       !option.mngOffset);
         if (option.mngLoop)
             saver.SetLoop();
-        saver.bestCompression = option.compressBest;
-        saver.fastCompression = option.compressFast;
+        ConfigurePngSaver(saver);
         for (const PsdLayer& layer : document.layers) {
             sdk::graphic::ImageInfo frame = layer.info;
             if (!option.mngOffset) {

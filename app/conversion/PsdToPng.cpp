@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "conversion/ConvertFile.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
 #include "conversion/StatusText.h"
 #include "files/CodePage.h"
@@ -202,8 +202,7 @@ private:
                 sdk::stream::buffer_io buffer;
                 {
                     sdk::graphic::ImageSaverPNG saver(buffer);
-                    saver.bestCompression = option.compressBest;
-                    saver.fastCompression = option.compressFast;
+                    ConfigurePngSaver(saver);
                     saver.Save(picture, info);
                 }
                 result.bytes = buffer.Bytes();

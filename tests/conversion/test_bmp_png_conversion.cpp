@@ -8,6 +8,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "files/FileSystem.h"
 #include "graphic/ImageOperations.h"
 #include "graphic/ImageSaverBMP.h"

@@ -18,6 +18,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/RunOutputs.h"
 #include "graphic/ImageSaverBMP.h"
 

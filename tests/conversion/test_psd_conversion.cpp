@@ -12,6 +12,7 @@
 
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/PsdToPng.h"
 #include "conversion/ConversionKit.h"
 #include "files/FileSystem.h"

@@ -1,9 +1,8 @@
 #include "debug/Error.h"
 
+#include <cstdio>
 #include <cstring>
 #include <typeinfo>
-
-#include "files/Format.h"
 
 #if defined(__GNUG__)
 #include <cxxabi.h>
@@ -13,6 +12,25 @@
 
 namespace sdk {
 namespace debug {
+
+namespace {
+
+// A code or address as "123 (0x0000007B)": signed decimal, then eight hex digits.
+std::string DecimalAndHex(uint32_t value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d (0x%08X)", static_cast<int>(value), value);
+    return text;
+}
+
+std::string Hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+}  // namespace
 
 fixed_message::fixed_message(const char* text)
 {
@@ -33,8 +51,7 @@ windows_error::windows_error(const char* tag, uint32_t code) : error_base(tag), 
 
 void windows_error::WriteDetails(std::ostream& stream) const
 {
-    stream << "\tERROR CODE : " << files::Format("%d (0x%08X)", static_cast<int>(code_), code_)
-           << std::endl;
+    stream << "\tERROR CODE : " << DecimalAndHex(code_) << std::endl;
     stream << "\tDESCRIPTION: " << GetErrorText(code_) << std::endl;
 }
 
@@ -45,9 +62,8 @@ system_error::system_error(uint32_t code, uint32_t address)
 
 void system_error::WriteDetails(std::ostream& stream) const
 {
-    stream << "\tERROR_CODE: " << files::Format("0x%08X", code_) << std::endl;
-    stream << "\tERROR_ADDR: "
-           << files::Format("%d (0x%08X)", static_cast<int>(address_), address_) << std::endl;
+    stream << "\tERROR_CODE: " << Hex(code_) << std::endl;
+    stream << "\tERROR_ADDR: " << DecimalAndHex(address_) << std::endl;
 }
 
 const char* ExceptionName(uint32_t code)

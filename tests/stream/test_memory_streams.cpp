@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "stream/ByteOrder.h"
 #include "stream/StreamMemory.h"
 #include "support/ErrorTag.h"
 

@@ -1,8 +1,7 @@
 #include "graphic/Image.h"
 
-#include <limits>
-
 #include "debug/Error.h"
+#include "graphic/ImageLimits.h"
 
 namespace sdk {
 namespace graphic {
@@ -37,7 +36,7 @@ void Image::Create(int32_t channels, int32_t width, int32_t height)
     if (height < 1)
         throw debug::runtime_error("Image::Create:60");
     const int64_t size = int64_t{channels} * width * height;
-    if (size > std::numeric_limits<int32_t>::max())
+    if (size > kMaxImageBytes)
         throw debug::runtime_error("Image::Create:61");
 
     // Build the new raster completely before letting go of the old one.

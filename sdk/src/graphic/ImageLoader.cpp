@@ -1,32 +1,15 @@
 #include "graphic/ImageLoader.h"
 
-#include <cstring>
-
 #include "debug/Error.h"
 #include "graphic/ImageLoaderBMP.h"
 #include "graphic/ImageLoaderMNG.h"
 #include "graphic/ImageLoaderPNG.h"
 #include "graphic/ImageLoaderPSD.h"
+#include "graphic/Signature.h"
 #include "stream/StreamFile.h"
 
 namespace sdk {
 namespace graphic {
-
-namespace {
-
-// True when the file starts with the bytes of signature. A file too short to hold them never
-// matches, since bytes that were not read have no value.
-bool StartsWith(stream::stream_in& stream, const char* signature, uint32_t length)
-{
-    stream.SetPos(0);
-    if (stream.GetRemain() < length)
-        return false;
-    char head[8] = {};
-    stream.Read(head, length);
-    return memcmp(head, signature, length) == 0;
-}
-
-}  // namespace
 
 smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream)
 {

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "debug/Error.h"
+#include "stream/ByteOrder.h"
+#include "stream/ExactRead.h"
 
 namespace sdk {
 namespace graphic {
@@ -13,16 +15,8 @@ namespace {
 const int64_t kFileHeaderSize = 14;
 const int64_t kInfoHeaderSize = 40;
 
-uint16_t LittleEndian16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-uint32_t LittleEndian32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
+using stream::LittleEndian16;
+using stream::LittleEndian32;
 
 // Bytes that bring a row of rowBytes bytes to a multiple of 4.
 int32_t RowPadding(int64_t rowBytes)
@@ -59,18 +53,15 @@ void ImageLoaderBMP::LoadInfo(ImageInfo& info)
     // be there before it is read: no field is ever taken from bytes the file does not hold.
     stream.SetPos(0);
     uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
-    if (stream.GetRemain() < kFileHeaderSize + 4)
-        throw debug::runtime_error("ImageLoaderBMP::LoadInfo:131");
-    stream.Read(header, kFileHeaderSize + 4);
+    stream::ReadExactly(stream, header, kFileHeaderSize + 4, "ImageLoaderBMP::LoadInfo:131");
     const uint32_t offBits = LittleEndian32(header + 10);
     const uint32_t infoSize = LittleEndian32(header + 14);
     // A header too short to be an information header (the 12-byte core header, say) is named
     // as such even when the file is too short for 40 bytes as well.
     if (infoSize < kInfoHeaderSize)
         throw debug::runtime_error("ImageLoaderBMP::LoadInfo:121");
-    if (stream.GetRemain() < kInfoHeaderSize - 4)
-        throw debug::runtime_error("ImageLoaderBMP::LoadInfo:132");
-    stream.Read(header + kFileHeaderSize + 4, kInfoHeaderSize - 4);
+    stream::ReadExactly(stream, header + kFileHeaderSize + 4, kInfoHeaderSize - 4,
+                        "ImageLoaderBMP::LoadInfo:132");
 
     const uint8_t* const infoHeader = header + kFileHeaderSize;
     const int32_t width = static_cast<int32_t>(LittleEndian32(infoHeader + 4));
@@ -114,16 +105,14 @@ void ImageLoaderBMP::LoadInfo(ImageInfo& info)
     // The rest of a longer information header, the palette and the start of the pixel data
     // must all lie inside the file.
     const int64_t extra = static_cast<int64_t>(infoSize) - kInfoHeaderSize;
-    if (extra > static_cast<int64_t>(stream.GetRemain()))
-        throw debug::runtime_error("ImageLoaderBMP::LoadInfo:136");
+    stream::RequireBytes(stream, extra, "ImageLoaderBMP::LoadInfo:136");
     stream.Seek(static_cast<int32_t>(extra));
 
     if (entries != 0) {
         const int64_t paletteBytes = int64_t{4} * entries;
-        if (paletteBytes > static_cast<int64_t>(stream.GetRemain()))
-            throw debug::runtime_error("ImageLoaderBMP::LoadInfo:137");
         uint8_t quads[4 * 256];
-        stream.Read(quads, static_cast<uint32_t>(paletteBytes));
+        stream::ReadExactly(stream, quads, static_cast<uint32_t>(paletteBytes),
+                            "ImageLoaderBMP::LoadInfo:137");
         palette.resize(entries);
         for (uint32_t i = 0; i < entries; ++i)
             palette[i] = Colour{quads[4 * i], quads[4 * i + 1], quads[4 * i + 2]};
@@ -148,7 +137,7 @@ void ImageLoaderBMP::Load(Image& image, ImageInfo& info)
     // size is left to Image::Create to refuse.
     if (width > 0 && height > 0) {
         const int64_t rowBytes = bytesPerPixel * width;
-        if (height > static_cast<int64_t>(stream.GetRemain()) / rowBytes)
+        if (height > stream::BytesLeft(stream) / rowBytes)
             throw debug::runtime_error("ImageLoaderBMP::Load:151");
     }
     image.Create(3, width, height);

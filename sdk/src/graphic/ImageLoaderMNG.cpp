@@ -6,26 +6,18 @@
 
 #include "debug/Error.h"
 #include "graphic/ImageLoaderPNG.h"
-#include "graphic/TextKey.h"
 #include "graphic/Signature.h"
+#include "graphic/TextKey.h"
+#include "stream/ByteOrder.h"
+#include "stream/ExactRead.h"
 
 namespace sdk {
 namespace graphic {
 
 namespace {
 
-// Bytes between the position and the end of the stream; 0 past the end. Size and position
-// serve every kind of stream (GetRemain of a buffer_io is the room for writing).
-int64_t BytesLeft(stream::stream_in& stream)
-{
-    return std::max<int64_t>(0, static_cast<int64_t>(stream.GetSize()) - stream.GetPos());
-}
-
-uint32_t BigEndian32(const uint8_t* bytes)
-{
-    return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
-           (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
-}
+using stream::BigEndian32;
+using stream::BytesLeft;
 
 // The keyword and text of a tEXt body, or of an iTXt body: keyword, zero byte, compression
 // flag and method, language tag and translated keyword each up to a zero byte, then the text.
@@ -105,12 +97,10 @@ bool ImageLoaderMNG::ReadChunkHeader()
 {
     if (BytesLeft(stream) < 8)
         return false;
-    uint32_t length = 0;
-    char type[4] = {};
-    stream.Read(&length, 4);
-    stream.Read(type, 4);
-    chunkLength = static_cast<int32_t>(stream::ByteSwap32(length));
-    chunkType.assign(type, 4);
+    uint8_t header[8] = {};
+    stream.Read(header, 8);
+    chunkLength = static_cast<int32_t>(BigEndian32(header));
+    chunkType.assign(reinterpret_cast<const char*>(header + 4), 4);
     return true;
 }
 
@@ -134,11 +124,11 @@ void ImageLoaderMNG::Scan()
     if (!ReadChunkHeader() || chunkType != "MHDR")
         throw debug::runtime_error("ImageLoaderMNG::Scan:101");
     // Too short by its length or by what the file holds of it.
-    if (chunkLength < 13 || BytesLeft(stream) < 12)
+    if (chunkLength < 13)
         throw debug::runtime_error("ImageLoaderMNG::Scan:102");
     int64_t start = stream.GetPos();
     uint8_t header[12];
-    stream.Read(header, sizeof header);
+    stream::ReadExactly(stream, header, sizeof header, "ImageLoaderMNG::Scan:102");
     document.width = static_cast<int32_t>(BigEndian32(header));
     document.height = static_cast<int32_t>(BigEndian32(header + 4));
     // header + 8: ticks per second, not used.
@@ -194,7 +184,7 @@ void ImageLoaderMNG::Scan()
 
 bool IsMNGSignature(stream::stream_in& stream)
 {
-    return StartsWithSignature(stream, 0x8A4D4E47u, 0x0D0A1A0Au);
+    return StartsWith(stream, "\x8AMNG\r\n\x1A\n", 8);
 }
 
 }  // namespace graphic

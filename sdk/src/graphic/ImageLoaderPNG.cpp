@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "debug/Error.h"
+#include "graphic/ImageLimits.h"
 #include "graphic/LibpngBridge.h"
-#include "graphic/TextKey.h"
 #include "graphic/Signature.h"
+#include "graphic/TextKey.h"
+#include "stream/ExactRead.h"
 
 namespace sdk {
 namespace graphic {
@@ -21,30 +23,12 @@ const char* const kStreamEnded = "ImageLoaderPNG::s_LoadPNG:181";     // file cu
 const char* const kImpossibleSize = "ImageLoaderPNG::s_LoadPNG:182";  // size beyond the data
 const char* const kRowMismatch = "ImageLoaderPNG::s_LoadPNG:183";     // libpng's rows != ours
 
-// Ancillary chunks libpng keeps (texts, unknown chunks): its customary count.
-const png_uint_32 kChunkCacheMax = 1000;
-// Largest single ancillary chunk (or decompressed text or profile) libpng allocates. Real texts
-// and colour profiles stay far below; a larger chunk is dropped by libpng as a benign error.
-const png_alloc_size_t kChunkMallocMax = 8u << 20;
-
-// Deflate expands at most about 1032:1. A datastream whose pixel bytes could not come out of
-// the bytes left in the stream is refused before anything is allocated for it; the extra MiB
-// lets every small image through whatever the shape of its file.
-const uint64_t kMaxInflation = 1100;
-const uint64_t kInflationSlack = 1u << 20;
-
-uint64_t BytesLeft(stream::stream_in& stream)
-{
-    const int64_t left = static_cast<int64_t>(stream.GetSize()) - stream.GetPos();
-    return left > 0 ? static_cast<uint64_t>(left) : 0;
-}
-
 // True when width x height pixels of bitsPerPixel bits (before filtering and interlacing,
 // which only add bytes) could be inflated from bytesLeft bytes.
 bool CouldHold(uint64_t width, uint64_t height, uint64_t bitsPerPixel, uint64_t bytesLeft)
 {
     const uint64_t rowBytes = (width * bitsPerPixel + 7) / 8;  // below 2^37 by the side limit
-    const uint64_t limit = kMaxInflation * bytesLeft + kInflationSlack;
+    const uint64_t limit = kMaxPngInflation * bytesLeft + kPngInflationSlack;
     return height == 0 || rowBytes <= limit / height;
 }
 
@@ -87,15 +71,15 @@ void ImageLoaderPNG::Load(Image& image, ImageInfo& info)
 
 void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInfo& info)
 {
-    libpng::ErrorState state;
+    libpng::ErrorState state(kLibpngFailed);
     libpng::ReadStruct read(state);
     png_structp png = read.png;
     png_infop pngInfo = read.info;
 
     if (!libpng::RunGuarded(png, [&] {
-            png_set_user_limits(png, libpng::kMaxSide, libpng::kMaxSide);
-            png_set_chunk_cache_max(png, kChunkCacheMax);
-            png_set_chunk_malloc_max(png, kChunkMallocMax);
+            png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+            png_set_chunk_cache_max(png, kMaxPngChunkCache);
+            png_set_chunk_malloc_max(png, static_cast<png_alloc_size_t>(kMaxPngChunkBytes));
             png_set_sig_bytes(png, 8);
             png_set_read_fn(png, &stream, libpng::ReadFromStream);
             png_set_bgr(png);
@@ -104,7 +88,7 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
             png_set_expand(png);
             png_read_info(png, pngInfo);
         }))
-        libpng::Raise(state, kLibpngFailed, kStreamEnded);
+        libpng::Raise(state, kStreamEnded);
 
     png_int_32 offsetX = 0, offsetY = 0;
     int unit = 0;
@@ -137,7 +121,7 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
             haveHeader = png_get_IHDR(png, pngInfo, &width, &height, &bitDepth, &colourType,
                                       nullptr, nullptr, nullptr) != 0;
         }))
-        libpng::Raise(state, kLibpngFailed, kStreamEnded);
+        libpng::Raise(state, kStreamEnded);
     if (!haveHeader)
         throw debug::runtime_error("ImageLoaderPNG::s_LoadPNG:167");
 
@@ -149,21 +133,21 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
     // Refused before anything is allocated: the header alone can ask for gigabytes.
     const uint64_t fileBitsPerPixel =
         static_cast<uint64_t>(png_get_channels(png, pngInfo)) * static_cast<uint64_t>(bitDepth);
-    if (!CouldHold(width, height, fileBitsPerPixel, BytesLeft(stream)))
+    if (!CouldHold(width, height, fileBitsPerPixel, static_cast<uint64_t>(stream::BytesLeft(stream))))
         throw debug::runtime_error(kImpossibleSize);
 
     if (!libpng::RunGuarded(png, [&] {
             png_set_interlace_handling(png);
             png_read_update_info(png, pngInfo);
         }))
-        libpng::Raise(state, kLibpngFailed, kStreamEnded);
+        libpng::Raise(state, kStreamEnded);
     // The rows libpng is about to deliver must be exactly the rows of the image.
     if (static_cast<uint64_t>(png_get_rowbytes(png, pngInfo)) !=
             static_cast<uint64_t>(channels) * width ||
         png_get_channels(png, pngInfo) != channels)
         throw debug::logic_error(kRowMismatch);
 
-    // Both sides are within kMaxSide, so they fit the signed fields.
+    // Both sides are within kMaxPngSide, so they fit the signed fields.
     info.width = static_cast<int32_t>(width);
     info.height = static_cast<int32_t>(height);
     image.Create(channels, info.width, info.height);
@@ -179,12 +163,12 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
             png_read_image(png, rowAddresses);
             png_read_end(png, nullptr);
         }))
-        libpng::Raise(state, kLibpngFailed, kStreamEnded);
+        libpng::Raise(state, kStreamEnded);
 }
 
 bool IsPNGSignature(stream::stream_in& stream)
 {
-    return StartsWithSignature(stream, 0x89504E47u, 0x0D0A1A0Au);
+    return StartsWith(stream, "\x89PNG\r\n\x1A\n", 8);
 }
 
 }  // namespace graphic

@@ -7,6 +7,8 @@
 
 #include "debug/Error.h"
 #include "files/NativeText.h"
+#include "stream/ByteOrder.h"
+#include "stream/ExactRead.h"
 #include "stream/StreamMemory.h"
 
 namespace sdk {
@@ -27,36 +29,12 @@ const int32_t kIgnored = -1;
 const int64_t kLayerRecordFixed = 34;
 const int64_t kLayerExtraLeast = 9;
 
-uint8_t ReadU8(stream::stream_in& stream)
-{
-    uint8_t value = 0;
-    stream.Read(&value, 1);
-    return value;
-}
+using stream::ReadBigEndian16;
+using stream::ReadBigEndian32;
+using stream::ReadByte;
+using stream::RequireBytes;
 
-uint16_t ReadU16(stream::stream_in& stream)
-{
-    uint16_t value = 0;
-    stream.Read(&value, 2);
-    return stream::ByteSwap16(value);
-}
-
-uint32_t ReadU32(stream::stream_in& stream)
-{
-    uint32_t value = 0;
-    stream.Read(&value, 4);
-    return stream::ByteSwap32(value);
-}
-
-int32_t ReadI32(stream::stream_in& stream) { return static_cast<int32_t>(ReadU32(stream)); }
-
-// File streams return reads at the end short and silently, so every field and section whose
-// bytes matter is checked against what is left before it is read.
-void Need(stream::stream_in& stream, int64_t count, const char* tag)
-{
-    if (count < 0 || static_cast<int64_t>(stream.GetRemain()) < count)
-        throw debug::runtime_error(tag);
-}
+int32_t ReadI32(stream::stream_in& stream) { return static_cast<int32_t>(ReadBigEndian32(stream)); }
 
 // Positions and lengths are summed in 64 bits and kept in the 32-bit fields of the records.
 // A value beyond the 32-bit range lies beyond the end of any file the streams can read, and is
@@ -105,22 +83,20 @@ void ImageLoaderPSD::Scan()
 
     // A file too short to hold the signature does not carry it.
     char signature[4] = {};
-    if (stream.GetRemain() < 4)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:98");
-    stream.Read(signature, 4);
+    stream::ReadExactly(stream, signature, 4, "ImageLoaderPSD::Scan:98");
     if (memcmp(signature, "8BPS", 4) != 0)
         throw debug::runtime_error("ImageLoaderPSD::Scan:98");
 
     // The rest of the fixed header, version to colour mode, must be there in full: "Scan:101".
-    Need(stream, 22, "ImageLoaderPSD::Scan:101");
-    if (ReadU16(stream) != 1)
+    RequireBytes(stream, 22, "ImageLoaderPSD::Scan:101");
+    if (ReadBigEndian16(stream) != 1)
         throw debug::runtime_error("ImageLoaderPSD::Scan:103");
     stream.Seek(6);
-    const uint16_t channelCount = ReadU16(stream);
+    const uint16_t channelCount = ReadBigEndian16(stream);
     const int32_t height = ReadI32(stream);
     const int32_t width = ReadI32(stream);
-    const uint16_t depth = ReadU16(stream);
-    const uint16_t mode = ReadU16(stream);
+    const uint16_t depth = ReadBigEndian16(stream);
+    const uint16_t mode = ReadBigEndian16(stream);
     // At most 65535 records of 16 bytes: bounded by the field's width. Whether the file holds
     // their data is checked by the decode, channel by channel.
     merged.channels.assign(channelCount, info_t::channel_t());
@@ -141,7 +117,7 @@ void ImageLoaderPSD::Scan()
 
     // Colour mode data: its length field and, for the palette, its 768 bytes must be in the
     // file: "Scan:130".
-    Need(stream, 4, "ImageLoaderPSD::Scan:130");
+    RequireBytes(stream, 4, "ImageLoaderPSD::Scan:130");
     const int32_t paletteLength = ReadI32(stream);
     if (paletteLength <= 0 && mode == 2)
         throw debug::runtime_error("ImageLoaderPSD::Scan:145");
@@ -150,7 +126,7 @@ void ImageLoaderPSD::Scan()
             throw debug::runtime_error("ImageLoaderPSD::Scan:136");
         if (paletteLength != 768)
             throw debug::runtime_error("ImageLoaderPSD::Scan:137");
-        Need(stream, 768, "ImageLoaderPSD::Scan:130");
+        RequireBytes(stream, 768, "ImageLoaderPSD::Scan:130");
         paletteR.resize(256);
         paletteG.resize(256);
         paletteB.resize(256);
@@ -161,28 +137,28 @@ void ImageLoaderPSD::Scan()
 
     // Image resources: a length that reaches beyond the end of the file cannot be skipped:
     // "Scan:150". A negative length skips nothing.
-    Need(stream, 4, "ImageLoaderPSD::Scan:150");
+    RequireBytes(stream, 4, "ImageLoaderPSD::Scan:150");
     const int32_t resourcesLength = ReadI32(stream);
     if (resourcesLength > 0) {
-        Need(stream, resourcesLength, "ImageLoaderPSD::Scan:150");
+        RequireBytes(stream, resourcesLength, "ImageLoaderPSD::Scan:150");
         stream.Seek(resourcesLength);
     }
 
     // Layer and mask information: a negative length would point back into the sections just
     // read, and one beyond the end of the file cannot be skipped: "Scan:158".
-    Need(stream, 4, "ImageLoaderPSD::Scan:158");
+    RequireBytes(stream, 4, "ImageLoaderPSD::Scan:158");
     const int32_t layerSectionLength = ReadI32(stream);
     if (layerSectionLength < 0)
         throw debug::runtime_error("ImageLoaderPSD::Scan:158");
-    Need(stream, layerSectionLength, "ImageLoaderPSD::Scan:158");
+    RequireBytes(stream, layerSectionLength, "ImageLoaderPSD::Scan:158");
     const int64_t layerSectionEnd = static_cast<int64_t>(stream.GetPos()) + layerSectionLength;
     if (layerSectionLength > 0)
         ScanLayer();
     stream.SetPos(static_cast<int32_t>(layerSectionEnd));
 
     // The merged image's compression field must be there: "Scan:165".
-    Need(stream, 2, "ImageLoaderPSD::Scan:165");
-    const uint16_t compression = ReadU16(stream);
+    RequireBytes(stream, 2, "ImageLoaderPSD::Scan:165");
+    const uint16_t compression = ReadBigEndian16(stream);
     if (compression != 0 && compression != 1)
         throw debug::runtime_error("ImageLoaderPSD::Scan:167");
 
@@ -191,7 +167,7 @@ void ImageLoaderPSD::Scan()
     if (compression == 1 && channelCount > 0) {
         // Every channel's table of row counts must be in the file before any is read:
         // "Scan:172". The tables then bound the buffer below by the file's size.
-        Need(stream, static_cast<int64_t>(channelCount) * rows * 2, "ImageLoaderPSD::Scan:172");
+        RequireBytes(stream, static_cast<int64_t>(channelCount) * rows * 2, "ImageLoaderPSD::Scan:172");
         std::vector<uint8_t> counts(static_cast<size_t>(rows * 2));
         for (size_t i = 0; i < merged.channels.size(); ++i) {
             merged.channels[i].countsOffset = stream.GetPos();
@@ -223,14 +199,14 @@ void ImageLoaderPSD::Scan()
 void ImageLoaderPSD::ScanLayer()
 {
     // The length of the layer information and the layer count: "ScanLayer:205".
-    Need(stream, 6, "ImageLoaderPSD::ScanLayer:205");
+    RequireBytes(stream, 6, "ImageLoaderPSD::ScanLayer:205");
     stream.Seek(4);
-    const int16_t count = static_cast<int16_t>(ReadU16(stream));
+    const int16_t count = static_cast<int16_t>(ReadBigEndian16(stream));
     const int32_t layerCount = count < 0 ? -static_cast<int32_t>(count) : count;
 
     // Every layer record takes a fixed number of bytes at least; a count that the rest of the
     // file cannot hold is refused before the table is sized by it: "ScanLayer:210".
-    Need(stream, layerCount * (kLayerRecordFixed + kLayerExtraLeast), "ImageLoaderPSD::ScanLayer:210");
+    RequireBytes(stream, layerCount * (kLayerRecordFixed + kLayerExtraLeast), "ImageLoaderPSD::ScanLayer:210");
     layers.assign(static_cast<size_t>(layerCount), info_t());
     for (info_t& layer : layers)
         ScanLayerInfo(layer);
@@ -244,7 +220,7 @@ void ImageLoaderPSD::ScanLayer()
             // one: "ScanLayer:222".
             if (channel.length < 2 || start + channel.length > fileSize)
                 throw debug::runtime_error("ImageLoaderPSD::ScanLayer:222");
-            const uint16_t compression = ReadU16(stream);
+            const uint16_t compression = ReadBigEndian16(stream);
             if (compression != 0 && compression != 1)
                 throw debug::runtime_error("ImageLoaderPSD::ScanLayer:225");
             if (compression == 1) {
@@ -262,7 +238,7 @@ void ImageLoaderPSD::ScanLayer()
 void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
 {
     // The rectangle and the channel count: "ScanLayerInfo:250".
-    Need(stream, 18, "ImageLoaderPSD::ScanLayerInfo:250");
+    RequireBytes(stream, 18, "ImageLoaderPSD::ScanLayerInfo:250");
     const int32_t top = ReadI32(stream);
     const int32_t left = ReadI32(stream);
     const int32_t bottom = ReadI32(stream);
@@ -281,11 +257,11 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
 
     // The channel table and the fixed fields after it (signature, key, opacity to filler, extra
     // data length) must be in the file before the table is sized: "ScanLayerInfo:260".
-    const uint16_t channelCount = ReadU16(stream);
-    Need(stream, static_cast<int64_t>(channelCount) * 6 + 16, "ImageLoaderPSD::ScanLayerInfo:260");
+    const uint16_t channelCount = ReadBigEndian16(stream);
+    RequireBytes(stream, static_cast<int64_t>(channelCount) * 6 + 16, "ImageLoaderPSD::ScanLayerInfo:260");
     layer.channels.assign(channelCount, info_t::channel_t());
     for (info_t::channel_t& channel : layer.channels) {
-        const int32_t id = ReadU16(stream);
+        const int32_t id = ReadBigEndian16(stream);
         channel.id = id == kTransparency || id <= colorChannels ? id : kIgnored;
         layer.masks += id == kUserMask || id == kRealUserMask ? 1 : 0;
         channel.length = ReadI32(stream);
@@ -315,15 +291,15 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
             throw debug::runtime_error("ImageLoaderPSD::ScanLayerInfo:285");
     };
     within(4);
-    const uint32_t maskLength = ReadU32(stream);
+    const uint32_t maskLength = ReadBigEndian32(stream);
     within(maskLength);
     stream.Seek(static_cast<int32_t>(maskLength));
     within(4);
-    const uint32_t blendingLength = ReadU32(stream);
+    const uint32_t blendingLength = ReadBigEndian32(stream);
     within(blendingLength);
     stream.Seek(static_cast<int32_t>(blendingLength));
     within(1);
-    const uint8_t nameLength = ReadU8(stream);
+    const uint8_t nameLength = ReadByte(stream);
     within(nameLength);
     std::string name(nameLength, '\0');
     if (nameLength > 0)
@@ -475,7 +451,7 @@ void ImageLoaderPSD::UnpackBits(uint8_t* destination, int32_t width, const uint8
     stream::memory_in input(source, count);
     stream::memory_out output(destination, width);
     while (input.GetRemain() > 0 && output.GetRemain() > 0) {
-        const int8_t header = static_cast<int8_t>(ReadU8(input));
+        const int8_t header = static_cast<int8_t>(ReadByte(input));
         if (header == -128)
             continue;
         if (header < 0) {

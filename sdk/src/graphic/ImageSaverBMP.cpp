@@ -1,32 +1,14 @@
 #include "graphic/ImageSaverBMP.h"
 
+#include "stream/ByteOrder.h"
 #include "stream/StreamFile.h"
 
 namespace sdk {
 namespace graphic {
 
-namespace {
-
-void Put16(uint8_t* at, uint32_t value)
-{
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void Write32(sdk::stream::stream_out& output, uint32_t value)
-{
-    uint8_t bytes[4];
-    Put32(bytes, value);
-    output.Write(bytes, 4);
-}
-
-}  // namespace
+using stream::PutLittleEndian16;
+using stream::PutLittleEndian32;
+using stream::WriteLittleEndian32;
 
 ImageSaverBMP::ImageSaverBMP(sdk::stream::stream_out& output) : output(output) {}
 
@@ -46,13 +28,13 @@ void ImageSaverBMP::Save(const Image& image)
     output.Write(fileHeader, sizeof fileHeader);
 
     uint8_t info[40] = {};
-    Put32(info + 0, 40);
-    Put32(info + 4, static_cast<uint32_t>(width));
-    Put32(info + 8, static_cast<uint32_t>(height));  // positive: rows stored bottom-up
-    Put16(info + 12, 1);
-    Put16(info + 14, static_cast<uint32_t>(8 * channels));
-    Put32(info + 16, bitFields ? 3 : 0);  // BI_BITFIELDS or BI_RGB
-    Put32(info + 20, static_cast<uint32_t>(image.Size()));  // without the rows' padding
+    PutLittleEndian32(info + 0, 40);
+    PutLittleEndian32(info + 4, static_cast<uint32_t>(width));
+    PutLittleEndian32(info + 8, static_cast<uint32_t>(height));  // positive: rows stored bottom-up
+    PutLittleEndian16(info + 12, 1);
+    PutLittleEndian16(info + 14, static_cast<uint16_t>(8 * channels));
+    PutLittleEndian32(info + 16, bitFields ? 3 : 0);  // BI_BITFIELDS or BI_RGB
+    PutLittleEndian32(info + 20, static_cast<uint32_t>(image.Size()));  // without the rows' padding
     output.Write(info, sizeof info);
 
     if (channels == 1) {
@@ -64,14 +46,14 @@ void ImageSaverBMP::Save(const Image& image)
         output.Write(ramp, sizeof ramp);
     } else if (channels == 2) {
         // Pixel word A | G << 8: the grey byte shows as red, the alpha byte as green.
-        Write32(output, 0x0000FF00u);
-        Write32(output, 0x000000FFu);
-        Write32(output, 0);
+        WriteLittleEndian32(output, 0x0000FF00u);
+        WriteLittleEndian32(output, 0x000000FFu);
+        WriteLittleEndian32(output, 0);
     } else if (channels == 4) {
         // Pixel word A | B << 8 | G << 16 | R << 24.
-        Write32(output, 0xFF000000u);
-        Write32(output, 0x00FF0000u);
-        Write32(output, 0x0000FF00u);
+        WriteLittleEndian32(output, 0xFF000000u);
+        WriteLittleEndian32(output, 0x00FF0000u);
+        WriteLittleEndian32(output, 0x0000FF00u);
     }
     const int32_t pixelOffset = output.GetPos();
 
@@ -85,9 +67,9 @@ void ImageSaverBMP::Save(const Image& image)
 
     const int32_t fileSize = output.GetPos();
     output.SetPos(2);
-    Write32(output, static_cast<uint32_t>(fileSize));
+    WriteLittleEndian32(output, static_cast<uint32_t>(fileSize));
     output.SetPos(10);
-    Write32(output, static_cast<uint32_t>(pixelOffset));
+    WriteLittleEndian32(output, static_cast<uint32_t>(pixelOffset));
 }
 
 void SaveBMP(const Image& image, sdk::stream::stream_out& output)

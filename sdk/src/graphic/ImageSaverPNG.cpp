@@ -6,8 +6,10 @@
 #include <png.h>
 
 #include "debug/Error.h"
+#include "graphic/ImageLimits.h"
 #include "graphic/LibpngBridge.h"
 #include "graphic/PngFilterChoice.h"
+#include "stream/ByteOrder.h"
 #include "stream/StreamBuffer.h"
 
 namespace sdk {
@@ -18,22 +20,9 @@ namespace {
 const char* const kSaveFailed = "ImageSaverPNG::Save:240";         // libpng refused the image
 const char* const kChunkFailed = "ImageSaverPNG::WriteChunk:160";  // libpng refused a chunk
 
-void PutByte(stream::buffer_io& body, uint8_t value)
-{
-    body.Write(&value, 1);
-}
-
-void PutWord16(stream::buffer_io& body, uint16_t value)
-{
-    const uint16_t bigEndian = stream::ByteSwap16(value);
-    body.Write(&bigEndian, 2);
-}
-
-void PutWord32(stream::buffer_io& body, uint32_t value)
-{
-    const uint32_t bigEndian = stream::ByteSwap32(value);
-    body.Write(&bigEndian, 4);
-}
+using stream::WriteBigEndian16;
+using stream::WriteBigEndian32;
+using stream::WriteByte;
 
 int ColourTypeFor(int32_t channels)
 {
@@ -121,9 +110,8 @@ void ImageSaverPNG::EndMNG()
 void ImageSaverPNG::WriteSignature(uint32_t high, uint32_t low)
 {
     try {
-        const uint32_t words[2] = {stream::ByteSwap32(high), stream::ByteSwap32(low)};
-        output.Write(&words[0], 4);
-        output.Write(&words[1], 4);
+        WriteBigEndian32(output, high);
+        WriteBigEndian32(output, low);
     } catch (...) {
         outputFailed = true;
         throw;
@@ -132,7 +120,7 @@ void ImageSaverPNG::WriteSignature(uint32_t high, uint32_t low)
 
 void ImageSaverPNG::WriteChunk(const char* type, const std::vector<uint8_t>& body)
 {
-    libpng::ErrorState state;
+    libpng::ErrorState state(kChunkFailed);
     libpng::WriteStruct write(state);
     png_structp png = write.png;
     const png_const_bytep name = reinterpret_cast<png_const_bytep>(type);
@@ -144,7 +132,7 @@ void ImageSaverPNG::WriteChunk(const char* type, const std::vector<uint8_t>& bod
             png_write_chunk(png, name, data, length);
         })) {
         outputFailed = outputFailed || static_cast<bool>(state.streamError);
-        libpng::Raise(state, kChunkFailed, kChunkFailed);
+        libpng::Raise(state, kChunkFailed);
     }
 }
 
@@ -153,25 +141,25 @@ void ImageSaverPNG::WriteFrameChunks(const ImageInfo& info, int32_t& x, int32_t&
     const int32_t delay = info.delay < 0 ? 0 : info.delay;
     if (delay != 0 || !info.title.empty()) {
         stream::buffer_io fram;
-        PutByte(fram, 2);  // framing mode
+        WriteByte(fram, 2);  // framing mode
         if (!info.title.empty())
             fram.Write(info.title.data(), static_cast<uint32_t>(info.title.size()));
-        PutByte(fram, 0);                   // end of the subframe name
-        PutByte(fram, delay != 0 ? 1 : 0);  // change interframe delay
-        PutByte(fram, 0);                   // change timeout and termination
-        PutByte(fram, 0);                   // change layer clipping boundaries
-        PutByte(fram, 0);                   // change sync id list
+        WriteByte(fram, 0);                   // end of the subframe name
+        WriteByte(fram, delay != 0 ? 1 : 0);  // change interframe delay
+        WriteByte(fram, 0);                   // change timeout and termination
+        WriteByte(fram, 0);                   // change layer clipping boundaries
+        WriteByte(fram, 0);                   // change sync id list
         if (delay != 0)
-            PutWord32(fram, static_cast<uint32_t>(delay));
+            WriteBigEndian32(fram, static_cast<uint32_t>(delay));
         WriteChunk("FRAM", fram.Bytes());
     }
     if (info.x != 0 || info.y != 0) {
         stream::buffer_io defi;
-        PutWord16(defi, 0);  // object id
-        PutByte(defi, 0);    // shown
-        PutByte(defi, 0);    // not concrete
-        PutWord32(defi, static_cast<uint32_t>(info.x));
-        PutWord32(defi, static_cast<uint32_t>(info.y));
+        WriteBigEndian16(defi, 0);  // object id
+        WriteByte(defi, 0);    // shown
+        WriteByte(defi, 0);    // not concrete
+        WriteBigEndian32(defi, static_cast<uint32_t>(info.x));
+        WriteBigEndian32(defi, static_cast<uint32_t>(info.y));
         WriteChunk("DEFI", defi.Bytes());
         x = 0;
         y = 0;
@@ -188,15 +176,15 @@ void ImageSaverPNG::InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSe
     WriteSignature(0x8A4D4E47u, 0x0D0A1A0Au);
 
     stream::buffer_io mhdr;
-    PutWord32(mhdr, width);
-    PutWord32(mhdr, height);
-    PutWord32(mhdr, ticksPerSecond);
-    PutWord32(mhdr, 0);  // nominal layer count
-    PutWord32(mhdr, 0);  // nominal frame count
-    PutWord32(mhdr, 0);  // nominal play time
+    WriteBigEndian32(mhdr, width);
+    WriteBigEndian32(mhdr, height);
+    WriteBigEndian32(mhdr, ticksPerSecond);
+    WriteBigEndian32(mhdr, 0);  // nominal layer count
+    WriteBigEndian32(mhdr, 0);  // nominal frame count
+    WriteBigEndian32(mhdr, 0);  // nominal play time
     // Simplicity profile: valid (bit 0), transparency (bit 3), and simple MNG features (bit 1)
     // when FRAM and DEFI may occur.
-    PutWord32(mhdr, noFrameChunks ? 9 : 11);
+    WriteBigEndian32(mhdr, noFrameChunks ? 9 : 11);
     WriteChunk("MHDR", mhdr.Bytes());
 }
 
@@ -205,10 +193,10 @@ void ImageSaverPNG::SetLoop()
     if (!isMng)
         throw debug::logic_error("ImageSaverPNG::SetLoop:126");
     stream::buffer_io term;
-    PutByte(term, 3);              // repeat the sequence
-    PutByte(term, 0);              // then show the last frame
-    PutWord32(term, 0);            // delay
-    PutWord32(term, 0x7FFFFFFFu);  // iteration maximum: infinite
+    WriteByte(term, 3);              // repeat the sequence
+    WriteByte(term, 0);              // then show the last frame
+    WriteBigEndian32(term, 0);            // delay
+    WriteBigEndian32(term, 0x7FFFFFFFu);  // iteration maximum: infinite
     WriteChunk("TERM", term.Bytes());
 }
 
@@ -221,7 +209,7 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
     if (isMng && !noFrameChunks)
         WriteFrameChunks(info, x, y);
 
-    libpng::ErrorState state;
+    libpng::ErrorState state(kSaveFailed);
     libpng::WriteStruct write(state);
     png_structp png = write.png;
     png_infop pngInfo = write.info;
@@ -229,7 +217,7 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
     const bool fast = fastCompression && !bestCompression;
     if (!libpng::RunGuarded(png, [&] {
             // The writer never produces a file that the reader would refuse.
-            png_set_user_limits(png, libpng::kMaxSide, libpng::kMaxSide);
+            png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
             png_set_sig_bytes(png, 8);  // the signature, if any, is already written
             png_set_write_fn(png, &output, libpng::WriteToStream, libpng::FlushNothing);
             png_set_bgr(png);
@@ -244,7 +232,7 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
                 png_set_compression_level(png, 1);
             }
         }))
-        libpng::Raise(state, kSaveFailed, kSaveFailed);
+        libpng::Raise(state, kSaveFailed);
 
     const int colourType = ColourTypeFor(image.Channels());
     if (colourType < 0)
@@ -308,7 +296,7 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
             png_write_end(png, nullptr);
         })) {
         outputFailed = outputFailed || static_cast<bool>(state.streamError);
-        libpng::Raise(state, kSaveFailed, kSaveFailed);
+        libpng::Raise(state, kSaveFailed);
     }
 }
 

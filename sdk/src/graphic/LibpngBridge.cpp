@@ -1,9 +1,12 @@
 #include "graphic/LibpngBridge.h"
 
+#include <cstring>
 #include <new>
+#include <string>
 
+#include "debug/DebugLog.h"
 #include "debug/Error.h"
-#include "stream/Stream.h"
+#include "stream/ExactRead.h"
 
 namespace sdk {
 namespace graphic {
@@ -11,17 +14,30 @@ namespace libpng {
 
 namespace {
 
-// libpng requires that this never returns.
-void OnError(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
-
-void OnWarning(png_structp, png_const_charp) {}
-
 ErrorState& StateOf(png_structp png)
 {
     return *static_cast<ErrorState*>(png_get_error_ptr(png));
+}
+
+// libpng requires that this never returns. The text is kept without allocating.
+void OnError(png_structp png, png_const_charp text)
+{
+    ErrorState& state = StateOf(png);
+    if (text != nullptr) {
+        strncpy(state.libpngText, text, sizeof state.libpngText - 1);
+        state.libpngText[sizeof state.libpngText - 1] = '\0';
+    }
+    png_longjmp(png, 1);
+}
+
+// Called from inside libpng: nothing may be thrown back through it.
+void OnWarning(png_structp png, png_const_charp text)
+{
+    try {
+        debug::LogLine(std::string("libpng warning (") + StateOf(png).libpngTag + "): " +
+                       (text != nullptr ? text : ""));
+    } catch (...) {
+    }
 }
 
 }  // namespace
@@ -59,8 +75,9 @@ WriteStruct::~WriteStruct()
     png_destroy_write_struct(&png, &info);
 }
 
-// File streams return a read at the end of the file short and silently, so the position tells
-// whether every byte came; memory streams raise their own error, which is kept and passed on.
+// File streams return a read at the end of the file short and silently, so whether every byte
+// came is checked after the read; memory streams raise their own error, which is kept and
+// passed on.
 void ReadFromStream(png_structp png, png_bytep data, size_t length)
 {
     auto& stream = *static_cast<stream::stream_in*>(png_get_io_ptr(png));
@@ -70,9 +87,7 @@ void ReadFromStream(png_structp png, png_bytep data, size_t length)
         if (length > 0xFFFFFFFFu) {
             failed = true;
         } else {
-            const int64_t before = stream.GetPos();
-            stream.Read(data, static_cast<uint32_t>(length));
-            if (static_cast<int64_t>(stream.GetPos()) - before != static_cast<int64_t>(length)) {
+            if (!stream::ReadWhole(stream, data, static_cast<uint32_t>(length))) {
                 StateOf(png).shortRead = true;
                 failed = true;
             }
@@ -105,13 +120,15 @@ void WriteToStream(png_structp png, png_bytep data, size_t length)
 
 void FlushNothing(png_structp) {}
 
-void Raise(const ErrorState& state, const char* libpngTag, const char* shortReadTag)
+void Raise(const ErrorState& state, const char* shortReadTag)
 {
     if (state.streamError)
         std::rethrow_exception(state.streamError);
     if (state.shortRead)
         throw debug::runtime_error(shortReadTag);
-    throw debug::runtime_error(libpngTag);
+    const debug::runtime_error error(state.libpngTag);
+    debug::LogError(error, std::string("libpng: ") + state.libpngText);
+    throw error;
 }
 
 }  // namespace libpng

@@ -8,7 +8,9 @@
 //     (libpng's error pointer) and only then signal libpng, outside the catch block;
 //   - the caller owns the libpng structures through ReadStruct / WriteStruct, which destroy
 //     them on every way out, and turns a failed RunGuarded into an exception with Raise.
-// Warnings are dropped: a window program has no terminal to print them on.
+// libpng's own texts go to the diagnostic log: a warning as a line that names the tag an error of
+// the same calls would raise, an error beside the record of the tag it became. The tag stays the
+// error's only text.
 #pragma once
 
 #include <png.h>
@@ -21,13 +23,13 @@ namespace sdk {
 namespace graphic {
 namespace libpng {
 
-// Largest width and height read or written. libpng's customary limit; a larger side cannot pass
-// the image size limit with a sensible other side, and the writer never produces a file that
-// the reader would refuse.
-const png_uint_32 kMaxSide = 1000000;
-
-// What ended a libpng call sequence early, besides libpng's own complaint.
+// What ended a libpng call sequence early: libpng's own complaint, or the stream's.
 struct ErrorState {
+    // libpngTag: the tag that libpng's complaint becomes.
+    explicit ErrorState(const char* libpngTag) : libpngTag(libpngTag) {}
+
+    const char* libpngTag;
+    char libpngText[256] = {};       // libpng's error text, for the log
     std::exception_ptr streamError;  // raised by the program's stream inside a callback
     bool shortRead = false;          // the stream ended before the datastream did
 };
@@ -76,8 +78,9 @@ bool RunGuarded(png_structp png, Calls calls)
 }
 
 // Raises what ended a failed RunGuarded: the stream's own error unchanged, else a runtime error
-// with shortReadTag for a stream that ran dry, else one with libpngTag.
-[[noreturn]] void Raise(const ErrorState& state, const char* libpngTag, const char* shortReadTag);
+// with shortReadTag for a stream that ran dry, else one with the state's libpngTag, logged with
+// libpng's text.
+[[noreturn]] void Raise(const ErrorState& state, const char* shortReadTag);
 
 }  // namespace libpng
 }  // namespace graphic

@@ -2,25 +2,25 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
+#include "stream/ExactRead.h"
 #include "stream/Stream.h"
 
 namespace sdk {
 namespace graphic {
 
-// True when the stream starts with the two big-endian words. A stream too short to hold them
-// never matches, since bytes that were not read have no value.
-inline bool StartsWithSignature(stream::stream_in& stream, uint32_t first, uint32_t second)
+// True when the stream starts with the length bytes of signature (at most 8), which are then
+// read. A stream too short to hold them never matches, since bytes that were not read have no
+// value.
+inline bool StartsWith(stream::stream_in& stream, const char* signature, uint32_t length)
 {
     stream.SetPos(0);
-    if (stream.GetSize() < 8)
+    char head[8] = {};
+    if (length > sizeof head || stream::BytesLeft(stream) < length)
         return false;
-    uint32_t word = 0;
-    stream.Read(&word, 4);
-    if (stream::ByteSwap32(word) != first)
-        return false;
-    stream.Read(&word, 4);
-    return stream::ByteSwap32(word) == second;
+    stream.Read(head, length);
+    return memcmp(head, signature, length) == 0;
 }
 
 }  // namespace graphic

@@ -1,5 +1,5 @@
-// The byte-stream interfaces. Streams move raw bytes and never swap byte order; callers swap
-// multi-byte values themselves with ByteSwap16 and ByteSwap32. Sizes and positions are signed
+// The byte-stream interfaces. Streams move raw bytes and never swap byte order; callers read and
+// write multi-byte fields with the helpers of ByteOrder.h. Sizes and positions are signed
 // 32-bit, byte counts unsigned 32-bit. Every failed check raises an error with its location tag.
 #pragma once
 
@@ -36,17 +36,6 @@ public:
     virtual void Write(const void* source, uint32_t count) = 0;
     virtual ~stream_out() = default;
 };
-
-inline uint16_t ByteSwap16(uint16_t value)
-{
-    return static_cast<uint16_t>((value >> 8) | (value << 8));
-}
-
-inline uint32_t ByteSwap32(uint32_t value)
-{
-    return (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) |
-           (value << 24);
-}
 
 }  // namespace stream
 }  // namespace sdk

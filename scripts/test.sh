@@ -1,29 +1,53 @@
 #!/usr/bin/env bash
-# Runs every test: set-up, the builds, a short fuzzing run of the readers, then the Linux tests,
-# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, and the Windows tests under Wine in Xvfb.
+# Runs the tests: the set-up, then for each stage named its build and its tests. With no stage
+# named, every stage runs (as CI does): a short fuzzing run of the readers, the Linux tests, the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer and under ThreadSanitizer, and
+# the Windows tests under Wine in Xvfb.
+# Usage: scripts/test.sh [linux] [asan] [tsan] [windows] [fuzz]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
+[ $# -gt 0 ] || set -- fuzz linux asan tsan windows
+for stage in "$@"; do
+  case "$stage" in
+    linux | asan | tsan | windows | fuzz) ;;
+    *) echo "test.sh: unknown stage '$stage' (linux, asan, tsan, windows or fuzz)" >&2; exit 2 ;;
+  esac
+done
 
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" linux asan tsan windows
+builds=()
+for stage in "$@"; do
+  [ "$stage" = fuzz ] || builds+=("$stage")
+done
+[ ${#builds[@]} -eq 0 ] || bash "$root/scripts/build.sh" "${builds[@]}"
 
-echo "== Fuzzing the readers for ${FUZZ_SECONDS:-30} s"
-bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
-
-echo "== Linux tests"
-ctest --test-dir "$root/build/linux" -j "$jobs" --output-on-failure
-
-echo "== Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$root/build/asan" -j "$jobs" --output-on-failure
-
-echo "== Linux tests under ThreadSanitizer"
-# The corpus check is single-threaded and already ran twice.
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -E psd_corpus
-
-echo "== Windows tests under Wine"
-bash "$root/scripts/wine-run.sh"   # prepares the prefix once, before tests start in parallel
-xvfb-run -a ctest --test-dir "$root/build/windows" -j "$jobs" --output-on-failure
-"${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
+for stage in "$@"; do
+  case "$stage" in
+    fuzz)
+      echo "== Fuzzing the readers for ${FUZZ_SECONDS:-30} s"
+      bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
+      ;;
+    linux)
+      echo "== Linux tests"
+      ctest --test-dir "$root/build/linux" -j "$jobs" --output-on-failure
+      ;;
+    asan)
+      echo "== Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+      ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir "$root/build/asan" -j "$jobs" --output-on-failure
+      ;;
+    tsan)
+      echo "== Linux tests under ThreadSanitizer"
+      # The corpus check is single-threaded and runs in the other stages.
+      TSAN_OPTIONS=halt_on_error=1 \
+        ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -E psd_corpus
+      ;;
+    windows)
+      echo "== Windows tests under Wine"
+      bash "$root/scripts/wine-run.sh"   # prepares the prefix once, before tests start in parallel
+      xvfb-run -a ctest --test-dir "$root/build/windows" -j "$jobs" --output-on-failure
+      "${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
+      ;;
+  esac
+done

@@ -14,6 +14,7 @@
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/RunOutputs.h"
+#include "conversion/StatusText.h"
 #include "files/FileSystem.h"
 #include "files/Format.h"
 #include "files/Path.h"
@@ -147,7 +148,7 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
                 const bool ok = ConvertFile(context, files[index], &failure);
                 std::string note;
                 if (!ok) {
-                    lines.push_back(sdk::files::Format("変換失敗[%s]", files[index].c_str()));
+                    lines.push_back(FailureLine(files[index]));
                     note = ExplainFailure(files[index], failure);
                 } else if (lines.empty()) {
                     note =

@@ -2,19 +2,10 @@
 
 #include <set>
 
+#include "conversion/ListedFiles.h"
 #include "debug/Error.h"
-#include "files/AsciiText.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
-
-using sdk::files::EqualsIgnoringCase;
-
-bool HasListedExtension(const std::string& path)
-{
-    const std::string extension = sdk::files::GetExt(path);
-    return EqualsIgnoringCase(extension, ".bmp") || EqualsIgnoringCase(extension, ".png") ||
-           EqualsIgnoringCase(extension, ".psd");
-}
 
 namespace {
 
@@ -38,22 +29,16 @@ InputList CollectInputs(const std::vector<std::string>& paths)
             list.files.push_back(file);
     };
     for (const std::string& path : paths) {
-        if (sdk::files::IsDirectory(path)) {
-            std::vector<std::string> found;
-            std::vector<sdk::files::ListingProblem> problems;
-            sdk::files::FindFiles(found, path, "*", &problems);
-            for (const sdk::files::ListingProblem& problem : problems)
-                list.notes.push_back(ProblemNote(problem));
-            for (const std::string& file : found) {
-                if (HasListedExtension(file))
-                    add(file);
-            }
-        } else if (sdk::files::IsFile(path)) {
-            if (HasListedExtension(path))
-                add(path);
-            else
-                list.notes.push_back(path + ": skipped (not .psd, .bmp or .png)");
-        } else {
+        std::vector<std::string> found;
+        std::vector<sdk::files::ListingProblem> problems;
+        const NamedPath named = ExpandNamedPath(path, found, &problems);
+        for (const sdk::files::ListingProblem& problem : problems)
+            list.notes.push_back(ProblemNote(problem));
+        for (const std::string& file : found)
+            add(file);
+        if (named == NamedPath::kFile && found.empty())
+            list.notes.push_back(path + ": skipped (not .psd, .bmp or .png)");
+        if (named == NamedPath::kMissing) {
             list.notes.push_back(path + ": no such file or folder");
             list.missing = true;
         }

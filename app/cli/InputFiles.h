@@ -17,6 +17,3 @@ struct InputList {
 // Folders contribute every file below them whose extension is .bmp, .png or .psd (any case),
 // in the order the window lists a dropped folder.
 InputList CollectInputs(const std::vector<std::string>& paths);
-
-// True for the extensions the file list accepts.
-bool HasListedExtension(const std::string& path);

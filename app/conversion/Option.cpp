@@ -1,7 +1,7 @@
 #include "conversion/Option.h"
 
+#include "conversion/ListedFiles.h"
 #include "files/AsciiText.h"
-#include "files/Path.h"
 
 using sdk::files::EqualsIgnoringCase;
 
@@ -13,12 +13,15 @@ bool IsConvertible(const std::string& name)
     if (option.alphaFile && name.size() >= 5 &&
         EqualsIgnoringCase(name.substr(name.size() - 5), "_.bmp"))
         return false;
-    const std::string extension = sdk::files::GetExt(name);
-    if (EqualsIgnoringCase(extension, ".psd"))
+    switch (InputKindOf(name)) {
+    case InputKind::kPsd:
         return option.AnyPsdOutput();
-    if (EqualsIgnoringCase(extension, ".png"))
+    case InputKind::kPng:
         return option.pngToBmp;
-    if (EqualsIgnoringCase(extension, ".bmp"))
+    case InputKind::kBmp:
         return option.bmpToPng;
+    case InputKind::kNone:
+        break;
+    }
     return false;
 }

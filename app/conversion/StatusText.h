@@ -1,4 +1,5 @@
-// The status lines of the conversions. The arrow is 0x81 0xA8 in the program's code page.
+// The status lines of the conversions and of a run. The arrow is 0x81 0xA8 in the program's code
+// page.
 #pragma once
 
 #include <string>
@@ -11,4 +12,10 @@ inline std::string StatusLine(const std::string& input, const std::string& outpu
 {
     return sdk::files::Format("%s → %s", sdk::files::GetFileName(input).c_str(),
                               sdk::files::GetFileName(output).c_str());
+}
+
+// The line the run adds after a file whose conversion failed: "変換失敗[path]", the full path.
+inline std::string FailureLine(const std::string& path)
+{
+    return sdk::files::Format("変換失敗[%s]", path.c_str());
 }

@@ -6,6 +6,7 @@
 
 #include "conversion/ConvertFile.h"
 #include "conversion/RunOutputs.h"
+#include "conversion/StatusText.h"
 #include "files/Format.h"
 #include "window/WindowContext.h"
 
@@ -38,10 +39,7 @@ void cConvWindow::impl::RunBatch()
             if (message.message == WM_QUIT)
                 return;
             GetMessageA(&message, nullptr, 0, 0);
-            if (!IsDialogMessageA(Handle(), &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            DispatchDialogMessage(Handle(), message);
             if (!running_) {
                 status.AddLine(sdk::files::Format("変換中止[%d/%d]", index, count));
                 return;
@@ -52,7 +50,7 @@ void cConvWindow::impl::RunBatch()
         if (path.empty())
             continue;
         if (!ConvertFile(context, path))
-            status.AddLine(sdk::files::Format("変換失敗[%s]", path.c_str()));
+            status.AddLine(FailureLine(path));
     }
     overallProgress_.StepIt();
     SetRunning(false);

@@ -108,13 +108,18 @@ cConvWindow& MainWindow()
     return window;
 }
 
-void HandleLoopMessage(MSG& message)
+void DispatchDialogMessage(HWND dialog, MSG& message)
 {
-    cConvWindow& window = MainWindow();
-    if (!IsDialogMessageA(window.GetHandle(), &message)) {
+    if (!IsDialogMessageA(dialog, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+void HandleLoopMessage(MSG& message)
+{
+    cConvWindow& window = MainWindow();
+    DispatchDialogMessage(window.GetHandle(), message);
     window.RunBatch();
 }
 

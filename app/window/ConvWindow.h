@@ -21,8 +21,12 @@ protected:
 // The one main window, created (with its window) on first call.
 cConvWindow& MainWindow();
 
-// Handles one message the way the message loop does: dialog navigation first, else translation
-// and dispatch; then the idle step.
+// Hands one message to the windows of dialog's thread: dialog navigation first, else translation
+// and dispatch. The message loop and the batch run's handling between files both do it so.
+void DispatchDialogMessage(HWND dialog, MSG& message);
+
+// Handles one message the way the message loop does: DispatchDialogMessage on the main window,
+// then the idle step.
 void HandleLoopMessage(MSG& message);
 
 // Creates the main window and runs the message loop until the window is closed.

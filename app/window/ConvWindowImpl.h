@@ -50,7 +50,7 @@ public:
     // Reads every control into the options, enables and disables the options that depend on
     // others, and re-marks the file list.
     void ApplySettings();
-    // Adds one dropped file as a row when its extension is one the program reads.
+    // Adds one file that a drop brought as a row (its extension is one the list takes).
     void AddFile(const std::string& path);
     void OnDropFiles(HDROP drop);
     // The file list's drawing of a row: marked rows in the highlight colours, as the list view

@@ -5,10 +5,10 @@
 
 #include <vector>
 
+#include "conversion/ListedFiles.h"
 #include "files/FileSystem.h"
 #include "files/Format.h"
 #include "files/Path.h"
-#include "files/AsciiText.h"
 
 void cConvWindow::impl::OnDropFiles(HDROP drop)
 {
@@ -18,16 +18,11 @@ void cConvWindow::impl::OnDropFiles(HDROP drop)
         char name[MAX_PATH] = {};
         if (DragQueryFileA(drop, index, name, MAX_PATH) == 0)
             continue;
-        const std::string path(name);
-        if (sdk::files::IsDirectory(path)) {
-            std::vector<std::string> files;
-            sdk::files::FindFiles(files, path, "*");
-            for (const std::string& file : files)
-                AddFile(file);
-        } else if (sdk::files::IsFile(path)) {
-            AddFile(path);
-        }
-        // Anything else (a name that vanished) is left out without a word.
+        // A name that vanished adds nothing, without a word.
+        std::vector<std::string> files;
+        ExpandNamedPath(name, files);
+        for (const std::string& file : files)
+            AddFile(file);
     }
     DragFinish(drop);
     ApplySettings();
@@ -36,12 +31,6 @@ void cConvWindow::impl::OnDropFiles(HDROP drop)
 
 void cConvWindow::impl::AddFile(const std::string& path)
 {
-    const std::string extension = sdk::files::GetExt(path);
-    bool accepted = false;
-    for (const char* known : {".bmp", ".png", ".psd"})
-        accepted = accepted || sdk::files::EqualsIgnoringCase(extension, known);
-    if (!accepted)
-        return;
     const uint64_t size = sdk::files::GetFileSize64(path);
     fileList_.AppendItem(sdk::files::GetFileName(path), 0);
     fileList_.SetLastItemText(kColumnPath, path);

@@ -1,6 +1,8 @@
 // The program's error kinds. Every failed check raises one of them with a fixed location tag
-// ("Class::Method:Line") as its only text. Messages live in a 256-byte buffer inside the object,
-// so errors own no heap memory and can be copied and thrown by value.
+// ("Class::Method:Number") as its only text. The number is a fixed identifier of the check, not
+// the line it stands on: tags never change when code moves, since users, logs and tests quote
+// them. Messages live in a 256-byte buffer inside the object, so errors own no heap memory and
+// can be copied and thrown by value.
 #pragma once
 
 #include <cstdint>

@@ -8,8 +8,11 @@ namespace sdk {
 namespace files {
 
 // Formats like printf, without a length limit.
+// (mingw-w64 builds format with its own C99 printf, which knows %zu and %lld; the checks follow.)
 std::string Format(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

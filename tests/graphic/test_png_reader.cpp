@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <exception>
 #include <string>
 
 #include "graphic/ImageLoaderPNG.h"
@@ -7,6 +9,7 @@
 #include "stream/StreamBuffer.h"
 #include "stream/StreamFile.h"
 #include "stream/StreamMemory.h"
+#include "support/ChildProcess.h"
 #include "support/ErrorTag.h"
 #include "support/MngBuilder.h"
 #include "support/TempDir.h"
@@ -185,6 +188,35 @@ TEST(PngReader, DamagedDatastreamsRaiseRuntimeErrors)
     // A memory stream's own error passes through.
     const Bytes cut(good.begin(), good.begin() + static_cast<long>(idatEnd - 10));
     EXPECT_EQ(TagOf([&] { LoadBytes(cut, image, info); }), "memory_in::Read:42");
+}
+
+// The log is created once per process: the loads run in a fresh child process.
+TEST(PngReader, LibpngTextsGoToTheLogBesideTheTag)
+{
+    UseFreshProcessForDeathTests();
+    ChildProcessFolder folder;
+    // A text chunk with a bad CRC is only warned about; a bad IDAT CRC fails the load.
+    Bytes badText = Png(Ihdr(1, 1, 8, 0), {0, 0}, {{"tEXt", Text(std::string("a\0b", 3))}});
+    badText[8 + 25 + 8 + 3] ^= 0x01;  // the tEXt chunk's CRC, after the signature and IHDR
+    Bytes badData = Written(3, 8, 8);
+    badData[badData.size() - 12 - 1] ^= 0x01;  // the IDAT's CRC, before IEND
+    EXPECT_EXIT(
+        {
+            ScopedCurrentDir here(folder.Path());
+            Image image;
+            ImageInfo info;
+            LoadBytes(badText, image, info);
+            try {
+                LoadBytes(badData, image, info);
+            } catch (const std::exception&) {
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ("libpng warning (ImageLoaderPNG::s_LoadPNG:180): tEXt: CRC error\r\n"
+              "ERROR: std::runtime_error(ImageLoaderPNG::s_LoadPNG:180)\r\n"
+              "libpng: IDAT: CRC error\r\n",
+              ReadWholeFile(folder / "debug.txt"));
 }
 
 TEST(PngReader, HighlyCompressedImagesStillLoad)

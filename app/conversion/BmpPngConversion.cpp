@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"

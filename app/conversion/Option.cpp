@@ -14,14 +14,14 @@ bool IsConvertible(const std::string& name)
         EqualsIgnoringCase(name.substr(name.size() - 5), "_.bmp"))
         return false;
     switch (InputKindOf(name)) {
-    case InputKind::kPsd:
-        return option.AnyPsdOutput();
-    case InputKind::kPng:
-        return option.pngToBmp;
-    case InputKind::kBmp:
-        return option.bmpToPng;
-    case InputKind::kNone:
-        break;
+        case InputKind::kPsd:
+            return option.AnyPsdOutput();
+        case InputKind::kPng:
+            return option.pngToBmp;
+        case InputKind::kBmp:
+            return option.bmpToPng;
+        case InputKind::kNone:
+            break;
     }
     return false;
 }

@@ -1,7 +1,7 @@
 #include "conversion/PsdToMng.h"
 
-#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
 #include "graphic/ImageSaverPNG.h"
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
 #include "files/CodePage.h"
 #include "files/Format.h"

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "conversion/OutputFiles.h"
 #include "conversion/Option.h"
+#include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
 #include "stream/StreamFile.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/PsdToPng.h"
-#include "conversion/ConversionKit.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 #include "graphic/ImageLoaderMNG.h"

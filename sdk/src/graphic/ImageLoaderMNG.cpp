@@ -184,7 +184,7 @@ void ImageLoaderMNG::Scan()
 
 bool IsMNGSignature(stream::stream_in& stream)
 {
-    return StartsWith(stream, "\x8AMNG\r\n\x1A\n", 8);
+    return StartsWith(stream, kMngSignature, kSignatureLength);
 }
 
 }  // namespace graphic

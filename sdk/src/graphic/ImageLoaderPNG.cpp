@@ -133,7 +133,8 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
     // Refused before anything is allocated: the header alone can ask for gigabytes.
     const uint64_t fileBitsPerPixel =
         static_cast<uint64_t>(png_get_channels(png, pngInfo)) * static_cast<uint64_t>(bitDepth);
-    if (!CouldHold(width, height, fileBitsPerPixel, static_cast<uint64_t>(stream::BytesLeft(stream))))
+    if (!CouldHold(width, height, fileBitsPerPixel,
+                   static_cast<uint64_t>(stream::BytesLeft(stream))))
         throw debug::runtime_error(kImpossibleSize);
 
     if (!libpng::RunGuarded(png, [&] {
@@ -168,7 +169,7 @@ void ImageLoaderPNG::s_LoadPNG(stream::stream_in& stream, Image& image, ImageInf
 
 bool IsPNGSignature(stream::stream_in& stream)
 {
-    return StartsWith(stream, "\x89PNG\r\n\x1A\n", 8);
+    return StartsWith(stream, kPngSignature, kSignatureLength);
 }
 
 }  // namespace graphic

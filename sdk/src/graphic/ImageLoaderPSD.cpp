@@ -34,7 +34,10 @@ using stream::ReadBigEndian32;
 using stream::ReadByte;
 using stream::RequireBytes;
 
-int32_t ReadI32(stream::stream_in& stream) { return static_cast<int32_t>(ReadBigEndian32(stream)); }
+int32_t ReadI32(stream::stream_in& stream)
+{
+    return static_cast<int32_t>(ReadBigEndian32(stream));
+}
 
 // Positions and lengths are summed in 64 bits and kept in the 32-bit fields of the records.
 // A value beyond the 32-bit range lies beyond the end of any file the streams can read, and is
@@ -167,7 +170,8 @@ void ImageLoaderPSD::Scan()
     if (compression == 1 && channelCount > 0) {
         // Every channel's table of row counts must be in the file before any is read:
         // "Scan:172". The tables then bound the buffer below by the file's size.
-        RequireBytes(stream, static_cast<int64_t>(channelCount) * rows * 2, "ImageLoaderPSD::Scan:172");
+        RequireBytes(stream, static_cast<int64_t>(channelCount) * rows * 2,
+                     "ImageLoaderPSD::Scan:172");
         std::vector<uint8_t> counts(static_cast<size_t>(rows * 2));
         for (size_t i = 0; i < merged.channels.size(); ++i) {
             merged.channels[i].countsOffset = stream.GetPos();
@@ -206,7 +210,8 @@ void ImageLoaderPSD::ScanLayer()
 
     // Every layer record takes a fixed number of bytes at least; a count that the rest of the
     // file cannot hold is refused before the table is sized by it: "ScanLayer:210".
-    RequireBytes(stream, layerCount * (kLayerRecordFixed + kLayerExtraLeast), "ImageLoaderPSD::ScanLayer:210");
+    RequireBytes(stream, layerCount * (kLayerRecordFixed + kLayerExtraLeast),
+                 "ImageLoaderPSD::ScanLayer:210");
     layers.assign(static_cast<size_t>(layerCount), info_t());
     for (info_t& layer : layers)
         ScanLayerInfo(layer);
@@ -258,7 +263,8 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     // The channel table and the fixed fields after it (signature, key, opacity to filler, extra
     // data length) must be in the file before the table is sized: "ScanLayerInfo:260".
     const uint16_t channelCount = ReadBigEndian16(stream);
-    RequireBytes(stream, static_cast<int64_t>(channelCount) * 6 + 16, "ImageLoaderPSD::ScanLayerInfo:260");
+    RequireBytes(stream, static_cast<int64_t>(channelCount) * 6 + 16,
+                 "ImageLoaderPSD::ScanLayerInfo:260");
     layer.channels.assign(channelCount, info_t::channel_t());
     for (info_t::channel_t& channel : layer.channels) {
         const int32_t id = ReadBigEndian16(stream);

@@ -33,7 +33,7 @@ void ImageSaverBMP::Save(const Image& image)
     PutLittleEndian32(info + 8, static_cast<uint32_t>(height));  // positive: rows stored bottom-up
     PutLittleEndian16(info + 12, 1);
     PutLittleEndian16(info + 14, static_cast<uint16_t>(8 * channels));
-    PutLittleEndian32(info + 16, bitFields ? 3 : 0);  // BI_BITFIELDS or BI_RGB
+    PutLittleEndian32(info + 16, bitFields ? 3 : 0);                    // BI_BITFIELDS or BI_RGB
     PutLittleEndian32(info + 20, static_cast<uint32_t>(image.Size()));  // without the rows' padding
     output.Write(info, sizeof info);
 

@@ -1,14 +1,15 @@
 #include "graphic/ImageSaverPNG.h"
 
+#include <png.h>
+
 #include <string>
 #include <vector>
-
-#include <png.h>
 
 #include "debug/Error.h"
 #include "graphic/ImageLimits.h"
 #include "graphic/LibpngBridge.h"
 #include "graphic/PngFilterChoice.h"
+#include "graphic/Signature.h"
 #include "stream/ByteOrder.h"
 #include "stream/StreamBuffer.h"
 
@@ -107,11 +108,10 @@ void ImageSaverPNG::EndMNG()
     WriteChunk("MEND", {});
 }
 
-void ImageSaverPNG::WriteSignature(uint32_t high, uint32_t low)
+void ImageSaverPNG::WriteSignature(const char* signature)
 {
     try {
-        WriteBigEndian32(output, high);
-        WriteBigEndian32(output, low);
+        output.Write(signature, kSignatureLength);
     } catch (...) {
         outputFailed = true;
         throw;
@@ -156,8 +156,8 @@ void ImageSaverPNG::WriteFrameChunks(const ImageInfo& info, int32_t& x, int32_t&
     if (info.x != 0 || info.y != 0) {
         stream::buffer_io defi;
         WriteBigEndian16(defi, 0);  // object id
-        WriteByte(defi, 0);    // shown
-        WriteByte(defi, 0);    // not concrete
+        WriteByte(defi, 0);         // shown
+        WriteByte(defi, 0);         // not concrete
         WriteBigEndian32(defi, static_cast<uint32_t>(info.x));
         WriteBigEndian32(defi, static_cast<uint32_t>(info.y));
         WriteChunk("DEFI", defi.Bytes());
@@ -173,7 +173,7 @@ void ImageSaverPNG::InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSe
         throw debug::logic_error("ImageSaverPNG::InitMNG:92");
     isMng = true;
     this->noFrameChunks = noFrameChunks;
-    WriteSignature(0x8A4D4E47u, 0x0D0A1A0Au);
+    WriteSignature(kMngSignature);
 
     stream::buffer_io mhdr;
     WriteBigEndian32(mhdr, width);
@@ -193,8 +193,8 @@ void ImageSaverPNG::SetLoop()
     if (!isMng)
         throw debug::logic_error("ImageSaverPNG::SetLoop:126");
     stream::buffer_io term;
-    WriteByte(term, 3);              // repeat the sequence
-    WriteByte(term, 0);              // then show the last frame
+    WriteByte(term, 3);                   // repeat the sequence
+    WriteByte(term, 0);                   // then show the last frame
     WriteBigEndian32(term, 0);            // delay
     WriteBigEndian32(term, 0x7FFFFFFFu);  // iteration maximum: infinite
     WriteChunk("TERM", term.Bytes());
@@ -203,7 +203,7 @@ void ImageSaverPNG::SetLoop()
 void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
 {
     if (!isMng)
-        WriteSignature(0x89504E47u, 0x0D0A1A0Au);
+        WriteSignature(kPngSignature);
     int32_t x = info.x;
     int32_t y = info.y;
     if (isMng && !noFrameChunks)

@@ -40,7 +40,7 @@ public:
     void EndMNG();
 
 private:
-    void WriteSignature(uint32_t high, uint32_t low);
+    void WriteSignature(const char* signature);
     // One chunk with the standard framing, written through libpng.
     void WriteChunk(const char* type, const std::vector<uint8_t>& body);
     // FRAM and DEFI before a frame; a written DEFI takes the offset out of x and y.

@@ -34,8 +34,8 @@ void OnError(png_structp png, png_const_charp text)
 void OnWarning(png_structp png, png_const_charp text)
 {
     try {
-        debug::LogLine(std::string("libpng warning (") + StateOf(png).libpngTag + "): " +
-                       (text != nullptr ? text : ""));
+        debug::LogLine(std::string("libpng warning (") + StateOf(png).libpngTag +
+                       "): " + (text != nullptr ? text : ""));
     } catch (...) {
     }
 }

@@ -33,9 +33,16 @@ void OnError(png_structp png, png_const_charp text)
 // Called from inside libpng: nothing may be thrown back through it.
 void OnWarning(png_structp png, png_const_charp text)
 {
+    // Warnings logged per datastream; one line more says that the rest were left out.
+    const int32_t kLoggedWarnings = 8;
+    ErrorState& state = StateOf(png);
+    if (state.warnings > kLoggedWarnings)
+        return;
+    const bool last = ++state.warnings > kLoggedWarnings;
+    const char* said = text != nullptr ? text : "";
     try {
-        debug::LogLine(std::string("libpng warning (") + StateOf(png).libpngTag +
-                       "): " + (text != nullptr ? text : ""));
+        debug::LogLine(std::string("libpng warning (") + state.libpngTag +
+                       "): " + (last ? "further warnings left out" : said));
     } catch (...) {
     }
 }

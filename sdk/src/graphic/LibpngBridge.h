@@ -9,8 +9,8 @@
 //   - the caller owns the libpng structures through ReadStruct / WriteStruct, which destroy
 //     them on every way out, and turns a failed RunGuarded into an exception with Raise.
 // libpng's own texts go to the diagnostic log: a warning as a line that names the tag an error of
-// the same calls would raise, an error beside the record of the tag it became. The tag stays the
-// error's only text.
+// the same calls would raise (the first few of a datastream: a damaged file can hold thousands),
+// an error beside the record of the tag it became. The tag stays the error's only text.
 #pragma once
 
 #include <png.h>
@@ -30,6 +30,7 @@ struct ErrorState {
 
     const char* libpngTag;
     char libpngText[256] = {};       // libpng's error text, for the log
+    int32_t warnings = 0;            // libpng's warnings so far
     std::exception_ptr streamError;  // raised by the program's stream inside a callback
     bool shortRead = false;          // the stream ended before the datastream did
 };

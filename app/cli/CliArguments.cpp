@@ -31,6 +31,7 @@ enum LongOnly {
     kNaming,
     kSkipEmptyLayers,
     kRemoveMatte,
+    kExtended,
     kVersion,
 };
 
@@ -58,6 +59,7 @@ const struct option kLongOptions[] = {
     {"naming", required_argument, nullptr, kNaming},
     {"skip-empty-layers", no_argument, nullptr, kSkipEmptyLayers},
     {"remove-matte", no_argument, nullptr, kRemoveMatte},
+    {"extended", no_argument, nullptr, kExtended},
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -174,6 +176,10 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         return true;
     case kSkipEmptyLayers: o.skipEmptyLayers = true; return true;
     case kRemoveMatte: o.removeMatte = true; return true;
+    case kExtended:
+        o.extended = true;
+        o.skipEmptyLayers = true;
+        return true;
     case 'j':
         if (!ParseNumber(value, 1, 256, settings.jobs)) {
             reason = "--jobs takes a whole number from 1 to 256";
@@ -275,6 +281,10 @@ const char* HelpText()
            "                        of name, position, mode (all three when omitted)\n"
            "  --remove-matte        merged image: take out the white that the editor blends\n"
            "                        partly transparent colour with\n"
+           "  --extended            also read PSB (large document) files, 16- and 32-bit\n"
+           "                        channels, bitmap, CMYK, Lab, multichannel and duotone\n"
+           "                        documents, and Unicode layer names; .psb files are\n"
+           "                        listed too; implies --skip-empty-layers\n"
            "BMP and PNG:\n"
            "  --bmp-png             BMP to PNG\n"
            "  --png-bmp             PNG to BMP (not together with --bmp-png)\n"

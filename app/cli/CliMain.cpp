@@ -73,7 +73,8 @@ int Run(const std::vector<std::string>& arguments)
     // The options are set once, before any worker starts, and only read after.
     option = settings.options;
 
-    const InputList inputs = CollectInputs(settings.paths);
+    const InputList inputs =
+        CollectInputs(settings.paths, option.extended ? Listing::kExtended : Listing::kStandard);
     for (const std::string& note : inputs.notes)
         std::fprintf(stderr, "quillconv-cli: %s\n", note.c_str());
     std::vector<std::string> files;

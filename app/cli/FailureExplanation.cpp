@@ -2,16 +2,19 @@
 
 #include <cstring>
 
+#include "conversion/Option.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"
 
 namespace {
 
 // Tags and what they mean, matched by their start: the first entry that the tag starts with
-// explains it. "%s" stands for the system's reason where a file operation failed.
+// explains it. "%s" stands for the system's reason where a file operation failed. Where the
+// extended reading of PSD documents (--extended) says something else, extendedText says it.
 struct Explanation {
     const char* tag;
     const char* text;
+    const char* extendedText = nullptr;
 };
 
 // A layer without pixel data: LoadImage:305, or in a document an image of width or height 0.
@@ -34,15 +37,19 @@ const Explanation kExplanations[] = {
      "the text report cannot be written there: %s; check the folder, or choose another with -o"},
     {"WriteTextInfo:52", "the text report could not be written in full: %s; is the disk full?"},
     {"ImageLoaderPSD::Scan:103",
-     "not a PSD document of version 1 (a large-document PSB file, perhaps); save it as PSD"},
+     "not a PSD document of version 1 (a large-document PSB file, perhaps): --extended reads "
+     "those",
+     "neither a PSD nor a PSB document (a version that no editor writes)"},
     {"ImageLoaderPSD::Scan:123",
-     "16- or 32-bit channels: only 8-bit documents are read; save it with 8 bits per channel"},
+     "16- or 32-bit channels: without --extended only 8-bit documents are read",
+     "a depth of channels that is not read (1 bit in a bitmap, 8, 16 or 32 bits otherwise)"},
     {"ImageLoaderPSD::Scan:124",
-     "a bitmap (1-bit) document: only gray, indexed and RGB documents are read; save it as "
-     "RGB or gray"},
+     "a bitmap (1-bit) document: without --extended only gray, indexed and RGB documents are "
+     "read"},
     {"ImageLoaderPSD::Scan:125",
-     "a CMYK, Lab, multichannel or duotone document: only gray, indexed and RGB documents are "
-     "read; save it as RGB or gray"},
+     "a CMYK, Lab, multichannel or duotone document: without --extended only gray, indexed and "
+     "RGB documents are read",
+     "a colour mode that is not read"},
     {"ImageLoaderPSD::LoadImage:305", kEmptyLayer},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
     {"ImageLoaderBMP::",
@@ -80,7 +87,8 @@ std::string ExplainFailure(const std::string& path, const ConversionFailure& fai
     } else {
         for (const Explanation& entry : kExplanations) {
             if (StartsWith(failure.tag, entry.tag)) {
-                text = entry.text;
+                text = option.extended && entry.extendedText != nullptr ? entry.extendedText
+                                                                        : entry.text;
                 break;
             }
         }

@@ -19,7 +19,7 @@ std::string ProblemNote(const sdk::files::ListingProblem& problem)
 
 }  // namespace
 
-InputList CollectInputs(const std::vector<std::string>& paths)
+InputList CollectInputs(const std::vector<std::string>& paths, Listing listing)
 {
     InputList list;
     const std::string current_folder = sdk::files::CurrentFolder();
@@ -31,13 +31,15 @@ InputList CollectInputs(const std::vector<std::string>& paths)
     for (const std::string& path : paths) {
         std::vector<std::string> found;
         std::vector<sdk::files::ListingProblem> problems;
-        const NamedPath named = ExpandNamedPath(path, found, &problems);
+        const NamedPath named = ExpandNamedPath(path, found, &problems, listing);
         for (const sdk::files::ListingProblem& problem : problems)
             list.notes.push_back(ProblemNote(problem));
         for (const std::string& file : found)
             add(file);
         if (named == NamedPath::kFile && found.empty())
-            list.notes.push_back(path + ": skipped (not .psd, .bmp or .png)");
+            list.notes.push_back(path + (listing == Listing::kExtended
+                                             ? ": skipped (not .psd, .psb, .bmp or .png)"
+                                             : ": skipped (not .psd, .bmp or .png)"));
         if (named == NamedPath::kMissing) {
             list.notes.push_back(path + ": no such file or folder");
             list.missing = true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ListedFiles.h"
+
 struct InputList {
     // In order: each named file, each folder's files; a file met again (named twice, or named and
     // found below a named folder) keeps only its first place.
@@ -15,5 +17,6 @@ struct InputList {
 };
 
 // Folders contribute every file below them whose extension is .bmp, .png or .psd (any case),
-// in the order the window lists a dropped folder.
-InputList CollectInputs(const std::vector<std::string>& paths);
+// and with the extended listing .psb, in the order the window lists a dropped folder.
+InputList CollectInputs(const std::vector<std::string>& paths,
+                        Listing listing = Listing::kStandard);

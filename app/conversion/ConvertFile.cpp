@@ -89,7 +89,9 @@ bool RunConversions(ConvertContext& context, const std::string& path, std::strin
     context.progress.SetPos(0);
     sdk::stream::file_in file(path);
     file.OpenRead();
-    sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file);
+    sdk::graphic::ReadOptions reading;
+    reading.extendedPsd = option.extended;
+    sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file, reading);
     if (loader.IsEmpty())
         return false;
     format = loader->FormatName();

@@ -3,7 +3,7 @@
 #include "files/AsciiText.h"
 #include "files/Path.h"
 
-InputKind InputKindOf(const std::string& path)
+InputKind InputKindOf(const std::string& path, Listing listing)
 {
     struct Listed {
         const char* extension;
@@ -19,28 +19,30 @@ InputKind InputKindOf(const std::string& path)
         if (sdk::files::EqualsIgnoringCase(extension, entry.extension))
             return entry.kind;
     }
+    if (listing == Listing::kExtended && sdk::files::EqualsIgnoringCase(extension, ".psb"))
+        return InputKind::kPsd;
     return InputKind::kNone;
 }
 
-bool HasListedExtension(const std::string& path)
+bool HasListedExtension(const std::string& path, Listing listing)
 {
-    return InputKindOf(path) != InputKind::kNone;
+    return InputKindOf(path, listing) != InputKind::kNone;
 }
 
 NamedPath ExpandNamedPath(const std::string& path, std::vector<std::string>& files,
-                          std::vector<sdk::files::ListingProblem>* problems)
+                          std::vector<sdk::files::ListingProblem>* problems, Listing listing)
 {
     if (sdk::files::IsDirectory(path)) {
         std::vector<std::string> found;
         sdk::files::FindFiles(found, path, "*", problems);
         for (const std::string& file : found) {
-            if (HasListedExtension(file))
+            if (HasListedExtension(file, listing))
                 files.push_back(file);
         }
         return NamedPath::kFolder;
     }
     if (sdk::files::IsFile(path)) {
-        if (HasListedExtension(path))
+        if (HasListedExtension(path, listing))
             files.push_back(path);
         return NamedPath::kFile;
     }

@@ -10,11 +10,15 @@
 // The inputs the list takes, by extension (any case).
 enum class InputKind { kNone, kPsd, kPng, kBmp };
 
+// Which extensions are listed: the window's .bmp, .png and .psd, or with the command-line tool's
+// extended reading also .psb, the large document format, taken as a PSD.
+enum class Listing { kStandard, kExtended };
+
 // The kind that path's extension names; kNone for an extension the list does not take.
-InputKind InputKindOf(const std::string& path);
+InputKind InputKindOf(const std::string& path, Listing listing = Listing::kStandard);
 
 // True for the extensions the file list takes.
-bool HasListedExtension(const std::string& path);
+bool HasListedExtension(const std::string& path, Listing listing = Listing::kStandard);
 
 // What a path named as an input is.
 enum class NamedPath { kFolder, kFile, kMissing };
@@ -24,4 +28,5 @@ enum class NamedPath { kFolder, kFile, kMissing };
 // folders, are added to problems when it is not null); for a file, the file itself when its
 // extension is listed; for anything else, nothing.
 NamedPath ExpandNamedPath(const std::string& path, std::vector<std::string>& files,
-                          std::vector<sdk::files::ListingProblem>* problems = nullptr);
+                          std::vector<sdk::files::ListingProblem>* problems = nullptr,
+                          Listing listing = Listing::kStandard);

@@ -13,7 +13,7 @@ bool IsConvertible(const std::string& name)
     if (option.alphaFile && name.size() >= 5 &&
         EqualsIgnoringCase(name.substr(name.size() - 5), "_.bmp"))
         return false;
-    switch (InputKindOf(name)) {
+    switch (InputKindOf(name, option.extended ? Listing::kExtended : Listing::kStandard)) {
         case InputKind::kPsd:
             return option.AnyPsdOutput();
         case InputKind::kPng:

@@ -40,6 +40,10 @@ public:
     // Command-line tool only: the merged image's colour is taken out of its blend with white
     // (the matte the editor stores it with) where it is partly transparent.
     bool removeMatte = false;
+    // Command-line tool only: PSD documents are read with the reader's extended reading (the
+    // large document format, other depths and colour modes, Unicode layer names), and .psb
+    // files are listed. Implies skipEmptyLayers.
+    bool extended = false;
     // Command-line tool only: the per-layer PNGs of a document are encoded on this many threads
     // (written in layer order all the same). The window encodes on its own thread.
     int32_t layerEncoders = 1;

@@ -190,7 +190,7 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
           "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
-          "--quiet", "--version", "Examples"})
+          "--quiet", "--version", "--extended", "Examples"})
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
 
     const Outcome version = Cli("--version");
@@ -318,6 +318,28 @@ TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "g.psd (2) → g_0001.png\n");
     EXPECT_TRUE(test_support::Exists(dir / "g_0001.png"));
+}
+
+TEST_F(CliRun, ExtendedReadsLargeAndDeepDocumentsAndListsPsbFiles)
+{
+    ASSERT_TRUE(test_support::MakeFolder(dir / "more"));
+    test_support::PsdBuilder large;
+    large.version = 2;
+    large.planes = {{1}, {2}, {3}};
+    WriteBytes(dir / "more/big.psb", large.Build());
+    test_support::PsdBuilder deep;
+    deep.depth = 16;
+    deep.planes = {test_support::Widen16({1}), test_support::Widen16({2}), test_support::Widen16({3})};
+    WriteBytes(dir / "more/deep.psd", deep.Build());
+
+    Outcome outcome = Cli("-q --psd-png more", dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "ImageLoaderPSD::Scan:123\n変換失敗[more/deep.psd]\n");
+    EXPECT_NE(outcome.err.find("without --extended only 8-bit"), std::string::npos) << outcome.err;
+
+    outcome = Cli("-q --extended --psd-png more", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "big.psb → big.png\ndeep.psd → deep.png\n");
 }
 
 TEST_F(CliRun, OnATerminalTheProgressLineNeverJoinsAnotherLine)

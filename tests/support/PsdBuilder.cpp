@@ -1,6 +1,7 @@
 #include "support/PsdBuilder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace test_support {
 
@@ -20,6 +21,12 @@ ByteWriter& ByteWriter::U32(uint32_t value)
 {
     U16(value >> 16);
     return U16(value);
+}
+
+ByteWriter& ByteWriter::U64(uint64_t value)
+{
+    U32(static_cast<uint32_t>(value >> 32));
+    return U32(static_cast<uint32_t>(value));
 }
 
 ByteWriter& ByteWriter::Append(const Bytes& bytes)
@@ -87,12 +94,20 @@ std::vector<Bytes> SplitRows(const Bytes& plane, int32_t width)
     return rows;
 }
 
-std::vector<Bytes> PackRows(const Bytes& plane, int32_t width)
+std::vector<Bytes> PackRows(const Bytes& plane, int32_t rowBytes)
 {
     std::vector<Bytes> packed;
-    for (const Bytes& row : SplitRows(plane, width))
+    for (const Bytes& row : SplitRows(plane, rowBytes))
         packed.push_back(PackBits(row));
     return packed;
+}
+
+void RowCount(ByteWriter& writer, size_t count, int countSize)
+{
+    if (countSize == 4)
+        writer.U32(static_cast<uint32_t>(count));
+    else
+        writer.U16(static_cast<uint32_t>(count));
 }
 
 Bytes Padded(const std::string& text, size_t size)
@@ -102,7 +117,7 @@ Bytes Padded(const std::string& text, size_t size)
     return bytes;
 }
 
-Bytes LayerRecord(const PsdLayer& layer)
+Bytes LayerRecord(const PsdLayer& layer, bool wide)
 {
     ByteWriter extra;
     extra.U32(static_cast<uint32_t>(layer.mask.size())).Append(layer.mask);
@@ -118,8 +133,10 @@ Bytes LayerRecord(const PsdLayer& layer)
     record.U16(static_cast<uint32_t>(layer.channels.size()));
     for (const PsdChannel& channel : layer.channels) {
         record.I16(channel.id);
-        record.I32(channel.length ? *channel.length
-                                  : static_cast<int32_t>(2 + channel.body.size()));
+        if (channel.length)
+            record.Length(static_cast<uint64_t>(static_cast<int64_t>(*channel.length)), wide);
+        else
+            record.Length(2 + channel.body.size(), wide);
     }
     record.Append(Padded(layer.signature, 4)).Append(Padded(layer.mode, 4));
     record.U8(layer.opacity).U8(layer.clipping).U8(layer.flags).U8(0);
@@ -130,10 +147,11 @@ Bytes LayerRecord(const PsdLayer& layer)
 
 Bytes LayerSection(const PsdBuilder& psd)
 {
+    const bool wide = psd.version == 2;
     ByteWriter info;
     info.I16(psd.layerCount ? *psd.layerCount : static_cast<int16_t>(psd.layers.size()));
     for (const PsdLayer& layer : psd.layers)
-        info.Append(LayerRecord(layer));
+        info.Append(LayerRecord(layer, wide));
     for (const PsdLayer& layer : psd.layers)
         for (const PsdChannel& channel : layer.channels)
             info.U16(channel.compression).Append(channel.body);
@@ -141,8 +159,15 @@ Bytes LayerSection(const PsdBuilder& psd)
         info.U8(0);
 
     ByteWriter section;
-    section.U32(static_cast<uint32_t>(info.Size())).Append(info.Data());
+    if (psd.layerBlock.empty()) {
+        section.Length(info.Size(), wide).Append(info.Data());
+        section.U32(static_cast<uint32_t>(psd.globalMask.size())).Append(psd.globalMask);
+        return section.Data();
+    }
+    section.Length(0, wide);
     section.U32(static_cast<uint32_t>(psd.globalMask.size())).Append(psd.globalMask);
+    section.Text("8BIM").Append(Padded(psd.layerBlock, 4)).Length(info.Size(), wide);
+    section.Append(info.Data()).Zeros((4 - info.Size() % 4) % 4);
     return section.Data();
 }
 
@@ -156,12 +181,13 @@ Bytes MergedBody(const PsdBuilder& psd)
             body.Append(plane);
         return body.Data();
     }
+    const int32_t rowBytes = psd.depth == 1 ? (psd.width + 7) / 8 : psd.width * (psd.depth / 8);
     std::vector<std::vector<Bytes>> packed;
     for (const Bytes& plane : psd.planes)
-        packed.push_back(PackRows(plane, psd.width));
+        packed.push_back(PackRows(plane, rowBytes));
     for (const std::vector<Bytes>& rows : packed)
         for (const Bytes& row : rows)
-            body.U16(static_cast<uint32_t>(row.size()));
+            RowCount(body, row.size(), psd.version == 2 ? 4 : 2);
     for (const std::vector<Bytes>& rows : packed)
         for (const Bytes& row : rows)
             body.Append(row);
@@ -179,16 +205,16 @@ PsdChannel RawChannel(int16_t id, const Bytes& plane)
     return channel;
 }
 
-PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t width)
+PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t rowBytes, int countSize)
 {
-    return RleRowsChannel(id, PackRows(plane, width));
+    return RleRowsChannel(id, PackRows(plane, rowBytes), countSize);
 }
 
-PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows)
+PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int countSize)
 {
     ByteWriter body;
     for (const Bytes& row : packedRows)
-        body.U16(static_cast<uint32_t>(row.size()));
+        RowCount(body, row.size(), countSize);
     for (const Bytes& row : packedRows)
         body.Append(row);
     PsdChannel channel;
@@ -196,6 +222,36 @@ PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows)
     channel.compression = kPsdRle;
     channel.body = body.Data();
     return channel;
+}
+
+Bytes Widen16(const Bytes& plane)
+{
+    ByteWriter samples;
+    for (uint8_t value : plane)
+        samples.U16(value * 257u);
+    return samples.Data();
+}
+
+Bytes FloatSamples(const std::vector<float>& values)
+{
+    ByteWriter samples;
+    for (float value : values) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        samples.U32(bits);
+    }
+    return samples.Data();
+}
+
+Bytes UnicodeNameBlock(const std::u16string& name)
+{
+    ByteWriter block;
+    const size_t length = 4 + name.size() * 2 + (name.size() % 2) * 2;
+    block.Text("8BIMluni").U32(static_cast<uint32_t>(length)).U32(static_cast<uint32_t>(name.size()));
+    for (char16_t unit : name)
+        block.U16(unit);
+    block.Zeros(length - 4 - name.size() * 2);
+    return block.Data();
 }
 
 Bytes PsdBuilder::Build() const
@@ -213,7 +269,8 @@ Bytes PsdBuilder::Build() const
     Bytes section;
     if (!layers.empty() || layerCount)
         section = LayerSection(*this);
-    file.I32(layerSectionLength ? *layerSectionLength : static_cast<int32_t>(section.size()));
+    file.Length(layerSectionLength ? static_cast<uint64_t>(*layerSectionLength) : section.size(),
+                version == 2);
     file.Append(section);
 
     file.U16(compression).Append(MergedBody(*this));

@@ -29,6 +29,9 @@ public:
     ByteWriter& U8(uint32_t value);
     ByteWriter& U16(uint32_t value);
     ByteWriter& U32(uint32_t value);
+    ByteWriter& U64(uint64_t value);
+    // A length field: 8 bytes when wide (the large document format), else 4.
+    ByteWriter& Length(uint64_t value, bool wide) { return wide ? U64(value) : U32(static_cast<uint32_t>(value)); }
     ByteWriter& I16(int32_t value) { return U16(static_cast<uint16_t>(value)); }
     ByteWriter& I32(int32_t value) { return U32(static_cast<uint32_t>(value)); }
     ByteWriter& Append(const Bytes& bytes);
@@ -60,12 +63,21 @@ struct PsdChannel {
     std::optional<int32_t> length;
 };
 
-// A raw channel holding plane (width x height bytes, top row first).
+// A raw channel holding plane (rows of samples, top row first).
 PsdChannel RawChannel(int16_t id, const Bytes& plane);
-// An RLE channel encoding plane row by row with PackBits.
-PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t width);
+// An RLE channel encoding plane row by row with PackBits; rowBytes is the size of a row (the
+// width times the bytes of a sample). Row counts take countSize bytes: 4 in the large document
+// format, 2 otherwise.
+PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t rowBytes, int countSize = 2);
 // An RLE channel made of already encoded rows, one entry per row; the counts are their sizes.
-PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows);
+PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int countSize = 2);
+
+// A plane of 8-bit values as 16-bit samples, each value v as v x 257, big-endian.
+Bytes Widen16(const Bytes& plane);
+// 32-bit float samples, big-endian.
+Bytes FloatSamples(const std::vector<float>& values);
+// Additional layer information holding the layer's Unicode name ("luni").
+Bytes UnicodeNameBlock(const std::u16string& name);
 
 struct PsdLayer {
     PsdLayer() = default;
@@ -96,7 +108,7 @@ struct PsdLayer {
 
 struct PsdBuilder {
     std::string signature = "8BPS";
-    uint16_t version = 1;
+    uint16_t version = 1;  // 2: the large document format, with 8-byte lengths
     uint16_t channels = 3;
     int32_t width = 1;
     int32_t height = 1;
@@ -113,10 +125,13 @@ struct PsdBuilder {
     std::vector<PsdLayer> layers;
     std::optional<int16_t> layerCount;
     Bytes globalMask;
-    std::optional<int32_t> layerSectionLength;
+    std::optional<int64_t> layerSectionLength;
+    // When set (such as "Lr16"), the layers go into a block of this key after the global mask
+    // and the layer information is left empty.
+    std::string layerBlock;
 
-    // The merged image: one plane of width x height bytes per channel, written raw or with
-    // every channel's row counts first and then every channel's PackBits data.
+    // The merged image: one plane of samples per channel, written raw or with every channel's
+    // row counts first and then every channel's PackBits data.
     uint16_t compression = kPsdRaw;
     std::vector<Bytes> planes;
     // Bytes written after the compression field instead of the encoded planes.

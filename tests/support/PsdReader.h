@@ -11,8 +11,8 @@
 namespace test_support {
 
 struct PsdReader {
-    explicit PsdReader(Bytes file)
-        : bytes(std::move(file)), stream(bytes.data(), bytes.size()), psd(stream)
+    explicit PsdReader(Bytes file, bool extended = false)
+        : bytes(std::move(file)), stream(bytes.data(), bytes.size()), psd(stream, extended)
     {
     }
     Bytes bytes;

@@ -1,4 +1,5 @@
-// Text stored in files as Shift_JIS (code page 932), turned into the byte strings of this system.
+// Text stored in files as Shift_JIS (code page 932) or as UTF-16, turned into the byte strings
+// of this system.
 #pragma once
 
 #include <string>
@@ -9,6 +10,11 @@ namespace files {
 // On Windows the bytes are kept as they are (the program's code page is 932). Where byte
 // strings are UTF-8, they are converted; a sequence that is not Shift_JIS becomes U+FFFD.
 std::string ShiftJisToNative(const std::string& text);
+
+// UTF-16 code units to this system's byte strings: UTF-8 where byte strings are UTF-8 (an
+// unpaired surrogate becomes U+FFFD); the ANSI code page on Windows, where a character the code
+// page lacks becomes the system's default character.
+std::string Utf16ToNative(const std::u16string& text);
 
 }  // namespace files
 }  // namespace sdk

@@ -11,7 +11,7 @@
 namespace sdk {
 namespace graphic {
 
-smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream)
+smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream, const ReadOptions& options)
 {
     if (StartsWith(stream, "BM", 2))
         return smart_ptr<ImageLoader>(new ImageLoaderBMP(stream));
@@ -20,7 +20,7 @@ smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream)
     if (IsMNGSignature(stream))
         return smart_ptr<ImageLoader>(new ImageLoaderMNG(stream));
     if (StartsWith(stream, "8BPS", 4))
-        return smart_ptr<ImageLoader>(new ImageLoaderPSD(stream));
+        return smart_ptr<ImageLoader>(new ImageLoaderPSD(stream, options.extendedPsd));
     return smart_ptr<ImageLoader>();
 }
 

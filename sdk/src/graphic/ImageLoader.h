@@ -43,9 +43,16 @@ protected:
     ImageLoader& operator=(const ImageLoader&) = delete;
 };
 
+// How the readers read. extendedPsd: the PSD reader also takes the large document format,
+// other depths and colour modes and Unicode layer names (ImageLoaderPSD.h).
+struct ReadOptions {
+    bool extendedPsd = false;
+};
+
 // The reader that the stream's signature calls for, built on the stream; empty when no
 // signature matches. Errors of the reader's own scan pass through.
-smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream);
+smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream,
+                                    const ReadOptions& options = ReadOptions());
 
 // The main image of the file on stream; raises "graphic::Load:48" when no reader fits.
 void Load(Image& image, ImageInfo& info, stream::stream_in& stream);

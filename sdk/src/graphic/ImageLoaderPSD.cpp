@@ -7,6 +7,9 @@
 
 #include "debug/Error.h"
 #include "files/NativeText.h"
+#include "graphic/PsdColorModes.h"
+#include "graphic/PsdSamples.h"
+#include "graphic/PsdZipRows.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
 #include "stream/StreamMemory.h"
@@ -23,11 +26,29 @@ const int32_t kUserMask = 0xFFFE;
 const int32_t kRealUserMask = 0xFFFD;
 const int32_t kIgnored = -1;
 
+// Colour modes of the header.
+enum : uint16_t {
+    kBitmap = 0,
+    kGrayscale = 1,
+    kIndexed = 2,
+    kRgb = 3,
+    kCmyk = 4,
+    kMultichannel = 7,
+    kDuotone = 8,
+    kLab = 9,
+};
+
+// Compression of channel data.
+enum : uint16_t { kRaw = 0, kRle = 1, kZip = 2, kZipPredicted = 3 };
+
 // The bytes of a layer record before its extra data (rectangle, channel count, blend-mode
 // signature and key, opacity to filler, extra data length), and the least extra data a record
 // can hold (mask data length, blending ranges length, name length).
 const int64_t kLayerRecordFixed = 34;
 const int64_t kLayerExtraLeast = 9;
+
+// Deflate never packs more than this many bytes into one.
+const int64_t kMaxDeflateRatio = 1032;
 
 using stream::ReadBigEndian16;
 using stream::ReadBigEndian32;
@@ -48,9 +69,29 @@ int32_t Saturated(int64_t value)
         std::min<int64_t>(std::max<int64_t>(value, 0), std::numeric_limits<int32_t>::max()));
 }
 
+bool IsBlockSignature(const char* signature)
+{
+    return memcmp(signature, "8BIM", 4) == 0 || memcmp(signature, "8B64", 4) == 0;
+}
+
 }  // namespace
 
-ImageLoaderPSD::ImageLoaderPSD(stream::stream_in& stream) : stream(stream) { Scan(); }
+// The decode's working storage, released when the decode ends: the row counts of one channel,
+// the row as stored (at the document's depth), the row as 8-bit values, the PackBits source of
+// one row, and the black plane of a CMYK image.
+struct ImageLoaderPSD::Workspace {
+    std::vector<uint32_t> counts;
+    std::vector<uint8_t> stored;
+    std::vector<uint8_t> row;
+    std::vector<uint8_t> source;
+    std::vector<uint8_t> black;
+};
+
+ImageLoaderPSD::ImageLoaderPSD(stream::stream_in& stream, bool extended)
+    : stream(stream), extended(extended)
+{
+    Scan();
+}
 
 void ImageLoaderPSD::LayerLoad(int32_t index, Image& image)
 {
@@ -79,11 +120,47 @@ void ImageLoaderPSD::Load(Image& image, ImageInfo& info)
     LoadImage(merged, image);
 }
 
+// ---------------------------------------------------------------------------------------------
+// The scan
+
 void ImageLoaderPSD::Scan()
 {
     fileSize = stream.GetSize();
     stream.SetPos(0);
+    ScanHeader();
+    ScanColorModeData();
+    ScanImageResources();
+    ScanLayerAndMask();
+    ScanMergedImage();
+}
 
+int64_t ImageLoaderPSD::ReadLength(bool wide)
+{
+    if (!wide)
+        return ReadI32(stream);
+    const uint64_t value = stream::ReadBigEndian64(stream);
+    return static_cast<int64_t>(
+        std::min<uint64_t>(value, static_cast<uint64_t>(std::numeric_limits<int64_t>::max())));
+}
+
+bool ImageLoaderPSD::HasWideLength(const char* key) const
+{
+    if (version != 2)
+        return false;
+    // The keys that the published format description lists with 8-byte lengths in the large
+    // document format, and three more that the editor's own large documents widen as well.
+    static const char* const wide[] = {"LMsk", "Lr16", "Lr32", "Layr", "Mt16", "Mt32",
+                                       "Mtrn", "Alph", "FMsk", "lnk2", "FEid", "FXid",
+                                       "PxSD", "cinf", "lnkE", "extd"};
+    for (const char* entry : wide) {
+        if (memcmp(key, entry, 4) == 0)
+            return true;
+    }
+    return false;
+}
+
+void ImageLoaderPSD::ScanHeader()
+{
     // A file too short to hold the signature does not carry it.
     char signature[4] = {};
     stream::ReadExactly(stream, signature, 4, "ImageLoaderPSD::Scan:98");
@@ -92,15 +169,16 @@ void ImageLoaderPSD::Scan()
 
     // The rest of the fixed header, version to colour mode, must be there in full: "Scan:101".
     RequireBytes(stream, 22, "ImageLoaderPSD::Scan:101");
-    if (ReadBigEndian16(stream) != 1)
+    version = ReadBigEndian16(stream);
+    if (version != 1 && !(extended && version == 2))
         throw debug::runtime_error("ImageLoaderPSD::Scan:103");
     stream.Seek(6);
     const uint16_t channelCount = ReadBigEndian16(stream);
     const int32_t height = ReadI32(stream);
     const int32_t width = ReadI32(stream);
-    const uint16_t depth = ReadBigEndian16(stream);
+    depth = ReadBigEndian16(stream);
     const uint16_t mode = ReadBigEndian16(stream);
-    // At most 65535 records of 16 bytes: bounded by the field's width. Whether the file holds
+    // At most 65535 records of 24 bytes: bounded by the field's width. Whether the file holds
     // their data is checked by the decode, channel by channel.
     merged.channels.assign(channelCount, info_t::channel_t());
     merged.width = width;
@@ -108,103 +186,151 @@ void ImageLoaderPSD::Scan()
     merged.x = 0;
     merged.y = 0;
 
-    if (depth != 8)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:123");
-    if (mode == 0)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:124");
-    if (mode > 3)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:125");
+    if (!extended) {
+        if (depth != 8)
+            throw debug::runtime_error("ImageLoaderPSD::Scan:123");
+        if (mode == kBitmap)
+            throw debug::runtime_error("ImageLoaderPSD::Scan:124");
+        if (mode > kRgb)
+            throw debug::runtime_error("ImageLoaderPSD::Scan:125");
+    } else {
+        if (depth != 1 && depth != 8 && depth != 16 && depth != 32)
+            throw debug::runtime_error("ImageLoaderPSD::Scan:123");
+        if (mode > kCmyk && mode != kMultichannel && mode != kDuotone && mode != kLab)
+            throw debug::runtime_error("ImageLoaderPSD::Scan:125");
+        // Bitmaps, and only bitmaps, have 1 bit per pixel; a palette has 8-bit indices.
+        if ((mode == kBitmap) != (depth == 1) || (mode == kIndexed && depth != 8))
+            throw debug::runtime_error("ImageLoaderPSD::Scan:123");
+    }
     colorMode = static_cast<uint8_t>(mode);
-    colorChannels = mode == 3 ? 3 : 1;
-    outputColors = mode == 2 || mode == 3 ? 3 : 1;
+    colorChannels = mode == kRgb || mode == kLab ? 3 : mode == kCmyk ? 4 : 1;
+    outputColors = mode == kIndexed || mode == kRgb || mode == kCmyk || mode == kLab ? 3 : 1;
+}
 
+void ImageLoaderPSD::ScanColorModeData()
+{
     // Colour mode data: its length field and, for the palette, its 768 bytes must be in the
     // file: "Scan:130".
     RequireBytes(stream, 4, "ImageLoaderPSD::Scan:130");
-    const int32_t paletteLength = ReadI32(stream);
-    if (paletteLength <= 0 && mode == 2)
+    const int32_t length = ReadI32(stream);
+    if (length <= 0 && colorMode == kIndexed)
         throw debug::runtime_error("ImageLoaderPSD::Scan:145");
-    if (paletteLength > 0) {
-        if (mode != 2)
+    if (length <= 0)
+        return;
+    if (colorMode != kIndexed) {
+        if (!extended)
             throw debug::runtime_error("ImageLoaderPSD::Scan:136");
-        if (paletteLength != 768)
-            throw debug::runtime_error("ImageLoaderPSD::Scan:137");
-        RequireBytes(stream, 768, "ImageLoaderPSD::Scan:130");
-        paletteR.resize(256);
-        paletteG.resize(256);
-        paletteB.resize(256);
-        stream.Read(paletteR.data(), 256);
-        stream.Read(paletteG.data(), 256);
-        stream.Read(paletteB.data(), 256);
+        // A duotone's inks and curves, or whatever another mode keeps there: not needed.
+        RequireBytes(stream, length, "ImageLoaderPSD::Scan:130");
+        stream.Seek(length);
+        return;
     }
+    if (length != 768)
+        throw debug::runtime_error("ImageLoaderPSD::Scan:137");
+    RequireBytes(stream, 768, "ImageLoaderPSD::Scan:130");
+    paletteR.resize(256);
+    paletteG.resize(256);
+    paletteB.resize(256);
+    stream.Read(paletteR.data(), 256);
+    stream.Read(paletteG.data(), 256);
+    stream.Read(paletteB.data(), 256);
+}
 
-    // Image resources: a length that reaches beyond the end of the file cannot be skipped:
-    // "Scan:150". A negative length skips nothing.
+void ImageLoaderPSD::ScanImageResources()
+{
+    // A length that reaches beyond the end of the file cannot be skipped: "Scan:150". A
+    // negative length skips nothing.
     RequireBytes(stream, 4, "ImageLoaderPSD::Scan:150");
-    const int32_t resourcesLength = ReadI32(stream);
-    if (resourcesLength > 0) {
-        RequireBytes(stream, resourcesLength, "ImageLoaderPSD::Scan:150");
-        stream.Seek(resourcesLength);
-    }
-
-    // Layer and mask information: a negative length would point back into the sections just
-    // read, and one beyond the end of the file cannot be skipped: "Scan:158".
-    RequireBytes(stream, 4, "ImageLoaderPSD::Scan:158");
-    const int32_t layerSectionLength = ReadI32(stream);
-    if (layerSectionLength < 0)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:158");
-    RequireBytes(stream, layerSectionLength, "ImageLoaderPSD::Scan:158");
-    const int64_t layerSectionEnd = static_cast<int64_t>(stream.GetPos()) + layerSectionLength;
-    if (layerSectionLength > 0)
-        ScanLayer();
-    stream.SetPos(static_cast<int32_t>(layerSectionEnd));
-
-    // The merged image's compression field must be there: "Scan:165".
-    RequireBytes(stream, 2, "ImageLoaderPSD::Scan:165");
-    const uint16_t compression = ReadBigEndian16(stream);
-    if (compression != 0 && compression != 1)
-        throw debug::runtime_error("ImageLoaderPSD::Scan:167");
-
-    const int64_t rows = std::max(height, 0);
-    std::vector<int64_t> lengths(merged.channels.size(), 0);
-    if (compression == 1 && channelCount > 0) {
-        // Every channel's table of row counts must be in the file before any is read:
-        // "Scan:172". The tables then bound the buffer below by the file's size.
-        RequireBytes(stream, static_cast<int64_t>(channelCount) * rows * 2,
-                     "ImageLoaderPSD::Scan:172");
-        std::vector<uint8_t> counts(static_cast<size_t>(rows * 2));
-        for (size_t i = 0; i < merged.channels.size(); ++i) {
-            merged.channels[i].countsOffset = stream.GetPos();
-            if (rows > 0)
-                stream.Read(counts.data(), static_cast<uint32_t>(counts.size()));
-            int64_t sum = 0;
-            for (int64_t y = 0; y < rows; ++y)
-                sum += counts[static_cast<size_t>(y * 2)] * 256 + counts[static_cast<size_t>(y * 2 + 1)];
-            lengths[i] = sum;
-        }
-    } else if (width > 0 && height > 0) {
-        std::fill(lengths.begin(), lengths.end(), static_cast<int64_t>(width) * height);
-    }
-
-    // Each length is below 2^62 and the position is kept at most just past the 32-bit range
-    // (where it lies beyond any file), so the sum cannot overflow however many channels follow.
-    const int64_t beyond = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
-    int64_t position = stream.GetPos();
-    for (size_t i = 0; i < merged.channels.size(); ++i) {
-        info_t::channel_t& channel = merged.channels[i];
-        const int32_t index = static_cast<int32_t>(i);
-        channel.id = index < colorChannels ? index : index == colorChannels ? kTransparency : kIgnored;
-        channel.length = Saturated(lengths[i]);
-        channel.dataOffset = Saturated(position);
-        position = std::min(position + lengths[i], beyond);
+    const int32_t length = ReadI32(stream);
+    if (length > 0) {
+        RequireBytes(stream, length, "ImageLoaderPSD::Scan:150");
+        const int64_t end = static_cast<int64_t>(stream.GetPos()) + length;
+        if (extended)
+            firstExtraIsSpot = FirstExtraChannelIsSpot(end);
+        stream.SetPos(static_cast<int32_t>(end));
     }
 }
 
-void ImageLoaderPSD::ScanLayer()
+bool ImageLoaderPSD::FirstExtraChannelIsSpot(int64_t end)
 {
-    // The length of the layer information and the layer count: "ScanLayer:205".
-    RequireBytes(stream, 6, "ImageLoaderPSD::ScanLayer:205");
-    stream.Seek(4);
+    // Resource blocks: signature, id, a name padded to an even length with its length byte, a
+    // data length and the data, padded to an even length. The display information (id 1077, or
+    // 1007 in older files) has an entry per channel after the colour channels, whose kind is 2
+    // for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
+    // form. Resources are not needed otherwise, so a block that does not fit ends the search.
+    while (end - stream.GetPos() >= 12) {
+        char signature[4] = {};
+        stream.Read(signature, 4);
+        const uint16_t id = ReadBigEndian16(stream);
+        const uint8_t nameLength = ReadByte(stream);
+        const int64_t nameRest = (nameLength + 2) / 2 * 2 - 1;
+        if (end - stream.GetPos() < nameRest + 4)
+            return false;
+        stream.Seek(static_cast<int32_t>(nameRest));
+        const uint32_t size = ReadBigEndian32(stream);
+        const int64_t start = stream.GetPos();
+        if (size > end - start)
+            return false;
+        if (id == 1077 && size >= 4 + 13) {
+            stream.Seek(4 + 12);
+            return ReadByte(stream) == 2;
+        }
+        if (id == 1007 && size >= 14) {
+            stream.Seek(12);
+            return ReadByte(stream) == 2;
+        }
+        stream.SetPos(static_cast<int32_t>(start + (size + 1) / 2 * 2));
+    }
+    return false;
+}
+
+void ImageLoaderPSD::ScanLayerAndMask()
+{
+    // A negative length would point back into the sections just read, and one beyond the end of
+    // the file cannot be skipped: "Scan:158".
+    const bool wide = version == 2;
+    RequireBytes(stream, wide ? 8 : 4, "ImageLoaderPSD::Scan:158");
+    const int64_t length = ReadLength(wide);
+    if (length < 0)
+        throw debug::runtime_error("ImageLoaderPSD::Scan:158");
+    RequireBytes(stream, length, "ImageLoaderPSD::Scan:158");
+    const int64_t sectionEnd = static_cast<int64_t>(stream.GetPos()) + length;
+    if (length > 0) {
+        ScanLayer(sectionEnd);
+        // Documents of more than 8 bits per channel may keep their layers in a block after the
+        // layer information instead.
+        if (extended && layers.empty())
+            ScanAdditionalLayerInfo(sectionEnd);
+    }
+    stream.SetPos(static_cast<int32_t>(sectionEnd));
+}
+
+void ImageLoaderPSD::ScanLayer(int64_t sectionEnd)
+{
+    if (!extended) {
+        // The length of the layer information and the layer count: "ScanLayer:205".
+        RequireBytes(stream, 6, "ImageLoaderPSD::ScanLayer:205");
+        stream.Seek(4);
+        ScanLayerList();
+        return;
+    }
+    // The layer information's length must be there and must end within the section:
+    // "ScanLayer:207". An empty layer information has no layer count.
+    const bool wide = version == 2;
+    RequireBytes(stream, wide ? 8 : 4, "ImageLoaderPSD::ScanLayer:205");
+    const int64_t length = ReadLength(wide);
+    const int64_t start = stream.GetPos();
+    if (length < 0 || length > sectionEnd - start)
+        throw debug::runtime_error("ImageLoaderPSD::ScanLayer:207");
+    layerInfoEnd = start + length;
+    if (length == 0)
+        return;
+    RequireBytes(stream, 2, "ImageLoaderPSD::ScanLayer:205");
+    ScanLayerList();
+}
+
+void ImageLoaderPSD::ScanLayerList()
+{
     const int16_t count = static_cast<int16_t>(ReadBigEndian16(stream));
     const int32_t layerCount = count < 0 ? -static_cast<int32_t>(count) : count;
 
@@ -215,22 +341,31 @@ void ImageLoaderPSD::ScanLayer()
     layers.assign(static_cast<size_t>(layerCount), info_t());
     for (info_t& layer : layers)
         ScanLayerInfo(layer);
+    ScanLayerChannels();
+}
 
-    // The channel image data follows, channel after channel in record order.
+void ImageLoaderPSD::ScanLayerChannels()
+{
+    // The channel image data follows the records, channel after channel in record order. Each
+    // channel starts with its compression; RLE data starts with a row count per row, of 4 bytes
+    // in the large document format and 2 otherwise.
+    const int64_t countSize = version == 2 ? 4 : 2;
+    const uint16_t lastCompression = extended ? kZipPredicted : kRle;
     for (info_t& layer : layers) {
         for (info_t::channel_t& channel : layer.channels) {
             const int64_t start = stream.GetPos();
             // A channel's length counts its compression field, and the channel must end within
             // the file; otherwise the next channel's position would be undefined or behind this
             // one: "ScanLayer:222".
-            if (channel.length < 2 || start + channel.length > fileSize)
+            if (channel.length < 2 || channel.length > fileSize - start)
                 throw debug::runtime_error("ImageLoaderPSD::ScanLayer:222");
-            const uint16_t compression = ReadBigEndian16(stream);
-            if (compression != 0 && compression != 1)
+            channel.compression = ReadBigEndian16(stream);
+            if (channel.compression > lastCompression)
                 throw debug::runtime_error("ImageLoaderPSD::ScanLayer:225");
-            if (compression == 1) {
+            if (channel.compression == kRle) {
                 channel.countsOffset = static_cast<int32_t>(start + 2);
-                channel.dataOffset = Saturated(start + 2 + std::max<int64_t>(layer.height, 0) * 2);
+                channel.dataOffset =
+                    Saturated(start + 2 + std::max<int64_t>(layer.height, 0) * countSize);
             } else {
                 channel.countsOffset = 0;
                 channel.dataOffset = static_cast<int32_t>(start + 2);
@@ -260,17 +395,19 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     layer.width = static_cast<int32_t>(width);
     layer.height = static_cast<int32_t>(height);
 
-    // The channel table and the fixed fields after it (signature, key, opacity to filler, extra
-    // data length) must be in the file before the table is sized: "ScanLayerInfo:260".
+    // The channel table (an id and a length of 4 bytes, or 8 in the large document format)
+    // and the fixed fields after it (signature, key, opacity to filler, extra data length) must
+    // be in the file before the table is sized: "ScanLayerInfo:260".
+    const bool wide = version == 2;
     const uint16_t channelCount = ReadBigEndian16(stream);
-    RequireBytes(stream, static_cast<int64_t>(channelCount) * 6 + 16,
+    RequireBytes(stream, static_cast<int64_t>(channelCount) * (wide ? 10 : 6) + 16,
                  "ImageLoaderPSD::ScanLayerInfo:260");
     layer.channels.assign(channelCount, info_t::channel_t());
     for (info_t::channel_t& channel : layer.channels) {
         const int32_t id = ReadBigEndian16(stream);
         channel.id = id == kTransparency || id <= colorChannels ? id : kIgnored;
         layer.masks += id == kUserMask || id == kRealUserMask ? 1 : 0;
-        channel.length = ReadI32(stream);
+        channel.length = ReadLength(wide);
     }
 
     char signature[4] = {};
@@ -305,6 +442,7 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     within(blendingLength);
     stream.Seek(static_cast<int32_t>(blendingLength));
     within(1);
+    const int64_t nameStart = stream.GetPos();
     const uint8_t nameLength = ReadByte(stream);
     within(nameLength);
     std::string name(nameLength, '\0');
@@ -312,13 +450,243 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
         stream.Read(&name[0], nameLength);
     layer.title = files::ShiftJisToNative(name);
 
-    // Whatever follows the name (additional layer information) is skipped.
+    // Additional layer information follows the name, padded with its length byte to a multiple
+    // of 4 bytes; with extended reading its Unicode name replaces the stored one.
+    if (extended) {
+        const int64_t blocks = nameStart + (nameLength + 4) / 4 * 4;
+        if (blocks <= recordEnd) {
+            stream.SetPos(static_cast<int32_t>(blocks));
+            std::string unicode = ScanUnicodeName(recordEnd);
+            if (!unicode.empty())
+                layer.title = unicode;
+        }
+    }
     stream.SetPos(static_cast<int32_t>(recordEnd));
+}
+
+std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
+{
+    // Blocks of signature, key, length and data, up to the record's end. A block whose length
+    // runs past the record's end, or a name longer than its block: "ScanLayerInfo:290". Bytes
+    // that do not start with a block signature end the search.
+    const char kDamaged[] = "ImageLoaderPSD::ScanLayerInfo:290";
+    while (recordEnd - stream.GetPos() >= 12) {
+        char signature[4] = {};
+        char key[4] = {};
+        stream.Read(signature, 4);
+        stream.Read(key, 4);
+        if (!IsBlockSignature(signature))
+            break;
+        const bool wide = HasWideLength(key);
+        if (wide && recordEnd - stream.GetPos() < 8)
+            throw debug::runtime_error(kDamaged);
+        const int64_t length = wide ? ReadLength(true) : ReadBigEndian32(stream);
+        const int64_t start = stream.GetPos();
+        if (length > recordEnd - start)
+            throw debug::runtime_error(kDamaged);
+        if (memcmp(key, "luni", 4) != 0) {
+            stream.SetPos(static_cast<int32_t>(start + length));
+            continue;
+        }
+        // The name: a count of UTF-16 code units, then the units, big-endian.
+        if (length < 4)
+            throw debug::runtime_error(kDamaged);
+        const uint32_t units = ReadBigEndian32(stream);
+        if (units > (length - 4) / 2)
+            throw debug::runtime_error(kDamaged);
+        std::vector<uint8_t> bytes(static_cast<size_t>(units) * 2);
+        if (units > 0)
+            stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        std::u16string text;
+        for (size_t i = 0; i < units; ++i)
+            text += static_cast<char16_t>(stream::BigEndian16(&bytes[i * 2]));
+        // Some writers count a terminating zero.
+        while (!text.empty() && text.back() == 0)
+            text.pop_back();
+        return files::Utf16ToNative(text);
+    }
+    return std::string();
+}
+
+void ImageLoaderPSD::ScanAdditionalLayerInfo(int64_t sectionEnd)
+{
+    // After the layer information: the global layer mask information (a 4-byte length and its
+    // data), then blocks of signature, key, length and data, each padded to a multiple of 4
+    // bytes, up to the section's end. The layers may be in an "Lr16", "Lr32" or "Layr" block,
+    // whose data is a layer list as in the layer information. A length that runs past the
+    // section's end: "ScanAdditionalLayerInfo:240". Bytes that do not start with a block
+    // signature end the search.
+    const char kDamaged[] = "ImageLoaderPSD::ScanAdditionalLayerInfo:240";
+    stream.SetPos(static_cast<int32_t>(layerInfoEnd));
+    if (sectionEnd - layerInfoEnd < 4)
+        return;
+    const uint32_t maskLength = ReadBigEndian32(stream);
+    if (maskLength > sectionEnd - stream.GetPos())
+        throw debug::runtime_error(kDamaged);
+    stream.Seek(static_cast<int32_t>(maskLength));
+    while (sectionEnd - stream.GetPos() >= 12) {
+        char signature[4] = {};
+        char key[4] = {};
+        stream.Read(signature, 4);
+        stream.Read(key, 4);
+        if (!IsBlockSignature(signature))
+            return;
+        const bool wide = HasWideLength(key);
+        if (wide && sectionEnd - stream.GetPos() < 8)
+            throw debug::runtime_error(kDamaged);
+        const int64_t length = wide ? ReadLength(true) : ReadBigEndian32(stream);
+        const int64_t start = stream.GetPos();
+        if (length > sectionEnd - start)
+            throw debug::runtime_error(kDamaged);
+        const bool layerList = memcmp(key, "Lr16", 4) == 0 || memcmp(key, "Lr32", 4) == 0 ||
+                               memcmp(key, "Layr", 4) == 0;
+        if (layerList && length >= 2) {
+            ScanLayerList();
+            if (!layers.empty())
+                return;
+        }
+        stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
+    }
+}
+
+void ImageLoaderPSD::ScanMergedImage()
+{
+    // The merged image's compression field must be there: "Scan:165".
+    RequireBytes(stream, 2, "ImageLoaderPSD::Scan:165");
+    const uint16_t compression = ReadBigEndian16(stream);
+    if (compression != kRaw && compression != kRle)
+        throw debug::runtime_error("ImageLoaderPSD::Scan:167");
+
+    const int64_t rows = std::max(merged.height, 0);
+    const int64_t countSize = version == 2 ? 4 : 2;
+    std::vector<int64_t> lengths(merged.channels.size(), 0);
+    if (compression == kRle && !merged.channels.empty()) {
+        // Every channel's table of row counts must be in the file before any is read:
+        // "Scan:172". The tables then bound the buffer below by the file's size.
+        RequireBytes(stream, static_cast<int64_t>(merged.channels.size()) * rows * countSize,
+                     "ImageLoaderPSD::Scan:172");
+        std::vector<uint32_t> counts;
+        for (size_t i = 0; i < merged.channels.size(); ++i) {
+            merged.channels[i].countsOffset = stream.GetPos();
+            ReadRowCounts(stream.GetPos(), rows, counts);
+            int64_t sum = 0;
+            for (uint32_t count : counts)
+                sum += count;
+            lengths[i] = sum;
+        }
+    } else if (merged.width > 0 && merged.height > 0) {
+        std::fill(lengths.begin(), lengths.end(), PsdRowBytes(merged.width, depth) * rows);
+    }
+
+    // Each length is below 2^62 and the position is kept at most just past the 32-bit range
+    // (where it lies beyond any file), so the sum cannot overflow however many channels follow.
+    // Of the channels after the colour channels, the first is the merged image's transparency
+    // and the others are ignored; a multichannel document's channels are all inks, of which the
+    // first is shown as gray, and with extended reading a first extra channel that the display
+    // information calls a spot colour is an ink too.
+    const int64_t beyond = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
+    int64_t position = stream.GetPos();
+    for (size_t i = 0; i < merged.channels.size(); ++i) {
+        info_t::channel_t& channel = merged.channels[i];
+        const int32_t index = static_cast<int32_t>(i);
+        channel.id = index < colorChannels ? index : index == colorChannels ? kTransparency : kIgnored;
+        if ((colorMode == kMultichannel || firstExtraIsSpot) && index >= colorChannels)
+            channel.id = kIgnored;
+        channel.compression = compression;
+        channel.length = lengths[i];
+        channel.dataOffset = Saturated(position);
+        position = std::min(position + lengths[i], beyond);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The decode
+
+void ImageLoaderPSD::ReadRowCounts(int32_t countsOffset, int64_t rows, std::vector<uint32_t>& counts)
+{
+    // Callers have checked that the table lies within the file, which bounds rows.
+    const size_t size = version == 2 ? 4 : 2;
+    std::vector<uint8_t> bytes(static_cast<size_t>(rows) * size);
+    counts.resize(static_cast<size_t>(rows));
+    stream.SetPos(countsOffset);
+    if (!bytes.empty())
+        stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    for (size_t y = 0; y < counts.size(); ++y) {
+        const uint8_t* at = &bytes[y * size];
+        counts[y] = size == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
+    }
+}
+
+bool ImageLoaderPSD::HasAlpha(const info_t& record) const
+{
+    // A multichannel document has inks only, and so may the merged image of another.
+    if (colorMode == kMultichannel || (&record == &merged && firstExtraIsSpot))
+        return false;
+    return static_cast<int64_t>(record.channels.size()) - record.masks > colorChannels;
+}
+
+bool ImageLoaderPSD::IsDecoded(const info_t::channel_t& channel, bool alpha) const
+{
+    if (channel.id == kIgnored)
+        return false;
+    // In a colour layer a channel with the id colorChannels is taken as transparency; without
+    // an alpha byte it would land before the pixel's first byte, and is left out.
+    return !(colorChannels > 1 && channel.id == colorChannels && !alpha);
+}
+
+int64_t ImageLoaderPSD::ChannelEnd(const info_t& record, const info_t::channel_t& channel) const
+{
+    // A layer channel's data lies within the channel's own length (which the scan placed inside
+    // the file); the merged channels lie wherever the file holds them. Keeping each layer
+    // channel to its own bytes also bounds the work of a decode by the size of the file.
+    if (&record == &merged)
+        return fileSize;
+    const int64_t start = channel.countsOffset != 0 ? channel.countsOffset : channel.dataOffset;
+    return start - 2 + channel.length;
+}
+
+int64_t ImageLoaderPSD::CheckChannel(const info_t& record, const info_t::channel_t& channel,
+                                     Workspace& work)
+{
+    // Raw data needs its rows in full ("LoadImage:310"); RLE needs its table of row counts
+    // ("LoadImage:320"), the bytes those counts add up to ("LoadImage:330"), and enough of them
+    // to fill the rectangle, PackBits turning 2 bytes into at most 128 ("LoadImage:335"); ZIP
+    // data needs enough bytes to fill the rectangle at deflate's best ratio ("LoadImage:337").
+    // Returns the largest row count.
+    const int64_t rows = record.height;
+    const int64_t rowBytes = PsdRowBytes(record.width, depth);
+    const int64_t end = ChannelEnd(record, channel);
+    if (channel.compression == kRaw) {
+        if (channel.dataOffset + rowBytes * rows > end)
+            throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
+        return 0;
+    }
+    if (channel.compression != kRle) {
+        if ((end - channel.dataOffset) * kMaxDeflateRatio < rowBytes * rows)
+            throw debug::runtime_error("ImageLoaderPSD::LoadImage:337");
+        return 0;
+    }
+    const int64_t countSize = version == 2 ? 4 : 2;
+    if (channel.countsOffset + rows * countSize > end)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
+    ReadRowCounts(channel.countsOffset, rows, work.counts);
+    int64_t sum = 0;
+    int64_t largest = 0;
+    for (uint32_t count : work.counts) {
+        sum += count;
+        largest = std::max<int64_t>(largest, count);
+    }
+    if (channel.dataOffset + sum > end)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
+    const int64_t leastPerRow = (rowBytes + 127) / 128 * 2;
+    if (sum < leastPerRow * rows)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
+    return largest;
 }
 
 void ImageLoaderPSD::LoadImage(const info_t& record, Image& image)
 {
-    const bool alpha = static_cast<int64_t>(record.channels.size()) - record.masks > colorChannels;
+    const bool alpha = HasAlpha(record);
     const int32_t channels = outputColors + (alpha ? 1 : 0);
     const int32_t width = record.width;
     const int32_t height = record.height;
@@ -326,105 +694,92 @@ void ImageLoaderPSD::LoadImage(const info_t& record, Image& image)
         image.Create(channels, width, height);  // raises "Image::Create:59" or ":60"
         return;
     }
-
-    // A layer channel's data lies within the channel's own length (which the scan placed inside
-    // the file); the merged channels lie wherever the file holds them. Keeping each layer channel
-    // to its own bytes also bounds the work of a decode by the size of the file.
-    const bool isMerged = &record == &merged;
-    auto channelEnd = [&](const info_t::channel_t& channel) -> int64_t {
-        if (isMerged)
-            return fileSize;
-        const int64_t start = channel.countsOffset != 0 ? channel.countsOffset : channel.dataOffset;
-        return start - 2 + channel.length;
-    };
-    // A channel with the id colorChannels in an RGB layer without alpha would land before the
-    // pixel's first byte; it is left out.
-    auto decoded = [&](const info_t::channel_t& channel) {
-        if (channel.id == kIgnored)
-            return false;
-        return !(colorMode == 3 && channel.id == colorChannels && !alpha);
-    };
     // A record without any channel to decode holds no pixel data in the file at all, whatever
     // size it declares: "LoadImage:305".
+    auto decoded = [&](const info_t::channel_t& channel) { return IsDecoded(channel, alpha); };
     if (std::none_of(record.channels.begin(), record.channels.end(), decoded))
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:305");
 
-    // Before the image is sized, every channel to decode must be backed by the file:
-    // raw data needs width x height bytes ("LoadImage:310"); RLE needs its table of row counts
-    // ("LoadImage:320"), the bytes those counts add up to ("LoadImage:330"), and enough of them
-    // to fill the rectangle, PackBits turning 2 bytes into at most 128 ("LoadImage:335").
-    const int64_t rows = height;
-    const int64_t leastPerRow = (static_cast<int64_t>(width) + 127) / 128 * 2;
-    std::vector<uint16_t> counts;
-    std::vector<uint8_t> countBytes;
-    auto readCounts = [&](const info_t::channel_t& channel) {
-        countBytes.resize(static_cast<size_t>(rows * 2));
-        counts.resize(static_cast<size_t>(rows));
-        stream.SetPos(channel.countsOffset);
-        stream.Read(countBytes.data(), static_cast<uint32_t>(countBytes.size()));
-        for (size_t y = 0; y < counts.size(); ++y)
-            counts[y] = static_cast<uint16_t>(countBytes[y * 2] << 8 | countBytes[y * 2 + 1]);
-    };
+    // Before the image is sized, every channel to decode must be backed by the file.
+    Workspace work;
     int64_t largestCount = 0;
     for (const info_t::channel_t& channel : record.channels) {
-        if (!decoded(channel))
-            continue;
-        const int64_t end = channelEnd(channel);
-        if (channel.countsOffset == 0) {
-            if (static_cast<int64_t>(channel.dataOffset) + width * rows > end)
-                throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
-            continue;
-        }
-        if (static_cast<int64_t>(channel.countsOffset) + rows * 2 > end)
-            throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
-        readCounts(channel);
-        int64_t sum = 0;
-        for (uint16_t count : counts) {
-            sum += count;
-            largestCount = std::max<int64_t>(largestCount, count);
-        }
-        if (channel.dataOffset + sum > end)
-            throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
-        if (sum < leastPerRow * rows)
-            throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
+        if (decoded(channel))
+            largestCount = std::max(largestCount, CheckChannel(record, channel, work));
     }
 
     image.Create(channels, width, height);
-    const int32_t stride = image.Stride();
-    uint8_t* pixels = image.Data();
-    std::vector<uint8_t> row(static_cast<size_t>(width), 0);
-    std::vector<uint8_t> source(static_cast<size_t>(largestCount));
+    work.row.assign(static_cast<size_t>(width), 0);
+    work.stored.assign(static_cast<size_t>(PsdRowBytes(width, depth)), 0);
+    work.source.resize(static_cast<size_t>(largestCount));
+    if (colorMode == kCmyk)
+        work.black.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
 
     // Channels are applied in record order: of two with the same id the later one wins.
     for (const info_t::channel_t& channel : record.channels) {
-        if (!decoded(channel))
-            continue;
-        if (channel.countsOffset == 0) {
-            stream.SetPos(channel.dataOffset);
-            for (int32_t y = 0; y < height; ++y) {
-                stream.Read(row.data(), static_cast<uint32_t>(width));
-                StoreChannelRow(pixels + static_cast<size_t>(stride) * y, row.data(), channels,
-                                width, channel.id);
-            }
-        } else {
-            readCounts(channel);
-            stream.SetPos(channel.dataOffset);
-            for (int32_t y = 0; y < height; ++y) {
-                const uint16_t count = counts[static_cast<size_t>(y)];
-                if (count > source.size())  // the file changed since the counts were checked
-                    source.resize(count);
-                if (count > 0)
-                    stream.Read(source.data(), count);
-                UnpackBits(row.data(), width, source.data(), count);
-                StoreChannelRow(pixels + static_cast<size_t>(stride) * y, row.data(), channels,
-                                width, channel.id);
-            }
+        if (decoded(channel))
+            DecodeChannel(record, channel, image, work);
+    }
+    if (colorMode == kCmyk)
+        CmykToRgb(image, work.black.data());
+    else if (colorMode == kLab)
+        LabToRgb(image);
+}
+
+void ImageLoaderPSD::DecodeChannel(const info_t& record, const info_t::channel_t& channel,
+                                   Image& image, Workspace& work)
+{
+    const int32_t width = record.width;
+    const int32_t height = record.height;
+    const int32_t channels = image.Channels();
+    const int32_t stride = image.Stride();
+    // At 8 bits the rows are decoded straight into the 8-bit row; at other depths into the
+    // stored row first. Neither is cleared between rows or channels.
+    const bool eightBit = depth == 8;
+    uint8_t* target = eightBit ? work.row.data() : work.stored.data();
+    const int32_t rowBytes = static_cast<int32_t>(work.stored.size());
+    // Colour is light; transparency is coverage.
+    const bool light = channel.id != kTransparency && !(colorChannels > 1 && channel.id == colorChannels);
+
+    auto store = [&](int32_t y) {
+        if (!eightBit)
+            PsdRowToEightBit(work.stored.data(), work.row.data(), width, depth, light);
+        uint8_t* blackRow = work.black.empty() ? nullptr : &work.black[static_cast<size_t>(width) * y];
+        StoreChannelRow(image.Data() + static_cast<size_t>(stride) * y, blackRow, work.row.data(),
+                        channels, width, channel.id);
+    };
+
+    if (channel.compression == kRaw) {
+        stream.SetPos(channel.dataOffset);
+        for (int32_t y = 0; y < height; ++y) {
+            stream.Read(target, static_cast<uint32_t>(rowBytes));
+            store(y);
+        }
+    } else if (channel.compression == kRle) {
+        ReadRowCounts(channel.countsOffset, height, work.counts);
+        stream.SetPos(channel.dataOffset);
+        for (int32_t y = 0; y < height; ++y) {
+            const uint32_t count = work.counts[static_cast<size_t>(y)];
+            if (count > work.source.size())  // the file changed since the counts were checked
+                work.source.resize(count);
+            if (count > 0)
+                stream.Read(work.source.data(), count);
+            UnpackBits(target, rowBytes, work.source.data(), static_cast<int32_t>(count));
+            store(y);
+        }
+    } else {
+        stream.SetPos(channel.dataOffset);
+        PsdZipRows zip(stream, ChannelEnd(record, channel), rowBytes, depth,
+                       channel.compression == kZipPredicted);
+        for (int32_t y = 0; y < height; ++y) {
+            zip.Next(target);
+            store(y);
         }
     }
 }
 
-void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, const uint8_t* source, int32_t channels,
-                                     int32_t width, int32_t id) const
+void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, uint8_t* blackRow, const uint8_t* source,
+                                     int32_t channels, int32_t width, int32_t id) const
 {
     const size_t step = static_cast<size_t>(channels);
     const int32_t first = channels > outputColors ? 1 : 0;
@@ -433,7 +788,7 @@ void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, const uint8_t* source, i
             rowStart[step * x] = source[x];
         return;
     }
-    if (colorMode == 2) {
+    if (colorMode == kIndexed) {
         for (int32_t x = 0; x < width; ++x) {
             const uint8_t index = source[x];
             uint8_t* pixel = rowStart + step * x + first;
@@ -443,8 +798,17 @@ void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, const uint8_t* source, i
         }
         return;
     }
-    // Grayscale: the gray byte. RGB: red to the last byte, green to the middle, blue first.
-    const int32_t target = colorMode == 3 ? first + 2 - id : first;
+    if (colorMode == kCmyk && id == 3) {
+        if (blackRow != nullptr)
+            std::memcpy(blackRow, source, static_cast<size_t>(width));
+        return;
+    }
+    // One colour channel (gray, bitmap, duotone, multichannel): the gray byte. Three (RGB, and
+    // the first three of CMYK and Lab, converted later): the first to the last byte, the second
+    // to the middle, the third first. The id colorChannels goes to the alpha byte.
+    int32_t target = first;
+    if (colorChannels > 1)
+        target = id == colorChannels ? 0 : first + 2 - id;
     if (target < 0 || target >= channels)
         return;  // LoadImage leaves such channels out; nothing is ever written outside a pixel
     for (int32_t x = 0; x < width; ++x)

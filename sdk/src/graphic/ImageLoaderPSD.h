@@ -1,15 +1,24 @@
-// The reader of layered PSD documents (version 1, 8 bits per channel, grayscale, indexed or RGB).
+// The reader of layered PSD documents.
 //
 // The constructor scans the whole file once and builds a table of records: one for the merged
 // image and one per layer, each with its rectangle, name, blend-mode key and, per channel, where
-// the channel's data lies and whether it is raw or PackBits-compressed. Pixels are decoded only
-// when Load or LayerLoad asks for them, from the positions recorded by the scan.
+// the channel's data lies and how it is compressed. Pixels are decoded only when Load or
+// LayerLoad asks for them, from the positions recorded by the scan.
+//
+// By default the reader takes version 1 documents with 8 bits per channel in grayscale, indexed
+// or RGB, raw or PackBits-compressed. Extended reading takes everything else a user is likely to
+// have as well: the large document format (version 2, with its 8-byte lengths and 4-byte row
+// counts), 1, 16 and 32 bits per channel (made 8-bit row by row as they are read), bitmap, CMYK,
+// multichannel, duotone and Lab documents (made gray or RGB), ZIP-compressed layer channels,
+// layer records kept in an "Lr16" or "Lr32" block, and the Unicode layer names of "luni"
+// blocks.
 //
 // Files that are cut short or whose lengths and counts do not fit the file are refused with a
 // runtime error before anything is sized by the numbers they declare.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "graphic/ImageLoader.h"
@@ -28,9 +37,10 @@ public:
             int32_t id = 0;
             // Layer channel: its length from the layer record, compression field included.
             // Merged channel: the byte count of its data.
-            int32_t length = 0;
-            int32_t countsOffset = 0;  // position of the RLE row counts; 0 when raw
+            int64_t length = 0;
+            int32_t countsOffset = 0;  // position of the RLE row counts; 0 unless RLE
             int32_t dataOffset = 0;    // position of the first data byte
+            uint16_t compression = 0;  // 0 raw, 1 RLE, 2 ZIP, 3 ZIP with prediction
         };
         std::vector<channel_t> channels;
         // Records of layer masks (ids -2 and -3) among the channels: they hold no pixels of
@@ -38,7 +48,7 @@ public:
         int32_t masks = 0;
     };
 
-    explicit ImageLoaderPSD(stream::stream_in& stream);
+    explicit ImageLoaderPSD(stream::stream_in& stream, bool extended = false);
 
     const char* FormatName() const override { return "PSD"; }
     void Load(Image& image, ImageInfo& info) override;
@@ -48,27 +58,63 @@ public:
 
     // The records the scan built, for callers that report on the document's structure.
     uint8_t ColorMode() const { return colorMode; }
+    int32_t Depth() const { return depth; }
     const info_t& MergedRecord() const { return merged; }
     const info_t& LayerRecord(int32_t index) const;
 
 private:
+    // The scan, one step per section of the file, in file order.
     void Scan();
-    void ScanLayer();
+    void ScanHeader();
+    void ScanColorModeData();
+    void ScanImageResources();
+    bool FirstExtraChannelIsSpot(int64_t end);
+    void ScanLayerAndMask();
+    void ScanLayer(int64_t sectionEnd);
+    void ScanLayerList();
     void ScanLayerInfo(info_t& layer);
+    void ScanLayerChannels();
+    std::string ScanUnicodeName(int64_t recordEnd);
+    void ScanAdditionalLayerInfo(int64_t sectionEnd);
+    void ScanMergedImage();
+    // A length field of the large document format's width (8 bytes) or of the usual 4; a value
+    // that no file can hold comes back as the largest 64-bit value.
+    int64_t ReadLength(bool wide);
+    // Whether an additional information block of this key has an 8-byte length.
+    bool HasWideLength(const char* key) const;
+
+    // The decode: every channel checked against the file before the image is sized, then
+    // decoded row by row.
+    struct Workspace;
     void LoadImage(const info_t& record, Image& image);
-    void StoreChannelRow(uint8_t* rowStart, const uint8_t* source, int32_t channels,
-                         int32_t width, int32_t id) const;
+    bool HasAlpha(const info_t& record) const;
+    bool IsDecoded(const info_t::channel_t& channel, bool alpha) const;
+    int64_t ChannelEnd(const info_t& record, const info_t::channel_t& channel) const;
+    int64_t CheckChannel(const info_t& record, const info_t::channel_t& channel,
+                         Workspace& work);
+    void DecodeChannel(const info_t& record, const info_t::channel_t& channel, Image& image,
+                       Workspace& work);
+    void ReadRowCounts(int32_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
+    void StoreChannelRow(uint8_t* rowStart, uint8_t* blackRow, const uint8_t* source,
+                         int32_t channels, int32_t width, int32_t id) const;
     static void UnpackBits(uint8_t* destination, int32_t width, const uint8_t* source,
                            int32_t count);
 
     stream::stream_in& stream;
+    const bool extended;
     int64_t fileSize = 0;
+    uint16_t version = 1;
+    int32_t depth = 8;
     uint8_t colorMode = 0xFF;
     int32_t colorChannels = 0;
     int32_t outputColors = 0;
     info_t merged;
     std::vector<info_t> layers;
     std::vector<uint8_t> paletteR, paletteG, paletteB;
+    // Where the layer information ends, for the blocks that follow it.
+    int64_t layerInfoEnd = 0;
+    // The first merged channel after the colour channels is a spot colour, not transparency.
+    bool firstExtraIsSpot = false;
 };
 
 }  // namespace graphic

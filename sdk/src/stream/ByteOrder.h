@@ -92,6 +92,12 @@ inline uint32_t ReadBigEndian32(stream_in& stream)
     return BigEndian32(bytes);
 }
 
+inline uint64_t ReadBigEndian64(stream_in& stream)
+{
+    const uint64_t high = ReadBigEndian32(stream);
+    return high << 32 | ReadBigEndian32(stream);
+}
+
 // Fields written at a stream's position.
 inline void WriteByte(stream_out& stream, uint8_t value)
 {

@@ -1,0 +1,77 @@
+#include "graphic/PsdColorModes.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphic/PsdSamples.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// The first colour byte of a pixel (blue), after the alpha byte when there is one.
+int32_t FirstColourByte(const Image& image)
+{
+    return image.Channels() == 4 ? 1 : 0;
+}
+
+// Inverse of the Lab companding function.
+double LabInverse(double t)
+{
+    const double delta = 6.0 / 29.0;
+    return t > delta ? t * t * t : 3.0 * delta * delta * (t - 4.0 / 29.0);
+}
+
+}  // namespace
+
+void CmykToRgb(Image& image, const uint8_t* black)
+{
+    const int32_t width = image.Width();
+    const int32_t height = image.Height();
+    const int32_t step = image.Channels();
+    const int32_t first = FirstColourByte(image);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
+        const uint8_t* k = black + static_cast<size_t>(width) * y;
+        for (int32_t x = 0; x < width; ++x, pixel += step) {
+            for (int32_t i = 0; i < 3; ++i)
+                pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k[x] + 255) / 510);
+        }
+    }
+}
+
+void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, uint8_t& blue)
+{
+    const double lightness = l * 100.0 / 255.0;
+    const double fy = (lightness + 16.0) / 116.0;
+    const double fx = fy + (a - 128.0) / 500.0;
+    const double fz = fy - (b - 128.0) / 200.0;
+    // The D50 white point.
+    const double x = 0.96422 * LabInverse(fx);
+    const double y = 1.00000 * LabInverse(fy);
+    const double z = 0.82521 * LabInverse(fz);
+    // XYZ (D50) to linear sRGB, with the Bradford adaptation to D65 folded in.
+    const double r = 3.1338561 * x - 1.6168667 * y - 0.4906146 * z;
+    const double g = -0.9787684 * x + 1.9161415 * y + 0.0334540 * z;
+    const double bl = 0.0719453 * x - 0.2289914 * y + 1.4052427 * z;
+    red = EightBitFromFloat(static_cast<float>(r), true);
+    green = EightBitFromFloat(static_cast<float>(g), true);
+    blue = EightBitFromFloat(static_cast<float>(bl), true);
+}
+
+void LabToRgb(Image& image)
+{
+    const int32_t width = image.Width();
+    const int32_t height = image.Height();
+    const int32_t step = image.Channels();
+    const int32_t first = FirstColourByte(image);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
+        for (int32_t x = 0; x < width; ++x, pixel += step)
+            LabToSrgb(pixel[2], pixel[1], pixel[0], pixel[2], pixel[1], pixel[0]);
+    }
+}
+
+}  // namespace graphic
+}  // namespace sdk

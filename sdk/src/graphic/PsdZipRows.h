@@ -1,0 +1,46 @@
+// The rows of a ZIP-compressed PSD channel: one zlib stream over the whole channel, inflated a
+// row at a time so that no more than one row and a window of input are ever held. With
+// prediction, each row stores differences: of bytes at 8 bits, of big-endian 16-bit values at
+// 16 bits; at 32 bits the row's bytes differ one from the next across the row and the bytes of
+// each float are kept in planes (all first bytes, then all second bytes, and so on).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "stream/Stream.h"
+
+namespace sdk {
+namespace graphic {
+
+class PsdZipRows {
+public:
+    // The compressed data lies from the stream's position up to end (a file position).
+    PsdZipRows(stream::stream_in& stream, int64_t end, int64_t rowBytes, int32_t depth,
+               bool prediction);
+    ~PsdZipRows();
+    PsdZipRows(const PsdZipRows&) = delete;
+    PsdZipRows& operator=(const PsdZipRows&) = delete;
+
+    // Inflates the next row into row (rowBytes bytes), prediction undone. Raises
+    // "PsdZipRows::Next:60" when the data is not a zlib stream or ends before the row is full.
+    void Next(uint8_t* row);
+
+private:
+    void Inflate(uint8_t* row);
+    void UndoPrediction(uint8_t* row);
+
+    stream::stream_in& stream;
+    int64_t end;
+    int64_t rowBytes;
+    int32_t depth;
+    bool prediction;
+    bool finished = false;
+    std::vector<uint8_t> input;
+    std::vector<uint8_t> planes;
+    struct Inflater;
+    Inflater* inflater;
+};
+
+}  // namespace graphic
+}  // namespace sdk

@@ -3,7 +3,8 @@
 # project's own generator, converted with --psd-png --psd-layers at standard compression; and,
 # when ImageMagick is installed, `convert big.psd out-%02d.png` on the same file in the same run.
 # Prints wall time and peak memory of both and their ratios, for one file with one worker and
-# for a batch of four files with two workers. Not a test: nothing fails on the figures.
+# for a batch of four files with two workers; then the same document read with --extended, and
+# a 16-bit version of it, against the first run. Not a test: nothing fails on the figures.
 # Usage: bench/run.sh [WORKDIR]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -47,3 +48,12 @@ if command -v convert >/dev/null; then
 else
   echo "ImageMagick is not installed: no comparison"
 fi
+
+# Extended reading: the same document read with --extended, and its 16-bit version (the same
+# picture, each value v stored as v x 257, so the outputs are the same).
+[ -f "$work/big16.psd" ] || "$root/build/linux/tests/make-samples" --bench "$work/big16.psd" 2400 1800 20 16
+read -r e_time e_mem < <(measure "$cli" -q -j 1 --extended --psd-png --psd-layers -o "$work/out-extended" "$work/big.psd")
+echo "quillconv-cli --extended, 8-bit:   ${e_time} s, ${e_mem} KB peak"
+read -r d_time d_mem < <(measure "$cli" -q -j 1 --extended --psd-png --psd-layers -o "$work/out-16bit" "$work/big16.psd")
+echo "quillconv-cli --extended, 16-bit:  ${d_time} s, ${d_mem} KB peak"
+echo "ratios to the 8-bit run without --extended (target): --extended time $(ratio "$e_time" "$q_time") (about 1), 16-bit time $(ratio "$d_time" "$q_time") (<= 1.3), 16-bit memory $(ratio "$d_mem" "$q_mem") (<= 1.2)"

@@ -8,13 +8,16 @@
 #include "graphic/ImageLoader.h"
 #include "support/FileLikeStream.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOptions& options)
 {
     test_support::FileLikeStream stream(data, size);
     try {
-        sdk::smart_ptr<sdk::graphic::ImageLoader> loader = sdk::graphic::CreateLoader(stream);
+        sdk::smart_ptr<sdk::graphic::ImageLoader> loader =
+            sdk::graphic::CreateLoader(stream, options);
         if (loader.IsEmpty())
-            return 0;
+            return;
         sdk::graphic::Image image;
         sdk::graphic::ImageInfo info;
         try {
@@ -31,6 +34,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
         }
     } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+// Every input is read as usual and, when it is a PSD document, with the PSD reader's extended
+// reading as well.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    ReadEverything(data, size, sdk::graphic::ReadOptions());
+    if (size >= 4 && std::memcmp(data, "8BPS", 4) == 0) {
+        sdk::graphic::ReadOptions extended;
+        extended.extendedPsd = true;
+        ReadEverything(data, size, extended);
     }
     return 0;
 }

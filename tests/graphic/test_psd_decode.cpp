@@ -31,21 +31,12 @@ namespace {
 
 Bytes Merged(const Bytes& file)
 {
-    Reader reader(file);
-    Image image;
-    ImageInfo info;
-    reader.psd.Load(image, info);
-    return test_support::RasterOf(image);
+    return test_support::MergedRaster(file);
 }
 
 Bytes Layer(const Bytes& file, int32_t index, int32_t* channels = nullptr)
 {
-    Reader reader(file);
-    Image image;
-    reader.psd.LayerLoad(index, image);
-    if (channels)
-        *channels = image.Channels();
-    return test_support::RasterOf(image);
+    return test_support::LayerRaster(file, index, false, channels);
 }
 
 std::string LayerTag(const Bytes& file, int32_t index = 0)

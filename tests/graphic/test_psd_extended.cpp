@@ -1,6 +1,7 @@
 // The PSD reader's extended reading: the large document format, 16- and 32-bit channels, other
 // colour modes, Unicode layer names, and the lengths of all of them checked against the file.
 #include <gtest/gtest.h>
+
 #include <zlib.h>
 
 #include <cmath>
@@ -12,11 +13,11 @@
 #include "support/ErrorTag.h"
 #include "support/PsdBuilder.h"
 #include "support/PsdReader.h"
-#include "support/TestImages.h"
 
-using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
 using test_support::Bytes;
+using test_support::LayerRaster;
+using test_support::MergedRaster;
 using test_support::PsdBuilder;
 using test_support::PsdLayer;
 using test_support::RawChannel;
@@ -25,23 +26,6 @@ using test_support::TagOf;
 using Reader = test_support::PsdReader;
 
 namespace {
-
-Bytes Merged(const Bytes& file)
-{
-    Reader reader(file, true);
-    Image image;
-    ImageInfo info;
-    reader.psd.Load(image, info);
-    return test_support::RasterOf(image);
-}
-
-Bytes Layer(const Bytes& file, int32_t index)
-{
-    Reader reader(file, true);
-    Image image;
-    reader.psd.LayerLoad(index, image);
-    return test_support::RasterOf(image);
-}
 
 std::string ScanTag(const Bytes& file)
 {
@@ -87,8 +71,8 @@ TEST(PsdExtended, TheLargeDocumentFormatReadsItsWideLengthsAndRowCounts)
                              .Add(RawChannel(1, {3, 4}))
                              .Add(RleChannel(2, {5, 5}, 2, 4)));
     const Bytes file = psd.Build();
-    EXPECT_EQ(Merged(file), (Bytes{30, 20, 10, 31, 20, 10, 32, 20, 10}));
-    EXPECT_EQ(Layer(file, 0), (Bytes{5, 3, 1, 5, 4, 2}));
+    EXPECT_EQ(MergedRaster(file, true), (Bytes{30, 20, 10, 31, 20, 10, 32, 20, 10}));
+    EXPECT_EQ(LayerRaster(file, 0, true), (Bytes{5, 3, 1, 5, 4, 2}));
     // Read as usual, the version is refused.
     EXPECT_EQ(TagOf([&] { Reader reader(file); }), "ImageLoaderPSD::Scan:103");
 }
@@ -127,8 +111,8 @@ TEST(PsdExtended, SixteenBitSamplesAreRoundedToEightBitsWhereverTheLayersAre)
     psd.layers.push_back(PsdLayer(0, 0, 1, 6).Add(ZipPredicted16(0, samples, 6)));
     const Bytes file = psd.Build();
     const Bytes expected = {0, 0, 1, 127, 128, 255};
-    EXPECT_EQ(Merged(file), expected);
-    EXPECT_EQ(Layer(file, 0), expected);
+    EXPECT_EQ(MergedRaster(file, true), expected);
+    EXPECT_EQ(LayerRaster(file, 0, true), expected);
     EXPECT_EQ(TagOf([&] { Reader reader(file); }), "ImageLoaderPSD::Scan:123");
 }
 
@@ -142,7 +126,7 @@ TEST(PsdExtended, ThirtyTwoBitColourIsEncodedWithTheSrgbCurveAndAlphaScaled)
     psd.width = 7;
     psd.planes = {test_support::FloatSamples(light), test_support::FloatSamples(light)};
     // Gray then alpha in each pixel: 0.0015 x 12.92 x 255 = 4.9 -> 5; 0.5 -> 0.735 -> 188.
-    EXPECT_EQ(Merged(psd.Build()),
+    EXPECT_EQ(MergedRaster(psd.Build(), true),
               (Bytes{0, 0, 0, 0, 0, 5, 128, 188, 255, 255, 255, 255, 0, 0}));
 }
 
@@ -154,7 +138,7 @@ TEST(PsdExtended, CmykAndLabBecomeRgb)
     cmyk.channels = 4;
     cmyk.width = 2;
     cmyk.planes = {{255, 100}, {255, 200}, {0, 255}, {255, 128}};
-    EXPECT_EQ(Merged(cmyk.Build()), (Bytes{0, 255, 255, 128, 100, 50}));
+    EXPECT_EQ(MergedRaster(cmyk.Build(), true), (Bytes{0, 255, 255, 128, 100, 50}));
 
     // Lab: white, black, and a middle gray (L 50 -> sRGB 119).
     PsdBuilder lab;
@@ -162,7 +146,7 @@ TEST(PsdExtended, CmykAndLabBecomeRgb)
     lab.channels = 3;
     lab.width = 3;
     lab.planes = {{255, 0, 128}, {128, 128, 128}, {128, 128, 128}};
-    EXPECT_EQ(Merged(lab.Build()), (Bytes{255, 255, 255, 0, 0, 0, 119, 119, 119}));
+    EXPECT_EQ(MergedRaster(lab.Build(), true), (Bytes{255, 255, 255, 0, 0, 0, 119, 119, 119}));
 }
 
 TEST(PsdExtended, ALayerTakesItsUnicodeName)

@@ -247,7 +247,9 @@ Bytes UnicodeNameBlock(const std::u16string& name)
 {
     ByteWriter block;
     const size_t length = 4 + name.size() * 2 + (name.size() % 2) * 2;
-    block.Text("8BIMluni").U32(static_cast<uint32_t>(length)).U32(static_cast<uint32_t>(name.size()));
+    block.Text("8BIMluni")
+        .U32(static_cast<uint32_t>(length))
+        .U32(static_cast<uint32_t>(name.size()));
     for (char16_t unit : name)
         block.U16(unit);
     block.Zeros(length - 4 - name.size() * 2);

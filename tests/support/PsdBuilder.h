@@ -31,7 +31,10 @@ public:
     ByteWriter& U32(uint32_t value);
     ByteWriter& U64(uint64_t value);
     // A length field: 8 bytes when wide (the large document format), else 4.
-    ByteWriter& Length(uint64_t value, bool wide) { return wide ? U64(value) : U32(static_cast<uint32_t>(value)); }
+    ByteWriter& Length(uint64_t value, bool wide)
+    {
+        return wide ? U64(value) : U32(static_cast<uint32_t>(value));
+    }
     ByteWriter& I16(int32_t value) { return U16(static_cast<uint16_t>(value)); }
     ByteWriter& I32(int32_t value) { return U32(static_cast<uint32_t>(value)); }
     ByteWriter& Append(const Bytes& bytes);

@@ -2,8 +2,9 @@
 //
 //   make-samples DIR                         the bundled samples: PSD (RGB with alpha, gray,
 //                                            indexed), BMP (with an alpha file, split) and PNG
-//   make-samples --bench FILE W H LAYERS     one RGB document with alpha, PackBits, LAYERS
-//                                            layers of W x H
+//   make-samples --bench FILE W H LAYERS [16]  one RGB document with alpha, PackBits, LAYERS
+//                                              layers of W x H; with 16, the same picture
+//                                              with 16 bits per channel
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -58,12 +59,14 @@ int Disc(int x, int y, int cx, int cy, int r)
 }
 
 PsdLayer ColourLayer(int32_t top, int32_t left, int32_t width, int32_t height,
-                     const std::string& name, int seed, bool rle)
+                     const std::string& name, int seed, bool rle, int depth = 8)
 {
     PsdLayer layer(top, left, top + height, left + width);
     layer.name = name;
     auto channel = [&](int16_t id, const Bytes& plane) {
-        return rle ? test_support::RleChannel(id, plane, width) : test_support::RawChannel(id, plane);
+        const Bytes samples = depth == 16 ? test_support::Widen16(plane) : plane;
+        return rle ? test_support::RleChannel(id, samples, width * (depth / 8))
+                   : test_support::RawChannel(id, samples);
     };
     layer.Add(channel(-1, Plane(width, height, [&](int x, int y) {
         return Disc(x, y, width / 2, height / 2, std::min(width, height) / 2 - 2);
@@ -176,17 +179,23 @@ void MakeSamples(const std::string& folder)
     saver.Save(png, info);
 }
 
-void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t height, int32_t layers)
+void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t height, int32_t layers,
+                           int depth)
 {
     PsdBuilder psd;
     psd.width = width;
     psd.height = height;
     psd.compression = test_support::kPsdRle;
     ColourPlanes(psd);
+    if (depth == 16) {
+        psd.depth = 16;
+        for (Bytes& plane : psd.planes)
+            plane = test_support::Widen16(plane);
+    }
     for (int32_t i = 0; i < layers; ++i) {
         // Layers of the document's size, each a little shifted, with a shaped alpha.
         psd.layers.push_back(ColourLayer((i % 5) * 7, (i % 4) * 9, width, height,
-                                         "layer " + std::to_string(i + 1), i, true));
+                                         "layer " + std::to_string(i + 1), i, true, depth));
     }
     WriteFile(path, psd.Build());
 }
@@ -200,14 +209,16 @@ int main(int argc, char** argv)
             MakeSamples(argv[1]);
             return 0;
         }
-        if (argc == 6 && std::string(argv[1]) == "--bench") {
-            MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+        const bool deep = argc == 7 && std::string(argv[6]) == "16";
+        if ((argc == 6 || deep) && std::string(argv[1]) == "--bench") {
+            MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                                  std::atoi(argv[5]), deep ? 16 : 8);
             return 0;
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make-samples: %s\n", error.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: make-samples DIR | make-samples --bench FILE W H LAYERS\n");
+    std::fprintf(stderr, "usage: make-samples DIR | make-samples --bench FILE W H LAYERS [16]\n");
     return 2;
 }

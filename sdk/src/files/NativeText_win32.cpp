@@ -1,6 +1,6 @@
-#include "files/NativeText.h"
-
 #include <windows.h>
+
+#include "files/NativeText.h"
 
 namespace sdk {
 namespace files {

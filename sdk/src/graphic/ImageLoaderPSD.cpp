@@ -69,11 +69,6 @@ int32_t Saturated(int64_t value)
         std::min<int64_t>(std::max<int64_t>(value, 0), std::numeric_limits<int32_t>::max()));
 }
 
-bool IsBlockSignature(const char* signature)
-{
-    return memcmp(signature, "8BIM", 4) == 0 || memcmp(signature, "8B64", 4) == 0;
-}
-
 }  // namespace
 
 // The decode's working storage, released when the decode ends: the row counts of one channel,
@@ -464,26 +459,34 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     stream.SetPos(static_cast<int32_t>(recordEnd));
 }
 
+bool ImageLoaderPSD::ReadBlockHeader(int64_t end, char (&key)[4], int64_t& length, const char* tag)
+{
+    if (end - stream.GetPos() < 12)
+        return false;
+    char signature[4] = {};
+    stream.Read(signature, 4);
+    stream.Read(key, 4);
+    if (memcmp(signature, "8BIM", 4) != 0 && memcmp(signature, "8B64", 4) != 0)
+        return false;
+    const bool wide = HasWideLength(key);
+    if (wide && end - stream.GetPos() < 8)
+        throw debug::runtime_error(tag);
+    length = wide ? ReadLength(true) : ReadBigEndian32(stream);
+    if (length > end - stream.GetPos())
+        throw debug::runtime_error(tag);
+    return true;
+}
+
 std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
 {
     // Blocks of signature, key, length and data, up to the record's end. A block whose length
     // runs past the record's end, or a name longer than its block: "ScanLayerInfo:290". Bytes
     // that do not start with a block signature end the search.
     const char kDamaged[] = "ImageLoaderPSD::ScanLayerInfo:290";
-    while (recordEnd - stream.GetPos() >= 12) {
-        char signature[4] = {};
-        char key[4] = {};
-        stream.Read(signature, 4);
-        stream.Read(key, 4);
-        if (!IsBlockSignature(signature))
-            break;
-        const bool wide = HasWideLength(key);
-        if (wide && recordEnd - stream.GetPos() < 8)
-            throw debug::runtime_error(kDamaged);
-        const int64_t length = wide ? ReadLength(true) : ReadBigEndian32(stream);
+    char key[4] = {};
+    int64_t length = 0;
+    while (ReadBlockHeader(recordEnd, key, length, kDamaged)) {
         const int64_t start = stream.GetPos();
-        if (length > recordEnd - start)
-            throw debug::runtime_error(kDamaged);
         if (memcmp(key, "luni", 4) != 0) {
             stream.SetPos(static_cast<int32_t>(start + length));
             continue;
@@ -500,9 +503,10 @@ std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
         std::u16string text;
         for (size_t i = 0; i < units; ++i)
             text += static_cast<char16_t>(stream::BigEndian16(&bytes[i * 2]));
-        // Some writers count a terminating zero.
-        while (!text.empty() && text.back() == 0)
-            text.pop_back();
+        // Some writers count a terminating zero; the name ends there.
+        const size_t zero = text.find(u'\0');
+        if (zero != std::u16string::npos)
+            text.resize(zero);
         return files::Utf16ToNative(text);
     }
     return std::string();
@@ -524,20 +528,10 @@ void ImageLoaderPSD::ScanAdditionalLayerInfo(int64_t sectionEnd)
     if (maskLength > sectionEnd - stream.GetPos())
         throw debug::runtime_error(kDamaged);
     stream.Seek(static_cast<int32_t>(maskLength));
-    while (sectionEnd - stream.GetPos() >= 12) {
-        char signature[4] = {};
-        char key[4] = {};
-        stream.Read(signature, 4);
-        stream.Read(key, 4);
-        if (!IsBlockSignature(signature))
-            return;
-        const bool wide = HasWideLength(key);
-        if (wide && sectionEnd - stream.GetPos() < 8)
-            throw debug::runtime_error(kDamaged);
-        const int64_t length = wide ? ReadLength(true) : ReadBigEndian32(stream);
+    char key[4] = {};
+    int64_t length = 0;
+    while (ReadBlockHeader(sectionEnd, key, length, kDamaged)) {
         const int64_t start = stream.GetPos();
-        if (length > sectionEnd - start)
-            throw debug::runtime_error(kDamaged);
         const bool layerList = memcmp(key, "Lr16", 4) == 0 || memcmp(key, "Lr32", 4) == 0 ||
                                memcmp(key, "Layr", 4) == 0;
         if (layerList && length >= 2) {
@@ -589,7 +583,9 @@ void ImageLoaderPSD::ScanMergedImage()
     for (size_t i = 0; i < merged.channels.size(); ++i) {
         info_t::channel_t& channel = merged.channels[i];
         const int32_t index = static_cast<int32_t>(i);
-        channel.id = index < colorChannels ? index : index == colorChannels ? kTransparency : kIgnored;
+        channel.id = index < colorChannels    ? index
+                     : index == colorChannels ? kTransparency
+                                              : kIgnored;
         if ((colorMode == kMultichannel || firstExtraIsSpot) && index >= colorChannels)
             channel.id = kIgnored;
         channel.compression = compression;
@@ -602,7 +598,8 @@ void ImageLoaderPSD::ScanMergedImage()
 // ---------------------------------------------------------------------------------------------
 // The decode
 
-void ImageLoaderPSD::ReadRowCounts(int32_t countsOffset, int64_t rows, std::vector<uint32_t>& counts)
+void ImageLoaderPSD::ReadRowCounts(int32_t countsOffset, int64_t rows,
+                                   std::vector<uint32_t>& counts)
 {
     // Callers have checked that the table lies within the file, which bounds rows.
     const size_t size = version == 2 ? 4 : 2;
@@ -739,12 +736,14 @@ void ImageLoaderPSD::DecodeChannel(const info_t& record, const info_t::channel_t
     uint8_t* target = eightBit ? work.row.data() : work.stored.data();
     const int32_t rowBytes = static_cast<int32_t>(work.stored.size());
     // Colour is light; transparency is coverage.
-    const bool light = channel.id != kTransparency && !(colorChannels > 1 && channel.id == colorChannels);
+    const bool light =
+        channel.id != kTransparency && !(colorChannels > 1 && channel.id == colorChannels);
 
     auto store = [&](int32_t y) {
         if (!eightBit)
             PsdRowToEightBit(work.stored.data(), work.row.data(), width, depth, light);
-        uint8_t* blackRow = work.black.empty() ? nullptr : &work.black[static_cast<size_t>(width) * y];
+        uint8_t* blackRow =
+            work.black.empty() ? nullptr : &work.black[static_cast<size_t>(width) * y];
         StoreChannelRow(image.Data() + static_cast<size_t>(stride) * y, blackRow, work.row.data(),
                         channels, width, channel.id);
     };

@@ -58,7 +58,6 @@ public:
 
     // The records the scan built, for callers that report on the document's structure.
     uint8_t ColorMode() const { return colorMode; }
-    int32_t Depth() const { return depth; }
     const info_t& MergedRecord() const { return merged; }
     const info_t& LayerRecord(int32_t index) const;
 
@@ -82,6 +81,10 @@ private:
     int64_t ReadLength(bool wide);
     // Whether an additional information block of this key has an 8-byte length.
     bool HasWideLength(const char* key) const;
+    // Reads the signature, key and length of an additional information block that must end by
+    // end. False when the bytes there (if 12 are left) do not start a block; a length that runs
+    // past end raises tag.
+    bool ReadBlockHeader(int64_t end, char (&key)[4], int64_t& length, const char* tag);
 
     // The decode: every channel checked against the file before the image is sized, then
     // decoded row by row.
@@ -90,8 +93,7 @@ private:
     bool HasAlpha(const info_t& record) const;
     bool IsDecoded(const info_t::channel_t& channel, bool alpha) const;
     int64_t ChannelEnd(const info_t& record, const info_t::channel_t& channel) const;
-    int64_t CheckChannel(const info_t& record, const info_t::channel_t& channel,
-                         Workspace& work);
+    int64_t CheckChannel(const info_t& record, const info_t::channel_t& channel, Workspace& work);
     void DecodeChannel(const info_t& record, const info_t::channel_t& channel, Image& image,
                        Workspace& work);
     void ReadRowCounts(int32_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);

@@ -10,10 +10,18 @@ namespace graphic {
 
 namespace {
 
-// The first colour byte of a pixel (blue), after the alpha byte when there is one.
-int32_t FirstColourByte(const Image& image)
+// Calls convert(colour, x, y) for each pixel, with colour pointing at its blue byte (after the
+// alpha byte when there is one).
+template <class Convert>
+void ForEachPixel(Image& image, Convert convert)
 {
-    return image.Channels() == 4 ? 1 : 0;
+    const int32_t step = image.Channels();
+    const int32_t first = step == 4 ? 1 : 0;
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
+        for (int32_t x = 0; x < image.Width(); ++x, pixel += step)
+            convert(pixel, x, y);
+    }
 }
 
 // Inverse of the Lab companding function.
@@ -27,18 +35,12 @@ double LabInverse(double t)
 
 void CmykToRgb(Image& image, const uint8_t* black)
 {
-    const int32_t width = image.Width();
-    const int32_t height = image.Height();
-    const int32_t step = image.Channels();
-    const int32_t first = FirstColourByte(image);
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
-        const uint8_t* k = black + static_cast<size_t>(width) * y;
-        for (int32_t x = 0; x < width; ++x, pixel += step) {
-            for (int32_t i = 0; i < 3; ++i)
-                pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k[x] + 255) / 510);
-        }
-    }
+    const size_t width = static_cast<size_t>(image.Width());
+    ForEachPixel(image, [&](uint8_t* pixel, int32_t x, int32_t y) {
+        const uint8_t k = black[width * static_cast<size_t>(y) + static_cast<size_t>(x)];
+        for (int32_t i = 0; i < 3; ++i)
+            pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k + 255) / 510);
+    });
 }
 
 void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, uint8_t& blue)
@@ -62,15 +64,9 @@ void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, ui
 
 void LabToRgb(Image& image)
 {
-    const int32_t width = image.Width();
-    const int32_t height = image.Height();
-    const int32_t step = image.Channels();
-    const int32_t first = FirstColourByte(image);
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
-        for (int32_t x = 0; x < width; ++x, pixel += step)
-            LabToSrgb(pixel[2], pixel[1], pixel[0], pixel[2], pixel[1], pixel[0]);
-    }
+    ForEachPixel(image, [](uint8_t* pixel, int32_t, int32_t) {
+        LabToSrgb(pixel[2], pixel[1], pixel[0], pixel[2], pixel[1], pixel[0]);
+    });
 }
 
 }  // namespace graphic

@@ -23,7 +23,8 @@ uint8_t EightBitFromFloat(float value, bool light)
         linear = 1.0;
     double encoded = linear;
     if (light)
-        encoded = linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1.0 / 2.4) - 0.055;
+        encoded =
+            linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1.0 / 2.4) - 0.055;
     return static_cast<uint8_t>(std::floor(encoded * 255.0 + 0.5));
 }
 

@@ -22,7 +22,11 @@ struct PsdZipRows::Inflater {
 
 PsdZipRows::PsdZipRows(stream::stream_in& stream, int64_t end, int64_t rowBytes, int32_t depth,
                        bool prediction)
-    : stream(stream), end(end), rowBytes(rowBytes), depth(depth), prediction(prediction),
+    : stream(stream),
+      end(end),
+      rowBytes(rowBytes),
+      depth(depth),
+      prediction(prediction),
       inflater(new Inflater())
 {
     std::memset(&inflater->z, 0, sizeof inflater->z);

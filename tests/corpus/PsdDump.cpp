@@ -1,7 +1,8 @@
 // Test program for the corpus check: loads one PSD with the reader and writes what it decodes.
 //
-//   psd_dump FILE OUTDIR
+//   psd_dump [--extended] FILE OUTDIR
 //
+// With --extended the reader's extended reading is used.
 // Prints one line per image to standard output:
 //   refused TAG                                    the reader's scan refused the file
 //   merged W H C | merged error TAG                the merged image, raster in OUTDIR/merged.raw
@@ -35,12 +36,13 @@ bool WriteRaster(const std::string& path, const Image& image)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: psd_dump FILE OUTDIR\n");
+    const bool extended = argc == 4 && std::string(argv[1]) == "--extended";
+    if (argc != 3 && !extended) {
+        std::fprintf(stderr, "usage: psd_dump [--extended] FILE OUTDIR\n");
         return 2;
     }
-    const std::string outdir = argv[2];
-    sdk::stream::file_in file(argv[1]);
+    const std::string outdir = argv[argc - 1];
+    sdk::stream::file_in file(argv[argc - 2]);
     try {
         file.OpenRead();
     } catch (const std::exception& error) {
@@ -49,7 +51,7 @@ int main(int argc, char** argv)
     }
 
     try {
-        ImageLoaderPSD loader(file);
+        ImageLoaderPSD loader(file, extended);
         Image image;
         ImageInfo info;
         try {

@@ -34,6 +34,12 @@ layout (A first, then B, G, R):
 Where PIL opens the document itself, its merged image is compared as well (RGB, RGBA, L, and P
 expanded to RGB), which checks the channel order independently of the rules above.
 
+Then each document is read once more with the reader's extended reading (psd_dump --extended):
+every document must load, its merged image and every layer whose rectangle is not empty; and a
+document that the usual reading loads must give the same rasters both ways. (The extended
+reading's pixels of other depths and colour modes are compared with ImageMagick by hand, not
+here: PIL reads too few of those documents.)
+
 Usage: check_psd_corpus.py --dump PATH_TO_psd_dump --repo REPO_ROOT [--corpus DIR]
 Passes with a notice when the corpus or PIL is not there.
 """
@@ -251,7 +257,49 @@ def ids_text(record):
     return ",".join(str(channel_id) for channel_id, _ in record.channels) or "-"
 
 
+def dump_lines(dump, arguments, relative, failures):
+    run = subprocess.run([dump] + arguments, capture_output=True, text=True, timeout=300)
+    if run.returncode != 0:
+        failures.append("%s: psd_dump ended with %d: %s" % (relative, run.returncode, run.stderr.strip()))
+        return None
+    return run.stdout.splitlines()
+
+
+def check_extended(dump, path, relative, usual_lines, usual_out, tally, failures):
+    """The extended reading: everything loads, and what the usual reading loads is unchanged."""
+    with tempfile.TemporaryDirectory() as out:
+        lines = dump_lines(dump, ["--extended", path, out], relative, failures)
+        if lines is None:
+            return
+        if not lines or not lines[0].startswith("merged ") or "error" in lines[0]:
+            failures.append("%s: extended reading: %s" % (relative, lines[:1]))
+            return
+        for line in lines[1:]:
+            fields = line.split()
+            if fields[2] == "error" and fields[3] not in ("Image::Create:59", "Image::Create:60"):
+                failures.append("%s: extended reading: %s" % (relative, line))
+                return
+        tally["documents loaded by the extended reading"] += 1
+        if usual_lines is None:
+            return
+        same = lines == usual_lines
+        for name in os.listdir(usual_out):
+            with open(os.path.join(usual_out, name), "rb") as a, open(os.path.join(out, name), "rb") as b:
+                same = same and a.read() == b.read()
+        if same:
+            tally["documents the same with the extended reading"] += 1
+        else:
+            failures.append("%s: the extended reading gives other images" % relative)
+
+
 def check_document(Image, dump, path, relative, tally, failures):
+    with tempfile.TemporaryDirectory() as out:
+        lines = check_usual(Image, dump, path, relative, out, tally, failures)
+        check_extended(dump, path, relative, lines, out, tally, failures)
+
+
+def check_usual(Image, dump, path, relative, out, tally, failures):
+    """The usual reading against PIL; returns psd_dump's lines when the document loaded."""
     with open(path, "rb") as handle:
         data = handle.read()
     try:
@@ -260,80 +308,82 @@ def check_document(Image, dump, path, relative, tally, failures):
     except Refusal as refusal:
         doc, expected_refusal = None, refusal.tag
 
-    with tempfile.TemporaryDirectory() as out:
-        run = subprocess.run([dump, path, out], capture_output=True, text=True, timeout=300)
-        if run.returncode != 0:
-            failures.append("%s: psd_dump ended with %d: %s" % (relative, run.returncode, run.stderr.strip()))
-            return
-        lines = run.stdout.splitlines()
+    lines = dump_lines(dump, [path, out], relative, failures)
+    if lines is None:
+        return None
 
-        if expected_refusal:
-            if lines == ["refused " + expected_refusal]:
-                tally["refused " + expected_refusal] += 1
-            else:
-                failures.append("%s: expected refusal %s, got %s" % (relative, expected_refusal, lines[:2]))
-            return
-        if not lines or lines[0].startswith("refused"):
-            failures.append("%s: refused (%s), expected to load" % (relative, lines[:1]))
-            return
-        tally["documents loaded"] += 1
-
-        def raster(name):
-            with open(os.path.join(out, name), "rb") as handle:
-                return handle.read()
-
-        # The merged image.
-        fields = lines[0].split()
-        merged = doc.merged
-        want, step = expected_raster(Image, doc, merged)
-        if not decoded_channels(doc, merged):
-            if lines[0] == "merged error ImageLoaderPSD::LoadImage:305":
-                tally["merged images without channels refused"] += 1
-            else:
-                failures.append("%s: %s, expected error LoadImage:305" % (relative, lines[0]))
-        elif fields[:2] != ["merged", str(merged.width)] or fields[2:] != [str(merged.height), str(step)]:
-            failures.append("%s: merged image %s, expected %dx%d with %d channels"
-                            % (relative, lines[0], merged.width, merged.height, step))
-        elif raster("merged.raw") != want:
-            failures.append("%s: merged image differs from PIL's planes" % relative)
+    if expected_refusal:
+        if lines == ["refused " + expected_refusal]:
+            tally["refused " + expected_refusal] += 1
         else:
-            tally["merged images equal"] += 1
-            whole = pil_whole_merged(Image, path)
-            if whole is not None and step in (1, 3, 4):
-                if whole == raster("merged.raw"):
-                    tally["merged images also equal to PIL's whole decode"] += 1
-                else:
-                    failures.append("%s: merged image differs from PIL's whole decode" % relative)
+            failures.append("%s: expected refusal %s, got %s" % (relative, expected_refusal, lines[:2]))
+        return None
+    if not lines or lines[0].startswith("refused"):
+        failures.append("%s: refused (%s), expected to load" % (relative, lines[:1]))
+        return None
+    tally["documents loaded"] += 1
+    check_rasters(Image, doc, path, lines, out, relative, tally, failures)
+    return lines
 
-        # The layers, in file order.
-        layer_lines = lines[1:]
-        if len(layer_lines) != len(doc.layers):
-            failures.append("%s: %d layers, expected %d" % (relative, len(layer_lines), len(doc.layers)))
-            return
-        for index, (line, layer) in enumerate(zip(layer_lines, doc.layers)):
-            fields = line.split()
-            label = "%s: layer %d" % (relative, index)
-            if layer.width < 1 or layer.height < 1:
-                tag = "Image::Create:59" if layer.width < 1 else "Image::Create:60"
-                if fields[2:] == ["error", tag]:
-                    tally["empty layers refused with " + tag] += 1
-                else:
-                    failures.append("%s: %s, expected error %s" % (label, line, tag))
-                continue
-            if not decoded_channels(doc, layer):
-                if fields[2:] == ["error", "ImageLoaderPSD::LoadImage:305"]:
-                    tally["layers without channels refused"] += 1
-                else:
-                    failures.append("%s: %s, expected error LoadImage:305" % (label, line))
-                continue
-            want, step = expected_raster(Image, doc, layer)
-            described = [str(v) for v in (layer.x, layer.y, layer.width, layer.height, step)]
-            if fields[2:7] != described or fields[7:] != [ids_text(layer)]:
-                failures.append("%s: %s, expected %s ids %s" % (label, line, described, ids_text(layer)))
-            elif raster("layer%d.raw" % index) != want:
-                failures.append("%s: raster differs from PIL's planes" % label)
+
+def check_rasters(Image, doc, path, lines, out, relative, tally, failures):
+    """The merged image and the layers of a loaded document against PIL's planes."""
+    def raster(name):
+        with open(os.path.join(out, name), "rb") as handle:
+            return handle.read()
+
+    # The merged image.
+    fields = lines[0].split()
+    merged = doc.merged
+    want, step = expected_raster(Image, doc, merged)
+    if not decoded_channels(doc, merged):
+        if lines[0] == "merged error ImageLoaderPSD::LoadImage:305":
+            tally["merged images without channels refused"] += 1
+        else:
+            failures.append("%s: %s, expected error LoadImage:305" % (relative, lines[0]))
+    elif fields[:2] != ["merged", str(merged.width)] or fields[2:] != [str(merged.height), str(step)]:
+        failures.append("%s: merged image %s, expected %dx%d with %d channels"
+                        % (relative, lines[0], merged.width, merged.height, step))
+    elif raster("merged.raw") != want:
+        failures.append("%s: merged image differs from PIL's planes" % relative)
+    else:
+        tally["merged images equal"] += 1
+        whole = pil_whole_merged(Image, path)
+        if whole is not None and step in (1, 3, 4):
+            if whole == raster("merged.raw"):
+                tally["merged images also equal to PIL's whole decode"] += 1
             else:
-                tally["layers equal"] += 1
+                failures.append("%s: merged image differs from PIL's whole decode" % relative)
+
+    # The layers, in file order.
+    layer_lines = lines[1:]
+    if len(layer_lines) != len(doc.layers):
+        failures.append("%s: %d layers, expected %d" % (relative, len(layer_lines), len(doc.layers)))
+        return
+    for index, (line, layer) in enumerate(zip(layer_lines, doc.layers)):
+        fields = line.split()
+        label = "%s: layer %d" % (relative, index)
+        if layer.width < 1 or layer.height < 1:
+            tag = "Image::Create:59" if layer.width < 1 else "Image::Create:60"
+            if fields[2:] == ["error", tag]:
+                tally["empty layers refused with " + tag] += 1
+            else:
+                failures.append("%s: %s, expected error %s" % (label, line, tag))
+            continue
+        if not decoded_channels(doc, layer):
+            if fields[2:] == ["error", "ImageLoaderPSD::LoadImage:305"]:
+                tally["layers without channels refused"] += 1
+            else:
+                failures.append("%s: %s, expected error LoadImage:305" % (label, line))
+            continue
+        want, step = expected_raster(Image, doc, layer)
+        described = [str(v) for v in (layer.x, layer.y, layer.width, layer.height, step)]
+        if fields[2:7] != described or fields[7:] != [ids_text(layer)]:
+            failures.append("%s: %s, expected %s ids %s" % (label, line, described, ids_text(layer)))
+        elif raster("layer%d.raw" % index) != want:
+            failures.append("%s: raster differs from PIL's planes" % label)
+        else:
+            tally["layers equal"] += 1
 
 
 def main():

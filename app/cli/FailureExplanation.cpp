@@ -42,7 +42,8 @@ const Explanation kExplanations[] = {
      "neither a PSD nor a PSB document (a version that no editor writes)"},
     {"ImageLoaderPSD::Scan:123",
      "16- or 32-bit channels: without --extended only 8-bit documents are read",
-     "a depth of channels that is not read (1 bit in a bitmap, 8, 16 or 32 bits otherwise)"},
+     "channels of a depth that is not read (bitmaps have 1 bit, indexed documents 8, others "
+     "8, 16 or 32)"},
     {"ImageLoaderPSD::Scan:124",
      "a bitmap (1-bit) document: without --extended only gray, indexed and RGB documents are "
      "read"},

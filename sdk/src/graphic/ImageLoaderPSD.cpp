@@ -173,7 +173,7 @@ void ImageLoaderPSD::ScanHeader()
     const int32_t width = ReadI32(stream);
     depth = ReadBigEndian16(stream);
     const uint16_t mode = ReadBigEndian16(stream);
-    // At most 65535 records of 24 bytes: bounded by the field's width. Whether the file holds
+    // At most 65535 small records: bounded by the field's width. Whether the file holds
     // their data is checked by the decode, channel by channel.
     merged.channels.assign(channelCount, info_t::channel_t());
     merged.width = width;

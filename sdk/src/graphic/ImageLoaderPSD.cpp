@@ -626,9 +626,14 @@ bool ImageLoaderPSD::IsDecoded(const info_t::channel_t& channel, bool alpha) con
 {
     if (channel.id == kIgnored)
         return false;
-    // In a colour layer a channel with the id colorChannels is taken as transparency; without
-    // an alpha byte it would land before the pixel's first byte, and is left out.
-    return !(colorChannels > 1 && channel.id == colorChannels && !alpha);
+    // Without an alpha byte such a channel would land before the pixel's first byte, and is
+    // left out.
+    return !(IsExtraColourId(channel.id) && !alpha);
+}
+
+bool ImageLoaderPSD::IsExtraColourId(int32_t id) const
+{
+    return colorChannels > 1 && id == colorChannels;
 }
 
 int64_t ImageLoaderPSD::ChannelEnd(const info_t& record, const info_t::channel_t& channel) const
@@ -736,8 +741,7 @@ void ImageLoaderPSD::DecodeChannel(const info_t& record, const info_t::channel_t
     uint8_t* target = eightBit ? work.row.data() : work.stored.data();
     const int32_t rowBytes = static_cast<int32_t>(work.stored.size());
     // Colour is light; transparency is coverage.
-    const bool light =
-        channel.id != kTransparency && !(colorChannels > 1 && channel.id == colorChannels);
+    const bool light = channel.id != kTransparency && !IsExtraColourId(channel.id);
 
     auto store = [&](int32_t y) {
         if (!eightBit)
@@ -807,7 +811,7 @@ void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, uint8_t* blackRow, const
     // to the middle, the third first. The id colorChannels goes to the alpha byte.
     int32_t target = first;
     if (colorChannels > 1)
-        target = id == colorChannels ? 0 : first + 2 - id;
+        target = IsExtraColourId(id) ? 0 : first + 2 - id;
     if (target < 0 || target >= channels)
         return;  // LoadImage leaves such channels out; nothing is ever written outside a pixel
     for (int32_t x = 0; x < width; ++x)

@@ -92,6 +92,9 @@ private:
     void LoadImage(const info_t& record, Image& image);
     bool HasAlpha(const info_t& record) const;
     bool IsDecoded(const info_t::channel_t& channel, bool alpha) const;
+    // In a colour document (RGB, CMYK, Lab) a channel with the id colorChannels is taken as
+    // transparency.
+    bool IsExtraColourId(int32_t id) const;
     int64_t ChannelEnd(const info_t& record, const info_t::channel_t& channel) const;
     int64_t CheckChannel(const info_t& record, const info_t::channel_t& channel, Workspace& work);
     void DecodeChannel(const info_t& record, const info_t::channel_t& channel, Image& image,

@@ -1,8 +1,5 @@
 #include "graphic/PsdColorModes.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "graphic/PsdSamples.h"
 
 namespace sdk {

@@ -13,3 +13,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static libraries only: the programs are single files with no DLLs beside them.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# zlib's finder would otherwise take the import library libz.dll.a, and the programs would need
+# zlib1.dll beside them (Wine has one of its own, so only a real Windows shows the fault).
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -19,6 +19,8 @@ packages=(
   # running the Windows build (fonts-wine: Wine's own fonts, Marlett among them, which draws
   # the buttons of the title bars)
   wine wine64 fonts-wine xvfb xauth locales fonts-vlgothic
+  # the release packages: the manual page's checks (man and groff) and the zip's
+  man-db groff-base unzip
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # Runs the tests: the set-up, then for each stage named its build and its tests. With no stage
 # named, every stage runs (as CI does): a short fuzzing run of the readers, the Linux tests, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer and under ThreadSanitizer, and
-# the Windows tests under Wine in Xvfb.
-# Usage: scripts/test.sh [linux] [asan] [tsan] [windows] [fuzz]
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer and under ThreadSanitizer, the
+# Windows tests under Wine in Xvfb, and the release packages (made, installed, used and removed).
+# Usage: scripts/test.sh [linux] [asan] [tsan] [windows] [fuzz] [package]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
-[ $# -gt 0 ] || set -- fuzz linux asan tsan windows
+[ $# -gt 0 ] || set -- fuzz linux asan tsan windows package
 for stage in "$@"; do
   case "$stage" in
-    linux | asan | tsan | windows | fuzz) ;;
-    *) echo "test.sh: unknown stage '$stage' (linux, asan, tsan, windows or fuzz)" >&2; exit 2 ;;
+    linux | asan | tsan | windows | fuzz | package) ;;
+    *) echo "test.sh: unknown stage '$stage' (linux, asan, tsan, windows, fuzz or package)" >&2; exit 2 ;;
   esac
 done
 
 bash "$root/scripts/setup.sh"
 builds=()
 for stage in "$@"; do
-  [ "$stage" = fuzz ] || builds+=("$stage")
+  case "$stage" in
+    fuzz | package) ;;  # the fuzz target and the packages are built by their own scripts
+    *) builds+=("$stage") ;;
+  esac
 done
 [ ${#builds[@]} -eq 0 ] || bash "$root/scripts/build.sh" "${builds[@]}"
 
@@ -48,6 +51,11 @@ for stage in "$@"; do
       bash "$root/scripts/wine-run.sh"   # prepares the prefix once, before tests start in parallel
       xvfb-run -a ctest --test-dir "$root/build/windows" -j "$jobs" --output-on-failure
       "${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
+      ;;
+    package)
+      echo "== Release packages"
+      bash "$root/scripts/package.sh"
+      bash "$root/tests/packaging/check_packages.sh"
       ;;
   esac
 done

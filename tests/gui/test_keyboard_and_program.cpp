@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "conversion/Option.h"
 #include "files/FileSystem.h"
@@ -92,9 +93,12 @@ TEST_F(Keyboard, ArrowKeysMoveWithinARadioGroupAndSelect)
     EXPECT_TRUE(option.compressFast);
 }
 
-// The program's own executable, beside the test program's build folder.
+// The program's own executable: the one QUILLCONV_PROGRAM names (a packaged copy), else the one
+// beside the test program's build folder.
 std::string ProgramPath()
 {
+    if (const char* named = std::getenv("QUILLCONV_PROGRAM"))
+        return named;
     const std::string tests = sdk::files::GetFolder(sdk::files::GetModulePath());
     return sdk::files::GetFolder(sdk::files::StripSeparator(tests)) + "app\\quillconv.exe";
 }

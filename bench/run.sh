@@ -4,7 +4,20 @@
 # when ImageMagick is installed, `convert big.psd out-%02d.png` on the same file in the same run.
 # Prints wall time and peak memory of both and their ratios, for one file with one worker and
 # for a batch of four files with two workers; then the same document read with --extended, and
-# a 16-bit version of it, against the first run. Not a test: nothing fails on the figures.
+# a 16-bit version of it, against the first run.
+# Then a one-core line: the processor time (user + sys) of that document with -j 1, the median
+# of five runs, and the wall time of the default -j run (also the median of five) divided by it.
+# Last, a memory table: each document below converted with --psd-png --psd-layers --psd-mng
+# (default -j; --extended for the .psb), and with ImageMagick's `convert FILE out-%02d.png`
+# when it is installed: file size, wall seconds and peak memory of both, with the memory targets
+# of quillconv-cli beside its figures. "failed" is a conversion that ended with an error,
+# "refused" an ImageMagick that would not take the file (its default policy limits large
+# images), "timed out" a command stopped after 10 minutes.
+#   layers-2400x1800-{5,20,40}.psd   2400 x 1800, 5, 20 or 40 layers with a shaped alpha
+#   flat-8000x8000-{4,8}.psd         8000 x 8000, 4 or 8 layers each one flat colour
+#   flat-20000x20000-4.psb           20000 x 20000 large document, 4 flat layers
+# The documents are made by the project's generator into WORKDIR when missing and kept there;
+# MB is 2^20 bytes. Not a test: nothing fails on the figures.
 # Usage: bench/run.sh [WORKDIR]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -57,3 +70,95 @@ echo "quillconv-cli --extended, 8-bit:   ${e_time} s, ${e_mem} KB peak"
 read -r d_time d_mem < <(measure "$cli" -q -j 1 --extended --psd-png --psd-layers -o "$work/out-16bit" "$work/big16.psd")
 echo "quillconv-cli --extended, 16-bit:  ${d_time} s, ${d_mem} KB peak"
 echo "ratios to the 8-bit run without --extended (target): --extended time $(ratio "$e_time" "$q_time") (about 1), 16-bit time $(ratio "$d_time" "$q_time") (<= 1.3), 16-bit memory $(ratio "$d_mem" "$q_mem") (<= 1.2)"
+
+# Runs a command under GNU time, stopped after $limit; sets t_status (ok, failed or timed out),
+# t_wall (seconds), t_mem (KB peak) and t_cpu (user + sys seconds).
+limit=10m
+timed() {
+  local report rc=0
+  report=$(mktemp)
+  /usr/bin/time -f '%e %M %U %S' -o "$report" timeout -k 30s "$limit" "$@" >/dev/null 2>&1 || rc=$?
+  t_wall=0 t_mem=0 t_cpu=0
+  local user=0 sys=0
+  read -r t_wall t_mem user sys < <(tail -n 1 "$report") || true
+  t_cpu=$(python3 -c "import sys; print(f'{float(sys.argv[1])+float(sys.argv[2]):.2f}')" "$user" "$sys" 2>/dev/null || echo 0)
+  case $rc in
+    0) t_status=ok ;;
+    124|137) t_status="timed out" ;;
+    *) t_status=failed ;;
+  esac
+  rm -f "$report"
+}
+median() { python3 -c "import statistics,sys; print(f'{statistics.median(map(float,sys.argv[1:])):.2f}')" "$@"; }
+# Megabytes of a count of kilobytes (kb N) or bytes (b N).
+mb() { python3 -c "import sys; print(f'{float(sys.argv[2]) / (1024 if sys.argv[1] == \"kb\" else 1048576):.1f}')" "$1" "$2"; }
+
+# One core: the processor time of the 20-layer document with one worker, against the wall time
+# of the default run.
+one_cpu=() all_wall=() all_cpu=()
+for i in 1 2 3 4 5; do
+  rm -rf "$work/out-one"
+  timed "$cli" -q -j 1 --psd-png --psd-layers -o "$work/out-one" "$work/big.psd"
+  [ "$t_status" = ok ] || echo "failed: -j 1 run $i ($t_status)" >&2
+  one_cpu+=("$t_cpu")
+  rm -rf "$work/out-one"
+  timed "$cli" -q --psd-png --psd-layers -o "$work/out-one" "$work/big.psd"
+  [ "$t_status" = ok ] || echo "failed: default -j run $i ($t_status)" >&2
+  all_wall+=("$t_wall") all_cpu+=("$t_cpu")
+done
+rm -rf "$work/out-one"
+o_cpu=$(median "${one_cpu[@]}")
+a_wall=$(median "${all_wall[@]}")
+a_cpu=$(median "${all_cpu[@]}")
+echo "one core: -j 1 processor time ${o_cpu} s (median of 5); default -j ${a_wall} s wall, ${a_cpu} s processor; default -j wall / -j 1 processor time $(ratio "$a_wall" "$o_cpu") (<= 0.55)"
+
+# The memory table.
+docs=(layers-2400x1800-5.psd layers-2400x1800-20.psd layers-2400x1800-40.psd
+      flat-8000x8000-4.psd flat-8000x8000-8.psd flat-20000x20000-4.psb)
+makes=("--bench 2400 1800 5" "--bench 2400 1800 20" "--bench 2400 1800 40"
+       "--bench-flat 8000 8000 4" "--bench-flat 8000 8000 8" "--bench-flat 20000 20000 4 psb")
+targets=("" 48 48 "" 160 400)
+for i in "${!docs[@]}"; do
+  if [ ! -f "$work/${docs[$i]}" ]; then
+    read -r kind w h n extra <<<"${makes[$i]}"
+    "$root/build/linux/tests/make-samples" "$kind" "$work/${docs[$i]}" "$w" "$h" "$n" ${extra:+"$extra"}
+  fi
+done
+magick=0
+command -v convert >/dev/null && magick=1
+echo
+echo "memory (MB = 2^20 bytes; quillconv-cli --psd-png --psd-layers --psd-mng, default -j; target in brackets):"
+if [ "$magick" = 1 ]; then
+  printf '%-26s %8s %10s %14s %10s %10s\n' document "file MB" "quill s" "quill MB" "magick s" "magick MB"
+else
+  echo "ImageMagick is not installed: no convert columns"
+  printf '%-26s %8s %10s %14s\n' document "file MB" "quill s" "quill MB"
+fi
+for i in "${!docs[@]}"; do
+  doc=${docs[$i]}
+  size=$(mb b "$(stat -c %s "$work/$doc")")
+  extended=()
+  [[ $doc == *.psb ]] && extended=(--extended)
+  rm -rf "$work/out-table"
+  timed "$cli" -q "${extended[@]}" --psd-png --psd-layers --psd-mng -o "$work/out-table" "$work/$doc"
+  if [ "$t_status" = ok ]; then
+    q_s=$t_wall q_mb=$(mb kb "$t_mem")
+  else
+    q_s=$t_status q_mb=-
+  fi
+  [ -z "${targets[$i]}" ] || q_mb="$q_mb (<= ${targets[$i]})"
+  rm -rf "$work/out-table"
+  if [ "$magick" = 1 ]; then
+    mkdir -p "$work/out-table-magick"
+    timed convert "$work/$doc" "$work/out-table-magick/out-%02d.png"
+    case $t_status in
+      ok) m_s=$t_wall m_mb=$(mb kb "$t_mem") ;;
+      failed) m_s=refused m_mb=- ;;
+      *) m_s=$t_status m_mb=- ;;
+    esac
+    rm -rf "$work/out-table-magick"
+    printf '%-26s %8s %10s %14s %10s %10s\n' "$doc" "$size" "$q_s" "$q_mb" "$m_s" "$m_mb"
+  else
+    printf '%-26s %8s %10s %14s\n' "$doc" "$size" "$q_s" "$q_mb"
+  fi
+done

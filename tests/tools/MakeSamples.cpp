@@ -5,6 +5,14 @@
 //   make-samples --bench FILE W H LAYERS [16]  one RGB document with alpha, PackBits, LAYERS
 //                                              layers of W x H; with 16, the same picture
 //                                              with 16 bits per channel
+//   make-samples --bench-flat FILE W H LAYERS [psb]
+//                                            one RGB document with alpha, PackBits, LAYERS
+//                                            layers each filling the W x H canvas with one
+//                                            opaque colour, and a flat merged image (the top
+//                                            layer's colour); with psb, a large document
+//                                            (8-byte lengths). Made row by row from one encoded
+//                                            row, so a 20000 x 20000 document needs about the
+//                                            memory of its file, not of its planes
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +20,8 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
@@ -200,6 +210,84 @@ void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t heigh
     WriteFile(path, psd.Build());
 }
 
+// A flat colour of the document made by --bench-flat: layer i gets colour i, the merged image
+// the colour of the top layer (the last one).
+struct Flat {
+    uint8_t red, green, blue;
+};
+
+Flat FlatColour(int32_t i)
+{
+    return {static_cast<uint8_t>((40 + i * 83) & 0xFF), static_cast<uint8_t>((200 + i * 47) & 0xFF),
+            static_cast<uint8_t>((90 + i * 131) & 0xFF)};
+}
+
+// A channel whose height rows all hold value: one row is encoded and repeated.
+test_support::PsdChannel FlatChannel(int16_t id, int32_t width, int32_t height, uint8_t value,
+                                     int countSize)
+{
+    const Bytes row = test_support::PackBits(Bytes(static_cast<size_t>(width), value));
+    return test_support::RleRowsChannel(id, std::vector<Bytes>(static_cast<size_t>(height), row),
+                                        countSize);
+}
+
+void MakeFlatBenchmarkDocument(const std::string& path, int32_t width, int32_t height,
+                               int32_t layers, bool large)
+{
+    const int32_t limit = large ? 300000 : 30000;
+    if (width < 1 || height < 1 || width > limit || height > limit)
+        throw std::runtime_error("width and height must be from 1 to " + std::to_string(limit));
+    if (layers < 1 || layers > 32767)
+        throw std::runtime_error("the layer count must be from 1 to 32767");
+    const int countSize = large ? 4 : 2;
+
+    PsdBuilder psd;
+    psd.version = large ? 2 : 1;
+    psd.width = width;
+    psd.height = height;
+    psd.channels = 4;
+    psd.compression = test_support::kPsdRle;
+    for (int32_t i = 0; i < layers; ++i) {
+        const Flat colour = FlatColour(i);
+        PsdLayer layer(0, 0, height, width);
+        layer.name = "flat " + std::to_string(i + 1);
+        layer.Add(FlatChannel(-1, width, height, 255, countSize));
+        layer.Add(FlatChannel(0, width, height, colour.red, countSize));
+        layer.Add(FlatChannel(1, width, height, colour.green, countSize));
+        layer.Add(FlatChannel(2, width, height, colour.blue, countSize));
+        psd.layers.push_back(std::move(layer));
+    }
+
+    // The merged image, opaque in the top layer's colour: the row counts of every channel
+    // (red, green, blue, alpha), then the rows of every channel.
+    const Flat top = FlatColour(layers - 1);
+    const uint8_t values[4] = {top.red, top.green, top.blue, 255};
+    Bytes rows[4];
+    size_t size = 0;
+    for (int c = 0; c < 4; ++c) {
+        rows[c] = test_support::PackBits(Bytes(static_cast<size_t>(width), values[c]));
+        size += (static_cast<size_t>(countSize) + rows[c].size()) * static_cast<size_t>(height);
+    }
+    Bytes& body = psd.mergedBody.emplace();
+    body.reserve(size);
+    for (int c = 0; c < 4; ++c) {
+        for (int32_t y = 0; y < height; ++y) {
+            for (int shift = (countSize - 1) * 8; shift >= 0; shift -= 8)
+                body.push_back(static_cast<uint8_t>(rows[c].size() >> shift));
+        }
+    }
+    for (int c = 0; c < 4; ++c)
+        for (int32_t y = 0; y < height; ++y)
+            body.insert(body.end(), rows[c].begin(), rows[c].end());
+
+    const Bytes file = psd.Build();
+    psd = PsdBuilder();
+    if (file.size() > 0x7FFFFFFFu)
+        throw std::runtime_error("the document would be " + std::to_string(file.size()) +
+                                 " bytes, more than 2 GiB - 1");
+    WriteFile(path, file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -215,10 +303,19 @@ int main(int argc, char** argv)
                                   std::atoi(argv[5]), deep ? 16 : 8);
             return 0;
         }
+        const bool large = argc == 7 && std::string(argv[6]) == "psb";
+        if ((argc == 6 || large) && std::string(argv[1]) == "--bench-flat") {
+            MakeFlatBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                                      std::atoi(argv[5]), large);
+            return 0;
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make-samples: %s\n", error.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: make-samples DIR | make-samples --bench FILE W H LAYERS [16]\n");
+    std::fprintf(stderr,
+                 "usage: make-samples DIR\n"
+                 "       make-samples --bench FILE W H LAYERS [16]\n"
+                 "       make-samples --bench-flat FILE W H LAYERS [psb]\n");
     return 2;
 }

@@ -178,5 +178,22 @@ void Draw(Image& dst, const Image& src)
     Draw(dst, src, 0, 0);
 }
 
+void ConvertRow(uint8_t* dst, int32_t dstChannels, const uint8_t* src, int32_t srcChannels,
+                int32_t width)
+{
+    if (width <= 0)
+        return;
+    Transfer t;
+    t.dst = dst;
+    t.src = src;
+    t.dst_channels = dstChannels;
+    t.src_channels = srcChannels;
+    t.dst_stride = 0;
+    t.src_stride = 0;
+    t.width = width;
+    t.height = 1;
+    kernels[dstChannels - 1][srcChannels - 1](t);
+}
+
 }  // namespace graphic
 }  // namespace sdk

@@ -26,5 +26,10 @@ void Draw(Image& dst, const Image& src, int32_t dx, int32_t dy);
 // The whole of src at (0, 0).
 void Draw(Image& dst, const Image& src);
 
+// One row of width pixels in the layout of srcChannels, converted into the layout of
+// dstChannels as Draw converts (the same layout is copied). Channel counts are 1 to 4.
+void ConvertRow(uint8_t* dst, int32_t dstChannels, const uint8_t* src, int32_t srcChannels,
+                int32_t width);
+
 }  // namespace graphic
 }  // namespace sdk

@@ -27,7 +27,7 @@ Image::Image(int32_t channels, int32_t width, int32_t height) : Image()
 
 Image::~Image() = default;
 
-void Image::Create(int32_t channels, int32_t width, int32_t height)
+void CheckImageShape(int32_t channels, int32_t width, int32_t height)
 {
     if (channels < 1 || channels > 4)
         throw debug::runtime_error("Image::Create:58");
@@ -35,6 +35,11 @@ void Image::Create(int32_t channels, int32_t width, int32_t height)
         throw debug::runtime_error("Image::Create:59");
     if (height < 1)
         throw debug::runtime_error("Image::Create:60");
+}
+
+void Image::Create(int32_t channels, int32_t width, int32_t height)
+{
+    CheckImageShape(channels, width, height);
     const int64_t size = int64_t{channels} * width * height;
     if (size > kMaxImageBytes)
         throw debug::runtime_error("Image::Create:61");

@@ -66,6 +66,11 @@ private:
     smart_ptr<impl> impl_;
 };
 
+// Raises what Image::Create raises for a layout or size that no raster can have: a channel count
+// outside 1..4 ("Image::Create:58"), a width or height below 1 (":59", ":60"). The limit on a
+// raster's bytes is Create's alone.
+void CheckImageShape(int32_t channels, int32_t width, int32_t height);
+
 // Address of pixel (x, y). No bounds checks.
 uint8_t* Pixel(Image& image, int32_t x, int32_t y);
 const uint8_t* Pixel(const Image& image, int32_t x, int32_t y);

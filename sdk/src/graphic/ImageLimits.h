@@ -16,6 +16,11 @@ const int64_t kMaxImageBytes = std::numeric_limits<int32_t>::max();
 // produces a file that the reader would refuse.
 const uint32_t kMaxPngSide = 1000000;
 
+// Widest image decoded row by row (the merged image and the layers of a PSD document): the PNG
+// writer's side limit. Such an image is never held whole, so its bytes have no limit of their
+// own, but its rows must be: a wider image is refused before anything is allocated for it.
+const int32_t kMaxRowWidth = static_cast<int32_t>(kMaxPngSide);
+
 // Ancillary PNG chunks libpng keeps (texts, unknown chunks): its customary count.
 const uint32_t kMaxPngChunkCache = 1000;
 

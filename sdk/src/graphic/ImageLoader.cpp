@@ -5,11 +5,27 @@
 #include "graphic/ImageLoaderMNG.h"
 #include "graphic/ImageLoaderPNG.h"
 #include "graphic/ImageLoaderPSD.h"
+#include "graphic/ImageRows.h"
 #include "graphic/Signature.h"
 #include "stream/StreamFile.h"
 
 namespace sdk {
 namespace graphic {
+
+std::unique_ptr<RowSource> ImageLoader::Rows()
+{
+    Image image;
+    ImageInfo info;
+    Load(image, info);
+    return std::unique_ptr<RowSource>(new ImageRows(image));
+}
+
+std::unique_ptr<RowSource> ImageLoader::LayerRows(int32_t index)
+{
+    Image image;
+    LayerLoad(index, image);
+    return std::unique_ptr<RowSource>(new ImageRows(image));
+}
 
 smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream, const ReadOptions& options)
 {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
+#include "graphic/RowSource.h"
 #include "smart_ptr/SmartPtr.h"
 #include "stream/Stream.h"
 
@@ -36,6 +38,12 @@ public:
         (void)index;
         (void)info;
     }
+    // The main image and layer index as sources of rows, with the errors of Load and LayerLoad.
+    // A reader that decodes whole images hands out the rows of a loaded image; the PSD reader
+    // decodes each row as it is asked for, and its sources may be used on different threads at
+    // once. A source must not outlive its reader.
+    virtual std::unique_ptr<RowSource> Rows();
+    virtual std::unique_ptr<RowSource> LayerRows(int32_t index);
 
 protected:
     ImageLoader() = default;

@@ -7,12 +7,12 @@
 
 #include "debug/Error.h"
 #include "files/NativeText.h"
-#include "graphic/PsdColorModes.h"
+#include "graphic/ImageRows.h"
+#include "graphic/PsdImageRows.h"
+#include "graphic/PsdInput.h"
 #include "graphic/PsdSamples.h"
-#include "graphic/PsdZipRows.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
-#include "stream/StreamMemory.h"
 
 namespace sdk {
 namespace graphic {
@@ -26,18 +26,6 @@ const int32_t kUserMask = 0xFFFE;
 const int32_t kRealUserMask = 0xFFFD;
 const int32_t kIgnored = -1;
 
-// Colour modes of the header.
-enum : uint16_t {
-    kBitmap = 0,
-    kGrayscale = 1,
-    kIndexed = 2,
-    kRgb = 3,
-    kCmyk = 4,
-    kMultichannel = 7,
-    kDuotone = 8,
-    kLab = 9,
-};
-
 // Compression of channel data.
 enum : uint16_t { kRaw = 0, kRle = 1, kZip = 2, kZipPredicted = 3 };
 
@@ -46,9 +34,6 @@ enum : uint16_t { kRaw = 0, kRle = 1, kZip = 2, kZipPredicted = 3 };
 // can hold (mask data length, blending ranges length, name length).
 const int64_t kLayerRecordFixed = 34;
 const int64_t kLayerExtraLeast = 9;
-
-// Deflate never packs more than this many bytes into one.
-const int64_t kMaxDeflateRatio = 1032;
 
 using stream::ReadBigEndian16;
 using stream::ReadBigEndian32;
@@ -71,28 +56,24 @@ int32_t Saturated(int64_t value)
 
 }  // namespace
 
-// The decode's working storage, released when the decode ends: the row counts of one channel,
-// the row as stored (at the document's depth), the row as 8-bit values, the PackBits source of
-// one row, and the black plane of a CMYK image.
-struct ImageLoaderPSD::Workspace {
-    std::vector<uint32_t> counts;
-    std::vector<uint8_t> stored;
-    std::vector<uint8_t> row;
-    std::vector<uint8_t> source;
-    std::vector<uint8_t> black;
-};
-
 ImageLoaderPSD::ImageLoaderPSD(stream::stream_in& stream, bool extended)
-    : stream(stream), extended(extended)
+    : stream(stream), extended(extended), input(new PsdInput(stream))
 {
     Scan();
 }
 
+ImageLoaderPSD::~ImageLoaderPSD() = default;
+
 void ImageLoaderPSD::LayerLoad(int32_t index, Image& image)
+{
+    ReadAllRows(*LayerRows(index), image);
+}
+
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows(int32_t index)
 {
     if (index < 0 || index >= LayerCount())
         throw debug::runtime_error("ImageLoaderPSD::LayerLoad:75");
-    LoadImage(layers[static_cast<size_t>(index)], image);
+    return RecordRows(layers[static_cast<size_t>(index)]);
 }
 
 void ImageLoaderPSD::LayerInfo(int32_t index, ImageInfo& info)
@@ -112,7 +93,12 @@ const ImageLoaderPSD::info_t& ImageLoaderPSD::LayerRecord(int32_t index) const
 void ImageLoaderPSD::Load(Image& image, ImageInfo& info)
 {
     info = merged;
-    LoadImage(merged, image);
+    ReadAllRows(*Rows(), image);
+}
+
+std::unique_ptr<RowSource> ImageLoaderPSD::Rows()
+{
+    return RecordRows(merged);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -120,7 +106,7 @@ void ImageLoaderPSD::Load(Image& image, ImageInfo& info)
 
 void ImageLoaderPSD::Scan()
 {
-    fileSize = stream.GetSize();
+    format.fileSize = stream.GetSize();
     stream.SetPos(0);
     ScanHeader();
     ScanColorModeData();
@@ -140,7 +126,7 @@ int64_t ImageLoaderPSD::ReadLength(bool wide)
 
 bool ImageLoaderPSD::HasWideLength(const char* key) const
 {
-    if (version != 2)
+    if (format.version != 2)
         return false;
     // The keys that the published format description lists with 8-byte lengths in the large
     // document format, and three more that the editor's own large documents widen as well.
@@ -164,14 +150,14 @@ void ImageLoaderPSD::ScanHeader()
 
     // The rest of the fixed header, version to colour mode, must be there in full: "Scan:101".
     RequireBytes(stream, 22, "ImageLoaderPSD::Scan:101");
-    version = ReadBigEndian16(stream);
-    if (version != 1 && !(extended && version == 2))
+    format.version = ReadBigEndian16(stream);
+    if (format.version != 1 && !(extended && format.version == 2))
         throw debug::runtime_error("ImageLoaderPSD::Scan:103");
     stream.Seek(6);
     const uint16_t channelCount = ReadBigEndian16(stream);
     const int32_t height = ReadI32(stream);
     const int32_t width = ReadI32(stream);
-    depth = ReadBigEndian16(stream);
+    format.depth = ReadBigEndian16(stream);
     const uint16_t mode = ReadBigEndian16(stream);
     // At most 65535 small records: bounded by the field's width. Whether the file holds
     // their data is checked by the decode, channel by channel.
@@ -182,24 +168,24 @@ void ImageLoaderPSD::ScanHeader()
     merged.y = 0;
 
     if (!extended) {
-        if (depth != 8)
+        if (format.depth != 8)
             throw debug::runtime_error("ImageLoaderPSD::Scan:123");
-        if (mode == kBitmap)
+        if (mode == PsdFormat::kBitmap)
             throw debug::runtime_error("ImageLoaderPSD::Scan:124");
-        if (mode > kRgb)
+        if (mode > PsdFormat::kRgb)
             throw debug::runtime_error("ImageLoaderPSD::Scan:125");
     } else {
-        if (depth != 1 && depth != 8 && depth != 16 && depth != 32)
+        if (format.depth != 1 && format.depth != 8 && format.depth != 16 && format.depth != 32)
             throw debug::runtime_error("ImageLoaderPSD::Scan:123");
-        if (mode > kCmyk && mode != kMultichannel && mode != kDuotone && mode != kLab)
+        if (mode > PsdFormat::kCmyk && mode != PsdFormat::kMultichannel && mode != PsdFormat::kDuotone && mode != PsdFormat::kLab)
             throw debug::runtime_error("ImageLoaderPSD::Scan:125");
         // Bitmaps, and only bitmaps, have 1 bit per pixel; a palette has 8-bit indices.
-        if ((mode == kBitmap) != (depth == 1) || (mode == kIndexed && depth != 8))
+        if ((mode == PsdFormat::kBitmap) != (format.depth == 1) || (mode == PsdFormat::kIndexed && format.depth != 8))
             throw debug::runtime_error("ImageLoaderPSD::Scan:123");
     }
-    colorMode = static_cast<uint8_t>(mode);
-    colorChannels = mode == kRgb || mode == kLab ? 3 : mode == kCmyk ? 4 : 1;
-    outputColors = mode == kIndexed || mode == kRgb || mode == kCmyk || mode == kLab ? 3 : 1;
+    format.colorMode = static_cast<uint8_t>(mode);
+    format.colorChannels = mode == PsdFormat::kRgb || mode == PsdFormat::kLab ? 3 : mode == PsdFormat::kCmyk ? 4 : 1;
+    format.outputColors = mode == PsdFormat::kIndexed || mode == PsdFormat::kRgb || mode == PsdFormat::kCmyk || mode == PsdFormat::kLab ? 3 : 1;
 }
 
 void ImageLoaderPSD::ScanColorModeData()
@@ -208,11 +194,11 @@ void ImageLoaderPSD::ScanColorModeData()
     // file: "Scan:130".
     RequireBytes(stream, 4, "ImageLoaderPSD::Scan:130");
     const int32_t length = ReadI32(stream);
-    if (length <= 0 && colorMode == kIndexed)
+    if (length <= 0 && format.colorMode == PsdFormat::kIndexed)
         throw debug::runtime_error("ImageLoaderPSD::Scan:145");
     if (length <= 0)
         return;
-    if (colorMode != kIndexed) {
+    if (format.colorMode != PsdFormat::kIndexed) {
         if (!extended)
             throw debug::runtime_error("ImageLoaderPSD::Scan:136");
         // A duotone's inks and curves, or whatever another mode keeps there: not needed.
@@ -223,12 +209,12 @@ void ImageLoaderPSD::ScanColorModeData()
     if (length != 768)
         throw debug::runtime_error("ImageLoaderPSD::Scan:137");
     RequireBytes(stream, 768, "ImageLoaderPSD::Scan:130");
-    paletteR.resize(256);
-    paletteG.resize(256);
-    paletteB.resize(256);
-    stream.Read(paletteR.data(), 256);
-    stream.Read(paletteG.data(), 256);
-    stream.Read(paletteB.data(), 256);
+    format.paletteR.resize(256);
+    format.paletteG.resize(256);
+    format.paletteB.resize(256);
+    stream.Read(format.paletteR.data(), 256);
+    stream.Read(format.paletteG.data(), 256);
+    stream.Read(format.paletteB.data(), 256);
 }
 
 void ImageLoaderPSD::ScanImageResources()
@@ -283,7 +269,7 @@ void ImageLoaderPSD::ScanLayerAndMask()
 {
     // A negative length would point back into the sections just read, and one beyond the end of
     // the file cannot be skipped: "Scan:158".
-    const bool wide = version == 2;
+    const bool wide = format.version == 2;
     RequireBytes(stream, wide ? 8 : 4, "ImageLoaderPSD::Scan:158");
     const int64_t length = ReadLength(wide);
     if (length < 0)
@@ -311,7 +297,7 @@ void ImageLoaderPSD::ScanLayer(int64_t sectionEnd)
     }
     // The layer information's length must be there and must end within the section:
     // "ScanLayer:207". An empty layer information has no layer count.
-    const bool wide = version == 2;
+    const bool wide = format.version == 2;
     RequireBytes(stream, wide ? 8 : 4, "ImageLoaderPSD::ScanLayer:205");
     const int64_t length = ReadLength(wide);
     const int64_t start = stream.GetPos();
@@ -344,7 +330,7 @@ void ImageLoaderPSD::ScanLayerChannels()
     // The channel image data follows the records, channel after channel in record order. Each
     // channel starts with its compression; RLE data starts with a row count per row, of 4 bytes
     // in the large document format and 2 otherwise.
-    const int64_t countSize = version == 2 ? 4 : 2;
+    const int64_t countSize = format.version == 2 ? 4 : 2;
     const uint16_t lastCompression = extended ? kZipPredicted : kRle;
     for (info_t& layer : layers) {
         for (info_t::channel_t& channel : layer.channels) {
@@ -352,7 +338,7 @@ void ImageLoaderPSD::ScanLayerChannels()
             // A channel's length counts its compression field, and the channel must end within
             // the file; otherwise the next channel's position would be undefined or behind this
             // one: "ScanLayer:222".
-            if (channel.length < 2 || channel.length > fileSize - start)
+            if (channel.length < 2 || channel.length > format.fileSize - start)
                 throw debug::runtime_error("ImageLoaderPSD::ScanLayer:222");
             channel.compression = ReadBigEndian16(stream);
             if (channel.compression > lastCompression)
@@ -393,14 +379,14 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     // The channel table (an id and a length of 4 bytes, or 8 in the large document format)
     // and the fixed fields after it (signature, key, opacity to filler, extra data length) must
     // be in the file before the table is sized: "ScanLayerInfo:260".
-    const bool wide = version == 2;
+    const bool wide = format.version == 2;
     const uint16_t channelCount = ReadBigEndian16(stream);
     RequireBytes(stream, static_cast<int64_t>(channelCount) * (wide ? 10 : 6) + 16,
                  "ImageLoaderPSD::ScanLayerInfo:260");
     layer.channels.assign(channelCount, info_t::channel_t());
     for (info_t::channel_t& channel : layer.channels) {
         const int32_t id = ReadBigEndian16(stream);
-        channel.id = id == kTransparency || id <= colorChannels ? id : kIgnored;
+        channel.id = id == kTransparency || id <= format.colorChannels ? id : kIgnored;
         layer.masks += id == kUserMask || id == kRealUserMask ? 1 : 0;
         channel.length = ReadLength(wide);
     }
@@ -418,7 +404,7 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     // and one beyond the end of the file cannot be skipped: "ScanLayerInfo:280".
     const int32_t extraLength = ReadI32(stream);
     const int64_t recordEnd = static_cast<int64_t>(stream.GetPos()) + extraLength;
-    if (extraLength < 0 || recordEnd > fileSize)
+    if (extraLength < 0 || recordEnd > format.fileSize)
         throw debug::runtime_error("ImageLoaderPSD::ScanLayerInfo:280");
 
     // The mask data, the blending ranges and the name lie in the extra data; a length that runs
@@ -552,7 +538,7 @@ void ImageLoaderPSD::ScanMergedImage()
         throw debug::runtime_error("ImageLoaderPSD::Scan:167");
 
     const int64_t rows = std::max(merged.height, 0);
-    const int64_t countSize = version == 2 ? 4 : 2;
+    const int64_t countSize = format.version == 2 ? 4 : 2;
     std::vector<int64_t> lengths(merged.channels.size(), 0);
     if (compression == kRle && !merged.channels.empty()) {
         // Every channel's table of row counts must be in the file before any is read:
@@ -569,7 +555,7 @@ void ImageLoaderPSD::ScanMergedImage()
             lengths[i] = sum;
         }
     } else if (merged.width > 0 && merged.height > 0) {
-        std::fill(lengths.begin(), lengths.end(), PsdRowBytes(merged.width, depth) * rows);
+        std::fill(lengths.begin(), lengths.end(), PsdRowBytes(merged.width, format.depth) * rows);
     }
 
     // Each length is below 2^62 and the position is kept at most just past the 32-bit range
@@ -583,10 +569,10 @@ void ImageLoaderPSD::ScanMergedImage()
     for (size_t i = 0; i < merged.channels.size(); ++i) {
         info_t::channel_t& channel = merged.channels[i];
         const int32_t index = static_cast<int32_t>(i);
-        channel.id = index < colorChannels    ? index
-                     : index == colorChannels ? kTransparency
+        channel.id = index < format.colorChannels    ? index
+                     : index == format.colorChannels ? kTransparency
                                               : kIgnored;
-        if ((colorMode == kMultichannel || firstExtraIsSpot) && index >= colorChannels)
+        if ((format.colorMode == PsdFormat::kMultichannel || firstExtraIsSpot) && index >= format.colorChannels)
             channel.id = kIgnored;
         channel.compression = compression;
         channel.length = lengths[i];
@@ -598,14 +584,14 @@ void ImageLoaderPSD::ScanMergedImage()
 // ---------------------------------------------------------------------------------------------
 // The decode
 
-void ImageLoaderPSD::ReadRowCounts(int32_t countsOffset, int64_t rows,
+void ImageLoaderPSD::ReadRowCounts(int64_t countsOffset, int64_t rows,
                                    std::vector<uint32_t>& counts)
 {
     // Callers have checked that the table lies within the file, which bounds rows.
-    const size_t size = version == 2 ? 4 : 2;
+    const size_t size = static_cast<size_t>(format.RowCountSize());
     std::vector<uint8_t> bytes(static_cast<size_t>(rows) * size);
     counts.resize(static_cast<size_t>(rows));
-    stream.SetPos(countsOffset);
+    stream.SetPos(static_cast<int32_t>(countsOffset));
     if (!bytes.empty())
         stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
     for (size_t y = 0; y < counts.size(); ++y) {
@@ -617,224 +603,15 @@ void ImageLoaderPSD::ReadRowCounts(int32_t countsOffset, int64_t rows,
 bool ImageLoaderPSD::HasAlpha(const info_t& record) const
 {
     // A multichannel document has inks only, and so may the merged image of another.
-    if (colorMode == kMultichannel || (&record == &merged && firstExtraIsSpot))
+    if (format.colorMode == PsdFormat::kMultichannel || (&record == &merged && firstExtraIsSpot))
         return false;
-    return static_cast<int64_t>(record.channels.size()) - record.masks > colorChannels;
+    return static_cast<int64_t>(record.channels.size()) - record.masks > format.colorChannels;
 }
 
-bool ImageLoaderPSD::IsDecoded(const info_t::channel_t& channel, bool alpha) const
+std::unique_ptr<RowSource> ImageLoaderPSD::RecordRows(const info_t& record)
 {
-    if (channel.id == kIgnored)
-        return false;
-    // Without an alpha byte such a channel would land before the pixel's first byte, and is
-    // left out.
-    return !(IsExtraColourId(channel.id) && !alpha);
-}
-
-bool ImageLoaderPSD::IsExtraColourId(int32_t id) const
-{
-    return colorChannels > 1 && id == colorChannels;
-}
-
-int64_t ImageLoaderPSD::ChannelEnd(const info_t& record, const info_t::channel_t& channel) const
-{
-    // A layer channel's data lies within the channel's own length (which the scan placed inside
-    // the file); the merged channels lie wherever the file holds them. Keeping each layer
-    // channel to its own bytes also bounds the work of a decode by the size of the file.
-    if (&record == &merged)
-        return fileSize;
-    const int64_t start = channel.countsOffset != 0 ? channel.countsOffset : channel.dataOffset;
-    return start - 2 + channel.length;
-}
-
-int64_t ImageLoaderPSD::CheckChannel(const info_t& record, const info_t::channel_t& channel,
-                                     Workspace& work)
-{
-    // Raw data needs its rows in full ("LoadImage:310"); RLE needs its table of row counts
-    // ("LoadImage:320"), the bytes those counts add up to ("LoadImage:330"), and enough of them
-    // to fill the rectangle, PackBits turning 2 bytes into at most 128 ("LoadImage:335"); ZIP
-    // data needs enough bytes to fill the rectangle at deflate's best ratio ("LoadImage:337").
-    // Returns the largest row count.
-    const int64_t rows = record.height;
-    const int64_t rowBytes = PsdRowBytes(record.width, depth);
-    const int64_t end = ChannelEnd(record, channel);
-    if (channel.compression == kRaw) {
-        if (channel.dataOffset + rowBytes * rows > end)
-            throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
-        return 0;
-    }
-    if (channel.compression != kRle) {
-        if ((end - channel.dataOffset) * kMaxDeflateRatio < rowBytes * rows)
-            throw debug::runtime_error("ImageLoaderPSD::LoadImage:337");
-        return 0;
-    }
-    const int64_t countSize = version == 2 ? 4 : 2;
-    if (channel.countsOffset + rows * countSize > end)
-        throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
-    ReadRowCounts(channel.countsOffset, rows, work.counts);
-    int64_t sum = 0;
-    int64_t largest = 0;
-    for (uint32_t count : work.counts) {
-        sum += count;
-        largest = std::max<int64_t>(largest, count);
-    }
-    if (channel.dataOffset + sum > end)
-        throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
-    const int64_t leastPerRow = (rowBytes + 127) / 128 * 2;
-    if (sum < leastPerRow * rows)
-        throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
-    return largest;
-}
-
-void ImageLoaderPSD::LoadImage(const info_t& record, Image& image)
-{
-    const bool alpha = HasAlpha(record);
-    const int32_t channels = outputColors + (alpha ? 1 : 0);
-    const int32_t width = record.width;
-    const int32_t height = record.height;
-    if (width < 1 || height < 1) {
-        image.Create(channels, width, height);  // raises "Image::Create:59" or ":60"
-        return;
-    }
-    // A record without any channel to decode holds no pixel data in the file at all, whatever
-    // size it declares: "LoadImage:305".
-    auto decoded = [&](const info_t::channel_t& channel) { return IsDecoded(channel, alpha); };
-    if (std::none_of(record.channels.begin(), record.channels.end(), decoded))
-        throw debug::runtime_error("ImageLoaderPSD::LoadImage:305");
-
-    // Before the image is sized, every channel to decode must be backed by the file.
-    Workspace work;
-    int64_t largestCount = 0;
-    for (const info_t::channel_t& channel : record.channels) {
-        if (decoded(channel))
-            largestCount = std::max(largestCount, CheckChannel(record, channel, work));
-    }
-
-    image.Create(channels, width, height);
-    work.row.assign(static_cast<size_t>(width), 0);
-    work.stored.assign(static_cast<size_t>(PsdRowBytes(width, depth)), 0);
-    work.source.resize(static_cast<size_t>(largestCount));
-    if (colorMode == kCmyk)
-        work.black.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-
-    // Channels are applied in record order: of two with the same id the later one wins.
-    for (const info_t::channel_t& channel : record.channels) {
-        if (decoded(channel))
-            DecodeChannel(record, channel, image, work);
-    }
-    if (colorMode == kCmyk)
-        CmykToRgb(image, work.black.data());
-    else if (colorMode == kLab)
-        LabToRgb(image);
-}
-
-void ImageLoaderPSD::DecodeChannel(const info_t& record, const info_t::channel_t& channel,
-                                   Image& image, Workspace& work)
-{
-    const int32_t width = record.width;
-    const int32_t height = record.height;
-    const int32_t channels = image.Channels();
-    const int32_t stride = image.Stride();
-    // At 8 bits the rows are decoded straight into the 8-bit row; at other depths into the
-    // stored row first. Neither is cleared between rows or channels.
-    const bool eightBit = depth == 8;
-    uint8_t* target = eightBit ? work.row.data() : work.stored.data();
-    const int32_t rowBytes = static_cast<int32_t>(work.stored.size());
-    // Colour is light; transparency is coverage.
-    const bool light = channel.id != kTransparency && !IsExtraColourId(channel.id);
-
-    auto store = [&](int32_t y) {
-        if (!eightBit)
-            PsdRowToEightBit(work.stored.data(), work.row.data(), width, depth, light);
-        uint8_t* blackRow =
-            work.black.empty() ? nullptr : &work.black[static_cast<size_t>(width) * y];
-        StoreChannelRow(image.Data() + static_cast<size_t>(stride) * y, blackRow, work.row.data(),
-                        channels, width, channel.id);
-    };
-
-    if (channel.compression == kRaw) {
-        stream.SetPos(channel.dataOffset);
-        for (int32_t y = 0; y < height; ++y) {
-            stream.Read(target, static_cast<uint32_t>(rowBytes));
-            store(y);
-        }
-    } else if (channel.compression == kRle) {
-        ReadRowCounts(channel.countsOffset, height, work.counts);
-        stream.SetPos(channel.dataOffset);
-        for (int32_t y = 0; y < height; ++y) {
-            const uint32_t count = work.counts[static_cast<size_t>(y)];
-            if (count > work.source.size())  // the file changed since the counts were checked
-                work.source.resize(count);
-            if (count > 0)
-                stream.Read(work.source.data(), count);
-            UnpackBits(target, rowBytes, work.source.data(), static_cast<int32_t>(count));
-            store(y);
-        }
-    } else {
-        stream.SetPos(channel.dataOffset);
-        PsdZipRows zip(stream, ChannelEnd(record, channel), rowBytes, depth,
-                       channel.compression == kZipPredicted);
-        for (int32_t y = 0; y < height; ++y) {
-            zip.Next(target);
-            store(y);
-        }
-    }
-}
-
-void ImageLoaderPSD::StoreChannelRow(uint8_t* rowStart, uint8_t* blackRow, const uint8_t* source,
-                                     int32_t channels, int32_t width, int32_t id) const
-{
-    const size_t step = static_cast<size_t>(channels);
-    const int32_t first = channels > outputColors ? 1 : 0;
-    if (id == kTransparency) {
-        for (int32_t x = 0; x < width; ++x)
-            rowStart[step * x] = source[x];
-        return;
-    }
-    if (colorMode == kIndexed) {
-        for (int32_t x = 0; x < width; ++x) {
-            const uint8_t index = source[x];
-            uint8_t* pixel = rowStart + step * x + first;
-            pixel[0] = paletteB[index];
-            pixel[1] = paletteG[index];
-            pixel[2] = paletteR[index];
-        }
-        return;
-    }
-    if (colorMode == kCmyk && id == 3) {
-        if (blackRow != nullptr)
-            std::memcpy(blackRow, source, static_cast<size_t>(width));
-        return;
-    }
-    // One colour channel (gray, bitmap, duotone, multichannel): the gray byte. Three (RGB, and
-    // the first three of CMYK and Lab, converted later): the first to the last byte, the second
-    // to the middle, the third first. The id colorChannels goes to the alpha byte.
-    int32_t target = first;
-    if (colorChannels > 1)
-        target = IsExtraColourId(id) ? 0 : first + 2 - id;
-    if (target < 0 || target >= channels)
-        return;  // LoadImage leaves such channels out; nothing is ever written outside a pixel
-    for (int32_t x = 0; x < width; ++x)
-        rowStart[step * x + static_cast<size_t>(target)] = source[x];
-}
-
-void ImageLoaderPSD::UnpackBits(uint8_t* destination, int32_t width, const uint8_t* source,
-                                int32_t count)
-{
-    stream::memory_in input(source, count);
-    stream::memory_out output(destination, width);
-    while (input.GetRemain() > 0 && output.GetRemain() > 0) {
-        const int8_t header = static_cast<int8_t>(ReadByte(input));
-        if (header == -128)
-            continue;
-        if (header < 0) {
-            uint8_t value = 0;
-            input.Read(&value, 1);
-            output.Fill(value, static_cast<uint32_t>(1 - header));
-        } else {
-            output.Fill(input, static_cast<uint32_t>(header) + 1);
-        }
-    }
+    return std::unique_ptr<RowSource>(
+        new PsdImageRows(format, *input, record, HasAlpha(record), &record == &merged));
 }
 
 }  // namespace graphic

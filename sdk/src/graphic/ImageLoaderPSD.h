@@ -2,8 +2,9 @@
 //
 // The constructor scans the whole file once and builds a table of records: one for the merged
 // image and one per layer, each with its rectangle, name, blend-mode key and, per channel, where
-// the channel's data lies and how it is compressed. Pixels are decoded only when Load or
-// LayerLoad asks for them, from the positions recorded by the scan.
+// the channel's data lies and how it is compressed. Pixels are decoded only when they are asked
+// for, from the positions recorded by the scan: row by row (Rows, LayerRows), so that an image
+// of any height passes through in the memory of a few rows, or whole (Load, LayerLoad).
 //
 // By default the reader takes version 1 documents with 8 bits per channel in grayscale, indexed
 // or RGB, raw or PackBits-compressed. Extended reading takes everything else a user is likely to
@@ -18,13 +19,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "graphic/ImageLoader.h"
+#include "graphic/PsdFormat.h"
 
 namespace sdk {
 namespace graphic {
+
+class PsdInput;
 
 class ImageLoaderPSD : public ImageLoader {
 public:
@@ -49,15 +54,19 @@ public:
     };
 
     explicit ImageLoaderPSD(stream::stream_in& stream, bool extended = false);
+    ~ImageLoaderPSD() override;
 
     const char* FormatName() const override { return "PSD"; }
     void Load(Image& image, ImageInfo& info) override;
     int32_t LayerCount() override { return static_cast<int32_t>(layers.size()); }
     void LayerLoad(int32_t index, Image& image) override;
     void LayerInfo(int32_t index, ImageInfo& info) override;
+    std::unique_ptr<RowSource> Rows() override;
+    // Raises "ImageLoaderPSD::LayerLoad:75" for an index out of range.
+    std::unique_ptr<RowSource> LayerRows(int32_t index) override;
 
     // The records the scan built, for callers that report on the document's structure.
-    uint8_t ColorMode() const { return colorMode; }
+    uint8_t ColorMode() const { return format.colorMode; }
     const info_t& MergedRecord() const { return merged; }
     const info_t& LayerRecord(int32_t index) const;
 
@@ -86,36 +95,18 @@ private:
     // past end raises tag.
     bool ReadBlockHeader(int64_t end, char (&key)[4], int64_t& length, const char* tag);
 
-    // The decode: every channel checked against the file before the image is sized, then
-    // decoded row by row.
-    struct Workspace;
-    void LoadImage(const info_t& record, Image& image);
+    // Whether the decoded pixels of record carry an alpha byte.
     bool HasAlpha(const info_t& record) const;
-    bool IsDecoded(const info_t::channel_t& channel, bool alpha) const;
-    // In a colour document (RGB, CMYK, Lab) a channel with the id colorChannels is taken as
-    // transparency.
-    bool IsExtraColourId(int32_t id) const;
-    int64_t ChannelEnd(const info_t& record, const info_t::channel_t& channel) const;
-    int64_t CheckChannel(const info_t& record, const info_t::channel_t& channel, Workspace& work);
-    void DecodeChannel(const info_t& record, const info_t::channel_t& channel, Image& image,
-                       Workspace& work);
-    void ReadRowCounts(int32_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
-    void StoreChannelRow(uint8_t* rowStart, uint8_t* blackRow, const uint8_t* source,
-                         int32_t channels, int32_t width, int32_t id) const;
-    static void UnpackBits(uint8_t* destination, int32_t width, const uint8_t* source,
-                           int32_t count);
+    std::unique_ptr<RowSource> RecordRows(const info_t& record);
+    void ReadRowCounts(int64_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
 
     stream::stream_in& stream;
     const bool extended;
-    int64_t fileSize = 0;
-    uint16_t version = 1;
-    int32_t depth = 8;
-    uint8_t colorMode = 0xFF;
-    int32_t colorChannels = 0;
-    int32_t outputColors = 0;
+    PsdFormat format;
     info_t merged;
     std::vector<info_t> layers;
-    std::vector<uint8_t> paletteR, paletteG, paletteB;
+    // The decode's reads of the file, which the sources of rows share.
+    std::unique_ptr<PsdInput> input;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // The first merged channel after the colour channels is a spot colour, not transparency.

@@ -47,15 +47,22 @@ void InvertAlpha(Image& image)
 void RemoveMatte(Image& image)
 {
     RequireValid(image, "RemoveMatte:231");
-    if (!HasAlpha(image))
+    const int32_t channels = image.Channels();
+    uint8_t* row = image.Data();
+    for (int32_t y = 0; y < image.Height(); ++y, row += image.Stride())
+        RemoveMatteRow(row, channels, image.Width());
+}
+
+void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width)
+{
+    if (channels != 2 && channels != 4)
         return;
-    const size_t channels = static_cast<size_t>(image.Channels());
-    uint8_t* p = image.Data();
-    for (size_t i = 0, n = PixelCount(image); i < n; ++i, p += channels) {
+    uint8_t* p = row;
+    for (int32_t i = 0; i < width; ++i, p += channels) {
         const int32_t alpha = p[0];
         if (alpha == 0 || alpha == 255)
             continue;
-        for (size_t c = 1; c < channels; ++c) {
+        for (int32_t c = 1; c < channels; ++c) {
             const int32_t unblended = (p[c] + alpha - 255) * 255;
             p[c] = static_cast<uint8_t>(
                 unblended <= 0 ? 0 : std::min<int32_t>(255, (unblended + alpha / 2) / alpha));

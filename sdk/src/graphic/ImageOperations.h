@@ -22,6 +22,8 @@ void InvertAlpha(Image& image);
 // colour = (stored - (255 - alpha)) * 255 / alpha, rounded and clamped to 0..255, on every pixel
 // with alpha above 0. Fully transparent pixels and images without alpha are left alone.
 void RemoveMatte(Image& image);
+// The same on one row of width pixels of a 2- or 4-channel layout; other layouts are left alone.
+void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width);
 
 // A new gray image of the alpha of every pixel (255 for images without alpha).
 Image ExtractAlpha(const Image& image);

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,22 @@ int TextChunkFor(const std::string& text)
 }
 
 }  // namespace
+
+// The libpng structures of one image, and what the row filters are chosen with. With all
+// filters allowed, libpng's search for each row's filter is the costliest part of writing: rows
+// after the first get the filter that search would pick, chosen here from the row and the one
+// before it, so libpng filters each row once; the file's bytes are the same.
+struct ImageSaverPNG::Encoding {
+    Encoding() : state(kSaveFailed), write(state) {}
+    libpng::ErrorState state;
+    libpng::WriteStruct write;
+    int allowed = 0;  // the filters a row may get; 0: libpng's own choice (speed first)
+    size_t rowBytes = 0;
+    size_t bytesPerPixel = 0;
+    png_uint_32 height = 0;
+    png_uint_32 written = 0;
+    std::vector<uint8_t> previous;  // the row written last, as given
+};
 
 ImageSaverPNG::ImageSaverPNG(stream::stream_out& output) : output(output) {}
 
@@ -200,8 +217,30 @@ void ImageSaverPNG::SetLoop()
     WriteChunk("TERM", term.Bytes());
 }
 
+void ImageSaverPNG::InitMNGFrames(bool noFrameChunks)
+{
+    if (isMng)
+        throw debug::logic_error("ImageSaverPNG::InitMNG:92");
+    isMng = true;
+    mngEnded = true;  // the end is the other writer's
+    this->noFrameChunks = noFrameChunks;
+}
+
+
 void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
 {
+    const int32_t channels = image.Channels();
+    Begin(channels, image.Width(), image.Height(), info);
+    const uint8_t* row = image.Data();
+    for (int32_t y = 0; y < image.Height(); ++y, row += image.Stride())
+        WriteRow(row);
+    End();
+}
+
+void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info)
+{
+    if (encoding)
+        throw debug::logic_error("ImageSaverPNG::Begin:250");
     if (!isMng)
         WriteSignature(kPngSignature);
     int32_t x = info.x;
@@ -209,10 +248,9 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
     if (isMng && !noFrameChunks)
         WriteFrameChunks(info, x, y);
 
-    libpng::ErrorState state(kSaveFailed);
-    libpng::WriteStruct write(state);
-    png_structp png = write.png;
-    png_infop pngInfo = write.info;
+    encoding.reset(new Encoding());
+    png_structp png = encoding->write.png;
+    png_infop pngInfo = encoding->write.info;
     const bool best = bestCompression;
     const bool fast = fastCompression && !bestCompression;
     if (!libpng::RunGuarded(png, [&] {
@@ -232,15 +270,27 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
                 png_set_compression_level(png, 1);
             }
         }))
-        libpng::Raise(state, kSaveFailed);
+        Abandon();
 
-    const int colourType = ColourTypeFor(image.Channels());
-    if (colourType < 0)
+    const int colourType = ColourTypeFor(channels);
+    if (colourType < 0) {
+        encoding.reset();
         throw debug::runtime_error("ImageSaverPNG::Save:222");
-    const png_uint_32 width = static_cast<png_uint_32>(image.Width());
-    const png_uint_32 height = static_cast<png_uint_32>(image.Height());
-    const uint8_t* const data = image.Data();
-    const size_t stride = static_cast<size_t>(image.Stride());
+    }
+    // A size libpng refuses fails in png_set_IHDR below; these only keep the numbers whole.
+    const png_uint_32 pngWidth = static_cast<png_uint_32>(width < 0 ? 0 : width);
+    const png_uint_32 pngHeight = static_cast<png_uint_32>(height < 0 ? 0 : height);
+    Encoding& e = *encoding;
+    e.bytesPerPixel = static_cast<size_t>(channels);
+    e.rowBytes = static_cast<size_t>(pngWidth) * e.bytesPerPixel;
+    e.height = pngHeight;
+    if (!fast) {
+        e.allowed = PNG_ALL_FILTERS;
+        if (pngHeight == 1)
+            e.allowed &= ~(PNG_FILTER_UP | PNG_FILTER_AVG | PNG_FILTER_PAETH);
+        if (pngWidth == 1)
+            e.allowed &= ~(PNG_FILTER_SUB | PNG_FILTER_AVG | PNG_FILTER_PAETH);
+    }
 
     // libpng copies keys and texts; the strings only have to live until png_set_text. An iTXt
     // gets an empty language tag and translated keyword (null here).
@@ -260,44 +310,56 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
         texts[textCount].text = const_cast<char*>(info.comment.c_str());
         ++textCount;
     }
-
-    // With all filters allowed, libpng's search for each row's filter is the costliest part of
-    // writing. Rows after the first get the filter that search would pick, chosen here in one
-    // pass over the image, so libpng filters each row once; the file's bytes are the same.
-    std::vector<int> rowFilters;
-    if (!fast) {
-        int allowed = PNG_ALL_FILTERS;
-        if (height == 1)
-            allowed &= ~(PNG_FILTER_UP | PNG_FILTER_AVG | PNG_FILTER_PAETH);
-        if (width == 1)
-            allowed &= ~(PNG_FILTER_SUB | PNG_FILTER_AVG | PNG_FILTER_PAETH);
-        const size_t bpp = static_cast<size_t>(image.Channels());
-        rowFilters.resize(height);
-        for (png_uint_32 row = 1; row < height; ++row)
-            rowFilters[row] = ChooseRowFilter(data + row * stride, data + (row - 1) * stride,
-                                              stride, bpp, allowed);
-    }
-    const int* const chosen = rowFilters.empty() ? nullptr : rowFilters.data();
-
     if (!libpng::RunGuarded(png, [&] {
-            png_set_IHDR(png, pngInfo, width, height, 8, colourType, PNG_INTERLACE_NONE,
+            png_set_IHDR(png, pngInfo, pngWidth, pngHeight, 8, colourType, PNG_INTERLACE_NONE,
                          PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
             if (x != 0 || y != 0)
                 png_set_oFFs(png, pngInfo, x, y, PNG_OFFSET_PIXEL);
             if (textCount != 0)
                 png_set_text(png, pngInfo, texts, textCount);
             png_write_info(png, pngInfo);
-            for (png_uint_32 row = 0; row < height; ++row) {
-                // The first row starts libpng's filter buffers with every filter allowed.
-                if (chosen != nullptr && row > 0)
-                    png_set_filter(png, PNG_FILTER_TYPE_BASE, chosen[row]);
-                png_write_row(png, data + row * stride);
-            }
-            png_write_end(png, nullptr);
-        })) {
-        outputFailed = outputFailed || static_cast<bool>(state.streamError);
-        libpng::Raise(state, kSaveFailed);
-    }
+        }))
+        Abandon();
+    if (e.allowed != 0)
+        e.previous.resize(e.rowBytes);
+}
+
+void ImageSaverPNG::WriteRow(const uint8_t* row)
+{
+    if (!encoding || encoding->written >= encoding->height)
+        throw debug::logic_error("ImageSaverPNG::WriteRow:335");
+    Encoding& e = *encoding;
+    png_structp png = e.write.png;
+    // The first row starts libpng's filter buffers with every filter allowed.
+    int filter = 0;
+    if (e.allowed != 0 && e.written > 0)
+        filter = ChooseRowFilter(row, e.previous.data(), e.rowBytes, e.bytesPerPixel, e.allowed);
+    if (!libpng::RunGuarded(png, [&] {
+            if (filter != 0)
+                png_set_filter(png, PNG_FILTER_TYPE_BASE, filter);
+            png_write_row(png, row);
+        }))
+        Abandon();
+    if (e.allowed != 0 && e.written + 1 < e.height)
+        std::memcpy(e.previous.data(), row, e.rowBytes);
+    ++e.written;
+}
+
+void ImageSaverPNG::End()
+{
+    if (!encoding || encoding->written != encoding->height)
+        throw debug::logic_error("ImageSaverPNG::End:355");
+    png_structp png = encoding->write.png;
+    if (!libpng::RunGuarded(png, [&] { png_write_end(png, nullptr); }))
+        Abandon();
+    encoding.reset();
+}
+
+void ImageSaverPNG::Abandon()
+{
+    const std::unique_ptr<Encoding> failed = std::move(encoding);
+    outputFailed = outputFailed || static_cast<bool>(failed->state.streamError);
+    libpng::Raise(failed->state, kSaveFailed);
 }
 
 }  // namespace graphic

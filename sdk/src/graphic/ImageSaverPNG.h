@@ -1,5 +1,6 @@
 // The PNG and MNG writer. In PNG use every Save writes one complete PNG file (signature, IHDR,
-// oFFs for a non-zero offset, texts "Title" and "Comment", IDAT, IEND). A text goes into tEXt,
+// oFFs for a non-zero offset, texts "Title" and "Comment", IDAT, IEND). An image may also be
+// written row by row as it comes (Begin, WriteRow, End), so that no whole image need exist. A text goes into tEXt,
 // except one with a byte above 0x7F outside Windows: that is UTF-8 and goes into an
 // uncompressed iTXt. After InitMNG the stream is an MNG: the signature and MHDR, an optional
 // TERM (SetLoop), one frame per Save (optional FRAM and DEFI, then a PNG datastream without
@@ -8,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "graphic/Image.h"
@@ -30,9 +32,20 @@ public:
     // (MNG only), info.title and info.comment; the image's own size is written. Raises
     // "ImageSaverPNG::Save:222" for an image that has not 1 to 4 bytes per pixel.
     void Save(const Image& image, const ImageInfo& info);
+    // Save in three steps. Begin writes everything before the pixels of an image of channels
+    // bytes per pixel (with Save's errors for a layout it cannot write); WriteRow takes the rows
+    // in the image's layout, top to bottom, each once; End writes what follows the last row.
+    // After an error the image is abandoned: nothing more may be written for it.
+    void Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info);
+    void WriteRow(const uint8_t* row);
+    void End();
     // Starts an MNG: signature and MHDR. Once per writer, before any Save
     // ("ImageSaverPNG::InitMNG:92" otherwise). noFrameChunks: frames get no FRAM and DEFI.
     void InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSecond, bool noFrameChunks);
+    // Frames of an MNG whose signature, header and end another writer writes: each Save writes
+    // one frame as after InitMNG, and nothing else is ever written. Frames made apart from one
+    // another this way, joined in order behind InitMNG's header, make the file one writer would.
+    void InitMNGFrames(bool noFrameChunks);
     // Endless loop: a TERM chunk. Only after InitMNG ("ImageSaverPNG::SetLoop:126" otherwise).
     void SetLoop();
     // Ends the MNG with MEND now, raising what the write raises, so that a caller learns whether
@@ -45,6 +58,12 @@ private:
     void WriteChunk(const char* type, const std::vector<uint8_t>& body);
     // FRAM and DEFI before a frame; a written DEFI takes the offset out of x and y.
     void WriteFrameChunks(const ImageInfo& info, int32_t& x, int32_t& y);
+    // Ends the image being written after libpng or the stream failed, raising what failed.
+    [[noreturn]] void Abandon();
+
+    // The libpng state of the image being written; null between images.
+    struct Encoding;
+    std::unique_ptr<Encoding> encoding;
 
     stream::stream_out& output;
     bool isMng = false;

@@ -7,20 +7,6 @@ namespace graphic {
 
 namespace {
 
-// Calls convert(colour, x, y) for each pixel, with colour pointing at its blue byte (after the
-// alpha byte when there is one).
-template <class Convert>
-void ForEachPixel(Image& image, Convert convert)
-{
-    const int32_t step = image.Channels();
-    const int32_t first = step == 4 ? 1 : 0;
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        uint8_t* pixel = image.Data() + static_cast<size_t>(image.Stride()) * y + first;
-        for (int32_t x = 0; x < image.Width(); ++x, pixel += step)
-            convert(pixel, x, y);
-    }
-}
-
 // Inverse of the Lab companding function.
 double LabInverse(double t)
 {
@@ -30,14 +16,14 @@ double LabInverse(double t)
 
 }  // namespace
 
-void CmykToRgb(Image& image, const uint8_t* black)
+void CmykRowToRgb(uint8_t* row, int32_t channels, int32_t width, const uint8_t* black)
 {
-    const size_t width = static_cast<size_t>(image.Width());
-    ForEachPixel(image, [&](uint8_t* pixel, int32_t x, int32_t y) {
-        const uint8_t k = black[width * static_cast<size_t>(y) + static_cast<size_t>(x)];
+    uint8_t* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels) {
+        const uint8_t k = black[x];
         for (int32_t i = 0; i < 3; ++i)
             pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k + 255) / 510);
-    });
+    }
 }
 
 void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, uint8_t& blue)
@@ -59,11 +45,11 @@ void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, ui
     blue = EightBitFromFloat(static_cast<float>(bl), true);
 }
 
-void LabToRgb(Image& image)
+void LabRowToRgb(uint8_t* row, int32_t channels, int32_t width)
 {
-    ForEachPixel(image, [](uint8_t* pixel, int32_t, int32_t) {
+    uint8_t* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels)
         LabToSrgb(pixel[2], pixel[1], pixel[0], pixel[2], pixel[1], pixel[0]);
-    });
 }
 
 }  // namespace graphic

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "debug/Error.h"
-#include "stream/ExactRead.h"
 
 namespace sdk {
 namespace graphic {
@@ -20,9 +19,10 @@ struct PsdZipRows::Inflater {
     z_stream z;
 };
 
-PsdZipRows::PsdZipRows(stream::stream_in& stream, int64_t end, int64_t rowBytes, int32_t depth,
-                       bool prediction)
-    : stream(stream),
+PsdZipRows::PsdZipRows(PsdInput& input, int64_t start, int64_t end, int64_t rowBytes,
+                       int32_t depth, bool prediction)
+    : input(input),
+      position(start),
       end(end),
       rowBytes(rowBytes),
       depth(depth),
@@ -58,14 +58,14 @@ void PsdZipRows::Inflate(uint8_t* row)
         if (finished)
             throw debug::runtime_error(kDamaged);
         if (z.avail_in == 0) {
-            const int64_t left = end - stream.GetPos();
+            const int64_t left = end - position;
             if (left <= 0)
                 throw debug::runtime_error(kDamaged);
             const uint32_t chunk = static_cast<uint32_t>(std::min<int64_t>(left, kInputChunk));
-            input.resize(chunk);
-            if (!stream::ReadWhole(stream, input.data(), chunk))
-                throw debug::runtime_error(kDamaged);
-            z.next_in = input.data();
+            compressed.resize(chunk);
+            this->input.ReadAt(position, compressed.data(), chunk);
+            position += chunk;
+            z.next_in = compressed.data();
             z.avail_in = chunk;
         }
         const int status = inflate(&z, Z_NO_FLUSH);

@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "stream/Stream.h"
+#include "graphic/PsdInput.h"
 
 namespace sdk {
 namespace graphic {
 
 class PsdZipRows {
 public:
-    // The compressed data lies from the stream's position up to end (a file position).
-    PsdZipRows(stream::stream_in& stream, int64_t end, int64_t rowBytes, int32_t depth,
+    // The compressed data lies from start up to end (file positions).
+    PsdZipRows(PsdInput& input, int64_t start, int64_t end, int64_t rowBytes, int32_t depth,
                bool prediction);
     ~PsdZipRows();
     PsdZipRows(const PsdZipRows&) = delete;
@@ -30,13 +30,14 @@ private:
     void Inflate(uint8_t* row);
     void UndoPrediction(uint8_t* row);
 
-    stream::stream_in& stream;
+    PsdInput& input;
+    int64_t position;  // of the next compressed byte to read
     int64_t end;
     int64_t rowBytes;
     int32_t depth;
     bool prediction;
     bool finished = false;
-    std::vector<uint8_t> input;
+    std::vector<uint8_t> compressed;
     std::vector<uint8_t> planes;
     struct Inflater;
     Inflater* inflater;

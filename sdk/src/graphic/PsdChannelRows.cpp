@@ -1,0 +1,130 @@
+#include "graphic/PsdChannelRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "debug/Error.h"
+#include "graphic/PsdZipRows.h"
+#include "stream/ByteOrder.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// The least a reader's buffer is filled with at once.
+const int64_t kReadPiece = 64 * 1024;
+
+enum : uint16_t { kRaw = 0, kRle = 1 };
+
+}  // namespace
+
+PsdSequentialReader::PsdSequentialReader(PsdInput& input, int64_t start, int64_t end)
+    : input_(input), position_(start), end_(end)
+{
+}
+
+const uint8_t* PsdSequentialReader::Take(uint32_t count)
+{
+    if (filled_ - begin_ < count) {
+        // Keep the bytes not yet taken, then read up to a piece (or the request) more, never
+        // beyond the end.
+        if (filled_ > begin_)
+            std::memmove(buffer_.data(), buffer_.data() + begin_, filled_ - begin_);
+        filled_ -= begin_;
+        begin_ = 0;
+        // A piece, but no more than the bytes left: a small channel holds a small buffer.
+        const int64_t piece = std::min(kReadPiece, std::max<int64_t>(end_ - position_, 0));
+        const size_t wanted = std::max<size_t>(count, static_cast<size_t>(piece));
+        if (buffer_.size() < wanted)
+            buffer_.resize(wanted);
+        const int64_t fileNext = position_ + static_cast<int64_t>(filled_);
+        const int64_t room = static_cast<int64_t>(buffer_.size() - filled_);
+        const int64_t available = std::min(room, std::max<int64_t>(end_ - fileNext, 0));
+        if (available > 0) {
+            input_.ReadAt(fileNext, buffer_.data() + filled_, static_cast<uint32_t>(available));
+            filled_ += static_cast<size_t>(available);
+        }
+        if (filled_ < count)  // beyond the end: bytes of no defined value, but inside the buffer
+            filled_ = count;
+    }
+    const uint8_t* taken = buffer_.data() + begin_;
+    begin_ += count;
+    position_ += count;
+    return taken;
+}
+
+PsdChannelRows::PsdChannelRows(PsdInput& input, uint16_t compression, int64_t countsOffset,
+                               int64_t dataOffset, int64_t end, int32_t height, int64_t rowBytes,
+                               int32_t depth, int32_t countSize)
+    : compression_(compression),
+      rowBytes_(rowBytes),
+      countSize_(countSize),
+      data_(input, dataOffset, end)
+{
+    if (compression == kRle) {
+        counts_.reset(new PsdSequentialReader(
+            input, countsOffset, std::min(end, countsOffset + int64_t{height} * countSize)));
+    } else if (compression != kRaw) {
+        zip_.reset(new PsdZipRows(input, dataOffset, end, rowBytes, depth, compression == 3));
+    }
+}
+
+PsdChannelRows::~PsdChannelRows() = default;
+
+uint32_t PsdChannelRows::NextCount()
+{
+    const uint8_t* at = counts_->Take(static_cast<uint32_t>(countSize_));
+    return countSize_ == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
+}
+
+int64_t PsdChannelRows::Next(uint8_t* row)
+{
+    if (compression_ == kRaw) {
+        std::memcpy(row, data_.Take(static_cast<uint32_t>(rowBytes_)),
+                    static_cast<size_t>(rowBytes_));
+        return rowBytes_;
+    }
+    if (compression_ == kRle) {
+        const uint32_t count = NextCount();
+        return UnpackBits(row, rowBytes_, data_.Take(count), count);
+    }
+    zip_->Next(row);
+    return rowBytes_;
+}
+
+int64_t PsdChannelRows::UnpackBits(uint8_t* destination, int64_t width, const uint8_t* source,
+                                   int64_t count)
+{
+    // Decoding stops when the source is used up or the row is full, whichever comes first.
+    int64_t in = 0;
+    int64_t out = 0;
+    while (in < count && out < width) {
+        const int8_t header = static_cast<int8_t>(source[in++]);
+        if (header == -128)
+            continue;
+        if (header < 0) {
+            if (in >= count)
+                throw debug::runtime_error("memory_in::Read:42");
+            const uint8_t value = source[in++];
+            const int64_t run = 1 - header;
+            if (run > width - out)
+                throw debug::runtime_error("memory_out::Fill:66");
+            std::memset(destination + out, value, static_cast<size_t>(run));
+            out += run;
+        } else {
+            const int64_t run = int64_t{header} + 1;
+            if (run > width - out)
+                throw debug::runtime_error("memory_out::Fill:77");
+            if (run > count - in)
+                throw debug::runtime_error("memory_in::Read:42");
+            std::memcpy(destination + out, source + in, static_cast<size_t>(run));
+            in += run;
+            out += run;
+        }
+    }
+    return out;
+}
+
+}  // namespace graphic
+}  // namespace sdk

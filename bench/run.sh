@@ -6,7 +6,8 @@
 # for a batch of four files with two workers; then the same document read with --extended, and
 # a 16-bit version of it, against the first run.
 # Then a one-core line: the processor time (user + sys) of that document with -j 1, the median
-# of five runs, and the wall time of the default -j run (also the median of five) divided by it.
+# of five runs, and the wall time of the default -j run (also the median of five) divided by it,
+# with its target.
 # Last, a memory table: each document below converted with --psd-png --psd-layers --psd-mng
 # (default -j; --extended for the .psb), and with ImageMagick's `convert FILE out-%02d.png`
 # when it is installed: file size, wall seconds and peak memory of both, with the memory targets
@@ -71,23 +72,27 @@ read -r d_time d_mem < <(measure "$cli" -q -j 1 --extended --psd-png --psd-layer
 echo "quillconv-cli --extended, 16-bit:  ${d_time} s, ${d_mem} KB peak"
 echo "ratios to the 8-bit run without --extended (target): --extended time $(ratio "$e_time" "$q_time") (about 1), 16-bit time $(ratio "$d_time" "$q_time") (<= 1.3), 16-bit memory $(ratio "$d_mem" "$q_mem") (<= 1.2)"
 
-# Runs a command under GNU time, stopped after $limit; sets t_status (ok, failed or timed out),
-# t_wall (seconds), t_mem (KB peak) and t_cpu (user + sys seconds).
-limit=10m
+# Runs a command under GNU time, stopped after $limit seconds; sets t_status (ok, failed or
+# timed out), t_wall (seconds), t_mem (KB peak), t_cpu (user + sys seconds) and t_error (the
+# first line the command wrote to standard error, which says why it failed).
+limit=600
 timed() {
-  local report rc=0
+  local report errors rc=0
   report=$(mktemp)
-  /usr/bin/time -f '%e %M %U %S' -o "$report" timeout -k 30s "$limit" "$@" >/dev/null 2>&1 || rc=$?
+  errors=$(mktemp)
+  /usr/bin/time -f '%e %M %U %S' -o "$report" timeout -k 30 "$limit" "$@" >/dev/null 2>"$errors" || rc=$?
+  t_error=$(grep -v '^$' "$errors" | head -n 1 || true)
   t_wall=0 t_mem=0 t_cpu=0
   local user=0 sys=0
   read -r t_wall t_mem user sys < <(tail -n 1 "$report") || true
   t_cpu=$(python3 -c "import sys; print(f'{float(sys.argv[1])+float(sys.argv[2]):.2f}')" "$user" "$sys" 2>/dev/null || echo 0)
   case $rc in
     0) t_status=ok ;;
-    124|137) t_status="timed out" ;;
+    124) t_status="timed out" ;;
+    137) if [ "${t_wall%.*}" -ge "$limit" ]; then t_status="timed out"; else t_status=failed; fi ;;
     *) t_status=failed ;;
   esac
-  rm -f "$report"
+  rm -f "$report" "$errors"
 }
 median() { python3 -c "import statistics,sys; print(f'{statistics.median(map(float,sys.argv[1:])):.2f}')" "$@"; }
 # Megabytes of a count of kilobytes (kb N) or bytes (b N).
@@ -99,11 +104,11 @@ one_cpu=() all_wall=() all_cpu=()
 for i in 1 2 3 4 5; do
   rm -rf "$work/out-one"
   timed "$cli" -q -j 1 --psd-png --psd-layers -o "$work/out-one" "$work/big.psd"
-  [ "$t_status" = ok ] || echo "failed: -j 1 run $i ($t_status)" >&2
+  [ "$t_status" = ok ] || echo "failed: -j 1 run $i ($t_status): $t_error" >&2
   one_cpu+=("$t_cpu")
   rm -rf "$work/out-one"
   timed "$cli" -q --psd-png --psd-layers -o "$work/out-one" "$work/big.psd"
-  [ "$t_status" = ok ] || echo "failed: default -j run $i ($t_status)" >&2
+  [ "$t_status" = ok ] || echo "failed: default -j run $i ($t_status): $t_error" >&2
   all_wall+=("$t_wall") all_cpu+=("$t_cpu")
 done
 rm -rf "$work/out-one"
@@ -127,7 +132,7 @@ done
 magick=0
 command -v convert >/dev/null && magick=1
 echo
-echo "memory (MB = 2^20 bytes; quillconv-cli --psd-png --psd-layers --psd-mng, default -j; target in brackets):"
+echo "memory (MB = 2^20 bytes; quillconv-cli --psd-png --psd-layers --psd-mng, default -j; target in parentheses):"
 if [ "$magick" = 1 ]; then
   printf '%-26s %8s %10s %14s %10s %10s\n' document "file MB" "quill s" "quill MB" "magick s" "magick MB"
 else
@@ -145,6 +150,7 @@ for i in "${!docs[@]}"; do
     q_s=$t_wall q_mb=$(mb kb "$t_mem")
   else
     q_s=$t_status q_mb=-
+    echo "$doc: quillconv-cli $t_status: $t_error" >&2
   fi
   [ -z "${targets[$i]}" ] || q_mb="$q_mb (<= ${targets[$i]})"
   rm -rf "$work/out-table"
@@ -156,6 +162,7 @@ for i in "${!docs[@]}"; do
       failed) m_s=refused m_mb=- ;;
       *) m_s=$t_status m_mb=- ;;
     esac
+    [ "$t_status" = ok ] || echo "$doc: convert $m_s: $t_error" >&2
     rm -rf "$work/out-table-magick"
     printf '%-26s %8s %10s %14s %10s %10s\n' "$doc" "$size" "$q_s" "$q_mb" "$m_s" "$m_mb"
   else

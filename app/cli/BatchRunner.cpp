@@ -172,7 +172,7 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
 
     const size_t worker_count =
         std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(jobs), groups.size()));
-    // Processors that the workers leave idle encode the layer PNGs of their documents.
+    // Processors that the workers leave idle decode and encode the layers of their documents.
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     option.layerEncoders =
         std::max<int32_t>(1, static_cast<int32_t>(processors / std::max<size_t>(1, worker_count)));

@@ -52,6 +52,9 @@ const Explanation kExplanations[] = {
      "RGB documents are read",
      "a colour mode that is not read"},
     {"ImageLoaderPSD::LoadImage:305", kEmptyLayer},
+    {"ImageLoaderPSD::LoadImage:340",
+     "a picture of the document is wider than 1,000,000 pixels, more than a PNG is written "
+     "with"},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
     {"ImageLoaderBMP::",
      "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},

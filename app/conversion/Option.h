@@ -44,8 +44,9 @@ public:
     // large document format, other depths and colour modes, Unicode layer names), and .psb
     // files are listed. Implies skipEmptyLayers.
     bool extended = false;
-    // Command-line tool only: the per-layer PNGs of a document are encoded on this many threads
-    // (written in layer order all the same). The window encodes on its own thread.
+    // Command-line tool only: a document's images are decoded and their outputs encoded on this
+    // many threads at once (the outputs are written in their order all the same). With 1 the
+    // converting thread does it all, as the window does.
     int32_t layerEncoders = 1;
 
     // True when any PSD output is asked for.

@@ -63,11 +63,17 @@ void FillBlank(Image& image)
     const int64_t pixels = static_cast<int64_t>(image.Width()) * image.Height();
     if (pixels == 0)
         throw sdk::debug::logic_error("FillBlank:419");
-    const int32_t channels = image.Channels();
+    uint8_t* row = image.Data();
+    for (int32_t y = 0; y < image.Height(); ++y, row += image.Stride())
+        FillBlankRow(row, image.Channels(), image.Width());
+}
+
+void FillBlankRow(uint8_t* row, int32_t channels, int32_t width)
+{
     if (channels != 2 && channels != 4)
         return;
-    uint8_t* pixel = image.Data();
-    for (int64_t i = 0; i < pixels; ++i, pixel += channels) {
+    uint8_t* pixel = row;
+    for (int32_t i = 0; i < width; ++i, pixel += channels) {
         if (pixel[0] == 0) {
             for (int32_t c = 1; c < channels; ++c)
                 pixel[c] = 0;

@@ -3,6 +3,7 @@
 // compression, and the clean-up of fully transparent pixels.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -39,3 +40,5 @@ void SavePngInfo(const sdk::graphic::Image& image, const sdk::graphic::ImageInfo
 
 // Fully transparent pixels become transparent black; other pixels are left alone.
 void FillBlank(sdk::graphic::Image& image);
+// The same on one row of width pixels of channels bytes each.
+void FillBlankRow(uint8_t* row, int32_t channels, int32_t width);

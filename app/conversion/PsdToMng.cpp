@@ -3,33 +3,54 @@
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
-#include "graphic/ImageSaverPNG.h"
 
-void SaveMng(ConvertContext& context, const PsdDocument& document)
+namespace {
+// The MNG keeps this much in memory before a temporary file takes it.
+const uint32_t kMngMemory = 64 * 1024;
+}  // namespace
+
+PsdMng::PsdMng(const PsdDocument& document, const std::string& scratchBeside)
+    : document_(document), output_(scratchBeside, kMngMemory), saver_(output_.Stream())
 {
-    const std::string output = document.base + ".mng";
-    AddStatusLine(context, StatusLine(document.inputPath, output));
-    PrepareOutput(context, document.inputPath, output);
-    WriteOutputFile(output, [&](sdk::stream::stream_out& file) {
-        sdk::graphic::ImageSaverPNG saver(file);
-        saver.InitMNG(document.merged.Width(), document.merged.Height(), option.mngFps,
-                      !option.mngOffset);
+    output_.Run([&] {
+        saver_.InitMNG(document.width, document.height, option.mngFps, !option.mngOffset);
         if (option.mngLoop)
-            saver.SetLoop();
-        ConfigurePngSaver(saver);
-        for (const PsdLayer& layer : document.layers) {
-            sdk::graphic::ImageInfo frame = layer.info;
-            if (!option.mngOffset) {
-                frame.x = 0;
-                frame.y = 0;
-            }
-            if (!option.mngTitle)
-                frame.title.clear();
-            // The comment carries the layer's blend-mode key ("norm"), plain ASCII, when asked.
-            frame.comment = option.mngComment ? layer.info.mode : std::string();
-            saver.Save(layer.image, frame);
-            context.progress.StepIt();
-        }
-        saver.EndMNG();
+            saver_.SetLoop();
     });
+    ConfigurePngSaver(saver_);
+}
+
+void PsdMng::ConfigureFrameSaver(sdk::graphic::ImageSaverPNG& saver)
+{
+    saver.InitMNGFrames(!option.mngOffset);
+    ConfigurePngSaver(saver);
+}
+
+sdk::graphic::ImageInfo PsdMng::FrameInfo(const sdk::graphic::ImageInfo& layer)
+{
+    sdk::graphic::ImageInfo frame = layer;
+    if (!option.mngOffset) {
+        frame.x = 0;
+        frame.y = 0;
+    }
+    if (!option.mngTitle)
+        frame.title.clear();
+    // The comment carries the layer's blend-mode key ("norm"), plain ASCII, when asked.
+    frame.comment = option.mngComment ? layer.mode : std::string();
+    return frame;
+}
+
+void PsdMng::Finish()
+{
+    output_.Run([&] { saver_.EndMNG(); });
+    output_.Close();
+}
+
+void PsdMng::Commit(ConvertContext& context)
+{
+    const std::string output = document_.base + ".mng";
+    AddStatusLine(context, StatusLine(document_.inputPath, output));
+    output_.Commit(context, document_.inputPath, output);
+    for (size_t i = 0; i < document_.layers.size(); ++i)
+        context.progress.StepIt();
 }

@@ -1,13 +1,19 @@
-// PSD to PNG: the merged image, and one PNG per layer.
+// PSD to PNG: the merged image, and one PNG per layer. The PNGs are made while the document's
+// images are decoded (StagedOutput) and written here at their turn, each after its status line.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "conversion/ConvertContext.h"
 #include "conversion/PsdDocument.h"
+#include "conversion/StagedOutput.h"
 
-void SaveMergedPng(ConvertContext& context, const PsdDocument& document);
-void SaveLayerPngs(ConvertContext& context, const PsdDocument& document);
+// Writes the merged image's PNG at its turn.
+void CommitMergedPng(ConvertContext& context, const PsdDocument& document, StagedOutput& png);
+// Writes the layers' PNGs at their turn, in layer order: pngs[i] is document.layers[i]'s.
+void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
+                     const std::vector<StagedOutput*>& pngs);
 
 // A layer name made safe to join below the output base: it may add folder levels below the
 // base, but never reach outside it. Separators ("\" and "/") split the name into parts; empty

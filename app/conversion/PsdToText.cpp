@@ -76,13 +76,13 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
     ReportFile report(output);
 
     if (option.textImageInfo) {
-        const int32_t channels = document.merged.Channels();
+        const int32_t channels = document.channels;
         report.Line("[Base]");
         report.Line("\tPath         = " + document.inputPath);
         report.Line(std::string("\tColorType    = ") + (channels < 3 ? "gray scale" : "color"));
         report.Line(std::string("\tAlphaChannel = ") + (channels % 2 == 0 ? "exist" : "no"));
-        report.Line("\tWidth        = " + Number(document.merged.Width()));
-        report.Line("\tHeight       = " + Number(document.merged.Height()));
+        report.Line("\tWidth        = " + Number(document.width));
+        report.Line("\tHeight       = " + Number(document.height));
         report.Line("\tLayer Count  = " + Number(layer_count));
         report.Line("");
         context.progress.StepIt();

@@ -21,6 +21,9 @@ std::string GetModulePath();
 bool MakeDirectories(const std::string& path, uint32_t* error = nullptr);
 // The current folder, absolute; empty when the system cannot tell it.
 std::string CurrentFolder();
+// The folder the system keeps temporary files in (TMPDIR, or /tmp; on Windows the folder
+// GetTempPath names), without a final separator.
+std::string TemporaryFolder();
 // Renames the file from over the file to, which it replaces when it exists. 0 when done,
 // otherwise the system's error code.
 uint32_t RenameOver(const std::string& from, const std::string& to);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "files/DirectoryListing.h"
 #include "files/FileSystem.h"
@@ -122,6 +123,17 @@ std::string CurrentFolder()
         buffer.resize(buffer.size() * 2);
     }
     return buffer.data();
+}
+
+std::string TemporaryFolder()
+{
+    const char* folder = std::getenv("TMPDIR");
+    if (folder == nullptr || folder[0] == '\0')
+        return "/tmp";
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
 uint32_t RenameOver(const std::string& from, const std::string& to)

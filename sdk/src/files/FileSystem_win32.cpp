@@ -84,6 +84,18 @@ std::string CurrentFolder()
     return folder;
 }
 
+std::string TemporaryFolder()
+{
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH)
+        return ".";
+    std::string path(folder, length);
+    if (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    return path;
+}
+
 uint32_t RenameOver(const std::string& from, const std::string& to)
 {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();

@@ -17,6 +17,38 @@ const int64_t kReadPiece = 64 * 1024;
 
 enum : uint16_t { kRaw = 0, kRle = 1 };
 
+// Runs of PackBits are short (at most 128 bytes): they are copied and filled 8 bytes at a time,
+// the last 8 overlapping, which is much faster than the string instructions a compiler would
+// choose for a length it knows to be small.
+inline void FillRun(uint8_t* destination, uint8_t value, size_t count)
+{
+    if (count < 8) {
+        for (size_t i = 0; i < count; ++i)
+            destination[i] = value;
+        return;
+    }
+    const uint64_t pattern = 0x0101010101010101ull * value;
+    for (size_t i = 0; i + 8 <= count; i += 8)
+        std::memcpy(destination + i, &pattern, 8);
+    std::memcpy(destination + count - 8, &pattern, 8);
+}
+
+inline void CopyRun(uint8_t* destination, const uint8_t* source, size_t count)
+{
+    if (count < 8) {
+        for (size_t i = 0; i < count; ++i)
+            destination[i] = source[i];
+        return;
+    }
+    uint64_t word = 0;
+    for (size_t i = 0; i + 8 <= count; i += 8) {
+        std::memcpy(&word, source + i, 8);
+        std::memcpy(destination + i, &word, 8);
+    }
+    std::memcpy(&word, source + count - 8, 8);
+    std::memcpy(destination + count - 8, &word, 8);
+}
+
 }  // namespace
 
 PsdSequentialReader::PsdSequentialReader(PsdInput& input, int64_t start, int64_t end)
@@ -110,7 +142,7 @@ int64_t PsdChannelRows::UnpackBits(uint8_t* destination, int64_t width, const ui
             const int64_t run = 1 - header;
             if (run > width - out)
                 throw debug::runtime_error("memory_out::Fill:66");
-            std::memset(destination + out, value, static_cast<size_t>(run));
+            FillRun(destination + out, value, static_cast<size_t>(run));
             out += run;
         } else {
             const int64_t run = int64_t{header} + 1;
@@ -118,7 +150,7 @@ int64_t PsdChannelRows::UnpackBits(uint8_t* destination, int64_t width, const ui
                 throw debug::runtime_error("memory_out::Fill:77");
             if (run > count - in)
                 throw debug::runtime_error("memory_in::Read:42");
-            std::memcpy(destination + out, source + in, static_cast<size_t>(run));
+            CopyRun(destination + out, source + in, static_cast<size_t>(run));
             in += run;
             out += run;
         }

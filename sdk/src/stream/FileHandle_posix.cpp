@@ -46,6 +46,29 @@ int OpenShared(const std::string& path, int flags, int lock, const char* tag)
     return fd;
 }
 
+// Makes a new listed temporary file beside path, open for writing; raises tag when none can be
+// made.
+intptr_t MakeTemporary(const std::string& path, std::string& temporary, const char* tag)
+{
+    int fd = -1;
+    int code = 0;
+    const bool made = pending::Make(
+        path, static_cast<uint32_t>(getpid()),
+        [&](const std::string& candidate) {
+            do {
+                fd = open(files::NativePath(candidate).c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            } while (fd < 0 && errno == EINTR);
+            code = fd < 0 ? errno : 0;
+            return fd >= 0 ? pending::Made::kMade
+                           : code == EEXIST ? pending::Made::kTaken : pending::Made::kFailed;
+        },
+        temporary);
+    if (!made)
+        Fail(tag, code);
+    return fd;
+}
+
 }  // namespace
 
 stream_file::impl::impl(const std::string& file_path) : handle(-1), path(file_path) {}
@@ -101,25 +124,25 @@ void stream_file::impl::OpenReplace()
         int fd = OpenShared(path, O_WRONLY, LOCK_EX, tag);
         close(fd);
     }
-    int fd = -1;
-    int code = 0;
-    const bool made = pending::Make(
-        path, static_cast<uint32_t>(getpid()),
-        [&](const std::string& candidate) {
-            do {
-                fd = open(files::NativePath(candidate).c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            } while (fd < 0 && errno == EINTR);
-            code = fd < 0 ? errno : 0;
-            return fd >= 0 ? pending::Made::kMade
-                           : code == EEXIST ? pending::Made::kTaken : pending::Made::kFailed;
-        },
-        temporary);
-    if (!made)
-        Fail(tag, code);
+    handle = MakeTemporary(path, temporary, tag);
+    // The new file keeps the old one's permissions.
     if (exists)
-        fchmod(fd, existing.st_mode & 07777);  // the new file keeps the old one's permissions
-    handle = fd;
+        fchmod(Descriptor(handle), existing.st_mode & 07777);
+}
+
+void stream_file::impl::OpenScratch()
+{
+    handle = MakeTemporary(path, temporary, "stream_file::impl::OpenWrite:88");
+}
+
+void stream_file::impl::Close()
+{
+    if (handle == -1)
+        return;
+    const int fd = Descriptor(handle);
+    handle = -1;
+    if (close(fd) != 0 && errno != EINTR)
+        Fail("stream_file::impl::Close:170", errno);
 }
 
 void stream_file::impl::Commit()

@@ -19,6 +19,30 @@ const intptr_t kInvalid = -1;
 
 HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Makes a new listed temporary file beside path, open for writing; raises tag when none can be
+// made.
+intptr_t MakeTemporary(const std::string& path, std::string& temporary, const char* tag)
+{
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD code = 0;
+    const bool made = pending::Make(
+        path, GetCurrentProcessId(),
+        [&](const std::string& candidate) {
+            // Shared for deletion, so that an interrupted program can remove it while open.
+            file = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            code = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+            return file != INVALID_HANDLE_VALUE ? pending::Made::kMade
+                   : code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS
+                       ? pending::Made::kTaken
+                       : pending::Made::kFailed;
+        },
+        temporary);
+    if (!made)
+        Fail(tag, code);
+    return reinterpret_cast<intptr_t>(file);
+}
+
 }  // namespace
 
 stream_file::impl::impl(const std::string& file_path) : handle(kInvalid), path(file_path) {}
@@ -76,24 +100,22 @@ void stream_file::impl::OpenReplace()
             return;
         }
     }
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD code = 0;
-    const bool made = pending::Make(
-        path, GetCurrentProcessId(),
-        [&](const std::string& candidate) {
-            // Shared for deletion, so that an interrupted program can remove it while open.
-            file = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                               CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            code = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-            return file != INVALID_HANDLE_VALUE ? pending::Made::kMade
-                   : code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS
-                       ? pending::Made::kTaken
-                       : pending::Made::kFailed;
-        },
-        temporary);
-    if (!made)
-        Fail(tag, code);
-    handle = reinterpret_cast<intptr_t>(file);
+    handle = MakeTemporary(path, temporary, tag);
+}
+
+void stream_file::impl::OpenScratch()
+{
+    handle = MakeTemporary(path, temporary, "stream_file::impl::OpenWrite:88");
+}
+
+void stream_file::impl::Close()
+{
+    if (handle == kInvalid)
+        return;
+    HANDLE file = Handle(handle);
+    handle = kInvalid;
+    if (!CloseHandle(file))
+        Fail("stream_file::impl::Close:170", GetLastError());
 }
 
 void stream_file::impl::Commit()

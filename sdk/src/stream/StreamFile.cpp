@@ -1,9 +1,5 @@
 #include "stream/StreamFile.h"
 
-#include <exception>
-
-#include "debug/DebugLog.h"
-#include "debug/Error.h"
 #include "stream/FileHandle.h"
 
 namespace sdk {
@@ -12,22 +8,6 @@ namespace stream {
 namespace {
 
 thread_local uint32_t g_last_file_error = 0;
-
-// Runs one operation of the open file; a failure is logged with the file's path and replaced by
-// a runtime error carrying the stream's own tag.
-template <class Operation>
-auto Wrapped(stream_file::impl& file, const char* tag, Operation operation)
-    -> decltype(operation())
-{
-    try {
-        return operation();
-    } catch (const std::exception& error) {
-        const auto* system = dynamic_cast<const debug::windows_error*>(&error);
-        g_last_file_error = system != nullptr ? system->Code() : 0;
-        debug::LogError(error, "\tFILE_PATH: " + file.Path());
-    }
-    throw debug::runtime_error(tag);
-}
 
 }  // namespace
 
@@ -98,6 +78,8 @@ void file_out::Commit()
 uint32_t LastFileError() { return g_last_file_error; }
 
 void ClearLastFileError() { g_last_file_error = 0; }
+
+void SetLastFileError(uint32_t code) { g_last_file_error = code; }
 
 }  // namespace stream
 }  // namespace sdk

@@ -64,6 +64,9 @@ public:
 // error record logs, for callers that explain a failure in words.
 uint32_t LastFileError();
 void ClearLastFileError();
+// Makes code what LastFileError tells on this thread: for a caller that raises again an error
+// that a file operation raised elsewhere (on another thread, say).
+void SetLastFileError(uint32_t code);
 
 }  // namespace stream
 }  // namespace sdk

@@ -1,0 +1,44 @@
+// The picture a layer's PNG shows, made row by row from the layer's own rows as they come:
+// without alpha when asked, and cut to the document's frame when asked (a picture of the
+// document's size, the layer in its place, 0 everywhere else). Also the record written with it:
+// the layer's offset only when asked, and never for a picture cut to the frame.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "graphic/ImageInfo.h"
+
+class LayerPicture {
+public:
+    // A row of the picture, handed on as soon as it is complete.
+    using Emit = std::function<void(const uint8_t* row)>;
+
+    // layer: the layer's record; layerChannels: bytes per pixel of its rows. The document's
+    // size and the bytes per pixel of its merged image set the frame and its layout.
+    LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels,
+                 int32_t documentWidth, int32_t documentHeight, int32_t documentChannels);
+
+    int32_t Channels() const { return channels_; }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    const sdk::graphic::ImageInfo& Info() const { return info_; }
+
+    // Takes the layer's next row (top to bottom); emits the picture rows it completes.
+    void Add(const uint8_t* layerRow, const Emit& emit);
+    // After the layer's last row: emits the picture rows still to come.
+    void Finish(const Emit& emit);
+
+private:
+    void EmitBlankRowsUpTo(int32_t row, const Emit& emit);
+
+    sdk::graphic::ImageInfo info_;
+    const int32_t layerChannels_;
+    const int32_t layerX_, layerY_, layerWidth_;
+    const bool trim_;
+    int32_t channels_ = 0, width_ = 0, height_ = 0;
+    int32_t layerRow_ = 0;    // the layer row Add takes next
+    int32_t emitted_ = 0;     // the picture rows emitted so far
+    std::vector<uint8_t> row_;
+};

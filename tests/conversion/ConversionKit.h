@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,16 @@ inline sdk::graphic::Image ReadImage(const std::string& path, sdk::graphic::Imag
     sdk::graphic::ImageInfo ignored;
     sdk::graphic::Load(image, info != nullptr ? *info : ignored, file);
     return image;
+}
+
+// Every regular file below root, as paths relative to it with "/".
+inline std::set<std::string> FilesBelow(const std::string& root)
+{
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files.insert(entry.path().lexically_relative(root).generic_string());
+    return files;
 }
 
 // The chunk types of a PNG or MNG file, space-separated.

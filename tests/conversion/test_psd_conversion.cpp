@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,16 +66,6 @@ bool HasChunk(const std::string& path, const std::string& type)
 }
 
 uint8_t PngColourType(const std::string& path) { return ReadBytes(path).at(25); }
-
-// Every regular file below root, as paths relative to it with "/".
-std::set<std::string> FilesBelow(const std::string& root)
-{
-    std::set<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files.insert(entry.path().lexically_relative(root).generic_string());
-    return files;
-}
 
 }  // namespace
 

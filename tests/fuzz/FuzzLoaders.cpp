@@ -1,14 +1,28 @@
-// Fuzz target: arbitrary bytes through reader selection and every reader operation. The bytes
-// are served the way a file stream serves a file (reads at the end come back short and without
-// an error, positions may pass the end), since that is what the readers face in use.
+// Fuzz target: arbitrary bytes through reader selection and every reader operation, the PSD
+// reader's sources of rows among them. The bytes are served the way a file stream serves a file
+// (reads at the end come back short and without an error, positions may pass the end), since
+// that is what the readers face in use.
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include "graphic/ImageLoader.h"
 #include "support/FileLikeStream.h"
 
 namespace {
+
+// Every row of a source made by make, where making it succeeds.
+template <class Make>
+void ReadRows(Make make)
+{
+    try {
+        std::unique_ptr<sdk::graphic::RowSource> rows = make();
+        for (int32_t y = 0; y < rows->Height(); ++y)
+            rows->NextRow();
+    } catch (const std::exception&) {
+    }
+}
 
 void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOptions& options)
 {
@@ -32,6 +46,12 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                 loader->LayerLoad(index, image);
             } catch (const std::exception&) {
             }
+        }
+        // The PSD reader decodes its sources of rows on its own, row by row.
+        if (std::strcmp(loader->FormatName(), "PSD") == 0) {
+            ReadRows([&] { return loader->Rows(); });
+            for (int32_t index = -1; index <= count && index < 256; ++index)
+                ReadRows([&] { return loader->LayerRows(index); });
         }
     } catch (const std::exception&) {
     }

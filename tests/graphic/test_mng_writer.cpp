@@ -109,6 +109,39 @@ TEST(MngWriter, FrameChunksCarryNameDelayAndOffset)
         EXPECT_TRUE(chunk.crcOk) << chunk.type;
 }
 
+// Frames written apart (each in a stream of its own, as threads make them) and joined in order
+// behind the header make the file that one writer makes; rows given one at a time are the image.
+TEST(MngWriter, FramesMadeApartJoinIntoTheSameFile)
+{
+    const Image first = MakeImage(4, 2, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    const Image second = MakeImage(2, 3, 1, {0, 9, 128, 8, 255, 7});
+    const ImageInfo firstInfo = Info("a", 2, 3, 0);
+    const ImageInfo secondInfo = Info("", 0, 0, 5);
+    sdk::stream::buffer_io whole;
+    {
+        ImageSaverPNG saver(whole);
+        saver.InitMNG(8, 6, 25, false);
+        saver.Save(first, firstInfo);
+        saver.Save(second, secondInfo);
+    }
+    sdk::stream::buffer_io joined, frameA, frameB;
+    {
+        ImageSaverPNG header(joined);
+        header.InitMNG(8, 6, 25, false);
+        ImageSaverPNG a(frameA), b(frameB);
+        a.InitMNGFrames(false);
+        b.InitMNGFrames(false);
+        b.Begin(2, 3, 1, secondInfo);
+        b.WriteRow(second.Data());
+        EXPECT_EQ(TagOf([&] { b.WriteRow(second.Data()); }), "ImageSaverPNG::WriteRow:335");
+        b.End();
+        a.Save(first, firstInfo);
+        joined.Write(frameA.Bytes().data(), static_cast<uint32_t>(frameA.Bytes().size()));
+        joined.Write(frameB.Bytes().data(), static_cast<uint32_t>(frameB.Bytes().size()));
+    }
+    EXPECT_EQ(joined.Bytes(), whole.Bytes());
+}
+
 TEST(MngWriter, CallsOutOfOrderRaiseAndWriteNothing)
 {
     sdk::stream::buffer_io out;

@@ -10,7 +10,9 @@
 #include "support/ErrorTag.h"
 #include "debug/Error.h"
 #include "stream/PendingFiles.h"
+#include "stream/StreamBuffer.h"
 #include "stream/StreamFile.h"
+#include "stream/StreamScratch.h"
 #include "support/ChildProcess.h"
 
 using namespace sdk::stream;
@@ -263,4 +265,39 @@ TEST(FileStreams, InterruptCleanupRemovesEveryTemporaryFile)
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(std::vector<std::string>({"a.png"}), Names(folder.Path()));
     EXPECT_EQ("earlier", ReadWholeFile(folder / "a.png"));
+}
+
+// Bytes kept for later: in memory up to the bound, then in a hidden temporary file beside the
+// given path (nothing at the path itself), closed while waiting and gone with the stream.
+TEST(FileStreams, ScratchStreamsMoveToATemporaryFileAndCopyOutInOrder)
+{
+    TempDir dir;
+    buffer_io small_copy, large_copy;
+    {
+        scratch_out small(dir / "a.png", 8);
+        small.Write("12345678", 8);
+        EXPECT_TRUE(Names(dir.Path()).empty());
+        small.CopyTo(small_copy);
+
+        scratch_out large(dir / "a.png", 8);
+        large.Write("12345", 5);
+        large.Write("6789", 4);
+        const std::vector<std::string> names = Names(dir.Path());
+        ASSERT_EQ(1u, names.size());
+        EXPECT_TRUE(IsTemporaryOf(names[0], "a.png")) << names[0];
+        large.Write("0", 1);
+        large.Close();
+        EXPECT_EQ(10, large.GetSize());
+        EXPECT_EQ("scratch_out::SetPos:41", TagOf([&] { large.SetPos(0); }));
+        large.CopyTo(large_copy);
+        large.CopyTo(large_copy);
+    }
+    EXPECT_EQ(std::string("12345678"), std::string(small_copy.Bytes().begin(), small_copy.Bytes().end()));
+    EXPECT_EQ(std::string("12345678901234567890"),
+              std::string(large_copy.Bytes().begin(), large_copy.Bytes().end()));
+    EXPECT_TRUE(Names(dir.Path()).empty());
+
+    // A folder that cannot hold the temporary file: the errors of writing a file there.
+    scratch_out nowhere(dir / "missing/a.png", 0);
+    EXPECT_EQ("stream_file::OpenWrite:56", TagOf([&] { nowhere.Write("x", 1); }));
 }

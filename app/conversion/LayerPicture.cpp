@@ -7,8 +7,7 @@
 #include "graphic/Draw.h"
 
 LayerPicture::LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels,
-                           int32_t documentWidth, int32_t documentHeight,
-                           int32_t documentChannels)
+                           int32_t documentWidth, int32_t documentHeight, int32_t documentChannels)
     : info_(layer),
       layerChannels_(layerChannels),
       layerX_(layer.x),

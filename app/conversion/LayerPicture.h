@@ -17,8 +17,8 @@ public:
 
     // layer: the layer's record; layerChannels: bytes per pixel of its rows. The document's
     // size and the bytes per pixel of its merged image set the frame and its layout.
-    LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels,
-                 int32_t documentWidth, int32_t documentHeight, int32_t documentChannels);
+    LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels, int32_t documentWidth,
+                 int32_t documentHeight, int32_t documentChannels);
 
     int32_t Channels() const { return channels_; }
     int32_t Width() const { return width_; }
@@ -38,7 +38,7 @@ private:
     const int32_t layerX_, layerY_, layerWidth_;
     const bool trim_;
     int32_t channels_ = 0, width_ = 0, height_ = 0;
-    int32_t layerRow_ = 0;    // the layer row Add takes next
-    int32_t emitted_ = 0;     // the picture rows emitted so far
+    int32_t layerRow_ = 0;  // the layer row Add takes next
+    int32_t emitted_ = 0;   // the picture rows emitted so far
     std::vector<uint8_t> row_;
 };

@@ -3,7 +3,10 @@
 #include <system_error>
 
 OrderedWork::OrderedWork(size_t count, int32_t threads, size_t ahead, Job job)
-    : count_(count), ahead_(ahead < 1 ? 1 : ahead), job_(std::move(job)), done_(count, false),
+    : count_(count),
+      ahead_(ahead < 1 ? 1 : ahead),
+      job_(std::move(job)),
+      done_(count, false),
       errors_(count)
 {
     for (int32_t i = 0; threads >= 2 && i < threads; ++i) {
@@ -53,9 +56,8 @@ void OrderedWork::Work()
         size_t index = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] {
-                return stop_ || next_ >= count_ || next_ < released_ + ahead_;
-            });
+            changed_.wait(lock,
+                          [&] { return stop_ || next_ >= count_ || next_ < released_ + ahead_; });
             if (stop_ || next_ >= count_)
                 return;
             index = next_++;

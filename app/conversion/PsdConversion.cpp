@@ -266,8 +266,8 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
 
 }  // namespace
 
-void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader,
-                const std::string& path, const std::string& base)
+void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, const std::string& path,
+                const std::string& base)
 {
     const int32_t count = loader.LayerCount();
     const bool layer_outputs = option.psdToMng || option.psdToPngLayers;

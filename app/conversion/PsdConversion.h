@@ -12,5 +12,5 @@
 #include "conversion/ConvertContext.h"
 #include "graphic/ImageLoader.h"
 
-void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader,
-                const std::string& path, const std::string& base);
+void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, const std::string& path,
+                const std::string& base);

@@ -6,6 +6,7 @@
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
+#include "debug/Error.h"
 #include "files/CodePage.h"
 #include "files/Format.h"
 #include "files/Path.h"
@@ -89,6 +90,9 @@ void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
                                    sdk::files::GetFileName(document.inputPath).c_str(),
                                    document.layers[i].index + 1,
                                    sdk::files::GetFileName(outputs[i]).c_str()));
+        // A layer whose PNG was not made comes after one that failed, which ends the loop.
+        if (pngs[i] == nullptr)
+            throw sdk::debug::logic_error("CommitLayerPngs:85");
         pngs[i]->Commit(context, document.inputPath, outputs[i]);
         context.progress.StepIt();
     }

@@ -109,9 +109,12 @@ Bytes NoisyDocument(int32_t width, int32_t height, const std::vector<std::string
 
 TEST(PsdOutputs, OneThreadOrSeveralWriteTheSame)
 {
-    const Bytes document = RgbaDocument(5, 4, {{"a", 1, 0, 3, 2}, {"b", -1, 1, 2, 4},
-                                               {"c", 0, 0, 5, 4}, {"d", 2, 2, 1, 1},
-                                               {"e", 0, -1, 2, 3}});
+    const Bytes document = RgbaDocument(5, 4,
+                                        {{"a", 1, 0, 3, 2},
+                                         {"b", -1, 1, 2, 4},
+                                         {"c", 0, 0, 5, 4},
+                                         {"d", 2, 2, 1, 1},
+                                         {"e", 0, -1, 2, 3}});
     cOption all;
     all.psdToPngMerged = all.removeMatte = all.psdToMng = true;
     all.textLayerInfo = all.textName = true;  // the document section would name the folder
@@ -136,8 +139,8 @@ TEST(PsdOutputs, ADamagedLayerFailsTheDocumentBeforeTheMngAndTheLayerPngs)
     for (int32_t threads : {1, 3}) {
         const Outcome outcome = ConvertWith(DocumentWithADamagedLayer(), threads, all);
         EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.lines, std::vector<std::string>({"a.psd → a.png", "a.psd → a.txt",
-                                                           "memory_out::Fill:77"}));
+        EXPECT_EQ(outcome.lines, std::vector<std::string>(
+                                     {"a.psd → a.png", "a.psd → a.txt", "memory_out::Fill:77"}));
         // Merged image, merged PNG, report and the first layer were done; no temporary file.
         EXPECT_EQ(outcome.files, std::set<std::string>({"a.psd", "a.png", "a.txt"}));
         EXPECT_EQ(outcome.position, 4) << threads;
@@ -168,8 +171,8 @@ TEST(PsdOutputs, OutputsWaitInTheTemporaryFolderWhileTheOutputFolderIsMissing)
     option = cOption();
     EXPECT_TRUE(ok);
     EXPECT_EQ(FilesBelow(dir.Path()),
-              std::set<std::string>({"in.psd", "out/deeper/in.mng", "out/deeper/in/a.png",
-                                     "out/deeper/in/b.png"}));
+              std::set<std::string>(
+                  {"in.psd", "out/deeper/in.mng", "out/deeper/in/a.png", "out/deeper/in/b.png"}));
 }
 
 TEST(OrderedWork, JobsRunOnceInOrderWithinTheirBound)

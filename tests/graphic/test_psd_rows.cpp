@@ -27,7 +27,8 @@ using Reader = test_support::PsdReader;
 namespace {
 
 // A gray document whose one layer, width x height at (0, 0), has these channels.
-Bytes GrayLayer(int32_t width, int32_t height, const std::vector<test_support::PsdChannel>& channels)
+Bytes GrayLayer(int32_t width, int32_t height,
+                const std::vector<test_support::PsdChannel>& channels)
 {
     PsdBuilder psd;
     psd.colorMode = 1;
@@ -56,9 +57,10 @@ TEST(PsdRows, PixelsAreThoseOfDecodingTheChannelsOneAfterAnother)
 {
     // The second gray channel hides the first; the third, shown, has a short first row, which
     // keeps what the hidden channel's last row left in the row buffer.
-    const Bytes file = GrayLayer(3, 2, {RawChannel(-1, {255, 255, 255, 255, 255, 255}),
-                                        RawChannel(0, {1, 2, 3, 4, 5, 6}),
-                                        RleRowsChannel(0, {{0x00, 9}, {0xFE, 7}})});
+    const Bytes file =
+        GrayLayer(3, 2,
+                  {RawChannel(-1, {255, 255, 255, 255, 255, 255}),
+                   RawChannel(0, {1, 2, 3, 4, 5, 6}), RleRowsChannel(0, {{0x00, 9}, {0xFE, 7}})});
     const Bytes expected = {255, 9, 255, 5, 255, 6, 255, 7, 255, 7, 255, 7};
     EXPECT_EQ(test_support::LayerRaster(file, 0), expected);
     Reader reader(file);
@@ -72,8 +74,9 @@ TEST(PsdRows, DamageIsRaisedAsTheChannelsOneAfterAnotherMeetIt)
     // Transparency is damaged in its last row (a literal longer than the row), gray in its first
     // (a literal longer than its data): transparency comes first in the file, so its tag is
     // raised, from the first row already.
-    const Bytes file = GrayLayer(2, 2, {RleRowsChannel(-1, {{0x01, 1, 2}, {0x04, 1, 2}}),
-                                        RleRowsChannel(0, {{0x01, 1}, {0x01, 3, 4}})});
+    const Bytes file = GrayLayer(2, 2,
+                                 {RleRowsChannel(-1, {{0x01, 1, 2}, {0x04, 1, 2}}),
+                                  RleRowsChannel(0, {{0x01, 1}, {0x01, 3, 4}})});
     Reader reader(file);
     std::unique_ptr<RowSource> rows = reader.psd.LayerRows(0);
     EXPECT_EQ(TagOf([&] { rows->NextRow(); }), "memory_out::Fill:77");

@@ -39,9 +39,8 @@ public:
     // compression: 0 raw, 1 PackBits, 2 ZIP, 3 ZIP with prediction. countsOffset: where the
     // PackBits row counts lie (countSize bytes each); dataOffset: the first data byte; end: where
     // the channel's bytes end. The caller has checked that the data is there.
-    PsdChannelRows(PsdInput& input, uint16_t compression, int64_t countsOffset,
-                   int64_t dataOffset, int64_t end, int32_t height, int64_t rowBytes,
-                   int32_t depth, int32_t countSize);
+    PsdChannelRows(PsdInput& input, uint16_t compression, int64_t countsOffset, int64_t dataOffset,
+                   int64_t end, int32_t height, int64_t rowBytes, int32_t depth, int32_t countSize);
     ~PsdChannelRows();
     PsdChannelRows(const PsdChannelRows&) = delete;
     PsdChannelRows& operator=(const PsdChannelRows&) = delete;

@@ -77,11 +77,12 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
     // Channels are applied in record order, so of two that write the same part of a pixel the
     // later one is what shows. Only those are decoded row by row; the others are decoded once
     // here, one after another, for the damage they may hold.
-    for (size_t i = 0; i < decoded_.size(); ++i) {
-        decoded_[i].shown = std::none_of(decoded_.begin() + static_cast<ptrdiff_t>(i) + 1,
-                                         decoded_.end(), [&](const Channel& later) {
-                                             return later.target == decoded_[i].target;
-                                         });
+    std::vector<int32_t> written;  // the parts written by the channels after the one at hand
+    for (auto channel = decoded_.rbegin(); channel != decoded_.rend(); ++channel) {
+        channel->shown =
+            std::find(written.begin(), written.end(), channel->target) == written.end();
+        if (channel->shown)
+            written.push_back(channel->target);
     }
     if (!std::all_of(decoded_.begin(), decoded_.end(), [](const Channel& c) { return c.shown; }))
         DecodeInFileOrder(decoded_.size(), nullptr);
@@ -121,7 +122,8 @@ int64_t PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& chan
     const int64_t countSize = format_.RowCountSize();
     if (channel.countsOffset + rows * countSize > end)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
-    PsdSequentialReader counts(input_, channel.countsOffset, channel.countsOffset + rows * countSize);
+    PsdSequentialReader counts(input_, channel.countsOffset,
+                               channel.countsOffset + rows * countSize);
     int64_t sum = 0;
     for (int64_t y = 0; y < rows; ++y) {
         const uint8_t* at = counts.Take(static_cast<uint32_t>(countSize));
@@ -154,9 +156,9 @@ int32_t PsdImageRows::TargetOf(int32_t id) const
 std::unique_ptr<PsdChannelRows> PsdImageRows::Cursor(const Channel& channel) const
 {
     const ImageLoaderPSD::info_t::channel_t& record = *channel.record;
-    return std::unique_ptr<PsdChannelRows>(new PsdChannelRows(
-        input_, record.compression, record.countsOffset, record.dataOffset, channel.end, height_,
-        rowBytes_, format_.depth, format_.RowCountSize()));
+    return std::unique_ptr<PsdChannelRows>(
+        new PsdChannelRows(input_, record.compression, record.countsOffset, record.dataOffset,
+                           channel.end, height_, rowBytes_, format_.depth, format_.RowCountSize()));
 }
 
 const uint8_t* PsdImageRows::NextRow()

@@ -20,9 +20,15 @@ scratch_out::scratch_out(const std::string& beside, uint32_t memoryBound)
 
 scratch_out::~scratch_out() = default;
 
-void scratch_out::Seek(int32_t) { throw debug::logic_error("scratch_out::Seek:40"); }
+void scratch_out::Seek(int32_t)
+{
+    throw debug::logic_error("scratch_out::Seek:40");
+}
 
-void scratch_out::SetPos(int32_t) { throw debug::logic_error("scratch_out::SetPos:41"); }
+void scratch_out::SetPos(int32_t)
+{
+    throw debug::logic_error("scratch_out::SetPos:41");
+}
 
 void scratch_out::Write(const void* source, uint32_t count)
 {

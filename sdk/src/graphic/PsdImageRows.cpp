@@ -100,7 +100,7 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
 
 PsdImageRows::~PsdImageRows() = default;
 
-int64_t PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel,
+void PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel,
                                    int64_t end) const
 {
     // Raw data needs its rows in full ("LoadImage:310"); PackBits needs its table of row counts
@@ -112,12 +112,12 @@ int64_t PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& chan
     if (channel.compression == kRaw) {
         if (needed > end - channel.dataOffset)
             throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
-        return 0;
+        return;
     }
     if (channel.compression != kRle) {
         if ((end - channel.dataOffset) * kMaxDeflateRatio < needed)
             throw debug::runtime_error("ImageLoaderPSD::LoadImage:337");
-        return 0;
+        return;
     }
     const int64_t countSize = format_.RowCountSize();
     if (channel.countsOffset + rows * countSize > end)
@@ -134,7 +134,6 @@ int64_t PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& chan
     const int64_t leastPerRow = (rowBytes_ + 127) / 128 * 2;
     if (sum < leastPerRow * rows)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
-    return sum;
 }
 
 int32_t PsdImageRows::TargetOf(int32_t id) const

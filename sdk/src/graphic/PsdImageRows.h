@@ -51,7 +51,7 @@ private:
         bool shown = false;  // no later channel writes the same part
     };
 
-    int64_t CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel, int64_t end) const;
+    void CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel, int64_t end) const;
     int32_t TargetOf(int32_t id) const;
     std::unique_ptr<PsdChannelRows> Cursor(const Channel& channel) const;
     // The first row: a short PackBits row of a shown channel that is not the first takes the

@@ -10,9 +10,9 @@
 //                                            layers each filling the W x H canvas with one
 //                                            opaque colour, and a flat merged image (the top
 //                                            layer's colour); with psb, a large document
-//                                            (8-byte lengths). Made row by row from one encoded
-//                                            row, so a 20000 x 20000 document needs about the
-//                                            memory of its file, not of its planes
+//                                            (8-byte lengths). Each channel repeats one encoded
+//                                            row, so a 20000 x 20000 document needs a few times
+//                                            the memory of its file, not that of its planes
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -226,7 +226,6 @@ void ImageSaverPNG::InitMNGFrames(bool noFrameChunks)
     this->noFrameChunks = noFrameChunks;
 }
 
-
 void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
 {
     const int32_t channels = image.Channels();

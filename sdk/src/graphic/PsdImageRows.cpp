@@ -251,13 +251,8 @@ void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source
     const size_t step = static_cast<size_t>(channels_);
     const int32_t id = channel.record->id;
     uint8_t* const row = pixels_.data();
-    const int32_t first = channels_ > format_.outputColors ? 1 : 0;
-    if (id == kTransparency) {
-        for (int32_t x = 0; x < width_; ++x)
-            row[step * x] = source[x];
-        return;
-    }
-    if (format_.colorMode == PsdFormat::kIndexed) {
+    if (format_.colorMode == PsdFormat::kIndexed && id != kTransparency) {
+        const int32_t first = channel.target;
         for (int32_t x = 0; x < width_; ++x) {
             const uint8_t index = source[x];
             uint8_t* pixel = row + step * x + first;
@@ -271,9 +266,10 @@ void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source
         std::memcpy(black_.data(), source, static_cast<size_t>(width_));
         return;
     }
-    // One colour channel (gray, bitmap, duotone, multichannel): the gray byte. Three (RGB, and
-    // the first three of CMYK and Lab, converted afterwards): the first to the last byte, the
-    // second to the middle, the third first. The id colorChannels goes to the alpha byte.
+    // Transparency and the id colorChannels: the alpha byte. One colour channel (gray, bitmap,
+    // duotone, multichannel): the gray byte. Three (RGB, and the first three of CMYK and Lab,
+    // converted afterwards): the first to the last byte, the second to the middle, the third
+    // first.
     const int32_t target = channel.target;
     if (target < 0 || target >= channels_)
         return;  // nothing is ever written outside a pixel

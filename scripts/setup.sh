@@ -11,7 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config libpng-dev zlib1g-dev libgtest-dev googletest
   clang libclang-rt-14-dev
   # independent readers used by the tests
-  pngcheck python3-pil imagemagick time
+  pngcheck python3-pil python3-numpy imagemagick time
   # Windows cross build
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
   # the program's icon is drawn at build time (scripts/make-icon.py)

@@ -32,6 +32,8 @@ enum LongOnly {
     kSkipEmptyLayers,
     kRemoveMatte,
     kExtended,
+    kCompose,
+    kAsShown,
     kVersion,
 };
 
@@ -60,6 +62,8 @@ const struct option kLongOptions[] = {
     {"skip-empty-layers", no_argument, nullptr, kSkipEmptyLayers},
     {"remove-matte", no_argument, nullptr, kRemoveMatte},
     {"extended", no_argument, nullptr, kExtended},
+    {"compose", no_argument, nullptr, kCompose},
+    {"as-shown", no_argument, nullptr, kAsShown},
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -180,6 +184,8 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         o.extended = true;
         o.skipEmptyLayers = true;
         return true;
+    case kCompose: o.compose = true; return true;
+    case kAsShown: o.asShown = true; return true;
     case 'j':
         if (!ParseNumber(value, 1, 256, settings.jobs)) {
             reason = "--jobs takes a whole number from 1 to 256";
@@ -285,6 +291,17 @@ const char* HelpText()
            "                        channels, bitmap, CMYK, Lab, multichannel and duotone\n"
            "                        documents, and Unicode layer names; .psb files are\n"
            "                        listed too; implies --skip-empty-layers\n"
+           "  --compose             merged image: composed from the layers as the editor\n"
+           "                        shows them (visibility, opacity and fill opacity,\n"
+           "                        layer and vector masks, clipping, groups, blending\n"
+           "                        ranges, blend modes; dissolve as normal), with straight\n"
+           "                        alpha instead of the stored image on white; adjustment\n"
+           "                        layers and layer effects are not drawn\n"
+           "  --as-shown            each layer PNG and MNG frame shows the layer as the\n"
+           "                        editor draws it, alone: masks applied, opacity and fill\n"
+           "                        opacity in its alpha, a clipped layer cut by its base;\n"
+           "                        not its blend mode (--layer-info says which it has), nor\n"
+           "                        effects; hidden layers keep their pixels\n"
            "BMP and PNG:\n"
            "  --bmp-png             BMP to PNG\n"
            "  --png-bmp             PNG to BMP (not together with --bmp-png)\n"

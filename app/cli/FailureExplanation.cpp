@@ -55,6 +55,11 @@ const Explanation kExplanations[] = {
     {"ImageLoaderPSD::LoadImage:340",
      "a picture of the document is wider than 1,000,000 pixels, more than a PNG is written "
      "with"},
+    {"ImageLoaderPSD::LayerProperties:",
+     "a layer's masks, blend settings or group information are damaged, so the layers cannot "
+     "be drawn as the editor shows them"},
+    {"ImageLoaderPSD::LayerTree:450",
+     "the layer groups are nested more deeply than the renderer takes (24 levels)"},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
     {"ImageLoaderBMP::",
      "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},

@@ -48,6 +48,12 @@ public:
     // many threads at once (the outputs are written in their order all the same). With 1 the
     // converting thread does it all, as the window does.
     int32_t layerEncoders = 1;
+    // Command-line tool only: the merged image is composed from the layers as the editor shows
+    // them (straight alpha, no matte) instead of taken from the stored merged image.
+    bool compose = false;
+    // Command-line tool only: each layer's PNG and MNG frame shows the layer as the editor draws
+    // it, alone: masks, opacities and clipping applied.
+    bool asShown = false;
 
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const

@@ -17,7 +17,10 @@
 #include "conversion/PsdToText.h"
 #include "conversion/StagedOutput.h"
 #include "graphic/ImageOperations.h"
+#include "graphic/ImageLoaderPSD.h"
 #include "graphic/ImageSaverPNG.h"
+#include "render/ComposedRows.h"
+#include "render/LayerAsShown.h"
 
 using sdk::graphic::ImageInfo;
 using sdk::graphic::ImageSaverPNG;
@@ -31,6 +34,8 @@ namespace {
 const uint32_t kMergedPngMemory = 64 * 1024;
 const uint32_t kLayerPngMemory = 16 * 1024;
 const uint32_t kFrameMemory = 1024 * 1024;
+// How many more layers may be done ahead of a merged image that is composed.
+const size_t kComposeAhead = 8;
 
 // One image decoded for the outputs: the merged image (the first job) or a layer.
 struct ImageJob {
@@ -101,7 +106,10 @@ void PsdOutputs::Write(int32_t layerCount)
     const int32_t threads = layers && option.layerEncoders >= 2 ? option.layerEncoders : 0;
     framesApart_ = threads >= 2;
     // Jobs done but not yet taken hold a frame each: a few more than the threads bound them.
-    OrderedWork work(jobs_.size(), threads, 2 * static_cast<size_t>(threads),
+    // A merged image composed from the layers takes as long as several layers, so the layers
+    // may run further ahead of it.
+    const size_t ahead = 2 * static_cast<size_t>(threads) + (option.compose ? kComposeAhead : 0);
+    OrderedWork work(jobs_.size(), threads, ahead,
                      [this](size_t index, const OrderedWork& running) {
                          if (index == 0)
                              DecodeMerged(jobs_[0], running);
@@ -186,7 +194,11 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
 {
     ImageJob& job = jobs_[index];
     const PsdLayer& layer = *job.layer;
-    if (!Decoded(job, [&] { job.rows = loader_.LayerRows(layer.index); }))
+    sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+    if (!Decoded(job, [&] {
+            job.rows = option.asShown && psd ? sdk::render::LayerAsShown(*psd, layer.index)
+                                             : loader_.LayerRows(layer.index);
+        }))
         return;
     RowSource& rows = *job.rows;
     const int32_t channels = rows.Channels();
@@ -295,8 +307,14 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     steps += layer_outputs ? kept : 0;
     context.progress.SetRange(0, steps);
 
-    // The merged image is checked first, before anything is written.
-    std::unique_ptr<RowSource> merged = loader.Rows();
+    // The merged image is checked first, before anything is written. Composed from the layers,
+    // it is planned here; a document without layers keeps its stored image.
+    sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+    std::unique_ptr<RowSource> merged;
+    if (option.compose && psd && count > 0)
+        merged.reset(new sdk::render::ComposedRows(*psd));
+    else
+        merged = loader.Rows();
     document.width = merged->Width();
     document.height = merged->Height();
     document.channels = merged->Channels();

@@ -6,6 +6,8 @@
 #include "conversion/OutputFiles.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
+#include "graphic/ImageLoaderPSD.h"
+#include "render/BlendMode.h"
 #include "stream/StreamFile.h"
 
 namespace {
@@ -67,6 +69,40 @@ const char* BlendModeName(const std::string& key)
     return nullptr;
 }
 
+// How the renderer takes a layer: its kind, visibility, blend mode, opacities, clipping and
+// masks, and what of it is not drawn.
+static std::string ShownLine(const sdk::graphic::PsdLayerProperties& layer)
+{
+    using Kind = sdk::graphic::PsdLayerProperties::Kind;
+    using Section = sdk::graphic::PsdLayerProperties::Section;
+    static const char* const kinds[] = {"pixel layer", "type layer", "shape layer", "smart object",
+                                        "fill layer", "adjustment layer (not drawn)", "group"};
+    std::string line = layer.section == Section::Divider ? "group end"
+                                                         : kinds[static_cast<int>(layer.kind)];
+    if (layer.section == Section::Divider)
+        return line;
+    line += layer.visible ? ", visible" : ", hidden";
+    sdk::render::BlendMode mode;
+    const std::string key(layer.blendKey, 4);
+    line += ", mode " +
+            std::string(sdk::render::BlendModeFromKey(layer.blendKey, mode)
+                            ? sdk::render::BlendModeName(mode)
+                            : "unknown, drawn as normal") +
+            " [" + key + "]";
+    line += ", opacity " + Number(layer.opacity);
+    if (layer.kind != Kind::Group)
+        line += ", fill " + Number(layer.fillOpacity);
+    if (layer.clipping)
+        line += ", clipped";
+    if (layer.mask.present)
+        line += layer.mask.disabled ? ", mask (disabled)" : ", mask";
+    if (layer.hasVectorMask)
+        line += layer.vectorMask.disabled ? ", vector mask (disabled)" : ", vector mask";
+    if (layer.hasEffects)
+        line += ", effects (not drawn)";
+    return line;
+}
+
 void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
                    sdk::graphic::ImageLoader& loader, int32_t layer_count)
 {
@@ -84,6 +120,9 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         report.Line("\tWidth        = " + Number(document.width));
         report.Line("\tHeight       = " + Number(document.height));
         report.Line("\tLayer Count  = " + Number(layer_count));
+        if (option.compose && layer_count > 0)
+            report.Line("\tComposed     = from the layers; adjustment layers and layer effects "
+                        "are not drawn");
         report.Line("");
         context.progress.StepIt();
     }
@@ -105,6 +144,9 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
                 report.Line("\tMode    = " + (name != nullptr ? std::string(name) + " " : "") +
                             "[" + info.mode + "]");
             }
+            const auto* psd = dynamic_cast<const sdk::graphic::ImageLoaderPSD*>(&loader);
+            if ((option.compose || option.asShown) && psd)
+                report.Line("\tShown   = " + ShownLine(psd->LayerRecord(i).properties));
             report.Line("");
         }
         context.progress.StepIt();

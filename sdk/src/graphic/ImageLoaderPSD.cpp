@@ -90,6 +90,69 @@ const ImageLoaderPSD::info_t& ImageLoaderPSD::LayerRecord(int32_t index) const
     return layers[static_cast<size_t>(index)];
 }
 
+void ImageLoaderPSD::CheckLayerProperties() const
+{
+    for (const info_t& layer : layers) {
+        if (!layer.properties.damage.empty())
+            throw debug::runtime_error(layer.properties.damage.c_str());
+    }
+}
+
+namespace {
+
+// The rows of a layer's mask: one gray channel of the document's depth, decoded by a source
+// that owns the record and format it reads by.
+class MaskRows : public RowSource {
+public:
+    MaskRows(const PsdFormat& document, PsdInput& input, ImageLoaderPSD::info_t record)
+        : format_(document), record_(std::move(record))
+    {
+        format_.colorMode = PsdFormat::kGrayscale;
+        format_.colorChannels = 1;
+        format_.outputColors = 1;
+        rows_.reset(new PsdImageRows(format_, input, record_, false, false));
+    }
+    int32_t Channels() const override { return rows_->Channels(); }
+    int32_t Width() const override { return rows_->Width(); }
+    int32_t Height() const override { return rows_->Height(); }
+    const uint8_t* NextRow() override { return rows_->NextRow(); }
+
+private:
+    PsdFormat format_;
+    ImageLoaderPSD::info_t record_;
+    std::unique_ptr<PsdImageRows> rows_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerMaskRows(int32_t index)
+{
+    const info_t& layer = LayerRecord(index);
+    const PsdLayerMask& mask = layer.properties.mask;
+    if (!mask.present || mask.width <= 0 || mask.height <= 0)
+        return nullptr;
+    const int16_t wanted = mask.real ? -3 : -2;
+    for (const info_t::channel_t& channel : layer.channels) {
+        if (channel.storedId != wanted)
+            continue;
+        // The scan placed a PackBits channel's data after the layer's row counts; a mask has a
+        // row count per row of its own rectangle.
+        info_t record;
+        record.x = mask.x;
+        record.y = mask.y;
+        record.width = mask.width;
+        record.height = mask.height;
+        info_t::channel_t gray = channel;
+        gray.id = 0;
+        if (gray.compression == kRle)
+            gray.dataOffset = Saturated(static_cast<int64_t>(gray.countsOffset) +
+                                        static_cast<int64_t>(mask.height) * format.RowCountSize());
+        record.channels.push_back(gray);
+        return std::unique_ptr<RowSource>(new MaskRows(format, *input, std::move(record)));
+    }
+    return nullptr;
+}
+
 void ImageLoaderPSD::Load(Image& image, ImageInfo& info)
 {
     info = merged;
@@ -122,22 +185,6 @@ int64_t ImageLoaderPSD::ReadLength(bool wide)
     const uint64_t value = stream::ReadBigEndian64(stream);
     return static_cast<int64_t>(
         std::min<uint64_t>(value, static_cast<uint64_t>(std::numeric_limits<int64_t>::max())));
-}
-
-bool ImageLoaderPSD::HasWideLength(const char* key) const
-{
-    if (format.version != 2)
-        return false;
-    // The keys that the published format description lists with 8-byte lengths in the large
-    // document format, and three more that the editor's own large documents widen as well.
-    static const char* const wide[] = {"LMsk", "Lr16", "Lr32", "Layr", "Mt16", "Mt32",
-                                       "Mtrn", "Alph", "FMsk", "lnk2", "FEid", "FXid",
-                                       "PxSD", "cinf", "lnkE", "extd"};
-    for (const char* entry : wide) {
-        if (memcmp(key, entry, 4) == 0)
-            return true;
-    }
-    return false;
 }
 
 void ImageLoaderPSD::ScanHeader()
@@ -386,6 +433,7 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     layer.channels.assign(channelCount, info_t::channel_t());
     for (info_t::channel_t& channel : layer.channels) {
         const int32_t id = ReadBigEndian16(stream);
+        channel.storedId = static_cast<int16_t>(id);
         channel.id = id == kTransparency || id <= format.colorChannels ? id : kIgnored;
         layer.masks += id == kUserMask || id == kRealUserMask ? 1 : 0;
         channel.length = ReadLength(wide);
@@ -398,6 +446,8 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     char key[4] = {};
     stream.Read(key, 4);
     layer.mode.assign(key, 4);
+    PsdLayerRecordSpan span;
+    span.fields = stream.GetPos();
     stream.Seek(4);  // opacity, clipping, flags, filler
 
     // The record ends after its extra data. A negative length would point back into the record,
@@ -417,10 +467,14 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     within(4);
     const uint32_t maskLength = ReadBigEndian32(stream);
     within(maskLength);
+    span.maskData = stream.GetPos();
+    span.maskLength = maskLength;
     stream.Seek(static_cast<int32_t>(maskLength));
     within(4);
     const uint32_t blendingLength = ReadBigEndian32(stream);
     within(blendingLength);
+    span.blending = stream.GetPos();
+    span.blendingLength = blendingLength;
     stream.Seek(static_cast<int32_t>(blendingLength));
     within(1);
     const int64_t nameStart = stream.GetPos();
@@ -433,8 +487,11 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
 
     // Additional layer information follows the name, padded with its length byte to a multiple
     // of 4 bytes; with extended reading its Unicode name replaces the stored one.
+    const int64_t blocks = nameStart + (nameLength + 4) / 4 * 4;
+    span.blocks = std::min(blocks, recordEnd);
+    span.end = recordEnd;
+    layer.properties = ReadPsdLayerProperties(stream, format, span);
     if (extended) {
-        const int64_t blocks = nameStart + (nameLength + 4) / 4 * 4;
         if (blocks <= recordEnd) {
             stream.SetPos(static_cast<int32_t>(blocks));
             std::string unicode = ScanUnicodeName(recordEnd);
@@ -454,7 +511,7 @@ bool ImageLoaderPSD::ReadBlockHeader(int64_t end, char (&key)[4], int64_t& lengt
     stream.Read(key, 4);
     if (memcmp(signature, "8BIM", 4) != 0 && memcmp(signature, "8B64", 4) != 0)
         return false;
-    const bool wide = HasWideLength(key);
+    const bool wide = format.BlockHasWideLength(key);
     if (wide && end - stream.GetPos() < 8)
         throw debug::runtime_error(tag);
     length = wide ? ReadLength(true) : ReadBigEndian32(stream);

@@ -25,6 +25,7 @@
 
 #include "graphic/ImageLoader.h"
 #include "graphic/PsdFormat.h"
+#include "graphic/PsdLayerProperties.h"
 
 namespace sdk {
 namespace graphic {
@@ -46,11 +47,14 @@ public:
             int32_t countsOffset = 0;  // position of the RLE row counts; 0 unless RLE
             int32_t dataOffset = 0;    // position of the first data byte
             uint16_t compression = 0;  // 0 raw, 1 RLE, 2 ZIP, 3 ZIP with prediction
+            int16_t storedId = 0;      // the id as the file stores it (-2 and -3: masks)
         };
         std::vector<channel_t> channels;
         // Records of layer masks (ids -2 and -3) among the channels: they hold no pixels of
         // the layer and do not count toward its alpha.
         int32_t masks = 0;
+        // A layer's opacities, masks, group role and the rest of how it is shown.
+        PsdLayerProperties properties;
     };
 
     explicit ImageLoaderPSD(stream::stream_in& stream, bool extended = false);
@@ -69,6 +73,15 @@ public:
     uint8_t ColorMode() const { return format.colorMode; }
     const info_t& MergedRecord() const { return merged; }
     const info_t& LayerRecord(int32_t index) const;
+    const PsdFormat& Format() const { return format; }
+
+    // How each layer is shown. Raises the tag of the first layer whose properties were damaged
+    // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.
+    void CheckLayerProperties() const;
+    // The rows of a layer's pixel mask (one gray byte per pixel, over the mask's rectangle), or
+    // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
+    // the mask's channel raises.
+    std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
 
 private:
     // The scan, one step per section of the file, in file order.
@@ -88,8 +101,6 @@ private:
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.
     int64_t ReadLength(bool wide);
-    // Whether an additional information block of this key has an 8-byte length.
-    bool HasWideLength(const char* key) const;
     // Reads the signature, key and length of an additional information block that must end by
     // end. False when the bytes there (if 12 are left) do not start a block; a length that runs
     // past end raises tag.

@@ -35,6 +35,8 @@ struct PsdFormat {
     // In a colour document (RGB, CMYK, Lab) a channel with the id colorChannels is taken as
     // transparency.
     bool IsExtraColourId(int32_t id) const { return colorChannels > 1 && id == colorChannels; }
+    // Whether an additional information block of this 4-character key has an 8-byte length.
+    bool BlockHasWideLength(const char* key) const;
 };
 
 }  // namespace graphic

@@ -246,6 +246,18 @@ void PsdImageRows::DecodeInFileOrder(
     }
 }
 
+namespace {
+
+// One channel's bytes into every Step-th byte of a row of pixels.
+template <size_t Step>
+void StoreStrided(const uint8_t* __restrict source, int32_t width, uint8_t* __restrict target)
+{
+    for (int32_t x = 0; x < width; ++x)
+        target[Step * static_cast<size_t>(x)] = source[x];
+}
+
+}  // namespace
+
 void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source)
 {
     const size_t step = static_cast<size_t>(channels_);
@@ -273,8 +285,13 @@ void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source
     const int32_t target = channel.target;
     if (target < 0 || target >= channels_)
         return;  // nothing is ever written outside a pixel
-    for (int32_t x = 0; x < width_; ++x)
-        row[step * x + static_cast<size_t>(target)] = source[x];
+    uint8_t* const first = row + target;
+    switch (step) {
+    case 1: std::memcpy(first, source, static_cast<size_t>(width_)); break;
+    case 2: StoreStrided<2>(source, width_, first); break;
+    case 3: StoreStrided<3>(source, width_, first); break;
+    default: StoreStrided<4>(source, width_, first); break;
+    }
 }
 
 }  // namespace graphic

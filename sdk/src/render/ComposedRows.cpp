@@ -1,0 +1,71 @@
+#include "render/ComposedRows.h"
+
+#include <algorithm>
+
+#include "debug/Error.h"
+#include "graphic/ImageLimits.h"
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+int32_t CheckedWidth(const graphic::ImageLoaderPSD& loader)
+{
+    const graphic::ImageLoaderPSD::info_t& merged = loader.MergedRecord();
+    if (merged.width <= 0)
+        throw debug::runtime_error("Image::Create:59");
+    if (merged.height <= 0)
+        throw debug::runtime_error("Image::Create:60");
+    if (merged.width > graphic::kMaxRowWidth)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:340");
+    return merged.width;
+}
+
+uint8_t ToByte(float value)
+{
+    return static_cast<uint8_t>(std::min(1.0f, std::max(0.0f, value)) * 255.0f + 0.5f);
+}
+
+}  // namespace
+
+void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channels, uint8_t* out)
+{
+    for (int32_t x = 0; x < count; ++x) {
+        const float* pixel = premultiplied + x * 4;
+        const float alpha = pixel[3];
+        const float unpremultiply = alpha > 0.0f ? 1.0f / alpha : 0.0f;
+        uint8_t* target = out + x * channels;
+        target[0] = ToByte(alpha);
+        if (channels == 2) {
+            target[1] = ToByte(pixel[0] * unpremultiply);
+        } else {
+            target[1] = ToByte(pixel[2] * unpremultiply);
+            target[2] = ToByte(pixel[1] * unpremultiply);
+            target[3] = ToByte(pixel[0] * unpremultiply);
+        }
+    }
+}
+
+ComposedRows::ComposedRows(graphic::ImageLoaderPSD& loader)
+    : width_(CheckedWidth(loader)), height_(loader.MergedRecord().height),
+      channels_(loader.Format().outputColors + 1), plan_(PlanLayers(loader, 0, width_)),
+      compositor_(width_), row_(static_cast<size_t>(width_) * 4),
+      pixels_(static_cast<size_t>(width_) * channels_)
+{
+}
+
+ComposedRows::~ComposedRows() = default;
+
+const uint8_t* ComposedRows::NextRow()
+{
+    if (next_ >= height_)
+        throw debug::logic_error("ComposedRows::NextRow");
+    std::fill(row_.begin(), row_.end(), 0.0f);
+    compositor_.ComposeList(plan_, next_++, row_.data());
+    StoreStraightRow(row_.data(), width_, channels_, pixels_.data());
+    return pixels_.data();
+}
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,60 @@
+// Composes planned layers one document row at a time, bottom to top, as the editor does:
+//
+// - A layer is its colour with alpha = coverage (pixel alpha times masks) x fill opacity x
+//   opacity, put onto what lies below it in its blend mode (after its blending ranges).
+// - Layers clipped to it are put onto its colour (taken with the fill opacity as alpha) in their
+//   own modes; the result is cut by the base's coverage, faded by its opacity and put onto what
+//   lies below in the base's mode.
+// - An isolated group composes its children onto transparency and is then put on like a layer
+//   (its masks and opacity applied). A pass-through group composes its children straight onto
+//   what lies below, and its opacity and masks then mix that result with what lay below.
+//
+// Rows are premultiplied RGBA floats over the planned window's columns. The memory held is a few
+// rows per level of nesting, whatever the document's height or number of layers.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/RenderPlan.h"
+
+namespace sdk {
+namespace render {
+
+class Compositor {
+public:
+    explicit Compositor(int32_t width);
+    ~Compositor();
+
+    // Composes nodes for document row y onto destination (4 floats per column). Every row of
+    // the plan is composed once, top to bottom. Returns the columns that may have changed.
+    Span ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination);
+    // Draws node alone onto transparent destination: its pixels or children, masks, fill and
+    // opacity; not its blend mode nor what is clipped to it. Returns the columns it may cover.
+    Span DrawAlone(PlanNode& node, int32_t y, float* destination);
+    // The node's coverage times its opacity (not its fill opacity) into strength (1 float per
+    // column): how much of what is clipped to it shows. Returns the columns it may cover.
+    Span ClipStrength(PlanNode& node, int32_t y, float* strength);
+
+private:
+    struct Scratch;
+    Scratch& Level(size_t level);
+    Span ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination, size_t level);
+    Span ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
+    Span ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
+    // A group's children composed onto transparency in scratch.group; returns their columns.
+    Span ComposeGroup(PlanNode& node, int32_t y, size_t level);
+    // The node's content into scratch.content (premultiplied) and its coverage into
+    // scratch.coverage; returns the columns it may cover. With cut, the content is cut by the
+    // coverage and faded by strength, and the coverage is multiplied by strength. Otherwise the
+    // content is the layer's colour with alpha = strength, or the group's colour at full alpha.
+    Span Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength);
+    Span DrawAlone(PlanNode& node, int32_t y, float* destination, size_t level);
+
+    const int32_t width_;
+    std::vector<std::unique_ptr<Scratch>> levels_;
+};
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,21 @@
+// One layer as the editor draws it in its place, but alone: its masks applied, its opacity and
+// fill opacity in its alpha and, when it is clipped, cut by how much of its base shows. Its blend
+// mode is not applied (that needs what lies below it). Rows cover the layer's own rectangle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "graphic/ImageLoaderPSD.h"
+#include "graphic/RowSource.h"
+
+namespace sdk {
+namespace render {
+
+// The layer's rows as shown. Records that hold no pixels of their own to draw (groups and their
+// dividers, adjustment layers) and empty rectangles give the stored rows, with what those raise.
+// Raises the damage of the layers' properties and "ImageLoaderPSD::LayerTree:450".
+std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,215 @@
+#include "render/LayerLook.h"
+
+#include <algorithm>
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+// Shape and fill layers that store pixels have their vector mask drawn into them already.
+bool HasVectorShapeInPixels(const graphic::ImageLoaderPSD::info_t& record)
+{
+    using Kind = graphic::PsdLayerProperties::Kind;
+    const Kind kind = record.properties.kind;
+    return (kind == Kind::Shape || kind == Kind::Fill) && !LayerLook::DrawsSolidFill(record);
+}
+
+}  // namespace
+
+bool LayerLook::DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record)
+{
+    if (!record.properties.hasFillColour)
+        return false;
+    if (record.width <= 0 || record.height <= 0)
+        return true;
+    // Every colour and transparency channel holds its compression field alone.
+    for (const graphic::ImageLoaderPSD::info_t::channel_t& channel : record.channels) {
+        if (channel.storedId >= -1 && channel.length > 2)
+            return false;
+    }
+    return true;
+}
+
+bool LayerLook::Draws(const graphic::ImageLoaderPSD::info_t& record)
+{
+    return DrawsSolidFill(record) || (record.width > 0 && record.height > 0);
+}
+
+LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width)
+    : loader_(loader), index_(index), left_(left), width_(width),
+      record_(loader.LayerRecord(index)), solidFill_(DrawsSolidFill(record_))
+{
+    const Span columns = Columns();
+    if (!columns.Empty())
+        masks_.reset(new MaskCoverage(loader, index, left + columns.from,
+                                      columns.to - columns.from,
+                                      !HasVectorShapeInPixels(record_)));
+}
+
+LayerLook::~LayerLook() = default;
+
+Span LayerLook::Columns() const
+{
+    if (solidFill_)
+        return Span{0, width_};
+    const int64_t from = std::max<int64_t>(left_, record_.x);
+    const int64_t to = std::min<int64_t>(static_cast<int64_t>(left_) + width_,
+                                         static_cast<int64_t>(record_.x) + record_.width);
+    Span span;
+    if (from < to && record_.height > 0) {
+        span.from = static_cast<int32_t>(from - left_);
+        span.to = static_cast<int32_t>(to - left_);
+    }
+    return span;
+}
+
+namespace {
+
+// Writes content (premultiplied RGBA) for count pixels of one layout: colour times the alpha
+// scale[x] (Scaled) or the constant alpha.
+template <int Channels, bool Scaled>
+void StoreContent(const uint8_t* __restrict pixels, int32_t count,
+                  const float* __restrict scale, float constant, float* __restrict content)
+{
+    const float toUnit = 1.0f / 255.0f;
+    const int first = Channels == 2 || Channels == 4 ? 1 : 0;
+    for (int32_t x = 0; x < count; ++x) {
+        const uint8_t* pixel = pixels + x * Channels;
+        const float alpha = Scaled ? scale[x] : constant;
+        const float factor = alpha * toUnit;
+        float* out = content + x * 4;
+        if (Channels <= 2) {
+            const float gray = pixel[first] * factor;
+            out[0] = gray;
+            out[1] = gray;
+            out[2] = gray;
+        } else {
+            out[0] = pixel[first + 2] * factor;
+            out[1] = pixel[first + 1] * factor;
+            out[2] = pixel[first] * factor;
+        }
+        out[3] = alpha;
+    }
+}
+
+template <int Channels>
+void StoreContent(const uint8_t* pixels, int32_t count, const float* scale, float constant,
+                  float* content)
+{
+    if (scale)
+        StoreContent<Channels, true>(pixels, count, scale, constant, content);
+    else
+        StoreContent<Channels, false>(pixels, count, scale, constant, content);
+}
+
+// Content and coverage in one pass for pixels with alpha and no mask: the alpha byte times
+// strength.
+template <int Channels>
+void StoreCutContent(const uint8_t* __restrict pixels, int32_t count, float strength,
+                     float* __restrict coverage, float* __restrict content)
+{
+    const float toUnit = 1.0f / 255.0f;
+    const float alphaScale = strength * toUnit;
+    for (int32_t x = 0; x < count; ++x) {
+        const uint8_t* pixel = pixels + x * Channels;
+        const float alpha = pixel[0] * alphaScale;
+        const float factor = alpha * toUnit;
+        float* out = content + x * 4;
+        if (Channels == 2) {
+            const float gray = pixel[1] * factor;
+            out[0] = gray;
+            out[1] = gray;
+            out[2] = gray;
+        } else {
+            out[0] = pixel[3] * factor;
+            out[1] = pixel[2] * factor;
+            out[2] = pixel[1] * factor;
+        }
+        out[3] = alpha;
+        coverage[x] = alpha;
+    }
+}
+
+// The coverage of count pixels from their alpha bytes, channels apart.
+void StoreAlpha(const uint8_t* __restrict pixels, int32_t count, int32_t channels,
+                float* __restrict coverage)
+{
+    for (int32_t x = 0; x < count; ++x)
+        coverage[x] = pixels[x * channels] * (1.0f / 255.0f);
+}
+
+}  // namespace
+
+Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* coverage)
+{
+    if (solidFill_) {
+        std::fill(coverage, coverage + width_, 1.0f);
+        masks_->Apply(y, coverage, 0, width_);
+        const uint8_t* fill = record_.properties.fillColour;
+        for (int32_t x = 0; x < width_; ++x) {
+            if (cut)
+                coverage[x] *= strength;
+            const float alpha = cut ? coverage[x] : strength;
+            for (int i = 0; i < 3; ++i)
+                content[x * 4 + i] = fill[i] / 255.0f * alpha;
+            content[x * 4 + 3] = alpha;
+        }
+        return Span{0, width_};
+    }
+    const int64_t row = static_cast<int64_t>(y) - record_.y;
+    const Span span = Columns();
+    if (row < 0 || row >= record_.height || span.Empty())
+        return Span();
+    if (!pixels_ && pixelRowsRead_ == 0)
+        pixels_ = loader_.LayerRows(index_);
+    const uint8_t* pixels = nullptr;
+    while (pixels_ && pixelRowsRead_ <= row) {
+        pixels = pixels_->NextRow();
+        ++pixelRowsRead_;
+    }
+    if (!pixels)
+        return Span();
+
+    // Layouts: G, A G, B G R, A B G R; alpha first when there is one.
+    const int32_t channels = pixels_->Channels();
+    const bool alpha = channels == 2 || channels == 4;
+    const int32_t count = span.to - span.from;
+    const uint8_t* first = pixels + (static_cast<int64_t>(left_) + span.from - record_.x) * channels;
+    float* cover = coverage + span.from;
+    float* out = content + span.from * 4;
+    if (cut && alpha && !masks_->Any()) {
+        if (channels == 2)
+            StoreCutContent<2>(first, count, strength, cover, out);
+        else
+            StoreCutContent<4>(first, count, strength, cover, out);
+        if (pixelRowsRead_ >= record_.height)
+            pixels_.reset();
+        return span;
+    }
+    if (alpha)
+        StoreAlpha(first, count, channels, cover);
+    else
+        std::fill(cover, cover + count, 1.0f);
+    if (masks_->Any())
+        masks_->Apply(y, cover, 0, count);
+    // Cut: the colour's alpha is the coverage times strength; otherwise strength alone.
+    const bool opaque = !alpha && !masks_->Any();
+    if (cut && strength != 1.0f) {
+        for (int32_t x = 0; x < count; ++x)
+            cover[x] *= strength;
+    }
+    const float* scale = cut && !opaque ? cover : nullptr;
+    switch (channels) {
+    case 1: StoreContent<1>(first, count, scale, strength, out); break;
+    case 2: StoreContent<2>(first, count, scale, strength, out); break;
+    case 3: StoreContent<3>(first, count, scale, strength, out); break;
+    default: StoreContent<4>(first, count, scale, strength, out); break;
+    }
+    if (pixelRowsRead_ >= record_.height)
+        pixels_.reset();
+    return span;
+}
+
+}  // namespace render
+}  // namespace sdk

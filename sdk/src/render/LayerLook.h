@@ -1,0 +1,53 @@
+// A layer's own pixels as the renderer takes them, row by row over a window of the document's
+// columns: its colour (red, green, blue in 0 .. 1; gray repeated) and its coverage, its pixels'
+// alpha times what its masks let through. Columns the layer does not reach are
+// uncovered. The layer's pixels and masks are decoded only while the rows asked for meet them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphic/ImageLoaderPSD.h"
+#include "graphic/RowSource.h"
+#include "render/MaskCoverage.h"
+#include "render/Span.h"
+
+namespace sdk {
+namespace render {
+
+class LayerLook {
+public:
+    LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width);
+    ~LayerLook();
+
+    // Document row y over the span it returns (the layer's columns on that row; empty when the
+    // layer is not on it): the coverage (1 float per column) and the content, premultiplied
+    // RGBA (4 floats per column). With cut, the content's alpha is coverage x strength, and
+    // coverage comes back multiplied by strength; otherwise the content's alpha is strength
+    // alone and coverage is the layer's own. Rows are asked top to bottom, each at most once.
+    // Raises what decoding the layer raises.
+    Span Row(int32_t y, float strength, bool cut, float* content, float* coverage);
+    // The span of the window the layer's columns meet.
+    Span Columns() const;
+
+    // Whether a layer is drawn from its fill colour: a solid colour fill that stores no pixels
+    // of its own. Such a fill covers every row and column, cut by its masks.
+    static bool DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record);
+    // Whether the layer has anything to draw: pixels, or a solid fill.
+    static bool Draws(const graphic::ImageLoaderPSD::info_t& record);
+
+private:
+    graphic::ImageLoaderPSD& loader_;
+    const int32_t index_;
+    const int32_t left_;
+    const int32_t width_;
+    const graphic::ImageLoaderPSD::info_t& record_;
+    const bool solidFill_;
+    std::unique_ptr<graphic::RowSource> pixels_;
+    int32_t pixelRowsRead_ = 0;
+    std::unique_ptr<MaskCoverage> masks_;  // over the layer's columns
+};
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,46 @@
+// How much of a layer or group its masks let through: its pixel mask (the value of the mask's
+// default colour outside the mask's rectangle, scaled by the mask's density) times its vector
+// mask, for the columns of a window of the document, row by row.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphic/ImageLoaderPSD.h"
+#include "graphic/RowSource.h"
+#include "render/VectorMaskRows.h"
+
+namespace sdk {
+namespace render {
+
+class MaskCoverage {
+public:
+    // The masks of layer record index over the columns left .. left + width - 1. vectorMask:
+    // whether the vector mask applies (the pixels of shape and fill layers have it already).
+    MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
+                 bool vectorMask);
+    ~MaskCoverage();
+
+    // Whether any mask applies at all.
+    bool Any() const { return pixelMask_ || vectorMask_; }
+    // Multiplies coverage (a float per column of the window) by the masks' values on document
+    // row y, over the window's columns from .. to - 1. Rows are asked top to bottom, each at
+    // most once.
+    void Apply(int32_t y, float* coverage, int32_t from, int32_t to);
+
+private:
+    graphic::ImageLoaderPSD& loader_;
+    const int32_t index_;
+    const int32_t left_;
+    const int32_t width_;
+    bool pixelMask_ = false;
+    graphic::PsdLayerMask mask_;
+    std::unique_ptr<graphic::RowSource> maskRows_;
+    int32_t maskRowsRead_ = 0;
+    std::unique_ptr<VectorMaskRows> vectorMask_;
+    std::vector<float> vectorRow_;
+};
+
+}  // namespace render
+}  // namespace sdk

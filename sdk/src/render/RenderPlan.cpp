@@ -1,0 +1,116 @@
+#include "render/RenderPlan.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "render/BlendRanges.h"
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+using graphic::PsdLayerNode;
+
+using graphic::PsdLayerProperties;
+
+class Planner {
+public:
+    Planner(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width)
+        : loader_(loader), left_(left), width_(width)
+    {
+    }
+
+    PlanNode Node(const PsdLayerNode& node)
+    {
+        const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
+        PlanNode plan;
+        plan.layer = node.layer;
+        plan.group = node.group;
+        plan.properties = &properties;
+        if (!BlendModeFromKey(properties.blendKey, plan.mode))
+            plan.mode = BlendMode::Normal;
+        plan.opacity = properties.opacity / 255.0f;
+        plan.fill = node.group ? 1.0f : properties.fillOpacity / 255.0f;
+        plan.blendRanges = HasBlendRanges(properties);
+        if (node.group) {
+            plan.children = List(node.children);
+            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
+            bool first = true;
+            for (const PlanNode& child : plan.children) {
+                plan.columns = first ? child.columns : Hull(plan.columns, child.columns);
+                plan.top = first ? child.top : std::min(plan.top, child.top);
+                plan.bottom = first ? child.bottom : std::max(plan.bottom, child.bottom);
+                first = false;
+            }
+        } else {
+            plan.look.reset(new LayerLook(loader_, node.layer, left_, width_));
+            const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
+            plan.columns = plan.look->Columns();
+            plan.top = record.y;
+            plan.bottom = static_cast<int64_t>(record.y) + std::max(record.height, 0);
+            if (LayerLook::DrawsSolidFill(record)) {
+                plan.top = std::numeric_limits<int32_t>::min();
+                plan.bottom = std::numeric_limits<int32_t>::max();
+            }
+        }
+        return plan;
+    }
+
+    std::vector<PlanNode> List(const std::vector<PsdLayerNode>& nodes)
+    {
+        std::vector<PlanNode> list;
+        bool baseShown = false;  // whether the layer that clipped layers sit on is composed
+        bool haveBase = false;
+        for (const PsdLayerNode& node : nodes) {
+            const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
+            if (properties.clipping && haveBase) {
+                if (baseShown && Shown(node))
+                    list.back().clipped.push_back(Node(node));
+                continue;
+            }
+            haveBase = true;
+            baseShown = Shown(node);
+            if (baseShown)
+                list.push_back(Node(node));
+            // A group without anything to draw is not composed at all.
+            if (baseShown && node.group && list.back().children.empty()) {
+                list.pop_back();
+                baseShown = false;
+            }
+        }
+        return list;
+    }
+
+private:
+    // Whether a node is drawn: visible, not an adjustment, and a group or a layer with pixels.
+    bool Shown(const PsdLayerNode& node) const
+    {
+        const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
+        const PsdLayerProperties& properties = record.properties;
+        return properties.visible && properties.kind != PsdLayerProperties::Kind::Adjustment &&
+               (node.group || LayerLook::Draws(record));
+    }
+
+    graphic::ImageLoaderPSD& loader_;
+    const int32_t left_;
+    const int32_t width_;
+};
+
+}  // namespace
+
+std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width)
+{
+    loader.CheckLayerProperties();
+    const PsdLayerNode root = graphic::BuildPsdLayerTree(loader);
+    return Planner(loader, left, width).List(root.children);
+}
+
+PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, int32_t left,
+                       int32_t width)
+{
+    return Planner(loader, left, width).Node(node);
+}
+
+}  // namespace render
+}  // namespace sdk

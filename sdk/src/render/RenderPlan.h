@@ -1,0 +1,51 @@
+// What the renderer composes, worked out once from the layer tree: the visible layers and
+// groups, each with the clipped layers that sit on it, bottom first, with their blend modes,
+// opacities and masks, and the decoders of their pixels.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphic/ImageLoaderPSD.h"
+#include "graphic/PsdLayerTree.h"
+#include "render/BlendMode.h"
+#include "render/LayerLook.h"
+#include "render/MaskCoverage.h"
+
+namespace sdk {
+namespace render {
+
+struct PlanNode {
+    int32_t layer = -1;  // the layer's record, or the group's folder record
+    bool group = false;
+    BlendMode mode = BlendMode::Normal;
+    float opacity = 1.0f;
+    float fill = 1.0f;  // scales a layer's own pixels, not what is clipped to it
+    bool blendRanges = false;
+    // Where the node's layers lie: the window's columns and the document's rows top .. bottom - 1
+    // that they meet (for a group, those of its children).
+    Span columns;
+    int64_t top = 0;
+    int64_t bottom = 0;
+    const graphic::PsdLayerProperties* properties = nullptr;
+    std::vector<PlanNode> children;  // a group's, bottom first
+    std::vector<PlanNode> clipped;   // the layers clipped to this one, bottom first
+    std::unique_ptr<LayerLook> look;      // a layer's pixels and masks
+    std::unique_ptr<MaskCoverage> masks;  // a group's masks
+};
+
+// The plan of the document's layers over the columns left .. left + width - 1: the nodes of
+// the document's own level. Hidden layers and groups, adjustment layers and the layers clipped
+// to any of them are left out; a clipped layer without a layer below it in its group is
+// composed as an unclipped one; a group without any layer to draw is left out. Raises the damage of the layers' properties and
+// "ImageLoaderPSD::LayerTree:450" for groups nested too deeply.
+std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
+
+// The plan of one node alone (its masks and pixels, its children, but not what is clipped to
+// it), for drawing one layer or group by itself.
+PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const graphic::PsdLayerNode& node,
+                       int32_t left, int32_t width);
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,27 @@
+// A run of columns of a row: from .. to - 1.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace sdk {
+namespace render {
+
+struct Span {
+    int32_t from = 0;
+    int32_t to = 0;
+    bool Empty() const { return from >= to; }
+};
+
+// The smallest span holding both.
+inline Span Hull(Span a, Span b)
+{
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return Span{std::min(a.from, b.from), std::max(a.to, b.to)};
+}
+
+}  // namespace render
+}  // namespace sdk

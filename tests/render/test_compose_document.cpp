@@ -1,0 +1,247 @@
+// The layer properties and tree of built documents, and what the renderer composes of them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphic/PsdLayerTree.h"
+#include "render/ComposedRows.h"
+#include "render/LayerAsShown.h"
+#include "support/ErrorTag.h"
+#include "support/PsdReader.h"
+
+namespace {
+
+using sdk::graphic::PsdLayerNode;
+using sdk::graphic::PsdLayerProperties;
+using test_support::Bytes;
+using test_support::ByteWriter;
+using test_support::PsdBuilder;
+using test_support::PsdLayer;
+using test_support::PsdReader;
+using test_support::RawChannel;
+using test_support::TagOf;
+
+Bytes Block(const std::string& key, const Bytes& data)
+{
+    ByteWriter out;
+    out.Text("8BIM").Text(key).U32(static_cast<uint32_t>(data.size())).Append(data);
+    return out.Data();
+}
+
+Bytes Section(uint32_t type, const std::string& mode = "")
+{
+    ByteWriter data;
+    data.U32(type);
+    if (!mode.empty())
+        data.Text("8BIM").Text(mode);
+    return Block("lsct", data.Data());
+}
+
+// A layer of one row: its colour planes (one value per pixel each) and its alpha.
+PsdLayer RowLayer(int32_t left, const Bytes& red, const Bytes& green, const Bytes& blue,
+                  const Bytes& alpha)
+{
+    PsdLayer layer(0, left, 1, left + static_cast<int32_t>(red.size()));
+    layer.Add(RawChannel(-1, alpha)).Add(RawChannel(0, red)).Add(RawChannel(1, green));
+    layer.Add(RawChannel(2, blue));
+    return layer;
+}
+
+PsdLayer Solid(int32_t width, uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha = 255)
+{
+    const size_t n = static_cast<size_t>(width);
+    return RowLayer(0, Bytes(n, red), Bytes(n, green), Bytes(n, blue), Bytes(n, alpha));
+}
+
+// Group records: the divider below the children and the folder above them.
+PsdLayer Divider()
+{
+    PsdLayer layer;
+    layer.additional = Section(3);
+    return layer;
+}
+
+PsdLayer Folder(const std::string& mode)
+{
+    PsdLayer layer;
+    layer.additional = Section(1, mode);
+    return layer;
+}
+
+Bytes Document(int32_t width, const std::vector<PsdLayer>& layers)
+{
+    PsdBuilder psd;
+    psd.width = width;
+    psd.planes.assign(3, Bytes(static_cast<size_t>(width), 0));
+    psd.layers = layers;
+    return psd.Build();
+}
+
+// The composed row as A B G R bytes.
+Bytes Composed(const Bytes& file)
+{
+    PsdReader reader(file);
+    sdk::render::ComposedRows rows(reader.psd);
+    const uint8_t* row = rows.NextRow();
+    return Bytes(row, row + rows.Width() * rows.Channels());
+}
+
+Bytes AsShown(const Bytes& file, int32_t index)
+{
+    PsdReader reader(file);
+    std::unique_ptr<sdk::graphic::RowSource> rows = sdk::render::LayerAsShown(reader.psd, index);
+    const uint8_t* row = rows->NextRow();
+    return Bytes(row, row + rows->Width() * rows->Channels());
+}
+
+TEST(LayerProperties, RecordFieldsAndBlocks)
+{
+    PsdLayer layer = Solid(1, 9, 9, 9);
+    layer.opacity = 200;
+    layer.clipping = 1;
+    layer.flags = 0x02;  // hidden
+    // A mask beside one made from a vector mask: the user's own one is taken.
+    ByteWriter mask;
+    mask.I32(0).I32(0).I32(1).I32(1).U8(0).U8(0x08);
+    mask.U8(0x02).U8(255).I32(1).I32(2).I32(3).I32(5);
+    layer.mask = mask.Data();
+    layer.blendingRanges = {0, 10, 200, 255, 0, 0, 255, 255};
+    layer.additional = Block("iOpa", {77, 0, 0, 0});
+    const Bytes more = Block("TySh", {0, 0, 0, 0});
+    layer.additional.insert(layer.additional.end(), more.begin(), more.end());
+    PsdReader reader(Document(1, {layer}));
+
+    const PsdLayerProperties& read = reader.psd.LayerRecord(0).properties;
+    EXPECT_TRUE(read.damage.empty());
+    EXPECT_EQ(200, read.opacity);
+    EXPECT_EQ(77, read.fillOpacity);
+    EXPECT_TRUE(read.clipping);
+    EXPECT_FALSE(read.visible);
+    EXPECT_EQ(PsdLayerProperties::Kind::Type, read.kind);
+    EXPECT_TRUE(read.mask.real);
+    EXPECT_TRUE(read.mask.disabled);
+    EXPECT_EQ(255, read.mask.defaultColor);
+    EXPECT_EQ(2, read.mask.x);
+    EXPECT_EQ(1, read.mask.y);
+    EXPECT_EQ(3, read.mask.width);
+    EXPECT_EQ(2, read.mask.height);
+    ASSERT_EQ(1u, read.sourceRanges.size());
+    EXPECT_EQ(10, read.sourceRanges[0].black[1]);
+    EXPECT_TRUE(read.destinationRanges[0].IsFull());
+}
+
+TEST(LayerProperties, DamagedBlockIsKeptNotRaisedByTheScan)
+{
+    PsdLayer layer = Solid(1, 9, 9, 9);
+    layer.additional = Block("iOpa", {1, 0, 0, 0});
+    layer.additional[11] = 99;  // the block's length runs past the record
+    const Bytes file = Document(1, {layer});
+    EXPECT_EQ(Bytes({255, 9, 9, 9}), test_support::LayerRaster(file, 0));
+    PsdReader reader(file);
+    EXPECT_EQ("ImageLoaderPSD::LayerProperties:400",
+              TagOf([&] { reader.psd.CheckLayerProperties(); }));
+    EXPECT_EQ("ImageLoaderPSD::LayerProperties:400", TagOf([&] { Composed(file); }));
+}
+
+TEST(LayerTree, GroupsNestAndUnclosedDividersLeaveTheirChildren)
+{
+    // File order, bottom first: [divider, A, [divider, B, folder], folder], C, divider, D.
+    PsdReader reader(Document(1, {Divider(), Solid(1, 1, 1, 1), Divider(), Solid(1, 2, 2, 2),
+                                  Folder("pass"), Folder("norm"), Solid(1, 3, 3, 3), Divider(),
+                                  Solid(1, 4, 4, 4)}));
+    const PsdLayerNode root = sdk::graphic::BuildPsdLayerTree(reader.psd);
+    ASSERT_EQ(3u, root.children.size());
+    const PsdLayerNode& outer = root.children[0];
+    EXPECT_TRUE(outer.group);
+    EXPECT_EQ(5, outer.layer);
+    ASSERT_EQ(2u, outer.children.size());
+    EXPECT_EQ(1, outer.children[0].layer);
+    EXPECT_EQ(4, outer.children[1].layer);
+    ASSERT_EQ(1u, outer.children[1].children.size());
+    EXPECT_EQ(6, root.children[1].layer);
+    EXPECT_EQ(8, root.children[2].layer);
+
+    std::vector<PsdLayer> deep(sdk::graphic::kMaxPsdGroupDepth + 1, Divider());
+    PsdReader tooDeep(Document(1, deep));
+    EXPECT_EQ("ImageLoaderPSD::LayerTree:450",
+              TagOf([&] { sdk::graphic::BuildPsdLayerTree(tooDeep.psd); }));
+}
+
+TEST(Compose, OpacityFillAndHiddenLayers)
+{
+    PsdLayer faded = Solid(2, 255, 0, 0);
+    faded.opacity = 128;
+    faded.additional = Block("iOpa", {128, 0, 0, 0});
+    PsdLayer hidden = Solid(2, 0, 255, 0);
+    hidden.flags = 0x02;
+    // A B G R: alpha 128 x 128 / 255, red.
+    EXPECT_EQ(Bytes({64, 0, 0, 255, 64, 0, 0, 255}), Composed(Document(2, {faded, hidden})));
+}
+
+TEST(Compose, MaskTakesItsDefaultColourOutsideItsRectangle)
+{
+    for (uint8_t outside : {0, 255}) {
+        PsdLayer layer = Solid(4, 0, 0, 255);
+        ByteWriter mask;  // over columns 1 and 2: 0, then 255
+        mask.I32(0).I32(1).I32(1).I32(3).U8(outside).U8(0).U16(0);
+        layer.mask = mask.Data();
+        layer.Add(RawChannel(-2, {0, 255}));
+        const Bytes row = Composed(Document(4, {layer}));
+        EXPECT_EQ(outside, row[0]);
+        EXPECT_EQ(0, row[4]);
+        EXPECT_EQ(255, row[8]);
+        EXPECT_EQ(outside, row[12]);
+    }
+}
+
+TEST(Compose, ClippedLayerShowsOnlyWhereItsBaseShows)
+{
+    const PsdLayer base = RowLayer(0, {255, 255}, {0, 0}, {0, 0}, {255, 0});
+    PsdLayer clipped = Solid(2, 0, 255, 0);
+    clipped.clipping = 1;
+    clipped.mode = "mul ";
+    // Green multiplied onto the red base: black where the base is, nothing beside it.
+    EXPECT_EQ(Bytes({255, 0, 0, 0, 0, 0, 0, 0}), Composed(Document(2, {base, clipped})));
+    // Alone, the clipped layer keeps its own colour (not its mode) where its base shows.
+    EXPECT_EQ(Bytes({255, 0, 255, 0, 0, 0, 0, 0}), AsShown(Document(2, {base, clipped}), 1));
+
+    PsdLayer hiddenBase = base;
+    hiddenBase.flags = 0x02;
+    EXPECT_EQ(Bytes(8, 0), Composed(Document(2, {hiddenBase, clipped})));
+}
+
+TEST(Compose, SolidFillWithoutPixelsIsDrawnFromItsColourThroughItsMask)
+{
+    // A "SoCo" descriptor: version, name, class "null", one item "Clr " of class "RGBC".
+    ByteWriter colour;
+    colour.U32(16).U32(1).U16(0).U32(0).Text("null").U32(1);
+    colour.U32(0).Text("Clr ").Text("Objc").U32(1).U16(0).U32(0).Text("RGBC").U32(3);
+    for (const char* key : {"Rd  ", "Grn ", "Bl  "})
+        colour.U32(0).Text(key).Text("doub").U64(key[0] == 'G' ? 0x4060000000000000 : 0);
+    PsdLayer fill(0, 0, 0, 0);  // no rectangle and no pixels
+    fill.Add(RawChannel(-1, {})).Add(RawChannel(0, {})).Add(RawChannel(1, {})).Add(RawChannel(2, {}));
+    fill.additional = Block("SoCo", colour.Data());
+    ByteWriter mask;  // column 1 only
+    mask.I32(0).I32(1).I32(1).I32(2).U8(0).U8(0).U16(0);
+    fill.mask = mask.Data();
+    fill.Add(RawChannel(-2, {255}));
+    // Green 128 (the double 128.0) where the mask lets it through.
+    EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 128, 0, 0, 0, 0, 0}), Composed(Document(3, {fill})));
+}
+
+TEST(Compose, PassThroughGroupBlendsWithWhatLiesBelowAnIsolatedOneDoesNot)
+{
+    PsdLayer gray = Solid(1, 128, 128, 128);
+    gray.mode = "mul ";
+    const PsdLayer red = Solid(1, 255, 0, 0);
+    // Pass-through: the gray multiplies the red below the group.
+    EXPECT_EQ(Bytes({255, 0, 0, 128}),
+              Composed(Document(1, {red, Divider(), gray, Folder("pass")})));
+    // Isolated: the gray has nothing below it inside its group and covers the red.
+    EXPECT_EQ(Bytes({255, 128, 128, 128}),
+              Composed(Document(1, {red, Divider(), gray, Folder("norm")})));
+}
+
+}  // namespace

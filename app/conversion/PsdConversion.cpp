@@ -308,13 +308,12 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     context.progress.SetRange(0, steps);
 
     // The merged image is checked first, before anything is written. Composed from the layers,
-    // it is planned here; a document without layers keeps its stored image.
-    sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
-    std::unique_ptr<RowSource> merged;
+    // it is planned here; the stored image is checked all the same, which bounds the size of
+    // what is drawn by what the file holds. A document without layers keeps its stored image.
+    std::unique_ptr<RowSource> merged = loader.Rows();
+    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));
-    else
-        merged = loader.Rows();
     document.width = merged->Width();
     document.height = merged->Height();
     document.channels = merged->Channels();

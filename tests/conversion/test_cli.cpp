@@ -190,7 +190,7 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
           "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
-          "--quiet", "--version", "--extended", "Examples"})
+          "--quiet", "--version", "--extended", "--compose", "--as-shown", "Examples"})
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
 
     const Outcome version = Cli("--version");
@@ -318,6 +318,26 @@ TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "g.psd (2) → g_0001.png\n");
     EXPECT_TRUE(test_support::Exists(dir / "g_0001.png"));
+}
+
+TEST_F(CliRun, ComposeAndAsShownDrawTheLayersAndTheReportSaysHow)
+{
+    WriteBytes(dir / "c.psd", RgbaDocument(2, 2, {{"A", 0, 0, 1, 1}}));
+    const Outcome outcome =
+        Cli("-q --psd-png --psd-layers --compose --as-shown --info --layer-info=name "
+            "--naming=underscore-serial c.psd",
+            dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "c.psd → c.png\nc.psd → c.txt\nc.psd (1) → c_0000.png\n");
+    const std::string report = test_support::ReadWholeFile(dir / "c.txt");
+    EXPECT_NE(report.find("\tComposed     = from the layers; adjustment layers and layer effects "
+                          "are not drawn\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\tShown   = pixel layer, visible, mode normal [norm], opacity 255, "
+                          "fill 255\r\n"),
+              std::string::npos)
+        << report;
 }
 
 TEST_F(CliRun, ExtendedReadsLargeAndDeepDocumentsAndListsPsbFiles)

@@ -8,9 +8,15 @@
 #include <memory>
 
 #include "graphic/ImageLoader.h"
+#include "graphic/ImageLoaderPSD.h"
+#include "render/ComposedRows.h"
+#include "render/LayerAsShown.h"
 #include "support/FileLikeStream.h"
 
 namespace {
+
+// The largest document, in pixels, that the renderer draws here.
+const int64_t kLargestDrawn = 1 << 16;
 
 // Every row of a source made by make, where making it succeeds.
 template <class Make>
@@ -52,6 +58,17 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
             ReadRows([&] { return loader->Rows(); });
             for (int32_t index = -1; index <= count && index < 256; ++index)
                 ReadRows([&] { return loader->LayerRows(index); });
+            // The layer tree and the renderer, on documents small enough to draw quickly.
+            auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
+            const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
+            if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {
+                ReadRows([&] {
+                    return std::unique_ptr<sdk::graphic::RowSource>(
+                        new sdk::render::ComposedRows(psd));
+                });
+                for (int32_t index = 0; index < count && index < 256; ++index)
+                    ReadRows([&] { return sdk::render::LayerAsShown(psd, index); });
+            }
         }
     } catch (const std::exception&) {
     }

@@ -52,7 +52,9 @@ void MaskCoverage::Apply(int32_t y, float* coverage, int32_t from, int32_t to)
         for (int32_t x = from; x < to; ++x) {
             float value = outside;
             if (values && x >= first && x < last)
-                value = 1.0f - density * (1.0f - values[x + left_ - mask_.x] / 255.0f);
+                value = 1.0f - density *
+                                   (1.0f - values[static_cast<int64_t>(x) + left_ - mask_.x] /
+                                               255.0f);
             coverage[x] *= value;
         }
         if (maskRows_ && maskRowsRead_ >= mask_.height)

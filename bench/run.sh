@@ -45,6 +45,12 @@ ratio() { python3 -c "import sys; a,b=map(float,sys.argv[1:]); print(f'{a/b:.2f}
 read -r q_time q_mem < <(measure "$cli" -q -j 1 --psd-png --psd-layers -o "$work/out-quill" "$work/big.psd")
 echo "quillconv-cli, 1 file, 1 worker:   ${q_time} s, ${q_mem} KB peak"
 
+# The merged image composed from the layers instead of taken from the file, on the default
+# workers, against the same run without it (target: at most 1.25).
+read -r p_time _ < <(measure "$cli" -q --psd-png --psd-layers -o "$work/out-plain" "$work/big.psd")
+read -r c_time c_mem < <(measure "$cli" -q --psd-png --psd-layers --compose -o "$work/out-compose" "$work/big.psd")
+echo "quillconv-cli --compose:           ${c_time} s, ${c_mem} KB peak ($(ratio "$c_time" "$p_time") of ${p_time} s without it)"
+
 mkdir -p "$work/batch"
 for i in 1 2 3 4; do cp -f "$work/big.psd" "$work/batch/big$i.psd"; done
 read -r qb_time qb_mem < <(measure "$cli" -q -j 2 --psd-png --psd-layers -o "$work/out-quill-batch" "$work/batch")

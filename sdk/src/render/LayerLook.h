@@ -1,7 +1,7 @@
 // A layer's own pixels as the renderer takes them, row by row over a window of the document's
 // columns: its colour (red, green, blue in 0 .. 1; gray repeated) and its coverage, its pixels'
-// alpha times what its masks let through. Columns the layer does not reach are
-// uncovered. The layer's pixels and masks are decoded only while the rows asked for meet them.
+// alpha times what its masks let through. The layer's pixels and masks are decoded only while
+// the rows asked for meet them.
 #pragma once
 
 #include <cstdint>

@@ -96,6 +96,19 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
     pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_), 0);
     if (format_.colorMode == PsdFormat::kCmyk)
         black_.assign(static_cast<size_t>(width_), 0);
+
+    // 8-bit gray or colour whose every pixel byte one channel writes: the channels' rows are
+    // interleaved in one pass.
+    if (format_.depth == 8 && channels_ >= 2 &&
+        (format_.colorMode == PsdFormat::kGrayscale || format_.colorMode == PsdFormat::kRgb)) {
+        std::vector<const uint8_t*> sources(static_cast<size_t>(channels_), nullptr);
+        for (const Channel& channel : decoded_) {
+            if (channel.shown && channel.target >= 0 && channel.target < channels_)
+                sources[static_cast<size_t>(channel.target)] = channel.stored.data();
+        }
+        if (std::find(sources.begin(), sources.end(), nullptr) == sources.end())
+            interleaved_ = sources;
+    }
 }
 
 PsdImageRows::~PsdImageRows() = default;
@@ -181,6 +194,11 @@ const uint8_t* PsdImageRows::NextRow()
         DecodeInFileOrder(decoded_.size(), nullptr);
         throw;
     }
+    if (!interleaved_.empty()) {
+        Interleave();
+        ++next_;
+        return pixels_.data();
+    }
     for (const Channel& channel : decoded_) {
         if (!channel.shown)
             continue;
@@ -257,6 +275,35 @@ void StoreStrided(const uint8_t* __restrict source, int32_t width, uint8_t* __re
 }
 
 }  // namespace
+
+void PsdImageRows::Interleave()
+{
+    uint8_t* const row = pixels_.data();
+    const uint8_t* const* source = interleaved_.data();
+    const size_t width = static_cast<size_t>(width_);
+    if (channels_ == 4) {
+        const uint8_t *a = source[0], *b = source[1], *c = source[2], *d = source[3];
+        for (size_t x = 0; x < width; ++x) {
+            row[4 * x] = a[x];
+            row[4 * x + 1] = b[x];
+            row[4 * x + 2] = c[x];
+            row[4 * x + 3] = d[x];
+        }
+    } else if (channels_ == 3) {
+        const uint8_t *a = source[0], *b = source[1], *c = source[2];
+        for (size_t x = 0; x < width; ++x) {
+            row[3 * x] = a[x];
+            row[3 * x + 1] = b[x];
+            row[3 * x + 2] = c[x];
+        }
+    } else {
+        const uint8_t *a = source[0], *b = source[1];
+        for (size_t x = 0; x < width; ++x) {
+            row[2 * x] = a[x];
+            row[2 * x + 1] = b[x];
+        }
+    }
+}
 
 void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source)
 {

@@ -63,6 +63,8 @@ private:
     void DecodeInFileOrder(size_t stop,
                            const std::function<void(size_t, const std::vector<uint8_t>&)>& reached);
     void StoreChannelRow(const Channel& channel, const uint8_t* source);
+    // Every pixel byte from the stored row of its one channel, in one pass.
+    void Interleave();
 
     const PsdFormat& format_;
     PsdInput& input_;
@@ -74,6 +76,8 @@ private:
     std::vector<uint8_t> eightBit_;  // one channel's row as 8-bit values
     std::vector<uint8_t> black_;     // the black row of a CMYK image
     std::vector<uint8_t> pixels_;    // the row handed out
+    // Each pixel byte's source, when one shown 8-bit channel writes every byte (else empty).
+    std::vector<const uint8_t*> interleaved_;
     int32_t next_ = 0;
 };
 

@@ -29,28 +29,28 @@ public:
 
     // Composes nodes for document row y onto destination (4 floats per column). Every row of
     // the plan is composed once, top to bottom. Returns the columns that may have changed.
-    Span ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination);
+    Spans ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination);
     // Draws node alone onto transparent destination: its pixels or children, masks, fill and
-    // opacity; not its blend mode nor what is clipped to it. Returns the columns it may cover.
-    Span DrawAlone(PlanNode& node, int32_t y, float* destination);
+    // opacity; not its blend mode nor what is clipped to it.
+    void DrawAlone(PlanNode& node, int32_t y, float* destination);
     // The node's coverage times its opacity (not its fill opacity) into strength (1 float per
-    // column): how much of what is clipped to it shows. Returns the columns it may cover.
-    Span ClipStrength(PlanNode& node, int32_t y, float* strength);
+    // column, left as it is where the node has nothing): how much of what is clipped to it
+    // shows.
+    void ClipStrength(PlanNode& node, int32_t y, float* strength);
 
 private:
     struct Scratch;
     Scratch& Level(size_t level);
-    Span ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination, size_t level);
-    Span ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
-    Span ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
+    Spans ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination, size_t level);
+    Spans ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
+    Spans ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
     // A group's children composed onto transparency in scratch.group; returns their columns.
-    Span ComposeGroup(PlanNode& node, int32_t y, size_t level);
+    Spans ComposeGroup(PlanNode& node, int32_t y, size_t level);
     // The node's content into scratch.content (premultiplied) and its coverage into
     // scratch.coverage; returns the columns it may cover. With cut, the content is cut by the
     // coverage and faded by strength, and the coverage is multiplied by strength. Otherwise the
     // content is the layer's colour with alpha = strength, or the group's colour at full alpha.
-    Span Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength);
-    Span DrawAlone(PlanNode& node, int32_t y, float* destination, size_t level);
+    Spans Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength);
 
     const int32_t width_;
     std::vector<std::unique_ptr<Scratch>> levels_;

@@ -50,6 +50,7 @@ public:
             plan.top = record.y;
             plan.bottom = static_cast<int64_t>(record.y) + std::max(record.height, 0);
             if (LayerLook::DrawsSolidFill(record)) {
+                ++solidFills_;
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
             }
@@ -84,17 +85,28 @@ public:
 
 private:
     // Whether a node is drawn: visible, not an adjustment, and a group or a layer with pixels.
+    // A solid fill without pixels covers the whole document: beyond kMostSolidFills of them
+    // (many more than a real document has) the rest are not drawn, so that the work stays
+    // bounded by the size of the file.
     bool Shown(const PsdLayerNode& node) const
     {
         const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
         const PsdLayerProperties& properties = record.properties;
-        return properties.visible && properties.kind != PsdLayerProperties::Kind::Adjustment &&
-               (node.group || LayerLook::Draws(record));
+        if (!properties.visible || properties.kind == PsdLayerProperties::Kind::Adjustment)
+            return false;
+        if (node.group)
+            return true;
+        if (LayerLook::DrawsSolidFill(record))
+            return solidFills_ < kMostSolidFills;
+        return LayerLook::Draws(record);
     }
+
+    static const int32_t kMostSolidFills = 256;
 
     graphic::ImageLoaderPSD& loader_;
     const int32_t left_;
     const int32_t width_;
+    int32_t solidFills_ = 0;  // planned so far
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace sdk {
 namespace render {
@@ -22,6 +23,12 @@ inline Span Hull(Span a, Span b)
         return a;
     return Span{std::min(a.from, b.from), std::max(a.to, b.to)};
 }
+
+// Columns as a list of spans, in order, apart from one another.
+using Spans = std::vector<Span>;
+
+// Sorts spans and joins those that overlap or touch; empty ones are dropped.
+void Merge(Spans& spans);
 
 }  // namespace render
 }  // namespace sdk

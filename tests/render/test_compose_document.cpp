@@ -8,6 +8,7 @@
 #include "graphic/PsdLayerTree.h"
 #include "render/ComposedRows.h"
 #include "render/LayerAsShown.h"
+#include "render/Span.h"
 #include "support/ErrorTag.h"
 #include "support/PsdReader.h"
 
@@ -94,6 +95,18 @@ Bytes AsShown(const Bytes& file, int32_t index)
     std::unique_ptr<sdk::graphic::RowSource> rows = sdk::render::LayerAsShown(reader.psd, index);
     const uint8_t* row = rows->NextRow();
     return Bytes(row, row + rows->Width() * rows->Channels());
+}
+
+TEST(Spans, MergeSortsJoinsAndDropsEmptyOnes)
+{
+    sdk::render::Spans spans = {{8, 9}, {0, 2}, {5, 5}, {2, 4}, {3, 6}, {10, 12}};
+    sdk::render::Merge(spans);
+    ASSERT_EQ(3u, spans.size());
+    EXPECT_EQ(0, spans[0].from);
+    EXPECT_EQ(6, spans[0].to);
+    EXPECT_EQ(8, spans[1].from);
+    EXPECT_EQ(9, spans[1].to);
+    EXPECT_EQ(10, spans[2].from);
 }
 
 TEST(LayerProperties, RecordFieldsAndBlocks)

@@ -244,6 +244,20 @@ TEST(Compose, SolidFillWithoutPixelsIsDrawnFromItsColourThroughItsMask)
     EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 128, 0, 0, 0, 0, 0}), Composed(Document(3, {fill})));
 }
 
+TEST(Compose, GroupMaskAppliesToEveryRunOfColumnsOnARow)
+{
+    // Two one-pixel layers far apart in a group whose mask hides the right one.
+    PsdLayer group = Folder("norm");
+    ByteWriter mask;
+    mask.I32(0).I32(0).I32(1).I32(4).U8(255).U8(0).U16(0);
+    group.mask = mask.Data();
+    group.Add(RawChannel(-2, {255, 255, 255, 0}));
+    const Bytes row = Composed(Document(4, {Divider(), RowLayer(0, {9}, {9}, {9}, {255}),
+                                            RowLayer(3, {9}, {9}, {9}, {255}), group}));
+    EXPECT_EQ(255, row[0]);
+    EXPECT_EQ(0, row[12]);
+}
+
 TEST(Compose, PassThroughGroupBlendsWithWhatLiesBelowAnIsolatedOneDoesNot)
 {
     PsdLayer gray = Solid(1, 128, 128, 128);

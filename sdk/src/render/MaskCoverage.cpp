@@ -27,41 +27,60 @@ MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32
 
 MaskCoverage::~MaskCoverage() = default;
 
+void MaskCoverage::Load(int32_t y)
+{
+    if (loaded_ && y == loadedRow_)
+        return;
+    loaded_ = true;
+    loadedRow_ = y;
+    maskValues_ = nullptr;
+    if (pixelMask_) {
+        const int64_t row = static_cast<int64_t>(y) - mask_.y;
+        const int64_t first = std::max<int64_t>(left_, mask_.x);
+        const int64_t last = std::min<int64_t>(static_cast<int64_t>(left_) + width_,
+                                               static_cast<int64_t>(mask_.x) + mask_.width);
+        if (row >= 0 && row < mask_.height && first < last) {
+            if (!maskRows_ && maskRowsRead_ == 0)
+                maskRows_ = loader_.LayerMaskRows(index_);
+            // Rows above the first one asked for are passed over.
+            const uint8_t* values = nullptr;
+            while (maskRows_ && maskRowsRead_ <= row) {
+                values = maskRows_->NextRow();
+                ++maskRowsRead_;
+            }
+            if (values) {
+                maskRow_.assign(values, values + mask_.width);
+                maskValues_ = maskRow_.data();
+            }
+            if (maskRows_ && maskRowsRead_ >= mask_.height)
+                maskRows_.reset();
+        }
+    }
+    if (vectorMask_)
+        vectorMask_->Row(y, vectorRow_.data());
+}
+
 void MaskCoverage::Apply(int32_t y, float* coverage, int32_t from, int32_t to)
 {
+    Load(y);
     if (pixelMask_) {
         const float density = mask_.density / 255.0f;
         const float outside = 1.0f - density * (1.0f - mask_.defaultColor / 255.0f);
-        const int64_t row = static_cast<int64_t>(y) - mask_.y;
-        const bool onRow = row >= 0 && row < mask_.height;
         // The mask's own columns within the window.
         const int64_t first = std::max<int64_t>(left_, mask_.x) - left_;
         const int64_t last = std::min<int64_t>(static_cast<int64_t>(left_) + width_,
                                                static_cast<int64_t>(mask_.x) + mask_.width) -
                              left_;
-        const uint8_t* values = nullptr;
-        if (onRow && first < last) {
-            if (!maskRows_ && maskRowsRead_ == 0)
-                maskRows_ = loader_.LayerMaskRows(index_);
-            // Rows above the first one asked for are passed over.
-            while (maskRows_ && maskRowsRead_ <= row) {
-                values = maskRows_->NextRow();
-                ++maskRowsRead_;
-            }
-        }
         for (int32_t x = from; x < to; ++x) {
             float value = outside;
-            if (values && x >= first && x < last)
+            if (maskValues_ && x >= first && x < last)
                 value = 1.0f - density *
-                                   (1.0f - values[static_cast<int64_t>(x) + left_ - mask_.x] /
+                                   (1.0f - maskValues_[static_cast<int64_t>(x) + left_ - mask_.x] /
                                                255.0f);
             coverage[x] *= value;
         }
-        if (maskRows_ && maskRowsRead_ >= mask_.height)
-            maskRows_.reset();
     }
     if (vectorMask_) {
-        vectorMask_->Row(y, vectorRow_.data());
         const float density = mask_.vectorDensity / 255.0f;
         for (int32_t x = from; x < to; ++x)
             coverage[x] *= 1.0f - density * (1.0f - vectorRow_[static_cast<size_t>(x)]);

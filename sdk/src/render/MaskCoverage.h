@@ -25,11 +25,14 @@ public:
     // Whether any mask applies at all.
     bool Any() const { return pixelMask_ || vectorMask_; }
     // Multiplies coverage (a float per column of the window) by the masks' values on document
-    // row y, over the window's columns from .. to - 1. Rows are asked top to bottom, each at
-    // most once.
+    // row y, over the window's columns from .. to - 1. Rows are asked top to bottom; one row
+    // may be asked for several runs of columns.
     void Apply(int32_t y, float* coverage, int32_t from, int32_t to);
 
 private:
+    // Decodes the masks' row y, once.
+    void Load(int32_t y);
+
     graphic::ImageLoaderPSD& loader_;
     const int32_t index_;
     const int32_t left_;
@@ -38,8 +41,12 @@ private:
     graphic::PsdLayerMask mask_;
     std::unique_ptr<graphic::RowSource> maskRows_;
     int32_t maskRowsRead_ = 0;
+    std::vector<uint8_t> maskRow_;
+    const uint8_t* maskValues_ = nullptr;  // the pixel mask's row y, when it has one
     std::unique_ptr<VectorMaskRows> vectorMask_;
     std::vector<float> vectorRow_;
+    bool loaded_ = false;
+    int32_t loadedRow_ = 0;
 };
 
 }  // namespace render

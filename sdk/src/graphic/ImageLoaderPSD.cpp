@@ -8,8 +8,10 @@
 #include "debug/Error.h"
 #include "files/NativeText.h"
 #include "graphic/ImageRows.h"
+#include "graphic/PsdBlocks.h"
 #include "graphic/PsdImageRows.h"
 #include "graphic/PsdInput.h"
+#include "graphic/PsdLayerTree.h"
 #include "graphic/PsdSamples.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
@@ -96,6 +98,16 @@ void ImageLoaderPSD::CheckLayerProperties() const
         if (!layer.properties.damage.empty())
             throw debug::runtime_error(layer.properties.damage.c_str());
     }
+}
+
+const PsdLayerNode& ImageLoaderPSD::LayerTree()
+{
+    std::lock_guard<std::mutex> lock(treeMutex);
+    if (!tree) {
+        CheckLayerProperties();
+        tree.reset(new PsdLayerNode(BuildPsdLayerTree(*this)));
+    }
+    return *tree;
 }
 
 namespace {
@@ -502,24 +514,6 @@ void ImageLoaderPSD::ScanLayerInfo(info_t& layer)
     stream.SetPos(static_cast<int32_t>(recordEnd));
 }
 
-bool ImageLoaderPSD::ReadBlockHeader(int64_t end, char (&key)[4], int64_t& length, const char* tag)
-{
-    if (end - stream.GetPos() < 12)
-        return false;
-    char signature[4] = {};
-    stream.Read(signature, 4);
-    stream.Read(key, 4);
-    if (memcmp(signature, "8BIM", 4) != 0 && memcmp(signature, "8B64", 4) != 0)
-        return false;
-    const bool wide = format.BlockHasWideLength(key);
-    if (wide && end - stream.GetPos() < 8)
-        throw debug::runtime_error(tag);
-    length = wide ? ReadLength(true) : ReadBigEndian32(stream);
-    if (length > end - stream.GetPos())
-        throw debug::runtime_error(tag);
-    return true;
-}
-
 std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
 {
     // Blocks of signature, key, length and data, up to the record's end. A block whose length
@@ -528,7 +522,7 @@ std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
     const char kDamaged[] = "ImageLoaderPSD::ScanLayerInfo:290";
     char key[4] = {};
     int64_t length = 0;
-    while (ReadBlockHeader(recordEnd, key, length, kDamaged)) {
+    while (ReadPsdBlockHeader(stream, format, recordEnd, key, length, kDamaged)) {
         const int64_t start = stream.GetPos();
         if (memcmp(key, "luni", 4) != 0) {
             stream.SetPos(static_cast<int32_t>(start + length));
@@ -573,7 +567,7 @@ void ImageLoaderPSD::ScanAdditionalLayerInfo(int64_t sectionEnd)
     stream.Seek(static_cast<int32_t>(maskLength));
     char key[4] = {};
     int64_t length = 0;
-    while (ReadBlockHeader(sectionEnd, key, length, kDamaged)) {
+    while (ReadPsdBlockHeader(stream, format, sectionEnd, key, length, kDamaged)) {
         const int64_t start = stream.GetPos();
         const bool layerList = memcmp(key, "Lr16", 4) == 0 || memcmp(key, "Lr32", 4) == 0 ||
                                memcmp(key, "Layr", 4) == 0;

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ namespace sdk {
 namespace graphic {
 
 class PsdInput;
+struct PsdLayerNode;
 
 class ImageLoaderPSD : public ImageLoader {
 public:
@@ -78,6 +80,9 @@ public:
     // How each layer is shown. Raises the tag of the first layer whose properties were damaged
     // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.
     void CheckLayerProperties() const;
+    // The group structure of the layers (see PsdLayerTree.h), built on the first call from any
+    // thread and kept. Raises what CheckLayerProperties and BuildPsdLayerTree raise.
+    const PsdLayerNode& LayerTree();
     // The rows of a layer's pixel mask (one gray byte per pixel, over the mask's rectangle), or
     // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
     // the mask's channel raises.
@@ -101,10 +106,6 @@ private:
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.
     int64_t ReadLength(bool wide);
-    // Reads the signature, key and length of an additional information block that must end by
-    // end. False when the bytes there (if 12 are left) do not start a block; a length that runs
-    // past end raises tag.
-    bool ReadBlockHeader(int64_t end, char (&key)[4], int64_t& length, const char* tag);
 
     // Whether the decoded pixels of record carry an alpha byte.
     bool HasAlpha(const info_t& record) const;
@@ -118,6 +119,8 @@ private:
     std::vector<info_t> layers;
     // The decode's reads of the file, which the sources of rows share.
     std::unique_ptr<PsdInput> input;
+    std::mutex treeMutex;
+    std::unique_ptr<PsdLayerNode> tree;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // The first merged channel after the colour channels is a spot colour, not transparency.

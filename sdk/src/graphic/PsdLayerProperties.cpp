@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "debug/Error.h"
+#include "graphic/PsdBlocks.h"
 #include "graphic/PsdFillColour.h"
 #include "stream/ByteOrder.h"
 
@@ -165,26 +166,13 @@ private:
         // Blocks of signature, key, length and data up to the record's end. Bytes that do not
         // start with a block signature end the blocks.
         bool vectorData = false;
-        int64_t position = span_.blocks;
-        while (span_.end - position >= 12) {
-            const std::vector<uint8_t> header = BytesAt(position, 12);
-            if (memcmp(header.data(), "8BIM", 4) != 0 && memcmp(header.data(), "8B64", 4) != 0)
-                break;
-            char key[4];
-            memcpy(key, &header[4], 4);
-            int64_t length = stream::BigEndian32(&header[8]);
-            int64_t start = position + 12;
-            if (format_.BlockHasWideLength(key)) {
-                if (span_.end - position < 16)
-                    throw debug::runtime_error(kBlockDamaged);
-                const std::vector<uint8_t> low = BytesAt(start, 4);
-                length = (length << 32) | stream::BigEndian32(low.data());
-                start += 4;
-            }
-            if (length < 0 || length > span_.end - start)
-                throw debug::runtime_error(kBlockDamaged);
+        char key[4] = {};
+        int64_t length = 0;
+        stream_.SetPos(static_cast<int32_t>(span_.blocks));
+        while (ReadPsdBlockHeader(stream_, format_, span_.end, key, length, kBlockDamaged)) {
+            const int64_t start = stream_.GetPos();
             ReadBlock(key, start, length, properties, vectorData);
-            position = start + length;
+            stream_.SetPos(static_cast<int32_t>(start + length));
         }
         // A fill layer, or a layer of no other kind, whose pixels the editor makes from vector
         // data is a shape layer.
@@ -234,8 +222,6 @@ private:
             properties.hasVectorMask = true;
             vectorData = true;
         } else if (IsKey(key, "SoCo")) {
-            if (Rank(Kind::Fill) > Rank(properties.kind))
-                properties.kind = Kind::Fill;
             if (length <= kLargestDescriptor) {
                 const std::vector<uint8_t> data = BytesAt(start, length);
                 properties.hasFillColour =
@@ -245,9 +231,10 @@ private:
             vectorData = true;
         } else if (IsAnyKey(key, {"lrFX", "lfx2", "lmfx"})) {
             properties.hasEffects = true;
-        } else if (Rank(KindOfBlock(key)) > Rank(properties.kind)) {
-            properties.kind = KindOfBlock(key);
         }
+        const Kind kind = KindOfBlock(key);
+        if (Rank(kind) > Rank(properties.kind))
+            properties.kind = kind;
     }
 
     // Which kind wins when a record has blocks of several: a group, then text, then a smart

@@ -85,8 +85,9 @@ struct PsdLayerProperties {
 };
 
 // Where the parts of a layer record lie in the file: the four bytes of opacity, clipping, flags
-// and filler (after the blend-mode key); the mask data and blending ranges (after their length fields); the additional
-// information blocks; the record's end. The scan has checked that each lies within the record.
+// and filler (after the blend-mode key); the mask data and blending ranges (after their length
+// fields); the additional information blocks; the record's end. The scan has checked that each
+// lies within the record.
 struct PsdLayerRecordSpan {
     int64_t fields = 0;
     int64_t maskData = 0;

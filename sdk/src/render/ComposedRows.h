@@ -16,8 +16,8 @@ namespace render {
 
 class ComposedRows : public graphic::RowSource {
 public:
-    // Plans the composition: raises the damage of the layers' properties, and
-    // "ImageLoaderPSD::LayerTree:450"; "Image::Create:59" or ":60" for an empty document and
+    // Plans the composition: raises what the loader's LayerTree raises; "Image::Create:59" or
+    // ":60" for an empty document and
     // "ImageLoaderPSD::LoadImage:340" for rows wider than the decode takes. The loader must
     // outlive the source.
     explicit ComposedRows(graphic::ImageLoaderPSD& loader);

@@ -94,14 +94,13 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
 {
     using Kind = graphic::PsdLayerProperties::Kind;
     using Section = graphic::PsdLayerProperties::Section;
-    loader.CheckLayerProperties();
+    const PsdLayerNode& root = loader.LayerTree();
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const graphic::PsdLayerProperties& properties = record.properties;
     if (properties.kind == Kind::Group || properties.kind == Kind::Adjustment ||
         properties.section != Section::None || record.width <= 0 || record.height <= 0 ||
         record.width > graphic::kMaxRowWidth)
         return loader.LayerRows(index);
-    const PsdLayerNode root = graphic::BuildPsdLayerTree(loader);
     const PsdLayerNode* node = nullptr;
     const PsdLayerNode* base = nullptr;
     if (!FindWithBase(root, index, node, base, loader))

@@ -14,7 +14,7 @@ namespace render {
 
 // The layer's rows as shown. Records that hold no pixels of their own to draw (groups and their
 // dividers, adjustment layers) and empty rectangles give the stored rows, with what those raise.
-// Raises the damage of the layers' properties and "ImageLoaderPSD::LayerTree:450".
+// Raises what the loader's LayerTree raises.
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
 }  // namespace render

@@ -37,8 +37,9 @@ bool LayerLook::Draws(const graphic::ImageLoaderPSD::info_t& record)
 }
 
 LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width)
-    : loader_(loader), index_(index), left_(left), width_(width),
-      record_(loader.LayerRecord(index)), solidFill_(DrawsSolidFill(record_))
+    : left_(left), width_(width),
+      record_(loader.LayerRecord(index)), solidFill_(DrawsSolidFill(record_)),
+      pixels_([&loader, index] { return loader.LayerRows(index); }, record_.height)
 {
     const Span columns = Columns();
     if (!columns.Empty())
@@ -161,21 +162,16 @@ Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* 
     const Span span = Columns();
     if (row < 0 || row >= record_.height || span.Empty())
         return Span();
-    if (!pixels_ && pixelRowsRead_ == 0)
-        pixels_ = loader_.LayerRows(index_);
-    const uint8_t* pixels = nullptr;
-    while (pixels_ && pixelRowsRead_ <= row) {
-        pixels = pixels_->NextRow();
-        ++pixelRowsRead_;
-    }
+    const uint8_t* pixels = pixels_.Row(row);
     if (!pixels)
         return Span();
 
     // Layouts: G, A G, B G R, A B G R; alpha first when there is one.
-    const int32_t channels = pixels_->Channels();
+    const int32_t channels = pixels_.Channels();
     const bool alpha = channels == 2 || channels == 4;
     const int32_t count = span.to - span.from;
-    const uint8_t* first = pixels + (static_cast<int64_t>(left_) + span.from - record_.x) * channels;
+    const uint8_t* first =
+        pixels + (static_cast<int64_t>(left_) + span.from - record_.x) * channels;
     float* cover = coverage + span.from;
     float* out = content + span.from * 4;
     if (cut && alpha && !masks_->Any()) {
@@ -183,8 +179,6 @@ Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* 
             StoreCutContent<2>(first, count, strength, cover, out);
         else
             StoreCutContent<4>(first, count, strength, cover, out);
-        if (pixelRowsRead_ >= record_.height)
-            pixels_.reset();
         return span;
     }
     if (alpha)
@@ -206,8 +200,6 @@ Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* 
     case 3: StoreContent<3>(first, count, scale, strength, out); break;
     default: StoreContent<4>(first, count, scale, strength, out); break;
     }
-    if (pixelRowsRead_ >= record_.height)
-        pixels_.reset();
     return span;
 }
 

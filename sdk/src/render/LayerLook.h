@@ -11,6 +11,7 @@
 #include "graphic/ImageLoaderPSD.h"
 #include "graphic/RowSource.h"
 #include "render/MaskCoverage.h"
+#include "render/OnDemandRows.h"
 #include "render/Span.h"
 
 namespace sdk {
@@ -38,14 +39,11 @@ public:
     static bool Draws(const graphic::ImageLoaderPSD::info_t& record);
 
 private:
-    graphic::ImageLoaderPSD& loader_;
-    const int32_t index_;
     const int32_t left_;
     const int32_t width_;
     const graphic::ImageLoaderPSD::info_t& record_;
     const bool solidFill_;
-    std::unique_ptr<graphic::RowSource> pixels_;
-    int32_t pixelRowsRead_ = 0;
+    OnDemandRows pixels_;
     std::unique_ptr<MaskCoverage> masks_;  // over the layer's columns
 };
 

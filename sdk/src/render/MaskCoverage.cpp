@@ -7,7 +7,9 @@ namespace render {
 
 MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left,
                            int32_t width, bool vectorMask)
-    : loader_(loader), index_(index), left_(left), width_(width)
+    : left_(left), width_(width),
+      maskRows_([&loader, index] { return loader.LayerMaskRows(index); },
+                loader.LayerRecord(index).properties.mask.height)
 {
     const graphic::PsdLayerProperties& properties = loader.LayerRecord(index).properties;
     const bool vectorApplies = vectorMask && properties.hasVectorMask &&
@@ -39,22 +41,8 @@ void MaskCoverage::Load(int32_t y)
         const int64_t first = std::max<int64_t>(left_, mask_.x);
         const int64_t last = std::min<int64_t>(static_cast<int64_t>(left_) + width_,
                                                static_cast<int64_t>(mask_.x) + mask_.width);
-        if (row >= 0 && row < mask_.height && first < last) {
-            if (!maskRows_ && maskRowsRead_ == 0)
-                maskRows_ = loader_.LayerMaskRows(index_);
-            // Rows above the first one asked for are passed over.
-            const uint8_t* values = nullptr;
-            while (maskRows_ && maskRowsRead_ <= row) {
-                values = maskRows_->NextRow();
-                ++maskRowsRead_;
-            }
-            if (values) {
-                maskRow_.assign(values, values + mask_.width);
-                maskValues_ = maskRow_.data();
-            }
-            if (maskRows_ && maskRowsRead_ >= mask_.height)
-                maskRows_.reset();
-        }
+        if (row >= 0 && row < mask_.height && first < last)
+            maskValues_ = maskRows_.Row(row);
     }
     if (vectorMask_)
         vectorMask_->Row(y, vectorRow_.data());

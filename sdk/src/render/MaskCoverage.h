@@ -9,6 +9,7 @@
 
 #include "graphic/ImageLoaderPSD.h"
 #include "graphic/RowSource.h"
+#include "render/OnDemandRows.h"
 #include "render/VectorMaskRows.h"
 
 namespace sdk {
@@ -33,15 +34,11 @@ private:
     // Decodes the masks' row y, once.
     void Load(int32_t y);
 
-    graphic::ImageLoaderPSD& loader_;
-    const int32_t index_;
     const int32_t left_;
     const int32_t width_;
     bool pixelMask_ = false;
     graphic::PsdLayerMask mask_;
-    std::unique_ptr<graphic::RowSource> maskRows_;
-    int32_t maskRowsRead_ = 0;
-    std::vector<uint8_t> maskRow_;
+    OnDemandRows maskRows_;
     const uint8_t* maskValues_ = nullptr;  // the pixel mask's row y, when it has one
     std::unique_ptr<VectorMaskRows> vectorMask_;
     std::vector<float> vectorRow_;

@@ -113,9 +113,7 @@ private:
 
 std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width)
 {
-    loader.CheckLayerProperties();
-    const PsdLayerNode root = graphic::BuildPsdLayerTree(loader);
-    return Planner(loader, left, width).List(root.children);
+    return Planner(loader, left, width).List(loader.LayerTree().children);
 }
 
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, int32_t left,

@@ -38,8 +38,8 @@ struct PlanNode {
 // The plan of the document's layers over the columns left .. left + width - 1: the nodes of
 // the document's own level. Hidden layers and groups, adjustment layers and the layers clipped
 // to any of them are left out; a clipped layer without a layer below it in its group is
-// composed as an unclipped one; a group without any layer to draw is left out. Raises the damage of the layers' properties and
-// "ImageLoaderPSD::LayerTree:450" for groups nested too deeply.
+// composed as an unclipped one; a group without any layer to draw is left out. Raises what
+// the loader's LayerTree raises.
 std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
 
 // The plan of one node alone (its masks and pixels, its children, but not what is clipped to

@@ -1,0 +1,21 @@
+// The additional information blocks of a PSD document: a signature ("8BIM" or "8B64"), a
+// 4-character key, a length (8 bytes for some keys in the large document format, 4 otherwise)
+// and the data, found after the layer information and at the end of each layer record.
+#pragma once
+
+#include <cstdint>
+
+#include "graphic/PsdFormat.h"
+#include "stream/Stream.h"
+
+namespace sdk {
+namespace graphic {
+
+// Reads the header of the block at the stream's position, which must end by end, leaving the
+// position at its data. False when the bytes there (if 12 are left) do not start a block; a
+// length that runs past end raises tag.
+bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int64_t end,
+                        char (&key)[4], int64_t& length, const char* tag);
+
+}  // namespace graphic
+}  // namespace sdk

@@ -34,6 +34,9 @@ enum LongOnly {
     kExtended,
     kCompose,
     kAsShown,
+    kGroups,
+    kSkipHidden,
+    kManifest,
     kVersion,
 };
 
@@ -64,6 +67,9 @@ const struct option kLongOptions[] = {
     {"extended", no_argument, nullptr, kExtended},
     {"compose", no_argument, nullptr, kCompose},
     {"as-shown", no_argument, nullptr, kAsShown},
+    {"groups", required_argument, nullptr, kGroups},
+    {"skip-hidden", no_argument, nullptr, kSkipHidden},
+    {"manifest", no_argument, nullptr, kManifest},
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -186,6 +192,16 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         return true;
     case kCompose: o.compose = true; return true;
     case kAsShown: o.asShown = true; return true;
+    case kGroups:
+        if (value == "flat") o.groups = GroupLayout::Flat;
+        else if (value == "folders") o.groups = GroupLayout::Folders;
+        else if (value == "images") o.groups = GroupLayout::Images;
+        else { reason = "--groups is flat, folders or images"; return false; }
+        // Group records have no pixels of their own: they are left out, not failed.
+        o.skipEmptyLayers = true;
+        return true;
+    case kSkipHidden: o.skipHidden = true; return true;
+    case kManifest: o.manifest = true; return true;
     case 'j':
         if (!ParseNumber(value, 1, 256, settings.jobs)) {
             reason = "--jobs takes a whole number from 1 to 256";
@@ -260,7 +276,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     }
     if (!o.AnyPsdOutput() && !o.bmpToPng && !o.pngToBmp) {
         reason = "no conversion chosen (--psd-png, --psd-layers, --psd-mng, --info, "
-                 "--layer-info, --bmp-png or --png-bmp)";
+                 "--layer-info, --manifest, --bmp-png or --png-bmp)";
         return false;
     }
     if (settings.paths.empty()) {
@@ -302,6 +318,9 @@ const char* HelpText()
            "                        opacity in its alpha, a clipped layer cut by its base;\n"
            "                        not its blend mode (--layer-info says which it has), nor\n"
            "                        effects; hidden layers keep their pixels\n"
+           "  --manifest            NAME.json: the layer tree top first (names, kinds,\n"
+           "                        visibility, opacities, blend modes, clipping, masks,\n"
+           "                        rectangles) with the layer PNG written for each node\n"
            "BMP and PNG:\n"
            "  --bmp-png             BMP to PNG\n"
            "  --png-bmp             PNG to BMP (not together with --bmp-png)\n"
@@ -334,6 +353,15 @@ const char* HelpText()
            "  --skip-empty-layers   leave out layers with an empty rectangle (groups,\n"
            "                        adjustment layers) instead of failing the document; the\n"
            "                        other layers keep their numbers\n"
+           "  --groups=MODE         flat (default: a file per layer record), folders (each\n"
+           "                        layer below its groups: NAME/Group/Sub/layer.png, or\n"
+           "                        NAME_Group_Sub_layer.png with underscore naming) or\n"
+           "                        images (each outermost group drawn as one PNG, as the\n"
+           "                        editor shows it, in place of its layers); implies\n"
+           "                        --skip-empty-layers\n"
+           "  --skip-hidden         no layer PNG, MNG frame or group picture for hidden\n"
+           "                        layers and the layers of hidden groups; the others\n"
+           "                        keep their numbers\n"
            "Running:\n"
            "  -j, --jobs=N          files converted at once, 1 to 256 (default: one per\n"
            "                        processor); idle processors decode and encode\n"
@@ -356,5 +384,6 @@ const char* HelpText()
            "\n"
            "Examples:\n"
            "  quillconv-cli --psd-png --psd-layers --naming=underscore-serial art.psd\n"
+           "  quillconv-cli --psd-layers --groups=folders --skip-hidden --manifest art.psd\n"
            "  quillconv-cli --png-bmp --alpha=file -o out/ pictures/\n";
 }

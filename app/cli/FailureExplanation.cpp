@@ -60,6 +60,10 @@ const Explanation kExplanations[] = {
      "be drawn as the editor shows them"},
     {"ImageLoaderPSD::LayerTree:450",
      "the layer groups are nested more deeply than the renderer takes (24 levels)"},
+    {"GroupAsShown:140",
+     "a group's layers lie so far apart that its picture (--groups=images) would hold more "
+     "pixels than the document and its layers together, or be wider or taller than "
+     "1,000,000 pixels"},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
     {"ImageLoaderBMP::",
      "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},

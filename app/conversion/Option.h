@@ -5,6 +5,13 @@
 #include <cstdint>
 #include <string>
 
+// Command-line tool only: how the layer PNGs follow the document's groups.
+enum class GroupLayout {
+    Flat,     // one file per layer record, as the window writes them
+    Folders,  // each layer's file below folders named after the groups that hold it
+    Images,   // each outermost group drawn as one picture in place of its layers
+};
+
 class cOption {
 public:
     bool psdToMng = false;        // one MNG per PSD
@@ -55,10 +62,19 @@ public:
     // it, alone: masks, opacities and clipping applied.
     bool asShown = false;
 
+    // Command-line tool only: how the layer PNGs follow the groups.
+    GroupLayout groups = GroupLayout::Flat;
+    // Command-line tool only: hidden layers, and every layer of a hidden group, give no layer
+    // PNG, no MNG frame and no group picture.
+    bool skipHidden = false;
+    // Command-line tool only: NAME.json, the document's layer tree with the files written.
+    bool manifest = false;
+
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const
     {
-        return psdToMng || psdToPngMerged || psdToPngLayers || textImageInfo || textLayerInfo;
+        return psdToMng || psdToPngMerged || psdToPngLayers || textImageInfo || textLayerInfo ||
+               manifest;
     }
 };
 

@@ -12,6 +12,8 @@
 #include "conversion/OrderedWork.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/PsdDocument.h"
+#include "conversion/PsdLayerSelection.h"
+#include "conversion/PsdManifest.h"
 #include "conversion/PsdToMng.h"
 #include "conversion/PsdToPng.h"
 #include "conversion/PsdToText.h"
@@ -101,7 +103,7 @@ void PsdOutputs::Write(int32_t layerCount)
     if (option.psdToPngMerged)
         jobs_[0].png.reset(new StagedOutput(scratch_, kMergedPngMemory));
     const bool layers = !document_.layers.empty();
-    if (layers && option.psdToMng)
+    if (document_.Frames() > 0)
         mng_.reset(new PsdMng(document_, scratch_));
     const int32_t threads = layers && option.layerEncoders >= 2 ? option.layerEncoders : 0;
     framesApart_ = threads >= 2;
@@ -155,6 +157,8 @@ void PsdOutputs::Write(int32_t layerCount)
             pngs.push_back(jobs_[i].png.get());
         CommitLayerPngs(context_, document_, pngs);
     }
+    if (option.manifest)
+        WriteManifest(context_, document_, loader_);
 }
 
 void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
@@ -196,8 +200,12 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     const PsdLayer& layer = *job.layer;
     sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
     if (!Decoded(job, [&] {
-            job.rows = option.asShown && psd ? sdk::render::LayerAsShown(*psd, layer.index)
-                                             : loader_.LayerRows(layer.index);
+            if (layer.groupPicture && psd)
+                job.rows = sdk::render::GroupAsShown(*psd, layer.index);
+            else if (option.asShown && psd)
+                job.rows = sdk::render::LayerAsShown(*psd, layer.index);
+            else
+                job.rows = loader_.LayerRows(layer.index);
         }))
         return;
     RowSource& rows = *job.rows;
@@ -209,7 +217,7 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     StagedOutput* frame = nullptr;
     ImageSaverPNG* frameSaver = nullptr;
     std::unique_ptr<ImageSaverPNG> apartSaver;
-    if (mng_ && !mngFailed_) {
+    if (mng_ && layer.frame && !mngFailed_) {
         if (framesApart_) {
             job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
             apartSaver.reset(new ImageSaverPNG(job.frame->Stream()));
@@ -227,7 +235,7 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     // The layer's PNG.
     std::unique_ptr<LayerPicture> picture;
     std::unique_ptr<ImageSaverPNG> pngSaver;
-    if (option.psdToPngLayers && index < firstFailedPng_) {
+    if (layer.png && index < firstFailedPng_) {
         job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
         picture.reset(new LayerPicture(layer.info, channels, document_.width, document_.height,
                                        document_.channels));
@@ -282,36 +290,32 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
                 const std::string& base)
 {
     const int32_t count = loader.LayerCount();
-    const bool layer_outputs = option.psdToMng || option.psdToPngLayers;
 
-    // The layers of the MNG and the layer PNGs: all of them, or those with pixels when empty
-    // ones are skipped.
+    // The group structure a manifest shows is checked before anything is written.
+    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+    if (option.manifest && psd)
+        psd->LayerTree();
+
+    // The pictures of the MNG and the layer PNGs, and the names of the PNGs.
     PsdDocument document;
     document.inputPath = path;
     document.base = base;
-    for (int32_t i = 0; layer_outputs && i < count; ++i) {
-        PsdLayer layer{i, ImageInfo()};
-        loader.LayerInfo(i, layer.info);
-        if (option.skipEmptyLayers && (layer.info.width < 1 || layer.info.height < 1))
-            continue;
-        document.layers.push_back(layer);
-    }
-    const int32_t kept = static_cast<int32_t>(document.layers.size());
+    SelectPsdLayers(loader, document);
+    NameLayerPngs(document);
 
     int32_t steps = 1;
     steps += option.psdToPngMerged ? 1 : 0;
     steps += option.textImageInfo ? 1 : 0;
     steps += option.textLayerInfo ? 1 : 0;
-    steps += option.psdToMng ? kept : 0;
-    steps += option.psdToPngLayers ? kept : 0;
-    steps += layer_outputs ? kept : 0;
+    steps += document.Frames() + document.Pngs();
+    steps += static_cast<int32_t>(document.layers.size());  // their decoding
+    steps += option.manifest ? 1 : 0;
     context.progress.SetRange(0, steps);
 
     // The merged image is checked first, before anything is written. Composed from the layers,
     // it is planned here; the stored image is checked all the same, which bounds the size of
     // what is drawn by what the file holds. A document without layers keeps its stored image.
     std::unique_ptr<RowSource> merged = loader.Rows();
-    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));
     document.width = merged->Width();

@@ -1,5 +1,5 @@
 // What the PSD outputs of one input share: its names, the size and layout of its merged image,
-// and the layers that its MNG and layer PNGs show.
+// and the pictures that its MNG and layer PNGs show.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,18 @@
 
 #include "graphic/ImageInfo.h"
 
+// One picture of the document decoded for its outputs: a layer record's pixels (its MNG frame,
+// its PNG or both), or a group drawn as one picture (a PNG only).
 struct PsdLayer {
-    int32_t index;  // the layer's place in the document, counted from 0
-    sdk::graphic::ImageInfo info;
+    int32_t index = 0;  // the record's place in the document, counted from 0
+    sdk::graphic::ImageInfo info;      // for a group picture: the group's name and rectangle
+    bool frame = false;            // a frame of the MNG
+    bool png = false;              // a layer PNG
+    bool groupPicture = false;     // the group whose folder record is index, drawn
+    // The names of the groups that hold the layer, outermost first, when its PNG goes below
+    // them; otherwise empty.
+    std::vector<std::string> groups;
+    std::string output;  // the PNG's path
 };
 
 struct PsdDocument {
@@ -20,5 +29,19 @@ struct PsdDocument {
     int32_t width = 0;
     int32_t height = 0;
     int32_t channels = 0;
-    std::vector<PsdLayer> layers;  // the layers of the MNG and the layer PNGs, in index order
+    // The pictures of the MNG and the layer PNGs, in record order (a group's picture after its
+    // folder record's own pixels).
+    std::vector<PsdLayer> layers;
+
+    int32_t Frames() const { return Count(&PsdLayer::frame); }
+    int32_t Pngs() const { return Count(&PsdLayer::png); }
+
+private:
+    int32_t Count(bool PsdLayer::*member) const
+    {
+        int32_t count = 0;
+        for (const PsdLayer& layer : layers)
+            count += layer.*member ? 1 : 0;
+        return count;
+    }
 };

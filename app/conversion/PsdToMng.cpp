@@ -51,6 +51,6 @@ void PsdMng::Commit(ConvertContext& context)
     const std::string output = document_.base + ".mng";
     AddStatusLine(context, StatusLine(document_.inputPath, output));
     output_.Commit(context, document_.inputPath, output);
-    for (size_t i = 0; i < document_.layers.size(); ++i)
+    for (int32_t i = document_.Frames(); i > 0; --i)
         context.progress.StepIt();
 }

@@ -48,6 +48,38 @@ std::string LayerFileName(char separator, bool serial, int32_t index, const std:
     return sdk::files::Format("%c%s.png", separator, SafeLayerName(title).c_str());
 }
 
+namespace {
+
+// A group's name as a part of a path: a group without a name (or with nothing left of it) still
+// gets its level.
+std::string SafeGroupName(const std::string& group)
+{
+    const std::string safe = SafeLayerName(group);
+    return safe.empty() ? "_" : safe;
+}
+
+// What a layer PNG's status line shows: its file name, after the folders of its groups when
+// they are folders.
+std::string ShownOutput(const PsdLayer& layer)
+{
+    std::string shown;
+    if (option.separator == '\\') {
+        for (const std::string& group : layer.groups)
+            shown += SafeGroupName(group) + sdk::files::kPathSeparator;
+    }
+    return shown + sdk::files::GetFileName(layer.output);
+}
+
+}  // namespace
+
+std::string GroupPathPart(char separator, const std::vector<std::string>& groups)
+{
+    std::string part;
+    for (const std::string& group : groups)
+        part += separator + SafeGroupName(group);
+    return part;
+}
+
 void CommitMergedPng(ConvertContext& context, const PsdDocument& document, StagedOutput& png)
 {
     const std::string output = document.base + ".png";
@@ -56,44 +88,41 @@ void CommitMergedPng(ConvertContext& context, const PsdDocument& document, Stage
     context.progress.StepIt();
 }
 
-namespace {
-
-// The path of every layer's PNG, in layer order. A path that an earlier layer of the document
-// takes already (compared without regard to ASCII letter case, so that every platform gives the
-// same names) becomes "NAME (2).png", "NAME (3).png", ..., the first that is still free.
-std::vector<std::string> LayerOutputs(const PsdDocument& document)
+void NameLayerPngs(PsdDocument& document)
 {
-    std::vector<std::string> outputs;
+    // A path that an earlier picture of the document takes already (compared without regard to
+    // ASCII letter case, so that every platform gives the same names) becomes "NAME (2).png",
+    // "NAME (3).png", ..., the first that is still free.
     std::set<std::string> taken;
-    for (const PsdLayer& layer : document.layers) {
+    for (PsdLayer& layer : document.layers) {
+        if (!layer.png)
+            continue;
         const std::string path =
-            document.base +
+            document.base + GroupPathPart(option.separator, layer.groups) +
             LayerFileName(option.separator, option.serialNumber, layer.index, layer.info.title);
         std::string output = path;
         const std::string stem = path.substr(0, path.size() - 4);  // without ".png"
         for (int32_t n = 2; !taken.insert(sdk::files::LowerAsciiLetters(output)).second; ++n)
             output = sdk::files::Format("%s (%d).png", stem.c_str(), n);
-        outputs.push_back(output);
+        layer.output = output;
     }
-    return outputs;
 }
-
-}  // namespace
 
 void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
                      const std::vector<StagedOutput*>& pngs)
 {
-    const std::vector<std::string> outputs = LayerOutputs(document);
     for (size_t i = 0; i < document.layers.size(); ++i) {
+        const PsdLayer& layer = document.layers[i];
+        if (!layer.png)
+            continue;
         AddStatusLine(context, sdk::files::Format(
                                    "%s (%d) → %s",
                                    sdk::files::GetFileName(document.inputPath).c_str(),
-                                   document.layers[i].index + 1,
-                                   sdk::files::GetFileName(outputs[i]).c_str()));
+                                   layer.index + 1, ShownOutput(layer).c_str()));
         // A layer whose PNG was not made comes after one that failed, which ends the loop.
         if (pngs[i] == nullptr)
             throw sdk::debug::logic_error("CommitLayerPngs:85");
-        pngs[i]->Commit(context, document.inputPath, outputs[i]);
+        pngs[i]->Commit(context, document.inputPath, layer.output);
         context.progress.StepIt();
     }
 }

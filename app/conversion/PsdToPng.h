@@ -11,6 +11,9 @@
 
 // Writes the merged image's PNG at its turn.
 void CommitMergedPng(ConvertContext& context, const PsdDocument& document, StagedOutput& png);
+// Names the PNG of every picture of the document that has one (PsdLayer::output): below the
+// output base, by the naming scheme, after the groups that hold it.
+void NameLayerPngs(PsdDocument& document);
 // Writes the layers' PNGs at their turn, in layer order: pngs[i] is document.layers[i]'s.
 void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
                      const std::vector<StagedOutput*>& pngs);
@@ -24,3 +27,7 @@ std::string SafeLayerName(const std::string& name);
 
 // The file name part of a layer's PNG: separator, then the name or the serial number, ".png".
 std::string LayerFileName(char separator, bool serial, int32_t index, const std::string& title);
+// What the groups holding a layer (outermost first) put before its file name part: for each,
+// the separator and its safe name ("_" for a name that leaves nothing): "\Group\Sub" as
+// folders, "_Group_Sub" joined into the file name.
+std::string GroupPathPart(char separator, const std::vector<std::string>& groups);

@@ -4,6 +4,7 @@
 
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
+#include "conversion/PsdLayerSelection.h"
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
 #include "graphic/ImageLoaderPSD.h"
@@ -127,6 +128,10 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         context.progress.StepIt();
     }
     if (option.textLayerInfo) {
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+        std::vector<LayerVisibility> visibility;
+        if (option.skipHidden && psd)
+            visibility = LayerVisibilities(*psd);
         for (int32_t i = 0; i < layer_count; ++i) {
             sdk::graphic::ImageInfo info;
             loader.LayerInfo(i, info);
@@ -144,9 +149,12 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
                 report.Line("\tMode    = " + (name != nullptr ? std::string(name) + " " : "") +
                             "[" + info.mode + "]");
             }
-            const auto* psd = dynamic_cast<const sdk::graphic::ImageLoaderPSD*>(&loader);
             if ((option.compose || option.asShown) && psd)
                 report.Line("\tShown   = " + ShownLine(psd->LayerRecord(i).properties));
+            if (!visibility.empty() && visibility[static_cast<size_t>(i)] != LayerVisibility::Visible)
+                report.Line(visibility[static_cast<size_t>(i)] == LayerVisibility::Hidden
+                                ? "\tHidden  = yes, left out"
+                                : "\tHidden  = in a hidden group, left out");
             report.Line("");
         }
         context.progress.StepIt();

@@ -16,5 +16,9 @@ std::string ShiftJisToNative(const std::string& text);
 // page lacks becomes the system's default character.
 std::string Utf16ToNative(const std::u16string& text);
 
+// This system's byte strings to UTF-8: converted from the ANSI code page on Windows; checked
+// where they are UTF-8 already. Whatever is not text becomes U+FFFD.
+std::string NativeToUtf8(const std::string& text);
+
 }  // namespace files
 }  // namespace sdk

@@ -1,5 +1,5 @@
 // Shift_JIS to UTF-8 through the C library's converter (its "CP932" table, which carries the
-// Windows extensions to Shift_JIS); UTF-16 to UTF-8 by hand.
+// Windows extensions to Shift_JIS). Byte strings are UTF-8 here.
 #include <iconv.h>
 
 #include <cerrno>
@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "files/NativeText.h"
+#include "files/Utf8Text.h"
 
 namespace sdk {
 namespace files {
@@ -53,38 +54,9 @@ std::string ShiftJisToNative(const std::string& text)
     return result;
 }
 
-std::string Utf16ToNative(const std::u16string& text)
-{
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            result += kReplacement;
-            continue;
-        }
-        if (code < 0x80) {
-            result += static_cast<char>(code);
-        } else if (code < 0x800) {
-            result += static_cast<char>(0xC0 | code >> 6);
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            result += static_cast<char>(0xE0 | code >> 12);
-            result += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            result += static_cast<char>(0xF0 | code >> 18);
-            result += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            result += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return result;
-}
+std::string Utf16ToNative(const std::u16string& text) { return Utf16ToUtf8(text); }
+
+std::string NativeToUtf8(const std::string& text) { return ValidUtf8(text); }
 
 }  // namespace files
 }  // namespace sdk

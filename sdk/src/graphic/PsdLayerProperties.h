@@ -80,6 +80,9 @@ struct PsdLayerProperties {
     bool hasFillColour = false;
     uint8_t fillColour[3] = {0, 0, 0};
 
+    // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.
+    std::u16string unicodeName;
+
     // The tag of the first damage met in the record's mask data or blocks; empty when none.
     std::string damage;
 };

@@ -1,11 +1,41 @@
 #include "graphic/PsdLayerTree.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "debug/Error.h"
 
 namespace sdk {
 namespace graphic {
+
+namespace {
+
+// Sets the areas of node and of everything below it.
+void MeasureAreas(PsdLayerNode& node, const ImageLoaderPSD& loader)
+{
+    if (!node.group) {
+        const ImageLoaderPSD::info_t& record = loader.LayerRecord(node.layer);
+        if (record.width > 0 && record.height > 0)
+            node.area = {record.x, record.y, static_cast<int64_t>(record.x) + record.width,
+                         static_cast<int64_t>(record.y) + record.height};
+        return;
+    }
+    for (PsdLayerNode& child : node.children) {
+        MeasureAreas(child, loader);
+        if (child.area.Empty())
+            continue;
+        if (node.area.Empty()) {
+            node.area = child.area;
+            continue;
+        }
+        node.area.left = std::min(node.area.left, child.area.left);
+        node.area.top = std::min(node.area.top, child.area.top);
+        node.area.right = std::max(node.area.right, child.area.right);
+        node.area.bottom = std::max(node.area.bottom, child.area.bottom);
+    }
+}
+
+}  // namespace
 
 PsdLayerNode BuildPsdLayerTree(ImageLoaderPSD& loader)
 {
@@ -39,6 +69,7 @@ PsdLayerNode BuildPsdLayerTree(ImageLoaderPSD& loader)
         for (PsdLayerNode& child : children)
             open.back().children.push_back(std::move(child));
     }
+    MeasureAreas(open.front(), loader);
     return std::move(open.front());
 }
 

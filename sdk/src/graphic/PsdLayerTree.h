@@ -11,12 +11,24 @@
 namespace sdk {
 namespace graphic {
 
+// A rectangle of document coordinates; right and bottom are the first column and row outside.
+// Wide enough for the union of any rectangles a file can give.
+struct PsdLayerArea {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+    int64_t Width() const { return Empty() ? 0 : right - left; }
+    int64_t Height() const { return Empty() ? 0 : bottom - top; }
+};
+
 struct PsdLayerNode {
     // The layer's record, or the group's folder record; -1 for the document itself.
     int32_t layer = -1;
     bool group = false;
     // A group's children, bottom first as the file keeps them.
     std::vector<PsdLayerNode> children;
+    // A layer's own rectangle (empty when it has no pixels); for a group, the union of its
+    // children's (their own records' rectangles are not looked at).
+    PsdLayerArea area;
 };
 
 // The deepest nesting of groups the tree takes.

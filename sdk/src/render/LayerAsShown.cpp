@@ -38,29 +38,45 @@ bool FindWithBase(const PsdLayerNode& parent, int32_t index, const PsdLayerNode*
     return false;
 }
 
+// The pixels of the layers below node, counted by their rectangles, up to kManyPixels (far
+// beyond any picture a group may have).
+const int64_t kManyPixels = int64_t(1) << 50;
+
+void SumLayerPixels(const PsdLayerNode& node, int64_t& pixels)
+{
+    for (const PsdLayerNode& child : node.children) {
+        if (child.group)
+            SumLayerPixels(child, pixels);
+        else
+            pixels += std::min(child.area.Width() * child.area.Height(), kManyPixels);
+        pixels = std::min(pixels, kManyPixels);
+    }
+}
+
 class AsShownRows : public graphic::RowSource {
 public:
-    AsShownRows(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, const PsdLayerNode* base)
-        : record_(loader.LayerRecord(node.layer)), channels_(loader.Format().outputColors + 1),
-          self_(PlanNodeAlone(loader, node, record_.x, record_.width)),
-          drawing_(record_.width), baseDrawing_(record_.width),
-          row_(static_cast<size_t>(record_.width) * 4),
-          strength_(static_cast<size_t>(record_.width)),
-          pixels_(static_cast<size_t>(record_.width) * channels_)
+    // Rows over the rectangle x, y, width x height of the document.
+    AsShownRows(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, const PsdLayerNode* base,
+                int32_t x, int32_t y, int32_t width, int32_t height)
+        : y_(y), width_(width), height_(height),
+          channels_(loader.Format().outputColors + 1),
+          self_(PlanNodeAlone(loader, node, x, width)), drawing_(width), baseDrawing_(width),
+          row_(static_cast<size_t>(width) * 4), strength_(static_cast<size_t>(width)),
+          pixels_(static_cast<size_t>(width) * channels_)
     {
         if (base)
-            base_.reset(new PlanNode(PlanNodeAlone(loader, *base, record_.x, record_.width)));
+            base_.reset(new PlanNode(PlanNodeAlone(loader, *base, x, width)));
     }
 
     int32_t Channels() const override { return channels_; }
-    int32_t Width() const override { return record_.width; }
-    int32_t Height() const override { return record_.height; }
+    int32_t Width() const override { return width_; }
+    int32_t Height() const override { return height_; }
 
     const uint8_t* NextRow() override
     {
-        if (next_ >= record_.height)
+        if (next_ >= height_)
             throw debug::logic_error("LayerAsShown::NextRow");
-        const int32_t y = record_.y + next_++;
+        const int32_t y = y_ + next_++;
         std::fill(row_.begin(), row_.end(), 0.0f);
         drawing_.DrawAlone(self_, y, row_.data());
         if (base_) {
@@ -71,12 +87,12 @@ public:
                     row_[x * 4 + i] *= strength_[x];
             }
         }
-        StoreStraightRow(row_.data(), record_.width, channels_, pixels_.data());
+        StoreStraightRow(row_.data(), width_, channels_, pixels_.data());
         return pixels_.data();
     }
 
 private:
-    const graphic::ImageLoaderPSD::info_t& record_;
+    const int32_t y_, width_, height_;
     const int32_t channels_;
     PlanNode self_;
     std::unique_ptr<PlanNode> base_;
@@ -107,7 +123,32 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
         return loader.LayerRows(index);
     // The layer's own decode is checked before anything is drawn, as its stored rows would be.
     loader.LayerRows(index);
-    return std::unique_ptr<graphic::RowSource>(new AsShownRows(loader, *node, base));
+    return std::unique_ptr<graphic::RowSource>(
+        new AsShownRows(loader, *node, base, record.x, record.y, record.width, record.height));
+}
+
+std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    const PsdLayerNode* node = nullptr;
+    const PsdLayerNode* base = nullptr;
+    if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group)
+        throw debug::logic_error("GroupAsShown:130");
+    // The picture holds no more pixels than the document and the group's layers together: two
+    // small layers far apart give no picture of a size the file never described.
+    const graphic::PsdLayerArea& area = node->area;
+    int64_t layerPixels = 0;
+    SumLayerPixels(*node, layerPixels);
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const int64_t canvasPixels =
+        static_cast<int64_t>(std::max(canvas.width, 0)) * std::max(canvas.height, 0);
+    if (area.Empty())
+        throw debug::runtime_error("Image::Create:59");
+    if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth ||
+        area.Width() * area.Height() > canvasPixels + layerPixels)
+        throw debug::runtime_error("GroupAsShown:140");
+    return std::unique_ptr<graphic::RowSource>(new AsShownRows(
+        loader, *node, base, static_cast<int32_t>(area.left), static_cast<int32_t>(area.top),
+        static_cast<int32_t>(area.Width()), static_cast<int32_t>(area.Height())));
 }
 
 }  // namespace render

@@ -17,5 +17,13 @@ namespace render {
 // Raises what the loader's LayerTree raises.
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
+// A group as the editor draws it in its place, but alone: its visible layers and groups
+// composed together, its masks and opacity applied and, when it is clipped, cut by how much of
+// its base shows; not its own blend mode. Rows cover the union of its children's rectangles
+// (PsdLayerNode::area). Raises what the loader's LayerTree raises, "Image::Create:59" for a group
+// without any layer that has pixels, and "GroupAsShown:140" for a rectangle wider or taller than
+// kMaxRowWidth or holding more pixels than the document and the group's layers together.
+std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
+
 }  // namespace render
 }  // namespace sdk

@@ -1,0 +1,43 @@
+// JSON text written as it is built: objects, arrays, keys and values, two spaces of indent per
+// level, CR LF line ends. Small objects may stay on one line. Strings are made valid UTF-8 and
+// escaped as JSON requires, so the text is valid JSON whatever bytes they held.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class JsonText {
+public:
+    // oneLine: the members stay on the opening line ({"x": 0, "y": 0}).
+    void BeginObject(bool oneLine = false) { Open('{', oneLine); }
+    void EndObject() { Close('}'); }
+    void BeginArray() { Open('[', false); }
+    void EndArray() { Close(']'); }
+    // The key of the object member whose value comes next.
+    void Key(const std::string& name);
+    void String(const std::string& text);
+    void Number(int64_t value);
+    void Bool(bool value);
+    void Null();
+
+    // The whole text, ending with a line end.
+    std::string Text() const { return text_ + "\r\n"; }
+
+private:
+    struct Level {
+        bool oneLine;
+        bool empty = true;
+    };
+    void Open(char bracket, bool oneLine);
+    void Close(char bracket);
+    // What comes before a value or a key: a comma after another member, then a new line or a
+    // space. Nothing after a key.
+    void BeforeItem();
+    void NewLine();
+    void Quoted(const std::string& text);
+
+    std::string text_;
+    std::vector<Level> levels_;
+    bool afterKey_ = false;
+};

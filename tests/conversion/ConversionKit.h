@@ -61,6 +61,8 @@ struct LayerShape {
     std::string name;  // code page 932 bytes, as a PSD stores them
     int32_t x = 0, y = 0, width = 1, height = 1;
     std::string mode = "norm";
+    uint8_t flags = 0;  // 2: hidden
+    Bytes additional = {};  // additional layer information (a group's section block, ...)
 };
 
 // Colour sample c (0 red, 1 green, 2 blue) of layer l at (x, y); the merged image is layer -1.
@@ -113,6 +115,8 @@ inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<Layer
         test_support::PsdLayer layer(shape.y, shape.x, shape.y + shape.height, shape.x + shape.width);
         layer.name = shape.name;
         layer.mode = shape.mode;
+        layer.flags = shape.flags;
+        layer.additional = shape.additional;
         const bool empty = shape.width < 1 || shape.height < 1;
         for (int16_t c : {-1, 0, 1, 2}) {
             if (empty)

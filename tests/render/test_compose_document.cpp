@@ -24,20 +24,10 @@ using test_support::PsdReader;
 using test_support::RawChannel;
 using test_support::TagOf;
 
-Bytes Block(const std::string& key, const Bytes& data)
-{
-    ByteWriter out;
-    out.Text("8BIM").Text(key).U32(static_cast<uint32_t>(data.size())).Append(data);
-    return out.Data();
-}
-
+using test_support::LayerBlock;
 Bytes Section(uint32_t type, const std::string& mode = "")
 {
-    ByteWriter data;
-    data.U32(type);
-    if (!mode.empty())
-        data.Text("8BIM").Text(mode);
-    return Block("lsct", data.Data());
+    return test_support::SectionBlock(type, mode);
 }
 
 // A layer of one row: its colour planes (one value per pixel each) and its alpha.
@@ -121,8 +111,8 @@ TEST(LayerProperties, RecordFieldsAndBlocks)
     mask.U8(0x02).U8(255).I32(1).I32(2).I32(3).I32(5);
     layer.mask = mask.Data();
     layer.blendingRanges = {0, 10, 200, 255, 0, 0, 255, 255};
-    layer.additional = Block("iOpa", {77, 0, 0, 0});
-    const Bytes more = Block("TySh", {0, 0, 0, 0});
+    layer.additional = LayerBlock("iOpa", {77, 0, 0, 0});
+    const Bytes more = LayerBlock("TySh", {0, 0, 0, 0});
     layer.additional.insert(layer.additional.end(), more.begin(), more.end());
     PsdReader reader(Document(1, {layer}));
 
@@ -148,7 +138,7 @@ TEST(LayerProperties, RecordFieldsAndBlocks)
 TEST(LayerProperties, DamagedBlockIsKeptNotRaisedByTheScan)
 {
     PsdLayer layer = Solid(1, 9, 9, 9);
-    layer.additional = Block("iOpa", {1, 0, 0, 0});
+    layer.additional = LayerBlock("iOpa", {1, 0, 0, 0});
     layer.additional[11] = 99;  // the block's length runs past the record
     const Bytes file = Document(1, {layer});
     EXPECT_EQ(Bytes({255, 9, 9, 9}), test_support::LayerRaster(file, 0));
@@ -176,17 +166,42 @@ TEST(LayerTree, GroupsNestAndUnclosedDividersLeaveTheirChildren)
     EXPECT_EQ(6, root.children[1].layer);
     EXPECT_EQ(8, root.children[2].layer);
 
+    // A group's area is the union of its children's rectangles, its own record's left out.
+    EXPECT_EQ(0, outer.area.left);
+    EXPECT_EQ(1, outer.area.Width());
+    EXPECT_TRUE(root.children[1].area.Width() == 1 && !root.children[1].area.Empty());
+
     std::vector<PsdLayer> deep(sdk::graphic::kMaxPsdGroupDepth + 1, Divider());
     PsdReader tooDeep(Document(1, deep));
     EXPECT_EQ("ImageLoaderPSD::LayerTree:450",
               TagOf([&] { sdk::graphic::BuildPsdLayerTree(tooDeep.psd); }));
 }
 
+TEST(Compose, GroupPictureIsBoundedByWhatTheFileDescribes)
+{
+    // Two one-pixel layers 900,000 columns apart in a one-pixel document.
+    PsdLayer far = Solid(1, 9, 9, 9);
+    far.left = 900000;
+    far.right = 900001;
+    PsdReader reader(Document(1, {Divider(), Solid(1, 1, 1, 1), far, Folder("pass")}));
+    EXPECT_EQ("GroupAsShown:140", TagOf([&] { sdk::render::GroupAsShown(reader.psd, 3); }));
+
+    PsdLayer near = Solid(1, 200, 100, 50, 128);
+    near.left = 1;
+    near.right = 2;
+    near.opacity = 255;
+    PsdReader group(Document(3, {Divider(), Solid(1, 1, 1, 1), near, Folder("pass")}));
+    std::unique_ptr<sdk::graphic::RowSource> rows = sdk::render::GroupAsShown(group.psd, 3);
+    ASSERT_EQ(2, rows->Width());
+    const uint8_t* row = rows->NextRow();
+    EXPECT_EQ(Bytes({255, 1, 1, 1, 128, 50, 100, 200}), Bytes(row, row + 8));
+}
+
 TEST(Compose, OpacityFillAndHiddenLayers)
 {
     PsdLayer faded = Solid(2, 255, 0, 0);
     faded.opacity = 128;
-    faded.additional = Block("iOpa", {128, 0, 0, 0});
+    faded.additional = LayerBlock("iOpa", {128, 0, 0, 0});
     PsdLayer hidden = Solid(2, 0, 255, 0);
     hidden.flags = 0x02;
     // A B G R: alpha 128 x 128 / 255, red.
@@ -235,7 +250,7 @@ TEST(Compose, SolidFillWithoutPixelsIsDrawnFromItsColourThroughItsMask)
         colour.U32(0).Text(key).Text("doub").U64(key[0] == 'G' ? 0x4060000000000000 : 0);
     PsdLayer fill(0, 0, 0, 0);  // no rectangle and no pixels
     fill.Add(RawChannel(-1, {})).Add(RawChannel(0, {})).Add(RawChannel(1, {})).Add(RawChannel(2, {}));
-    fill.additional = Block("SoCo", colour.Data());
+    fill.additional = LayerBlock("SoCo", colour.Data());
     ByteWriter mask;  // column 1 only
     mask.I32(0).I32(1).I32(1).I32(2).U8(0).U8(0).U16(0);
     fill.mask = mask.Data();

@@ -243,6 +243,22 @@ Bytes FloatSamples(const std::vector<float>& values)
     return samples.Data();
 }
 
+Bytes LayerBlock(const std::string& key, const Bytes& data)
+{
+    ByteWriter block;
+    block.Text("8BIM").Text(key).U32(static_cast<uint32_t>(data.size())).Append(data);
+    return block.Data();
+}
+
+Bytes SectionBlock(uint32_t type, const std::string& mode)
+{
+    ByteWriter data;
+    data.U32(type);
+    if (!mode.empty())
+        data.Text("8BIM").Text(mode);
+    return LayerBlock("lsct", data.Data());
+}
+
 Bytes UnicodeNameBlock(const std::u16string& name)
 {
     ByteWriter block;

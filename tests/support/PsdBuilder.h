@@ -79,6 +79,12 @@ PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int 
 Bytes Widen16(const Bytes& plane);
 // 32-bit float samples, big-endian.
 Bytes FloatSamples(const std::vector<float>& values);
+// One block of additional layer information: signature, key, length, data.
+Bytes LayerBlock(const std::string& key, const Bytes& data);
+// The section divider block ("lsct") of a group's records: 1 an open folder, 2 a closed one, 3
+// the divider below the children; mode, when given, is the group's blend-mode key.
+enum : uint32_t { kOpenFolder = 1, kClosedFolder = 2, kGroupDivider = 3 };
+Bytes SectionBlock(uint32_t type, const std::string& mode = "");
 // Additional layer information holding the layer's Unicode name ("luni").
 Bytes UnicodeNameBlock(const std::u16string& name);
 

@@ -151,9 +151,10 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
                     lines.push_back(FailureLine(files[index]));
                     note = ExplainFailure(files[index], failure);
                 } else if (lines.empty()) {
-                    note =
-                        "nothing written: the document has no layers with pixels for the MNG "
-                        "or the layer PNGs";
+                    note = std::string("nothing written: the document has no layers with "
+                                       "pixels") +
+                           (option.skipHidden ? " that are not hidden" : "") +
+                           " for the MNG or the layer PNGs";
                 }
                 if (!note.empty())
                     note = "quillconv-cli: " + files[index] + ": " + note;

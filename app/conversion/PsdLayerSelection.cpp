@@ -48,6 +48,12 @@ void MarkHidden(const PsdLayerNode& parent, bool parentHidden,
     }
 }
 
+// Whether the options need the document's group structure to choose its pictures.
+bool SelectionNeedsGroups()
+{
+    return option.skipHidden || option.groups != GroupLayout::Flat;
+}
+
 }  // namespace
 
 std::vector<LayerVisibility> LayerVisibilities(sdk::graphic::ImageLoaderPSD& psd)
@@ -60,11 +66,6 @@ std::vector<LayerVisibility> LayerVisibilities(sdk::graphic::ImageLoaderPSD& psd
                                             : LayerVisibility::Hidden;
     MarkHidden(psd.LayerTree(), false, psd, marks);
     return marks;
-}
-
-bool SelectionNeedsGroups()
-{
-    return option.skipHidden || option.groups != GroupLayout::Flat;
 }
 
 void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)

@@ -20,6 +20,3 @@ std::vector<LayerVisibility> LayerVisibilities(sdk::graphic::ImageLoaderPSD& psd
 // Fills document.layers (the output names are left to the PNG conversion). Raises what the
 // reader's layer tree raises when the options need the groups.
 void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document);
-
-// Whether the options need the document's group structure to choose its pictures.
-bool SelectionNeedsGroups();

@@ -18,12 +18,14 @@ namespace {
 // The largest document, in pixels, that the renderer draws here.
 const int64_t kLargestDrawn = 1 << 16;
 
-// Every row of a source made by make, where making it succeeds.
+// Every row of a source made by make, where making it succeeds and it holds at most most pixels.
 template <class Make>
-void ReadRows(Make make)
+void ReadRows(Make make, int64_t most = INT64_MAX)
 {
     try {
         std::unique_ptr<sdk::graphic::RowSource> rows = make();
+        if (static_cast<int64_t>(rows->Width()) * rows->Height() > most)
+            return;
         for (int32_t y = 0; y < rows->Height(); ++y)
             rows->NextRow();
     } catch (const std::exception&) {
@@ -66,8 +68,15 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                     return std::unique_ptr<sdk::graphic::RowSource>(
                         new sdk::render::ComposedRows(psd));
                 });
-                for (int32_t index = 0; index < count && index < 256; ++index)
+                for (int32_t index = 0; index < count && index < 256; ++index) {
                     ReadRows([&] { return sdk::render::LayerAsShown(psd, index); });
+                    // A group drawn as one picture, where it is small enough too.
+                    using Section = sdk::graphic::PsdLayerProperties::Section;
+                    const Section section = psd.LayerRecord(index).properties.section;
+                    if (section != Section::OpenFolder && section != Section::ClosedFolder)
+                        continue;
+                    ReadRows([&] { return sdk::render::GroupAsShown(psd, index); }, kLargestDrawn);
+                }
             }
         }
     } catch (const std::exception&) {

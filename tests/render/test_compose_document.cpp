@@ -186,6 +186,18 @@ TEST(Compose, GroupPictureIsBoundedByWhatTheFileDescribes)
     PsdReader reader(Document(1, {Divider(), Solid(1, 1, 1, 1), far, Folder("pass")}));
     EXPECT_EQ("GroupAsShown:140", TagOf([&] { sdk::render::GroupAsShown(reader.psd, 3); }));
 
+    // A hidden layer that widens the picture counts once its pixels are decoded.
+    PsdLayer hidden = Solid(5, 9, 9, 9);
+    hidden.left = 2;
+    hidden.right = 7;
+    hidden.flags = 2;
+    PsdReader wide(Document(1, {Divider(), Solid(1, 1, 1, 1), hidden, Folder("pass")}));
+    EXPECT_EQ(7, sdk::render::GroupAsShown(wide.psd, 3)->Width());
+    hidden.channels[1].body.pop_back();  // its red row a byte short
+    PsdReader damaged(Document(1, {Divider(), Solid(1, 1, 1, 1), hidden, Folder("pass")}));
+    const std::string tag = TagOf([&] { sdk::render::GroupAsShown(damaged.psd, 3); });
+    EXPECT_EQ(0u, tag.find("ImageLoaderPSD::")) << tag;
+
     PsdLayer near = Solid(1, 200, 100, 50, 128);
     near.left = 1;
     near.right = 2;

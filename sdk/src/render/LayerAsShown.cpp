@@ -1,6 +1,7 @@
 #include "render/LayerAsShown.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "debug/Error.h"
@@ -38,19 +39,70 @@ bool FindWithBase(const PsdLayerNode& parent, int32_t index, const PsdLayerNode*
     return false;
 }
 
-// The pixels of the layers below node, counted by their rectangles, up to kManyPixels (far
-// beyond any picture a group may have).
+// The pixels of the layers below node, counted by their rectangles up to kManyPixels (far
+// beyond any picture a group may have): those the plan draws, and the others, which are
+// collected.
 const int64_t kManyPixels = int64_t(1) << 50;
 
-void SumLayerPixels(const PsdLayerNode& node, int64_t& pixels)
+void DrawnLayers(const PlanNode& plan, std::set<int32_t>& layers)
+{
+    if (!plan.group)
+        layers.insert(plan.layer);
+    for (const PlanNode& child : plan.children)
+        DrawnLayers(child, layers);
+    for (const PlanNode& clipped : plan.clipped)
+        DrawnLayers(clipped, layers);
+}
+
+void CountLayerPixels(const PsdLayerNode& node, const std::set<int32_t>& drawnLayers,
+                      int64_t& drawn, int64_t& others, std::vector<int32_t>& undrawn)
 {
     for (const PsdLayerNode& child : node.children) {
-        if (child.group)
-            SumLayerPixels(child, pixels);
-        else
-            pixels += std::min(child.area.Width() * child.area.Height(), kManyPixels);
-        pixels = std::min(pixels, kManyPixels);
+        if (child.group) {
+            CountLayerPixels(child, drawnLayers, drawn, others, undrawn);
+            continue;
+        }
+        const int64_t pixels = std::min(child.area.Width() * child.area.Height(), kManyPixels);
+        if (drawnLayers.count(child.layer) != 0) {
+            drawn = std::min(drawn + pixels, kManyPixels);
+        } else if (pixels > 0) {
+            others = std::min(others + pixels, kManyPixels);
+            undrawn.push_back(child.layer);
+        }
     }
+}
+
+// Whether the group's picture holds no more pixels than the document and the group's layers
+// together, so that two small layers far apart give no picture of a size the file never
+// described. Layers the picture draws have their rows decoded as it is drawn, which fails for a
+// rectangle the file holds no pixels for; the others (hidden ones, say) count only once their
+// rows are decoded here.
+bool PictureIsBacked(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node)
+{
+    const graphic::PsdLayerArea& area = node.area;
+    if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth)
+        return false;
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const int64_t canvasPixels =
+        static_cast<int64_t>(std::max(canvas.width, 0)) * std::max(canvas.height, 0);
+    std::set<int32_t> drawnLayers;
+    DrawnLayers(PlanNodeAlone(loader, node, static_cast<int32_t>(area.left),
+                              static_cast<int32_t>(area.Width())),
+                drawnLayers);
+    int64_t drawn = 0, others = 0;
+    std::vector<int32_t> undrawn;
+    CountLayerPixels(node, drawnLayers, drawn, others, undrawn);
+    const int64_t pixels = area.Width() * area.Height();
+    if (pixels <= canvasPixels + drawn)
+        return true;
+    if (pixels > canvasPixels + drawn + others)
+        return false;
+    for (int32_t layer : undrawn) {
+        std::unique_ptr<graphic::RowSource> rows = loader.LayerRows(layer);
+        for (int32_t y = 0; y < rows->Height(); ++y)
+            rows->NextRow();
+    }
+    return true;
 }
 
 class AsShownRows : public graphic::RowSource {
@@ -133,18 +185,10 @@ std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader
     const PsdLayerNode* base = nullptr;
     if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group)
         throw debug::logic_error("GroupAsShown:130");
-    // The picture holds no more pixels than the document and the group's layers together: two
-    // small layers far apart give no picture of a size the file never described.
     const graphic::PsdLayerArea& area = node->area;
-    int64_t layerPixels = 0;
-    SumLayerPixels(*node, layerPixels);
-    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
-    const int64_t canvasPixels =
-        static_cast<int64_t>(std::max(canvas.width, 0)) * std::max(canvas.height, 0);
     if (area.Empty())
         throw debug::runtime_error("Image::Create:59");
-    if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth ||
-        area.Width() * area.Height() > canvasPixels + layerPixels)
+    if (!PictureIsBacked(loader, *node))
         throw debug::runtime_error("GroupAsShown:140");
     return std::unique_ptr<graphic::RowSource>(new AsShownRows(
         loader, *node, base, static_cast<int32_t>(area.left), static_cast<int32_t>(area.top),

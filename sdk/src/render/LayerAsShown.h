@@ -22,7 +22,9 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
 // its base shows; not its own blend mode. Rows cover the union of its children's rectangles
 // (PsdLayerNode::area). Raises what the loader's LayerTree raises, "Image::Create:59" for a group
 // without any layer that has pixels, and "GroupAsShown:140" for a rectangle wider or taller than
-// kMaxRowWidth or holding more pixels than the document and the group's layers together.
+// kMaxRowWidth or holding more pixels than the document and the group's layers together. When
+// only the layers it does not draw (hidden ones) make that sum large enough, their rows are
+// decoded first, and what that decode raises is raised.
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
 }  // namespace render

@@ -11,6 +11,24 @@
 #include "files/Format.h"
 #include "files/Path.h"
 
+namespace {
+
+// Whether Windows takes a part of a path for a device ("con.png" is the console there, whatever
+// the extension): a device name before the first dot, in any letter case, trailing spaces
+// ignored.
+bool IsDeviceName(const std::string& part)
+{
+    std::string stem = part.substr(0, part.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    stem = sdk::files::LowerAsciiLetters(stem);
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
+        return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
 std::string SafeLayerName(const std::string& name)
 {
     std::string result;
@@ -20,6 +38,8 @@ std::string SafeLayerName(const std::string& name)
             return;
         if (part.find_first_not_of('.') == std::string::npos)
             part.assign(part.size(), '_');
+        if (IsDeviceName(part))
+            part.insert(0, 1, '_');
         if (!result.empty())
             result += sdk::files::kPathSeparator;
         result += part;

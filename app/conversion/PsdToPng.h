@@ -20,9 +20,10 @@ void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
 
 // A layer name made safe to join below the output base: it may add folder levels below the
 // base, but never reach outside it. Separators ("\" and "/") split the name into parts; empty
-// parts are dropped (no root, no doubled separator), ":" becomes "_" (no drive, no stream), and
-// a part made only of dots ("." or "..") has its dots turned into "_". The parts are joined
-// with the platform's separator.
+// parts are dropped (no root, no doubled separator), ":" becomes "_" (no drive, no stream), a
+// part made only of dots ("." or "..") has its dots turned into "_", and a part that Windows
+// takes for a device ("con", "NUL.x", "com1") gets a "_" in front, on every platform alike. The
+// parts are joined with the platform's separator.
 std::string SafeLayerName(const std::string& name);
 
 // The file name part of a layer's PNG: separator, then the name or the serial number, ".png".

@@ -476,7 +476,8 @@ TEST_F(PsdConversion, FilesThatAreNotConvertedSayNothing)
 TEST_F(PsdConversion, HostileLayerNamesStayBelowTheOutputFolder)
 {
     const std::vector<std::string> names = {"..\\..\\x", "/etc/x", "C:\\x", "a/../../b",
-                                            "..",        ".",      "a:b",  "sub/leaf"};
+                                            "..",        ".",      "a:b",  "sub/leaf",
+                                            "con",       "Nul.x/com1 "};
     std::vector<LayerShape> layers;
     for (const std::string& name : names)
         layers.push_back({name, 0, 0, 1, 1});
@@ -491,7 +492,8 @@ TEST_F(PsdConversion, HostileLayerNamesStayBelowTheOutputFolder)
               std::set<std::string>({"in/a.psd", "deep/out/a/__/__/x.png", "deep/out/a/etc/x.png",
                                      "deep/out/a/C_/x.png", "deep/out/a/a/__/__/b.png",
                                      "deep/out/a/__.png", "deep/out/a/_.png", "deep/out/a/a_b.png",
-                                     "deep/out/a/sub/leaf.png"}));
+                                     "deep/out/a/sub/leaf.png", "deep/out/a/_con.png",
+                                     "deep/out/a/_Nul.x/_com1 .png"}));
 
     // Beside the input, with "_": still only below the input's folder, one file per layer.
     option.outputFolder.clear();

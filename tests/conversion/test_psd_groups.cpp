@@ -63,10 +63,10 @@ protected:
     }
     void TearDown() override { option = cOption(); }
 
-    bool Convert()
+    bool Convert(const std::vector<LayerShape>& layers = Layers())
     {
         recorder.Reset();
-        WriteBytes(dir / "a.psd", RgbaDocument(4, 3, Layers()));
+        WriteBytes(dir / "a.psd", RgbaDocument(4, 3, layers));
         const bool converted = ConvertFile(recorder.context, dir / "a.psd");
         EXPECT_EQ(recorder.position, recorder.high);
         return converted;
@@ -199,6 +199,12 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     EXPECT_NE(std::string::npos, at("\"blendMode\": {\"key\": \"pass\", \"name\": \"pass through\"}"));
     EXPECT_EQ(std::string::npos, at("ghost.png"));
     EXPECT_EQ(std::string::npos, at("</Layer group>"));
+
+    // A stored name (code page 932) is UTF-8 in the manifest on every platform.
+    option.psdToPngLayers = false;
+    ASSERT_TRUE(Convert({{"\x94\x77\x8c\x69", 0, 0, 1, 1}}));  // 背景
+    EXPECT_NE(std::string::npos,
+              test_support::ReadWholeFile(dir / "a.json").find("\"name\": \"\xE8\x83\x8C\xE6\x99\xAF\""));
 }
 
 TEST(JsonText, StringsAreValidJsonWhateverTheirBytes)

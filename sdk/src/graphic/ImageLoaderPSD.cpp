@@ -528,22 +528,9 @@ std::string ImageLoaderPSD::ScanUnicodeName(int64_t recordEnd)
             stream.SetPos(static_cast<int32_t>(start + length));
             continue;
         }
-        // The name: a count of UTF-16 code units, then the units, big-endian.
-        if (length < 4)
-            throw debug::runtime_error(kDamaged);
-        const uint32_t units = ReadBigEndian32(stream);
-        if (units > (length - 4) / 2)
-            throw debug::runtime_error(kDamaged);
-        std::vector<uint8_t> bytes(static_cast<size_t>(units) * 2);
-        if (units > 0)
-            stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
         std::u16string text;
-        for (size_t i = 0; i < units; ++i)
-            text += static_cast<char16_t>(stream::BigEndian16(&bytes[i * 2]));
-        // Some writers count a terminating zero; the name ends there.
-        const size_t zero = text.find(u'\0');
-        if (zero != std::u16string::npos)
-            text.resize(zero);
+        if (!ReadPsdUnicodeName(stream, length, text))
+            throw debug::runtime_error(kDamaged);
         return files::Utf16ToNative(text);
     }
     return std::string();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "debug/Error.h"
 #include "stream/ByteOrder.h"
@@ -33,6 +34,25 @@ bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int6
     if (length > end - stream.GetPos())
         throw debug::runtime_error(tag);
     return true;
+}
+
+bool ReadPsdUnicodeName(stream::stream_in& stream, int64_t length, std::u16string& name)
+{
+    name.clear();
+    if (length < 4)
+        return false;
+    const uint32_t declared = stream::ReadBigEndian32(stream);
+    const int64_t units = std::min<int64_t>(declared, (length - 4) / 2);
+    std::vector<uint8_t> bytes(static_cast<size_t>(units) * 2);
+    if (units > 0)
+        stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    for (int64_t i = 0; i < units; ++i) {
+        const char16_t unit = static_cast<char16_t>(stream::BigEndian16(&bytes[i * 2]));
+        if (unit == 0)
+            break;
+        name += unit;
+    }
+    return units == declared;
 }
 
 }  // namespace graphic

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "graphic/PsdFormat.h"
 #include "stream/Stream.h"
@@ -16,6 +17,12 @@ namespace graphic {
 // length that runs past end raises tag.
 bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int64_t end,
                         char (&key)[4], int64_t& length, const char* tag);
+
+// The layer name of a "luni" block whose data, length bytes, starts at the stream's position: a
+// count of UTF-16 code units, then the units, big-endian; the name ends at a terminating zero
+// that some writers count. False when the block is too short for its count (the name is then
+// what the block holds) or for the count itself (the name is empty).
+bool ReadPsdUnicodeName(stream::stream_in& stream, int64_t length, std::u16string& name);
 
 }  // namespace graphic
 }  // namespace sdk

@@ -232,30 +232,14 @@ private:
         } else if (IsAnyKey(key, {"lrFX", "lfx2", "lmfx"})) {
             properties.hasEffects = true;
         } else if (IsKey(key, "luni")) {
-            properties.unicodeName = ReadUnicodeName(start, length);
+            // A count beyond the block gives what the block holds.
+            stream_.SetPos(static_cast<int32_t>(start));
+            if (!ReadPsdUnicodeName(stream_, length, properties.unicodeName) && length < 4)
+                throw debug::runtime_error(kBlockTooShort);
         }
         const Kind kind = KindOfBlock(key);
         if (Rank(kind) > Rank(properties.kind))
             properties.kind = kind;
-    }
-
-    // A count of UTF-16 code units, then the units, big-endian; the name ends at a terminating
-    // zero that some writers count. A count beyond the block gives what the block holds.
-    std::u16string ReadUnicodeName(int64_t start, int64_t length)
-    {
-        if (length < 4)
-            throw debug::runtime_error(kBlockTooShort);
-        const uint32_t declared = stream::BigEndian32(BytesAt(start, 4).data());
-        const int64_t units = std::min<int64_t>(declared, (length - 4) / 2);
-        const std::vector<uint8_t> data = BytesAt(start + 4, units * 2);
-        std::u16string name;
-        for (int64_t i = 0; i < units; ++i) {
-            const char16_t unit = static_cast<char16_t>(stream::BigEndian16(&data[i * 2]));
-            if (unit == 0)
-                break;
-            name += unit;
-        }
-        return name;
     }
 
     // Which kind wins when a record has blocks of several: a group, then text, then a smart

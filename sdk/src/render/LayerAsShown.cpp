@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "debug/Error.h"
@@ -77,18 +78,14 @@ void CountLayerPixels(const PsdLayerNode& node, const std::set<int32_t>& drawnLa
 // described. Layers the picture draws have their rows decoded as it is drawn, which fails for a
 // rectangle the file holds no pixels for; the others (hidden ones, say) count only once their
 // rows are decoded here.
-bool PictureIsBacked(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node)
+bool PictureIsBacked(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, const PlanNode& plan)
 {
     const graphic::PsdLayerArea& area = node.area;
-    if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth)
-        return false;
     const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
     const int64_t canvasPixels =
         static_cast<int64_t>(std::max(canvas.width, 0)) * std::max(canvas.height, 0);
     std::set<int32_t> drawnLayers;
-    DrawnLayers(PlanNodeAlone(loader, node, static_cast<int32_t>(area.left),
-                              static_cast<int32_t>(area.Width())),
-                drawnLayers);
+    DrawnLayers(plan, drawnLayers);
     int64_t drawn = 0, others = 0;
     std::vector<int32_t> undrawn;
     CountLayerPixels(node, drawnLayers, drawn, others, undrawn);
@@ -107,12 +104,13 @@ bool PictureIsBacked(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node)
 
 class AsShownRows : public graphic::RowSource {
 public:
-    // Rows over the rectangle x, y, width x height of the document.
-    AsShownRows(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, const PsdLayerNode* base,
+    // Rows over the rectangle x, y, width x height of the document; self is the node's plan over
+    // those columns.
+    AsShownRows(graphic::ImageLoaderPSD& loader, PlanNode self, const PsdLayerNode* base,
                 int32_t x, int32_t y, int32_t width, int32_t height)
         : y_(y), width_(width), height_(height),
           channels_(loader.Format().outputColors + 1),
-          self_(PlanNodeAlone(loader, node, x, width)), drawing_(width), baseDrawing_(width),
+          self_(std::move(self)), drawing_(width), baseDrawing_(width),
           row_(static_cast<size_t>(width) * 4), strength_(static_cast<size_t>(width)),
           pixels_(static_cast<size_t>(width) * channels_)
     {
@@ -176,7 +174,8 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
     // The layer's own decode is checked before anything is drawn, as its stored rows would be.
     loader.LayerRows(index);
     return std::unique_ptr<graphic::RowSource>(
-        new AsShownRows(loader, *node, base, record.x, record.y, record.width, record.height));
+        new AsShownRows(loader, PlanNodeAlone(loader, *node, record.x, record.width), base,
+                        record.x, record.y, record.width, record.height));
 }
 
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
@@ -188,11 +187,16 @@ std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader
     const graphic::PsdLayerArea& area = node->area;
     if (area.Empty())
         throw debug::runtime_error("Image::Create:59");
-    if (!PictureIsBacked(loader, *node))
+    if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth)
         throw debug::runtime_error("GroupAsShown:140");
-    return std::unique_ptr<graphic::RowSource>(new AsShownRows(
-        loader, *node, base, static_cast<int32_t>(area.left), static_cast<int32_t>(area.top),
-        static_cast<int32_t>(area.Width()), static_cast<int32_t>(area.Height())));
+    const int32_t left = static_cast<int32_t>(area.left);
+    const int32_t width = static_cast<int32_t>(area.Width());
+    PlanNode plan = PlanNodeAlone(loader, *node, left, width);
+    if (!PictureIsBacked(loader, *node, plan))
+        throw debug::runtime_error("GroupAsShown:140");
+    return std::unique_ptr<graphic::RowSource>(
+        new AsShownRows(loader, std::move(plan), base, left, static_cast<int32_t>(area.top),
+                        width, static_cast<int32_t>(area.Height())));
 }
 
 }  // namespace render

@@ -37,6 +37,7 @@ enum LongOnly {
     kGroups,
     kSkipHidden,
     kManifest,
+    kPsdApng,
     kVersion,
 };
 
@@ -70,6 +71,7 @@ const struct option kLongOptions[] = {
     {"groups", required_argument, nullptr, kGroups},
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"manifest", no_argument, nullptr, kManifest},
+    {"psd-apng", no_argument, nullptr, kPsdApng},
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -202,6 +204,7 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         return true;
     case kSkipHidden: o.skipHidden = true; return true;
     case kManifest: o.manifest = true; return true;
+    case kPsdApng: o.psdToApng = true; return true;
     case 'j':
         if (!ParseNumber(value, 1, 256, settings.jobs)) {
             reason = "--jobs takes a whole number from 1 to 256";
@@ -275,7 +278,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
         return false;
     }
     if (!o.AnyPsdOutput() && !o.bmpToPng && !o.pngToBmp) {
-        reason = "no conversion chosen (--psd-png, --psd-layers, --psd-mng, --info, "
+        reason = "no conversion chosen (--psd-png, --psd-layers, --psd-mng, --psd-apng, --info, "
                  "--layer-info, --manifest, --bmp-png or --png-bmp)";
         return false;
     }
@@ -296,6 +299,11 @@ const char* HelpText()
            "\n"
            "PSD conversions:\n"
            "  --psd-mng             one MNG animation, a frame per layer\n"
+           "  --psd-apng            one animated PNG (NAME.apng), which browsers play: a\n"
+           "                        frame per layer with pixels, each at its offset and\n"
+           "                        cut to the document's canvas; timed by --fps, looped by\n"
+           "                        --mng-loop (else played once); unlike the MNG it holds\n"
+           "                        no layer names or blend-mode keys\n"
            "  --psd-png             the merged image as PNG\n"
            "  --psd-layers          one PNG per layer\n"
            "  --info                text report: the document (size, colour, alpha, layers)\n"
@@ -313,11 +321,11 @@ const char* HelpText()
            "                        ranges, blend modes; dissolve as normal), with straight\n"
            "                        alpha instead of the stored image on white; adjustment\n"
            "                        layers and layer effects are not drawn\n"
-           "  --as-shown            each layer PNG and MNG frame shows the layer as the\n"
-           "                        editor draws it, alone: masks applied, opacity and fill\n"
-           "                        opacity in its alpha, a clipped layer cut by its base;\n"
-           "                        not its blend mode (--layer-info says which it has), nor\n"
-           "                        effects; hidden layers keep their pixels\n"
+           "  --as-shown            each layer PNG and animation frame shows the layer as\n"
+           "                        the editor draws it, alone: masks applied, opacity and\n"
+           "                        fill opacity in its alpha, a clipped layer cut by its\n"
+           "                        base; not its blend mode (--layer-info says which it\n"
+           "                        has), nor effects; hidden layers keep their pixels\n"
            "  --manifest            NAME.json: the layer tree top first (names, kinds,\n"
            "                        visibility, opacities, blend modes, clipping, masks,\n"
            "                        rectangles) with the layer PNG written for each node\n"
@@ -332,16 +340,20 @@ const char* HelpText()
            "Output:\n"
            "  -o, --output=DIR      output folder, created if missing (default: next to\n"
            "                        each input)\n"
-           "  --compression=MODE    PNG and MNG: standard (default), speed or ratio\n"
-           "MNG:\n"
+           "  --compression=MODE    PNG, MNG and APNG: standard (default), speed or ratio\n"
+           "MNG and APNG:\n"
            "  --mng-offset          keep layer offsets: a DEFI chunk before each frame whose\n"
            "                        layer is not at 0,0 (without it every frame is at 0,0)\n"
            "  --mng-title           keep layer names: a Title text in each named frame, and\n"
            "                        with --mng-offset a FRAM chunk carrying the name too\n"
            "  --mng-comment         each frame's blend-mode key (such as norm) as its\n"
            "                        Comment text\n"
-           "  --mng-loop            loop the animation (TERM chunk)\n"
-           "  --fps=N               ticks per second, 0 to 100 (default 0)\n"
+           "  --mng-loop            loop the animation (MNG: a TERM chunk; APNG: it plays\n"
+           "                        endlessly, else once)\n"
+           "  --fps=N               ticks per second, 0 to 100 (default 0); a frame lasts\n"
+           "                        one tick; at 0 an APNG asks for the next frame at once,\n"
+           "                        and players wait a short time of their own (browsers\n"
+           "                        commonly 0.1 s)\n"
            "Per-layer PNG:\n"
            "  --png-offset          keep the layer offset in an oFFs chunk\n"
            "  --trim                cut each layer to the document's frame\n"

@@ -1,7 +1,8 @@
 // The picture a layer's PNG shows, made row by row from the layer's own rows as they come:
 // without alpha when asked, and cut to the document's frame when asked (a picture of the
 // document's size, the layer in its place, 0 everywhere else). Also the record written with it:
-// the layer's offset only when asked, and never for a picture cut to the frame.
+// the layer's offset only when asked, and never for a picture cut to the frame. Any other
+// rectangle of the document can be cut out the same way.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,11 @@ public:
     // size and the bytes per pixel of its merged image set the frame and its layout.
     LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels, int32_t documentWidth,
                  int32_t documentHeight, int32_t documentChannels);
+    // The picture of the rectangle x, y, width, height of the document in channels bytes per
+    // pixel: the layer's pixels where they fall inside it, 0 elsewhere. Its record is the layer's
+    // with the rectangle's offset.
+    LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels, int32_t x, int32_t y,
+                 int32_t width, int32_t height, int32_t channels);
 
     int32_t Channels() const { return channels_; }
     int32_t Width() const { return width_; }
@@ -31,13 +37,15 @@ public:
     void Finish(const Emit& emit);
 
 private:
+    void Cut(int32_t x, int32_t y, int32_t width, int32_t height, int32_t channels);
     void EmitBlankRowsUpTo(int32_t row, const Emit& emit);
 
     sdk::graphic::ImageInfo info_;
     const int32_t layerChannels_;
     const int32_t layerX_, layerY_, layerWidth_;
-    const bool trim_;
-    int32_t channels_ = 0, width_ = 0, height_ = 0;
+    // The picture's rectangle in the document, and its layout.
+    int32_t x_ = 0, y_ = 0, channels_ = 0, width_ = 0, height_ = 0;
+    bool layerRowsAsTheyAre_ = false;  // the layer's rows are the picture's rows
     int32_t layerRow_ = 0;  // the layer row Add takes next
     int32_t emitted_ = 0;   // the picture rows emitted so far
     std::vector<uint8_t> row_;

@@ -69,12 +69,15 @@ public:
     bool skipHidden = false;
     // Command-line tool only: NAME.json, the document's layer tree with the files written.
     bool manifest = false;
+    // Command-line tool only: NAME.apng, an animated PNG of a frame per layer with pixels, at
+    // its offset on the document's canvas; timed and looped as the MNG.
+    bool psdToApng = false;
 
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const
     {
         return psdToMng || psdToPngMerged || psdToPngLayers || textImageInfo || textLayerInfo ||
-               manifest;
+               manifest || psdToApng;
     }
 };
 

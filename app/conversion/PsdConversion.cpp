@@ -14,6 +14,7 @@
 #include "conversion/PsdDocument.h"
 #include "conversion/PsdLayerSelection.h"
 #include "conversion/PsdManifest.h"
+#include "conversion/PsdToApng.h"
 #include "conversion/PsdToMng.h"
 #include "conversion/PsdToPng.h"
 #include "conversion/PsdToText.h"
@@ -32,7 +33,7 @@ namespace {
 
 // The bytes an output keeps in memory before a temporary file takes them. Layer PNGs wait until
 // every layer is decoded, so each keeps little; a frame waits only until the frames before it
-// are in the MNG.
+// are in its animation.
 const uint32_t kMergedPngMemory = 64 * 1024;
 const uint32_t kLayerPngMemory = 16 * 1024;
 const uint32_t kFrameMemory = 1024 * 1024;
@@ -46,7 +47,68 @@ struct ImageJob {
     std::exception_ptr decodeError;       // the image cannot be decoded: the document fails
     std::unique_ptr<StagedOutput> png;    // its PNG, when one is asked for
     std::unique_ptr<StagedOutput> frame;  // its MNG frame, when made apart from the MNG
+    std::unique_ptr<StagedOutput> apngFrame;  // its APNG frame, when made apart from the APNG
 };
+
+// One PNG datastream made from an image's rows as they come: each step runs through the staged
+// output that takes its bytes, and the rows go through a picture that reshapes them when there is
+// one.
+class RowEncoding {
+public:
+    // Into a writer that other images share (the MNG's own).
+    RowEncoding(StagedOutput& output, ImageSaverPNG& shared) : output_(output), saver_(shared) {}
+    RowEncoding(StagedOutput& output, std::unique_ptr<ImageSaverPNG> saver,
+                std::unique_ptr<LayerPicture> picture = nullptr)
+        : output_(output), saver_(*saver), ownSaver_(std::move(saver)), picture_(std::move(picture))
+    {
+    }
+
+    StagedOutput& Output() { return output_; }
+
+    // Starts an image of the rows' layout and record, or of the picture's when there is one.
+    void Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info)
+    {
+        output_.Run([&] {
+            if (picture_)
+                saver_.Begin(picture_->Channels(), picture_->Width(), picture_->Height(),
+                             picture_->Info());
+            else
+                saver_.Begin(channels, width, height, info);
+        });
+    }
+    void Row(const uint8_t* row)
+    {
+        output_.Run([&] {
+            if (picture_)
+                picture_->Add(row, emit_);
+            else
+                saver_.WriteRow(row);
+        });
+    }
+    void End()
+    {
+        output_.Run([&] {
+            if (picture_)
+                picture_->Finish(emit_);
+            saver_.End();
+        });
+    }
+
+private:
+    StagedOutput& output_;
+    ImageSaverPNG& saver_;
+    std::unique_ptr<ImageSaverPNG> ownSaver_;
+    std::unique_ptr<LayerPicture> picture_;
+    const LayerPicture::Emit emit_ = [this](const uint8_t* row) { saver_.WriteRow(row); };
+};
+
+// A writer of a PNG datastream into stream with the usual compression settings.
+std::unique_ptr<ImageSaverPNG> PngSaver(sdk::stream::stream_out& stream)
+{
+    std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(stream));
+    ConfigurePngSaver(*saver);
+    return saver;
+}
 
 // Runs one step of a decode; false when it failed, the failure being kept in the job.
 template <class Step>
@@ -82,6 +144,10 @@ public:
 private:
     void DecodeMerged(ImageJob& job, const OrderedWork& work);
     void DecodeLayer(size_t index, const OrderedWork& work);
+    // The encodings a layer's rows feed, when its outputs are still wanted.
+    std::unique_ptr<RowEncoding> MngFrame(ImageJob& job);
+    std::unique_ptr<RowEncoding> ApngFrame(ImageJob& job, int32_t channels);
+    std::unique_ptr<RowEncoding> LayerPng(ImageJob& job, size_t index, int32_t channels);
 
     ConvertContext& context_;
     sdk::graphic::ImageLoader& loader_;
@@ -89,12 +155,14 @@ private:
     const std::string scratch_;
     std::vector<ImageJob> jobs_;
     std::unique_ptr<PsdMng> mng_;
-    // Frames are made apart from the MNG and joined to it in order when layers are decoded on
-    // several threads; on one they go straight into it.
+    std::unique_ptr<PsdApng> apng_;
+    // Frames are made apart from their animation and joined to it in order when layers are
+    // decoded on several threads; on one they go straight into it.
     bool framesApart_ = false;
-    // Outputs that will never be written spare their encoding: the MNG once it has failed, the
-    // layer PNGs after the first that failed.
+    // Outputs that will never be written spare their encoding: an animation once it has failed,
+    // the layer PNGs after the first that failed.
     std::atomic<bool> mngFailed_{false};
+    std::atomic<bool> apngFailed_{false};
     std::atomic<size_t> firstFailedPng_{SIZE_MAX};
 };
 
@@ -105,6 +173,8 @@ void PsdOutputs::Write(int32_t layerCount)
     const bool layers = !document_.layers.empty();
     if (document_.Frames() > 0)
         mng_.reset(new PsdMng(document_, scratch_));
+    if (document_.ApngFrames() > 0)
+        apng_.reset(new PsdApng(document_, scratch_));
     const int32_t threads = layers && option.layerEncoders >= 2 ? option.layerEncoders : 0;
     framesApart_ = threads >= 2;
     // Jobs done but not yet taken hold a frame each: a few more than the threads bound them.
@@ -132,8 +202,8 @@ void PsdOutputs::Write(int32_t layerCount)
     if (option.textImageInfo || option.textLayerInfo)
         WriteTextInfo(context_, document_, loader_, layerCount);
 
-    // Every layer decoded, in order, its frame joined to the MNG; then the MNG and the layer
-    // PNGs, which wait until then.
+    // Every layer decoded, in order, its frames joined to their animations; then the animations
+    // and the layer PNGs, which wait until then.
     for (size_t i = 1; i < jobs_.size(); ++i) {
         work.WaitFor(i);
         ImageJob& job = jobs_[i];
@@ -145,11 +215,20 @@ void PsdOutputs::Write(int32_t layerCount)
             mngFailed_ = mng_->Output().Failed();
             job.frame.reset();
         }
+        if (job.apngFrame) {
+            apng_->AppendFrame(*job.layer, *job.apngFrame);
+            apngFailed_ = apng_->Output().Failed();
+            job.apngFrame.reset();
+        }
         work.Release(i);
     }
     if (mng_) {
         mng_->Finish();
         mng_->Commit(context_);
+    }
+    if (apng_) {
+        apng_->Finish();
+        apng_->Commit(context_);
     }
     if (layers && option.psdToPngLayers) {
         std::vector<StagedOutput*> pngs;
@@ -168,8 +247,7 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     const int32_t width = rows.Width();
     std::unique_ptr<ImageSaverPNG> saver;
     if (job.png) {
-        saver.reset(new ImageSaverPNG(job.png->Stream()));
-        ConfigurePngSaver(*saver);
+        saver = PngSaver(job.png->Stream());
         job.png->Run([&] { saver->Begin(channels, width, rows.Height(), ImageInfo()); });
     }
     // The merged PNG is written as decoded, or with its matte taken out when asked.
@@ -212,43 +290,16 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     const int32_t channels = rows.Channels();
     const int32_t width = rows.Width();
     const int32_t height = rows.Height();
-
-    // The layer's MNG frame.
-    StagedOutput* frame = nullptr;
-    ImageSaverPNG* frameSaver = nullptr;
-    std::unique_ptr<ImageSaverPNG> apartSaver;
-    if (mng_ && layer.frame && !mngFailed_) {
-        if (framesApart_) {
-            job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
-            apartSaver.reset(new ImageSaverPNG(job.frame->Stream()));
-            PsdMng::ConfigureFrameSaver(*apartSaver);
-            frame = job.frame.get();
-            frameSaver = apartSaver.get();
-        } else {
-            frame = &mng_->Output();
-            frameSaver = &mng_->Saver();
-        }
-        const ImageInfo info = PsdMng::FrameInfo(layer.info);
-        frame->Run([&] { frameSaver->Begin(channels, width, height, info); });
+    const std::unique_ptr<RowEncoding> frame = MngFrame(job);
+    const std::unique_ptr<RowEncoding> apngFrame = ApngFrame(job, channels);
+    const std::unique_ptr<RowEncoding> png = LayerPng(job, index, channels);
+    const ImageInfo frameInfo = frame ? PsdMng::FrameInfo(layer.info) : ImageInfo();
+    for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+        if (encoding)
+            encoding->Begin(channels, width, height, frameInfo);
     }
 
-    // The layer's PNG.
-    std::unique_ptr<LayerPicture> picture;
-    std::unique_ptr<ImageSaverPNG> pngSaver;
-    if (layer.png && index < firstFailedPng_) {
-        job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
-        picture.reset(new LayerPicture(layer.info, channels, document_.width, document_.height,
-                                       document_.channels));
-        pngSaver.reset(new ImageSaverPNG(job.png->Stream()));
-        ConfigurePngSaver(*pngSaver);
-        job.png->Run([&] {
-            pngSaver->Begin(picture->Channels(), picture->Width(), picture->Height(),
-                            picture->Info());
-        });
-    }
-    const LayerPicture::Emit toPng = [&](const uint8_t* row) { pngSaver->WriteRow(row); };
-
-    // Each row decoded once for both.
+    // Each row decoded once for all.
     std::vector<uint8_t> blanked(option.fillBlank ? static_cast<size_t>(width) * channels : 0);
     for (int32_t y = 0; y < height && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
@@ -259,29 +310,75 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
             FillBlankRow(blanked.data(), channels, width);
             row = blanked.data();
         }
-        if (frame)
-            frame->Run([&] { frameSaver->WriteRow(row); });
-        if (picture)
-            job.png->Run([&] { picture->Add(row, toPng); });
+        for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+            if (encoding)
+                encoding->Row(row);
+        }
     }
     if (frame) {
-        frame->Run([&] { frameSaver->End(); });
+        frame->End();
         if (job.frame)
             job.frame->Close();
         else
-            mngFailed_ = frame->Failed();
+            mngFailed_ = frame->Output().Failed();
     }
-    if (picture) {
-        job.png->Run([&] {
-            picture->Finish(toPng);
-            pngSaver->End();
-        });
+    if (apngFrame) {
+        apngFrame->End();
+        if (job.apngFrame) {
+            job.apngFrame->Close();
+        } else {
+            apng_->EndFrame();
+            apngFailed_ = apng_->Output().Failed();
+        }
+    }
+    if (png) {
+        png->End();
         job.png->Close();
         // Layer PNGs after a failed one are never written.
         for (size_t first = firstFailedPng_; job.png->Failed() && index < first;)
             firstFailedPng_.compare_exchange_weak(first, index);
     }
     job.rows.reset();
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::MngFrame(ImageJob& job)
+{
+    if (!mng_ || !job.layer->frame || mngFailed_)
+        return nullptr;
+    if (!framesApart_)
+        return std::unique_ptr<RowEncoding>(new RowEncoding(mng_->Output(), mng_->Saver()));
+    job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
+    std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(job.frame->Stream()));
+    PsdMng::ConfigureFrameSaver(*saver);
+    return std::unique_ptr<RowEncoding>(new RowEncoding(*job.frame, std::move(saver)));
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::ApngFrame(ImageJob& job, int32_t channels)
+{
+    const PsdLayer& layer = *job.layer;
+    if (!apng_ || !layer.apngFrame || apngFailed_)
+        return nullptr;
+    std::unique_ptr<LayerPicture> picture = apng_->FramePicture(layer, channels);
+    if (!framesApart_) {
+        apng_->BeginFrame(layer);
+        return std::unique_ptr<RowEncoding>(
+            new RowEncoding(apng_->Output(), PngSaver(apng_->FrameData()), std::move(picture)));
+    }
+    job.apngFrame.reset(new StagedOutput(scratch_, kFrameMemory));
+    return std::unique_ptr<RowEncoding>(
+        new RowEncoding(*job.apngFrame, PngSaver(job.apngFrame->Stream()), std::move(picture)));
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, int32_t channels)
+{
+    const PsdLayer& layer = *job.layer;
+    if (!layer.png || index >= firstFailedPng_)
+        return nullptr;
+    job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
+    std::unique_ptr<LayerPicture> picture(new LayerPicture(
+        layer.info, channels, document_.width, document_.height, document_.channels));
+    return std::unique_ptr<RowEncoding>(
+        new RowEncoding(*job.png, PngSaver(job.png->Stream()), std::move(picture)));
 }
 
 }  // namespace
@@ -307,7 +404,7 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     steps += option.psdToPngMerged ? 1 : 0;
     steps += option.textImageInfo ? 1 : 0;
     steps += option.textLayerInfo ? 1 : 0;
-    steps += document.Frames() + document.Pngs();
+    steps += document.Frames() + document.ApngFrames() + document.Pngs();
     steps += static_cast<int32_t>(document.layers.size());  // their decoding
     steps += option.manifest ? 1 : 0;
     context.progress.SetRange(0, steps);

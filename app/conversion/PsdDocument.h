@@ -9,11 +9,13 @@
 #include "graphic/ImageInfo.h"
 
 // One picture of the document decoded for its outputs: a layer record's pixels (its MNG frame,
-// its PNG or both), or a group drawn as one picture (a PNG only).
+// its APNG frame, its PNG, or any of them together), or a group drawn as one picture (a PNG
+// only).
 struct PsdLayer {
     int32_t index = 0;  // the record's place in the document, counted from 0
     sdk::graphic::ImageInfo info;      // for a group picture: the group's name and rectangle
     bool frame = false;            // a frame of the MNG
+    bool apngFrame = false;        // a frame of the APNG
     bool png = false;              // a layer PNG
     bool groupPicture = false;     // the group whose folder record is index, drawn
     // The names of the groups that hold the layer, outermost first, when its PNG goes below
@@ -29,12 +31,13 @@ struct PsdDocument {
     int32_t width = 0;
     int32_t height = 0;
     int32_t channels = 0;
-    // The pictures of the MNG and the layer PNGs, in record order (a group's picture after its
-    // folder record's own pixels).
+    // The pictures of the animations and the layer PNGs, in record order (a group's picture
+    // after its folder record's own pixels).
     std::vector<PsdLayer> layers;
 
     int32_t Frames() const { return Count(&PsdLayer::frame); }
     int32_t Pngs() const { return Count(&PsdLayer::png); }
+    int32_t ApngFrames() const { return Count(&PsdLayer::apngFrame); }
 
 private:
     int32_t Count(bool PsdLayer::*member) const

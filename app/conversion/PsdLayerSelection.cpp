@@ -70,7 +70,7 @@ std::vector<LayerVisibility> LayerVisibilities(sdk::graphic::ImageLoaderPSD& psd
 
 void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
 {
-    if (!option.psdToMng && !option.psdToPngLayers)
+    if (!option.psdToMng && !option.psdToPngLayers && !option.psdToApng)
         return;
     const int32_t count = loader.LayerCount();
     auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
@@ -96,6 +96,8 @@ void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
         const bool left_out = (option.skipEmptyLayers && empty) || (option.skipHidden && hidden);
         layer.frame = option.psdToMng && !left_out;
         layer.png = option.psdToPngLayers && !left_out;
+        // An APNG frame cannot be empty: layers without pixels are always left out.
+        layer.apngFrame = option.psdToApng && !empty && !left_out;
         if (place != nullptr && option.groups != GroupLayout::Flat) {
             // The groups are folders or pictures now: their own records give no layer PNG, and
             // the layers of a group drawn as one picture give none either.
@@ -111,7 +113,7 @@ void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
                 }
             }
         }
-        if (layer.frame || layer.png)
+        if (layer.frame || layer.png || layer.apngFrame)
             document.layers.push_back(layer);
 
         // An outermost group drawn as one picture, over the rectangle of its layers.

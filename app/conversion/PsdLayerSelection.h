@@ -1,5 +1,5 @@
 // Which pictures of a PSD document its MNG frames and layer PNGs show: every layer record, or
-// those with pixels when empty ones are skipped; without hidden layers and the layers of hidden
+// those with pixels when empty ones are skipped (its APNG frames: always only those); without hidden layers and the layers of hidden
 // groups when those are skipped; and, as the options lay the layer PNGs out along the groups,
 // with the names of the groups that hold each layer or with each outermost group drawn as one
 // picture in place of its layers.

@@ -32,12 +32,12 @@ void StagedOutput::Close()
     }
 }
 
-void StagedOutput::AppendTo(StagedOutput& other)
+void StagedOutput::AppendTo(StagedOutput& other, sdk::stream::stream_out& through)
 {
     other.Run([&] {
         if (error_)
             RaiseKept();
-        scratch_.CopyTo(other.Stream());
+        scratch_.CopyTo(through);
     });
 }
 

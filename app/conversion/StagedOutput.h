@@ -42,7 +42,9 @@ public:
     // The output is made, or has failed: a temporary file holding it is closed until Commit.
     void Close();
     // Appends this output's bytes to other, or makes other fail as this one did.
-    void AppendTo(StagedOutput& other);
+    void AppendTo(StagedOutput& other) { AppendTo(other, other.Stream()); }
+    // The same through a stream that writes into other.
+    void AppendTo(StagedOutput& other, sdk::stream::stream_out& through);
     // Writes the output at path as input's; raises what writing it raises, or the kept error.
     void Commit(ConvertContext& context, const std::string& input, const std::string& path);
 

@@ -120,7 +120,8 @@ TEST(PsdOutputs, OneThreadOrSeveralWriteTheSame)
     all.textLayerInfo = all.textName = true;  // the document section would name the folder
     all.psdToPngLayers = all.pngTrim = all.fillBlank = true;
     all.mngOffset = all.mngTitle = all.mngComment = all.mngLoop = true;
-    for (const char* blocked : {"", "a.mng", "a/c.png"}) {
+    all.psdToApng = true;
+    for (const char* blocked : {"", "a.mng", "a.apng", "a/c.png"}) {
         const Outcome serial = ConvertWith(document, 1, all, blocked);
         const Outcome parallel = ConvertWith(document, 3, all, blocked);
         EXPECT_EQ(serial.ok, std::string(blocked).empty()) << blocked;

@@ -125,7 +125,9 @@ TEST(NativeText, ShiftJisBecomesUtf8AndBadBytesBecomeReplacements)
     EXPECT_EQ("\xE3\x83\xAC\xE3\x82\xA4\xE3\x83\xA4\xE3\x83\xBC",            // レイヤー
               ShiftJisToNative("\x83\x8C\x83\x43\x83\x84\x81\x5B"));
     EXPECT_EQ("a\xEF\xBF\xBD", ShiftJisToNative("a\x95"));                   // cut off
-    EXPECT_EQ("\xEF\xBF\xBD" "b", ShiftJisToNative("\xA0" "b"));             // never a lead
+    // Single bytes that start no character but that Windows maps all the same.
+    EXPECT_EQ("\xC2\x80" "b\xEF\xA3\xB0" "c", ShiftJisToNative("\x80" "b\xA0" "c"));
+    EXPECT_EQ("\xEF\xA3\xB1\xEF\xA3\xB2\xEF\xA3\xB3", ShiftJisToNative("\xFD\xFE\xFF"));
     // A lead byte whose partner cannot be one: an ASCII partner is kept as a character of its
     // own; two non-ASCII bytes that form no character are one replacement.
     EXPECT_EQ("\xEF\xBF\xBD 1", ShiftJisToNative("\xE0 1"));

@@ -8,7 +8,8 @@ namespace sdk {
 namespace files {
 
 // On Windows the bytes are kept as they are (the program's code page is 932). Where byte
-// strings are UTF-8, they are converted; a sequence that is not Shift_JIS becomes U+FFFD.
+// strings are UTF-8, they are converted as Windows converts code page 932 (the single bytes 0x80,
+// 0xA0 and 0xFD to 0xFF included); a sequence that is not Shift_JIS becomes U+FFFD.
 std::string ShiftJisToNative(const std::string& text);
 
 // UTF-16 code units to this system's byte strings: UTF-8 where byte strings are UTF-8 (an

@@ -25,6 +25,27 @@ size_t BadSequenceLength(const char* text, size_t left)
     bool two_bytes = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
     return two_bytes && left >= 2 && static_cast<unsigned char>(text[1]) >= 0x80 ? 2 : 1;
 }
+
+// Single bytes that start no character but that Windows' code page 932 maps all the same (to a
+// control character and to private-use characters); the C library's table lacks them. Null for
+// any other byte.
+const char* WindowsOnlySingleByte(unsigned char byte)
+{
+    switch (byte) {
+        case 0x80:
+            return "\xC2\x80";  // U+0080
+        case 0xA0:
+            return "\xEF\xA3\xB0";  // U+F8F0
+        case 0xFD:
+            return "\xEF\xA3\xB1";  // U+F8F1
+        case 0xFE:
+            return "\xEF\xA3\xB2";  // U+F8F2
+        case 0xFF:
+            return "\xEF\xA3\xB3";  // U+F8F3
+        default:
+            return nullptr;
+    }
+}
 }  // namespace
 
 std::string ShiftJisToNative(const std::string& text)
@@ -43,9 +64,11 @@ std::string ShiftJisToNative(const std::string& text)
         size_t status = iconv(converter, &in, &in_left, &out, &out_left);
         result.append(buffer, static_cast<size_t>(out - buffer));
         if (status == static_cast<size_t>(-1) && errno != E2BIG) {
-            // An invalid or cut-off sequence: one replacement character, then go on.
-            size_t skip = BadSequenceLength(in, in_left);
-            result += kReplacement;
+            // A byte only Windows maps becomes its character; an invalid or cut-off sequence
+            // one replacement character. Then go on.
+            const char* windows = WindowsOnlySingleByte(static_cast<unsigned char>(*in));
+            size_t skip = windows != nullptr ? 1 : BadSequenceLength(in, in_left);
+            result += windows != nullptr ? windows : kReplacement;
             in += skip;
             in_left -= skip;
         }

@@ -110,6 +110,23 @@ private:
     std::vector<std::string>& lines_;
 };
 
+// The outputs made of the layers that the options ask for, as a note names them: "the MNG or
+// the layer PNGs".
+std::string LayerOutputsAsked()
+{
+    std::vector<std::string> names;
+    if (option.psdToMng)
+        names.push_back("the MNG");
+    if (option.psdToApng)
+        names.push_back("the APNG");
+    if (option.psdToPngLayers)
+        names.push_back("the layer PNGs");
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
 }  // namespace
 
 BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out)
@@ -153,8 +170,8 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
                 } else if (lines.empty()) {
                     note = std::string("nothing written: the document has no layers with "
                                        "pixels") +
-                           (option.skipHidden ? " that are not hidden" : "") +
-                           " for the MNG or the layer PNGs";
+                           (option.skipHidden ? " that are not hidden" : "") + " for " +
+                           LayerOutputsAsked();
                 }
                 if (!note.empty())
                     note = "quillconv-cli: " + files[index] + ": " + note;

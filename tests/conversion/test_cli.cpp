@@ -406,7 +406,7 @@ TEST_F(CliRun, WhatGivesNothingIsSaid)
                    "quillconv-cli: work/c.psd: its contents are PNG, which the chosen conversions "
                    "do not take from a file named like this one",
                    "quillconv-cli: work/groups.psd: nothing written: the document has no layers "
-                   "with pixels for the MNG or the layer PNGs"}));
+                   "with pixels for the layer PNGs"}));
 
     const Outcome none = Cli("-q --png-bmp work/sub", dir.Path());
     EXPECT_EQ(none.status, 0);

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "conversion/Option.h"
-#include "conversion/OutputFiles.h"
-#include "conversion/StatusText.h"
 
 namespace {
 // The APNG keeps this much in memory before a temporary file takes it.
@@ -93,8 +91,5 @@ void PsdApng::Finish()
 void PsdApng::Commit(ConvertContext& context)
 {
     const std::string output = document_.base + ".apng";
-    AddStatusLine(context, StatusLine(document_.inputPath, output));
-    output_.Commit(context, document_.inputPath, output);
-    for (int32_t i = document_.ApngFrames(); i > 0; --i)
-        context.progress.StepIt();
+    output_.CommitShown(context, document_.inputPath, output, document_.ApngFrames());
 }

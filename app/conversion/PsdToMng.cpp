@@ -2,7 +2,6 @@
 
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
-#include "conversion/StatusText.h"
 
 namespace {
 // The MNG keeps this much in memory before a temporary file takes it.
@@ -49,8 +48,5 @@ void PsdMng::Finish()
 void PsdMng::Commit(ConvertContext& context)
 {
     const std::string output = document_.base + ".mng";
-    AddStatusLine(context, StatusLine(document_.inputPath, output));
-    output_.Commit(context, document_.inputPath, output);
-    for (int32_t i = document_.Frames(); i > 0; --i)
-        context.progress.StepIt();
+    output_.CommitShown(context, document_.inputPath, output, document_.Frames());
 }

@@ -103,9 +103,7 @@ std::string GroupPathPart(char separator, const std::vector<std::string>& groups
 void CommitMergedPng(ConvertContext& context, const PsdDocument& document, StagedOutput& png)
 {
     const std::string output = document.base + ".png";
-    AddStatusLine(context, StatusLine(document.inputPath, output));
-    png.Commit(context, document.inputPath, output);
-    context.progress.StepIt();
+    png.CommitShown(context, document.inputPath, output, 1);
 }
 
 void NameLayerPngs(PsdDocument& document)

@@ -1,6 +1,7 @@
 #include "conversion/StagedOutput.h"
 
 #include "conversion/OutputFiles.h"
+#include "conversion/StatusText.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 
@@ -50,6 +51,15 @@ void StagedOutput::Commit(ConvertContext& context, const std::string& input,
             RaiseKept();
         scratch_.CopyTo(file);
     });
+}
+
+void StagedOutput::CommitShown(ConvertContext& context, const std::string& input,
+                               const std::string& path, int32_t steps)
+{
+    AddStatusLine(context, StatusLine(input, path));
+    Commit(context, input, path);
+    for (; steps > 0; --steps)
+        context.progress.StepIt();
 }
 
 std::string ScratchBeside(const std::string& base)

@@ -57,7 +57,6 @@ public:
 
 private:
     class FrameStream;
-    friend class FrameStream;
 
     // One chunk with its length, type and CRC.
     void WriteChunk(const char* type, const uint8_t* body, uint32_t length);

@@ -8,8 +8,8 @@ cli="$root/build/linux/app/quillconv-cli"
 out="$root/out/samples"
 rm -rf "$out"
 "$cli" --version
-echo "== PSD (merged, layers, MNG, reports) and BMP to PNG, alpha from NAME_.bmp files"
-"$cli" -o "$out" --psd-png --psd-layers --psd-mng --info --layer-info \
+echo "== PSD (merged, layers, MNG, animated PNG, reports) and BMP to PNG, alpha from NAME_.bmp files"
+"$cli" -o "$out" --psd-png --psd-layers --psd-mng --psd-apng --info --layer-info \
   --mng-offset --mng-title --mng-comment --mng-loop --fps=4 --png-offset \
   --bmp-png --alpha=file "$root/samples"
 echo "== BMP to PNG, alpha from the right half"

@@ -7,6 +7,7 @@
 
 #include "debug/Error.h"
 #include "graphic/ImageLimits.h"
+#include "graphic/LibpngBridge.h"
 #include "graphic/Signature.h"
 #include "stream/ByteOrder.h"
 
@@ -14,6 +15,9 @@ namespace sdk {
 namespace graphic {
 
 namespace {
+
+using stream::PutBigEndian16;
+using stream::PutBigEndian32;
 
 const char* const kBeginTwice = "ImageSaverAPNG::Begin:28";
 const char* const kBadCanvas = "ImageSaverAPNG::Begin:30";
@@ -24,21 +28,6 @@ const char* const kFramesMissing = "ImageSaverAPNG::End:90";
 
 // A chunk's data may hold at most 2^31 - 1 bytes.
 const uint32_t kMaxChunkData = 0x7FFFFFFFu;
-
-// The PNG colour type of channels bytes per pixel; -1 for none.
-int ColourTypeFor(int32_t channels)
-{
-    static const int kTypes[] = {0, 4, 2, 6};  // gray, gray+alpha, colour, colour+alpha
-    return channels >= 1 && channels <= 4 ? kTypes[channels - 1] : -1;
-}
-
-void PutBigEndian32(uint8_t* bytes, uint32_t value)
-{
-    bytes[0] = static_cast<uint8_t>(value >> 24);
-    bytes[1] = static_cast<uint8_t>(value >> 16);
-    bytes[2] = static_cast<uint8_t>(value >> 8);
-    bytes[3] = static_cast<uint8_t>(value);
-}
 
 // The CRC of a chunk's type and data: started from the type, carried on over the rest.
 uint32_t Crc(uint32_t crc, const uint8_t* bytes, uint32_t length)
@@ -213,7 +202,7 @@ void ImageSaverAPNG::FrameStream::EndBody()
 {
     if (kind_ == Kind::Header) {
         // The frame's size and the animation's layout: 8 bits, no interlace.
-        const int colourType = ColourTypeFor(writer_.channels_);
+        const int colourType = libpng::ColourTypeFor(writer_.channels_);
         if (stream::BigEndian32(head_) != static_cast<uint32_t>(frame_.width) ||
             stream::BigEndian32(head_ + 4) != static_cast<uint32_t>(frame_.height) ||
             head_[8] != 8 || head_[9] != colourType || head_[12] != 0)
@@ -254,7 +243,7 @@ void ImageSaverAPNG::Begin(int32_t width, int32_t height, int32_t channels, uint
 {
     if (channels_ != 0 || frames == 0 || frames > kMaxChunkData)
         throw debug::logic_error(kBeginTwice);
-    const int colourType = ColourTypeFor(channels);
+    const int colourType = libpng::ColourTypeFor(channels);
     if (width < 1 || height < 1 || static_cast<uint32_t>(width) > kMaxPngSide ||
         static_cast<uint32_t>(height) > kMaxPngSide || colourType < 0)
         throw debug::runtime_error(kBadCanvas);
@@ -294,10 +283,8 @@ void ImageSaverAPNG::BeginFrame(const ApngFrame& frame)
     PutBigEndian32(fctl + 8, static_cast<uint32_t>(frame.height));
     PutBigEndian32(fctl + 12, static_cast<uint32_t>(frame.x));
     PutBigEndian32(fctl + 16, static_cast<uint32_t>(frame.y));
-    fctl[20] = static_cast<uint8_t>(frame.delayNumerator >> 8);
-    fctl[21] = static_cast<uint8_t>(frame.delayNumerator);
-    fctl[22] = static_cast<uint8_t>(frame.delayDenominator >> 8);
-    fctl[23] = static_cast<uint8_t>(frame.delayDenominator);
+    PutBigEndian16(fctl + 20, frame.delayNumerator);
+    PutBigEndian16(fctl + 22, frame.delayDenominator);
     fctl[24] = 1;  // dispose to background: the area is cleared after the frame
     fctl[25] = 0;  // blend by source: the frame's pixels replace the area's
     WriteChunk("fcTL", fctl, sizeof fctl);

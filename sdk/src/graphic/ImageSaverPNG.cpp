@@ -26,22 +26,6 @@ using stream::WriteBigEndian16;
 using stream::WriteBigEndian32;
 using stream::WriteByte;
 
-int ColourTypeFor(int32_t channels)
-{
-    switch (channels) {
-        case 1:
-            return PNG_COLOR_TYPE_GRAY;
-        case 2:
-            return PNG_COLOR_TYPE_GRAY_ALPHA;
-        case 3:
-            return PNG_COLOR_TYPE_RGB;
-        case 4:
-            return PNG_COLOR_TYPE_RGB_ALPHA;
-        default:
-            return -1;
-    }
-}
-
 #if !defined(_WIN32)
 // True when text is well-formed UTF-8 with at least one byte above 0x7F.
 bool IsNonAsciiUtf8(const std::string& text)
@@ -271,7 +255,7 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
         }))
         Abandon();
 
-    const int colourType = ColourTypeFor(channels);
+    const int colourType = libpng::ColourTypeFor(channels);
     if (colourType < 0) {
         encoding.reset();
         throw debug::runtime_error("ImageSaverPNG::Save:222");

@@ -59,6 +59,24 @@ public:
     png_infop info = nullptr;
 };
 
+// The PNG colour type of channels bytes per pixel (gray, gray and alpha, colour, colour and
+// alpha); -1 for any other count.
+inline int ColourTypeFor(int32_t channels)
+{
+    switch (channels) {
+        case 1:
+            return PNG_COLOR_TYPE_GRAY;
+        case 2:
+            return PNG_COLOR_TYPE_GRAY_ALPHA;
+        case 3:
+            return PNG_COLOR_TYPE_RGB;
+        case 4:
+            return PNG_COLOR_TYPE_RGB_ALPHA;
+        default:
+            return -1;
+    }
+}
+
 // Stream callbacks for png_set_read_fn / png_set_write_fn; the I/O pointer is the stream_in or
 // stream_out itself.
 void ReadFromStream(png_structp png, png_bytep data, size_t length);

@@ -13,6 +13,25 @@
 
 namespace {
 
+// The most bytes of one file or folder name that the file systems take (255 on the common ones,
+// where Windows counts UTF-16 units, of which a character of the code page is never more than
+// its bytes).
+const size_t kLongestName = 255;
+
+// part cut at a character so that it and ending fit in one name.
+std::string FitName(const std::string& part, const std::string& ending)
+{
+    const size_t room = kLongestName > ending.size() ? kLongestName - ending.size() : 0;
+    return part.substr(0, sdk::files::WholeCharactersWithin(part, room)) + ending;
+}
+
+// path + ending with its last name cut, where it is too long, to fit with the ending.
+std::string FitLastName(const std::string& path, const std::string& ending)
+{
+    const std::string name = sdk::files::GetFileName(path);
+    return path.substr(0, path.size() - name.size()) + FitName(name, ending);
+}
+
 // Whether Windows takes a part of a path for a device ("con.png" is the console there, whatever
 // the extension): a device name before the first dot, in any letter case, trailing spaces
 // ignored.
@@ -40,6 +59,7 @@ std::string SafeLayerName(const std::string& name)
             part.assign(part.size(), '_');
         if (IsDeviceName(part))
             part.insert(0, 1, '_');
+        part = FitName(part, "");
         if (!result.empty())
             result += sdk::files::kPathSeparator;
         result += part;
@@ -50,7 +70,7 @@ std::string SafeLayerName(const std::string& name)
         const char c = name[pos];
         if (length == 1 && sdk::files::IsSeparator(c)) {
             flush_part();
-        } else if (length == 1 && c == ':') {
+        } else if (length == 1 && (c == ':' || static_cast<uint8_t>(c) < 0x20 || c == 0x7F)) {
             part += '_';
         } else {
             part.append(name, pos, length);
@@ -115,13 +135,14 @@ void NameLayerPngs(PsdDocument& document)
     for (PsdLayer& layer : document.layers) {
         if (!layer.png)
             continue;
+        // A name too long for the file system is cut to fit, its ending and number kept.
         const std::string path =
             document.base + GroupPathPart(option.separator, layer.groups) +
             LayerFileName(option.separator, option.serialNumber, layer.index, layer.info.title);
-        std::string output = path;
         const std::string stem = path.substr(0, path.size() - 4);  // without ".png"
+        std::string output = FitLastName(stem, ".png");
         for (int32_t n = 2; !taken.insert(sdk::files::LowerAsciiLetters(output)).second; ++n)
-            output = sdk::files::Format("%s (%d).png", stem.c_str(), n);
+            output = FitLastName(stem, sdk::files::Format(" (%d).png", n));
         layer.output = output;
     }
 }

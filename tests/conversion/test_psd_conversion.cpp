@@ -14,6 +14,7 @@
 #include "conversion/Option.h"
 #include "conversion/OutputFiles.h"
 #include "conversion/PsdToPng.h"
+#include "files/CodePage.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 #include "graphic/ImageLoaderMNG.h"
@@ -325,6 +326,36 @@ TEST_F(PsdConversion, LayersOfOneNameKeepAFileEach)
     EXPECT_EQ(FilesBelow(dir.Path()),
               std::set<std::string>({"a.psd", "a/A.png", "a/a (2).png", "a/A (2) (2).png",
                                      "a/A (3).png"}));
+}
+
+TEST_F(PsdConversion, NamesThatMakeBadFileNamesAreMended)
+{
+    // Control characters would break a listing of one name per line; a name longer than a file
+    // name may be is cut at a character, keeping the ending and the number of a doubled name.
+    option.psdToPngLayers = true;
+    option.separator = '_';
+    const std::string longName(300, 'x');
+    std::string longKanji;
+    for (int i = 0; i < 200; ++i)
+        longKanji += kBackgroundSjis;
+    ASSERT_TRUE(Convert(RgbaDocument(2, 2, {{"a\tb\nc\x7f", 0, 0, 1, 1}, {longName, 0, 0, 1, 1},
+                                            {longName, 0, 0, 1, 1}, {longKanji, 0, 0, 1, 1}})));
+    const std::string cut = "a_" + std::string(249, 'x') + ".png";
+    const std::string cutAgain = "a_" + std::string(245, 'x') + " (2).png";
+    ASSERT_EQ(recorder.lines.size(), 4u);
+    EXPECT_EQ(recorder.lines[0], "a.psd (1) → a_a_b_c_.png");
+    EXPECT_EQ(recorder.lines[1], "a.psd (2) → " + cut);
+    EXPECT_EQ(recorder.lines[2], "a.psd (3) → " + cutAgain);
+    // Each character is 3 bytes in UTF-8: 83 fit beside "a_" and ".png".
+    std::string kanji;
+    for (int i = 0; i < 41; ++i)
+        kanji += "背景";
+    kanji += "背";
+    if (sdk::files::ActiveCodePage() == sdk::files::kCodePageUtf8) {
+        EXPECT_EQ(recorder.lines[3], "a.psd (4) → a_" + kanji + ".png");
+    }
+    for (const std::string& name : {std::string("a_a_b_c_.png"), cut, cutAgain})
+        EXPECT_TRUE(sdk::files::IsFile(dir / name)) << name;
 }
 
 TEST_F(PsdConversion, RemovingTheMatteChangesTheMergedImageAlone)

@@ -38,5 +38,25 @@ size_t CharLength(const std::string& text, size_t pos)
     return 1;
 }
 
+size_t WholeCharactersWithin(const std::string& text, size_t most)
+{
+    if (text.size() <= most)
+        return text.size();
+    const bool utf8 = ActiveCodePage() == kCodePageUtf8;
+    size_t end = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t length = CharLength(text, pos);
+        // UTF-8 continuation bytes belong to the character before them.
+        while (utf8 && pos + length < text.size() &&
+               (static_cast<uint8_t>(text[pos + length]) & 0xC0) == 0x80)
+            ++length;
+        if (pos + length > most)
+            break;
+        pos += length;
+        end = pos;
+    }
+    return end;
+}
+
 }  // namespace files
 }  // namespace sdk

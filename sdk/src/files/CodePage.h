@@ -27,5 +27,9 @@ bool IsLeadByte(uint8_t byte);
 // byte, else 1.
 size_t CharLength(const std::string& text, size_t pos);
 
+// Length of the longest start of text that holds at most most bytes and ends between two
+// characters: a two-byte character of the code page, or a UTF-8 sequence, is never cut.
+size_t WholeCharactersWithin(const std::string& text, size_t most);
+
 }  // namespace files
 }  // namespace sdk

@@ -9,6 +9,7 @@
 
 #include "cli/FailureExplanation.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/ProgressText.h"
 #include "cli/Terminal.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
@@ -24,7 +25,9 @@ namespace {
 // The outcome of one file, filled by its worker and printed by the main thread.
 struct FileOutcome {
     std::vector<std::string> lines;
-    std::string note;  // for standard error: why the file failed, or that it gave nothing
+    // For standard error, whole lines: why the file failed, that it gave nothing, what else is
+    // worth knowing about it.
+    std::string note;
     bool ok = false;
     bool done = false;
 };
@@ -60,8 +63,12 @@ public:
 private:
     void DrawLocked()
     {
-        terminal::DrawProgress(sdk::files::Format("[%zu/%zu] %s %d/%d", done_, total_,
-                                                  name_.c_str(), position_, range_));
+        // One column is left free: a line that fills the last one wraps on some terminals.
+        const size_t columns = terminal::Columns();
+        terminal::DrawProgress(FitProgressText(sdk::files::Format("[%zu/%zu] ", done_, total_),
+                                               name_,
+                                               sdk::files::Format(" %d/%d", position_, range_),
+                                               columns > 1 ? columns - 1 : 1));
     }
     size_t total_;
     size_t done_ = 0;
@@ -127,6 +134,20 @@ std::string LayerOutputsAsked()
     return text;
 }
 
+// The layer that ended a conversion, as a failure's note names it: its number as the status
+// lines count (from 1) and its name, with control characters shown as "_".
+std::string LayerNamed(const ConversionRemarks& remarks)
+{
+    if (remarks.failedLayer < 0)
+        return "";
+    std::string name = remarks.failedLayerName;
+    for (char& c : name) {
+        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    }
+    return sdk::files::Format("layer %d \"%s\": ", remarks.failedLayer + 1, name.c_str());
+}
+
 }  // namespace
 
 BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out)
@@ -160,21 +181,23 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
                 std::vector<std::string> lines;
                 FileProgress file_progress(line, sdk::files::GetFileName(files[index]));
                 CollectedStatus status(lines);
-                ConvertContext context{file_progress, status, &outputs};
+                ConversionRemarks remarks;
+                ConvertContext context{file_progress, status, &outputs, &remarks};
                 ConversionFailure failure;
                 const bool ok = ConvertFile(context, files[index], &failure);
-                std::string note;
+                std::vector<std::string> said = remarks.notes;
                 if (!ok) {
                     lines.push_back(FailureLine(files[index]));
-                    note = ExplainFailure(files[index], failure);
+                    said.push_back(LayerNamed(remarks) + ExplainFailure(files[index], failure));
                 } else if (lines.empty()) {
-                    note = std::string("nothing written: the document has no layers with "
-                                       "pixels") +
-                           (option.skipHidden ? " that are not hidden" : "") + " for " +
-                           LayerOutputsAsked();
+                    said.push_back(std::string("nothing written: the document has no layers with "
+                                               "pixels") +
+                                   (option.skipHidden ? " that are not hidden" : "") + " for " +
+                                   LayerOutputsAsked());
                 }
-                if (!note.empty())
-                    note = "quillconv-cli: " + files[index] + ": " + note;
+                std::string note;
+                for (const std::string& text : said)
+                    note += "quillconv-cli: " + files[index] + ": " + text + "\n";
                 line.FileDone();
                 {
                     std::lock_guard<std::mutex> lock(mutex);
@@ -216,7 +239,7 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
             text += status + "\n";
         terminal::Write(out, text);
         if (!outcome.note.empty())
-            terminal::Write(stderr, outcome.note + "\n");
+            terminal::Write(stderr, outcome.note);
         (outcome.ok ? result.converted : result.failed)++;
     }
     for (std::thread& thread : workers)

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -38,6 +39,7 @@ enum LongOnly {
     kSkipHidden,
     kManifest,
     kPsdApng,
+    kVerbose,
     kVersion,
 };
 
@@ -75,6 +77,7 @@ const struct option kLongOptions[] = {
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
+    {"verbose", no_argument, nullptr, kVerbose},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -213,12 +216,88 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         return true;
     case 'n': settings.dryRun = true; return true;
     case 'q': settings.quiet = true; return true;
+    case kVerbose: settings.verbose = true; return true;
     case 'h': settings.help = true; return true;
     case kVersion: settings.version = true; return true;
     default:
         reason = "unknown option";
         return false;
     }
+}
+
+// The long options whose names start with typed (an option as typed, "--" and any "=value"
+// taken off), in the order --help lists them.
+std::vector<std::string> OptionsStartingWith(const std::string& typed)
+{
+    std::vector<std::string> names;
+    for (const struct option* entry = kLongOptions; entry->name != nullptr; ++entry) {
+        if (std::strncmp(entry->name, typed.c_str(), typed.size()) == 0)
+            names.push_back(std::string("--") + entry->name);
+    }
+    return names;
+}
+
+// names as a list in words: "a, b or c".
+std::string Alternatives(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
+// What an option given does only with some conversions: the option, whether one of them is
+// chosen, and the conversions it needs, as a note names them.
+struct Dependence {
+    int code;
+    bool (*effective)(const cOption&);
+    const char* needs;
+};
+
+bool LayerOutputs(const cOption& o) { return o.psdToPngLayers || o.psdToMng || o.psdToApng; }
+
+const Dependence kDependences[] = {
+    {kFps, [](const cOption& o) { return o.psdToMng || o.psdToApng; }, "--psd-mng or --psd-apng"},
+    {kMngLoop, [](const cOption& o) { return o.psdToMng || o.psdToApng; },
+     "--psd-mng or --psd-apng"},
+    {kMngOffset, [](const cOption& o) { return o.psdToMng; }, "--psd-mng"},
+    {kMngTitle, [](const cOption& o) { return o.psdToMng; }, "--psd-mng"},
+    {kMngComment, [](const cOption& o) { return o.psdToMng; }, "--psd-mng"},
+    {kPngOffset, [](const cOption& o) { return o.psdToPngLayers; }, "--psd-layers"},
+    {kTrim, [](const cOption& o) { return o.psdToPngLayers; }, "--psd-layers"},
+    {kNoAlpha, [](const cOption& o) { return o.psdToPngLayers; }, "--psd-layers"},
+    {kNaming, [](const cOption& o) { return o.psdToPngLayers; }, "--psd-layers"},
+    {kGroups, [](const cOption& o) { return o.psdToPngLayers; }, "--psd-layers"},
+    {kSkipEmptyLayers, LayerOutputs, "--psd-layers, --psd-mng or --psd-apng"},
+    {kSkipHidden,
+     [](const cOption& o) { return LayerOutputs(o) || o.textImageInfo || o.textLayerInfo; },
+     "--psd-layers, --psd-mng, --psd-apng, --info or --layer-info"},
+    {kAsShown, [](const cOption& o) { return LayerOutputs(o) || o.textLayerInfo; },
+     "--psd-layers, --psd-mng, --psd-apng or --layer-info"},
+    {kCompose,
+     [](const cOption& o) { return o.psdToPngMerged || o.textImageInfo || o.textLayerInfo; },
+     "--psd-png, --info or --layer-info"},
+    {kRemoveMatte, [](const cOption& o) { return o.psdToPngMerged; }, "--psd-png"},
+    {kAlpha, [](const cOption& o) { return o.bmpToPng || o.pngToBmp; }, "--bmp-png or --png-bmp"},
+    {kInvertAlpha, [](const cOption& o) { return o.bmpToPng || o.pngToBmp; },
+     "--bmp-png or --png-bmp"},
+    {kFillBlank, [](const cOption& o) { return LayerOutputs(o) || o.bmpToPng || o.pngToBmp; },
+     "--psd-layers, --psd-mng, --psd-apng, --bmp-png or --png-bmp"},
+    {kCompression,
+     [](const cOption& o) { return LayerOutputs(o) || o.psdToPngMerged || o.bmpToPng; },
+     "a PNG, MNG or APNG output"},
+    {kExtended, [](const cOption& o) { return o.AnyPsdOutput() || o.bmpToPng; },
+     "a PSD conversion or --bmp-png"},
+};
+
+// The long name of an option's code.
+std::string OptionName(int code)
+{
+    for (const struct option* entry = kLongOptions; entry->name != nullptr; ++entry) {
+        if (entry->val == code)
+            return std::string("--") + entry->name;
+    }
+    return "";
 }
 
 }  // namespace
@@ -237,6 +316,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     argv.push_back(nullptr);
     const int argc = static_cast<int>(copies.size());
 
+    std::set<int> given;
     optind = 0;  // a fresh scan, also when called again in one process
     opterr = 0;  // the messages are ours
     for (;;) {
@@ -260,12 +340,16 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
                 reason = std::string("unknown option -") + static_cast<char>(optopt);
             else if (optopt != 0)
                 reason = current_name + " takes no value";
+            else if (OptionsStartingWith(current_name.substr(2)).size() > 1)
+                reason = current_name + " is ambiguous: it could be " +
+                         Alternatives(OptionsStartingWith(current_name.substr(2)));
             else
                 reason = "unknown option " + current_name;
             return false;
         }
         if (!ApplyOption(code, optarg, settings, reason))
             return false;
+        given.insert(code);
     }
     for (int i = optind; i < argc; ++i)
         settings.paths.push_back(argv[i]);
@@ -285,6 +369,11 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     if (settings.paths.empty()) {
         reason = "no file or folder named";
         return false;
+    }
+    for (const Dependence& dependence : kDependences) {
+        if (given.count(dependence.code) != 0 && !dependence.effective(o))
+            settings.notes.push_back(OptionName(dependence.code) + " has no effect without " +
+                                     dependence.needs);
     }
     return true;
 }
@@ -356,7 +445,9 @@ const char* HelpText()
            "                        commonly 0.1 s)\n"
            "Per-layer PNG:\n"
            "  --png-offset          keep the layer offset in an oFFs chunk\n"
-           "  --trim                cut each layer to the document's frame\n"
+           "  --trim                give each layer PNG the document's size: the layer\n"
+           "                        in place, cut where it passes the edges and padded\n"
+           "                        with transparency where it does not fill it\n"
            "  --no-alpha            drop alpha\n"
            "  --naming=SCHEME       folder-name (default: NAME/layer.png), underscore-name\n"
            "                        (NAME_layer.png), folder-serial (NAME/0000.png) or\n"
@@ -379,20 +470,26 @@ const char* HelpText()
            "                        processor); idle processors decode and encode\n"
            "                        the layers of a document\n"
            "  -n, --dry-run         list the files that would be converted, convert nothing\n"
-           "  -q, --quiet           no progress line\n"
+           "  -q, --quiet           no progress line and no summary\n"
+           "  --verbose             also the diagnostic records of failures (the error's\n"
+           "                        class and codes) on standard error\n"
            "  -h, --help            this text\n"
            "  --version             the program's name and version\n"
            "  --                    every argument after it is a path, even one that\n"
            "                        starts with \"-\"\n"
            "\n"
            "Standard output lists each file's status lines, as the window's status list\n"
-           "does, in input order; standard error says why a file failed, and carries the\n"
-           "diagnostic records. Each file is converted once, however often it is named. A\n"
-           "file fails rather than replace an output that another input of the same run\n"
-           "wrote. Exit status: 0 when every file converted, 1 when any failed or a path\n"
-           "was missing, 2 for a usage error, 3 when a processor fault ended the run.\n"
+           "does, in input order; standard error says why a file failed or what else is\n"
+           "worth knowing about it, notes options that have no effect, and on a terminal\n"
+           "ends with a summary (\"12 converted, 1 failed, 2 skipped\"). Files that are not\n"
+           "regular files (pipes, devices) are skipped. Each file is converted once,\n"
+           "however often it is named. A file fails rather than replace an output that\n"
+           "another input of the same run wrote. Exit status: 0 when every file\n"
+           "converted, 1 when any failed or a path was missing, 2 for a usage error, 3\n"
+           "when a processor fault ended the run.\n"
            "Interrupted, it removes its unfinished outputs, says how many files were done\n"
-           "and ends as the signal ends a program.\n"
+           "and ends as the signal ends a program; so it does, silently, when the program\n"
+           "reading its output stops (quillconv-cli ... | head -1).\n"
            "\n"
            "Examples:\n"
            "  quillconv-cli --psd-png --psd-layers --naming=underscore-serial art.psd\n"

@@ -11,9 +11,12 @@ struct CliSettings {
     std::vector<std::string> paths;
     int jobs = 0;  // 0: one per processor
     bool dryRun = false;
-    bool quiet = false;
+    bool quiet = false;    // no progress line and no summary
+    bool verbose = false;  // the diagnostic records of failures on standard error too
     bool help = false;
     bool version = false;
+    // For standard error: options given that have no effect with the conversions chosen.
+    std::vector<std::string> notes;
 };
 
 // Fills settings from the arguments; false with a one-line reason on a usage error.

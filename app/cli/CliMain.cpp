@@ -24,6 +24,7 @@
 #include "debug/FaultHandler.h"
 #include "files/FileSystem.h"
 #include "files/FileVersion.h"
+#include "files/Format.h"
 
 namespace {
 
@@ -72,6 +73,9 @@ int Run(const std::vector<std::string>& arguments)
     }
     // The options are set once, before any worker starts, and only read after.
     option = settings.options;
+    terminal::ShowRecords(settings.verbose);
+    for (const std::string& note : settings.notes)
+        std::fprintf(stderr, "quillconv-cli: %s\n", note.c_str());
 
     const InputList inputs =
         CollectInputs(settings.paths, option.extended ? Listing::kExtended : Listing::kStandard);
@@ -89,15 +93,24 @@ int Run(const std::vector<std::string>& arguments)
     }
     if (settings.dryRun) {
         for (const std::string& path : files)
-            std::printf("%s\n", path.c_str());
+            terminal::Write(stdout, path + "\n");
         return inputs.missing ? kExitFailed : 0;
     }
 
     int jobs = settings.jobs;
     if (jobs <= 0)
         jobs = static_cast<int>(std::thread::hardware_concurrency());
-    terminal::EnableProgress(!settings.quiet && isatty(fileno(stderr)));
+    const bool on_terminal = !settings.quiet && isatty(fileno(stderr));
+    terminal::EnableProgress(on_terminal);
     const BatchResult result = RunBatch(files, jobs > 0 ? jobs : 1, stdout);
+    if (on_terminal) {
+        // Skipped are the files a note said were left out; files of a folder that the chosen
+        // conversions do not take were never meant.
+        terminal::Write(stderr, sdk::files::Format("quillconv-cli: %d converted, %d failed, %d "
+                                                   "skipped\n",
+                                                   result.converted, result.failed,
+                                                   inputs.skipped));
+    }
     return result.failed == 0 && !inputs.missing ? 0 : kExitFailed;
 }
 
@@ -105,10 +118,12 @@ int Run(const std::vector<std::string>& arguments)
 
 int main(int argc, char** argv)
 {
-    // Diagnostic records go with the other messages, never into the folder the tool is run from.
+    // Diagnostic records go with the other messages (with --verbose), never into the folder the
+    // tool is run from.
     sdk::debug::RedirectLog(terminal::WriteRecord);
     sdk::debug::InstallFaultHandler(kExitFault);
     RemoveTemporaryFilesOnInterrupt();
+    terminal::OnClosedOutput(EndOnClosedOutput);
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {

@@ -1,10 +1,13 @@
 #include "cli/FailureExplanation.h"
 
+#include <cstdint>
 #include <cstring>
+#include <exception>
 
 #include "conversion/Option.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"
+#include "stream/StreamFile.h"
 
 namespace {
 
@@ -40,8 +43,7 @@ const Explanation kExplanations[] = {
      "not a PSD document of version 1 (a large-document PSB file, perhaps): --extended reads "
      "those",
      "neither a PSD nor a PSB document (a version that no editor writes)"},
-    {"ImageLoaderPSD::Scan:123",
-     "16- or 32-bit channels: without --extended only 8-bit documents are read",
+    {"ImageLoaderPSD::Scan:123", "",  // by the document's depth, below
      "channels of a depth that is not read (bitmaps have 1 bit, indexed documents 8, others "
      "8, 16 or 32)"},
     {"ImageLoaderPSD::Scan:124",
@@ -78,6 +80,35 @@ bool StartsWith(const std::string& text, const char* start)
     return text.compare(0, std::strlen(start), start) == 0;
 }
 
+// The bits per channel that the PSD document at path names in its header; 0 when it cannot be
+// read.
+int PsdDepth(const std::string& path)
+{
+    try {
+        sdk::stream::file_in file(path);
+        file.OpenRead();
+        uint8_t header[24] = {};
+        file.Read(header, sizeof header);
+        return header[22] << 8 | header[23];
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// Why a document of another depth than 8 bits is not read without --extended.
+std::string DepthNotRead(const std::string& path)
+{
+    const int depth = PsdDepth(path);
+    if (depth == 1)
+        return "a bitmap (1-bit) document: without --extended only 8-bit gray, indexed and RGB "
+               "documents are read";
+    if (depth == 16 || depth == 32)
+        return std::to_string(depth) + "-bit channels: without --extended only 8-bit documents "
+                                       "are read";
+    return "channels of a depth other than 8 bits: without --extended only 8-bit documents are "
+           "read";
+}
+
 }  // namespace
 
 std::string ExplainFailure(const std::string& path, const ConversionFailure& failure)
@@ -97,6 +128,8 @@ std::string ExplainFailure(const std::string& path, const ConversionFailure& fai
     const bool in_document = failure.format == "PSD";
     if (in_document && (failure.tag == "Image::Create:59" || failure.tag == "Image::Create:60")) {
         text = kEmptyLayer;
+    } else if (failure.tag == "ImageLoaderPSD::Scan:123" && !option.extended) {
+        text = DepthNotRead(path);
     } else {
         for (const Explanation& entry : kExplanations) {
             if (StartsWith(failure.tag, entry.tag)) {

@@ -1,4 +1,4 @@
-// An interrupted quillconv-cli (Ctrl+C, SIGINT, SIGTERM or SIGHUP; on Windows the console's
+// An interrupted quillconv-cli (Ctrl+C, SIGINT, SIGTERM, SIGHUP or SIGPIPE; on Windows the console's
 // Ctrl+C, Ctrl+Break and close) first removes the temporary files of the outputs it is still
 // writing, then gives the notice that the run has set, then ends the way the interrupt ends a
 // program.
@@ -16,3 +16,8 @@ void SetInterruptNotice(std::function<void()> notice);
 
 // Gives the notice set, if any (for the platform's interrupt handler).
 void RunInterruptNotice();
+
+// For a run whose output nobody reads any more (a closed pipe): removes the temporary files of
+// the outputs being written and ends the program the way a closed pipe ends one (SIGPIPE; on
+// Windows with status 1), without a notice.
+[[noreturn]] void EndOnClosedOutput();

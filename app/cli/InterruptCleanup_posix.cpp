@@ -1,6 +1,8 @@
 // The interrupts are blocked in every thread and taken by one thread of their own, which can
 // take the list of temporary files' lock like any other thread; no work happens in a signal
-// handler.
+// handler. SIGPIPE is blocked too: a write to a closed pipe then fails with EPIPE on the thread
+// that wrote, which ends the run itself (the signal it raises is that thread's own, which the
+// waiting thread never sees); a SIGPIPE sent to the process is taken as an interrupt.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -20,17 +22,13 @@ sigset_t Interrupts()
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGHUP);
+    sigaddset(&set, SIGPIPE);
     return set;
 }
 
-[[noreturn]] void WaitForInterrupt(sigset_t set)
+// Ends the program as signal_number ends one, from any thread.
+[[noreturn]] void EndBySignal(int signal_number)
 {
-    int signal_number = 0;
-    while (sigwait(&set, &signal_number) != 0) {
-    }
-    sdk::stream::pending::RemoveAllAndHold();
-    RunInterruptNotice();
-    // End as the signal ends a program, so that the caller sees which one it was.
     signal(signal_number, SIG_DFL);
     sigset_t one;
     sigemptyset(&one);
@@ -40,7 +38,25 @@ sigset_t Interrupts()
     _exit(128 + signal_number);
 }
 
+[[noreturn]] void WaitForInterrupt(sigset_t set)
+{
+    int signal_number = 0;
+    while (sigwait(&set, &signal_number) != 0) {
+    }
+    sdk::stream::pending::RemoveAllAndHold();
+    if (signal_number != SIGPIPE)
+        RunInterruptNotice();
+    // End as the signal ends a program, so that the caller sees which one it was.
+    EndBySignal(signal_number);
+}
+
 }  // namespace
+
+void EndOnClosedOutput()
+{
+    sdk::stream::pending::RemoveAllAndHold();
+    EndBySignal(SIGPIPE);
+}
 
 void RemoveTemporaryFilesOnInterrupt()
 {

@@ -25,3 +25,9 @@ BOOL WINAPI OnConsoleControl(DWORD event)
 }  // namespace
 
 void RemoveTemporaryFilesOnInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+void EndOnClosedOutput()
+{
+    sdk::stream::pending::RemoveAllAndHold();
+    ExitProcess(1);
+}

@@ -1,5 +1,7 @@
 #include "cli/Terminal.h"
 
+#include <atomic>
+#include <cerrno>
 #include <mutex>
 
 namespace terminal {
@@ -14,6 +16,8 @@ std::mutex& Lock()
 
 bool g_enabled = false;
 bool g_shown = false;
+std::atomic<bool> g_records{false};
+std::atomic<void (*)()> g_closed_output{nullptr};
 
 void ClearLocked()
 {
@@ -51,15 +55,29 @@ void ClearProgress()
 
 void Write(std::FILE* stream, const std::string& text)
 {
-    std::lock_guard<std::mutex> lock(Lock());
-    ClearLocked();
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    bool closed = false;
+    {
+        std::lock_guard<std::mutex> lock(Lock());
+        ClearLocked();
+        errno = 0;
+        std::fwrite(text.data(), 1, text.size(), stream);
+        std::fflush(stream);
+        closed = std::ferror(stream) && errno == EPIPE;
+    }
+    // Nobody reads the stream any more: the run ends.
+    void (*handler)() = g_closed_output;
+    if (closed && handler != nullptr)
+        handler();
 }
 
 void WriteRecord(const std::string& record)
 {
-    Write(stderr, record);
+    if (g_records)
+        Write(stderr, record);
 }
+
+void ShowRecords(bool shown) { g_records = shown; }
+
+void OnClosedOutput(void (*handler)()) { g_closed_output = handler; }
 
 }  // namespace terminal

@@ -4,6 +4,7 @@
 // ever glued onto it; the next progress draws it again.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -12,8 +13,12 @@ namespace terminal {
 // Whether progress is drawn (on standard error) from now on; turning it off clears the line.
 void EnableProgress(bool enabled);
 
-// Shows text as the progress line, in place of the one shown, when progress is drawn.
+// Shows text as the progress line, in place of the one shown, when progress is drawn. The text
+// must fit in Columns() - 1 columns, so that the line never wraps.
 void DrawProgress(const std::string& text);
+
+// The columns of the terminal that standard error shows on (80 when it cannot tell).
+size_t Columns();
 
 // Clears the progress line if it shows.
 void ClearProgress();
@@ -21,7 +26,14 @@ void ClearProgress();
 // Writes text (whole lines) to stream and flushes it, the progress line cleared first.
 void Write(std::FILE* stream, const std::string& text);
 
-// A diagnostic record, written to standard error like any other text (the log's writer).
+// A diagnostic record, written to standard error like any other text when records are shown
+// (the log's writer).
 void WriteRecord(const std::string& record);
+// Whether diagnostic records are shown from now on; they are not at first.
+void ShowRecords(bool shown);
+
+// What happens when a write finds that the reader of the stream has gone (a closed pipe):
+// called by the writing thread, outside the lock of the writes, and expected not to return.
+void OnClosedOutput(void (*handler)());
 
 }  // namespace terminal

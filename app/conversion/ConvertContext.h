@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class ProgressSink {
 public:
@@ -23,9 +24,21 @@ public:
 
 class RunOutputs;
 
+// What a conversion tells about its file besides the status lines, for a caller that explains
+// (the command-line tool).
+struct ConversionRemarks {
+    // Things worth knowing about outputs that were written ("the stored merged image is blank").
+    std::vector<std::string> notes;
+    // The layer whose image ended the conversion: its record index, or -1 when none did.
+    int32_t failedLayer = -1;
+    std::string failedLayerName;
+};
+
 struct ConvertContext {
     ProgressSink& progress;
     StatusSink& status;
     // The outputs of the run so far, when the file is one of a run's; null for a file on its own.
     RunOutputs* outputs = nullptr;
+    // Where remarks go; null when nobody asks for them (the window).
+    ConversionRemarks* remarks = nullptr;
 };

@@ -164,7 +164,20 @@ private:
     std::atomic<bool> mngFailed_{false};
     std::atomic<bool> apngFailed_{false};
     std::atomic<size_t> firstFailedPng_{SIZE_MAX};
+    // Whether the stored merged image, as its PNG was written, is one colour throughout.
+    bool mergedFlat_ = false;
 };
+
+// Whether any layer of the document is visible by its own flag and has pixels.
+bool HasVisiblePixels(sdk::graphic::ImageLoaderPSD& psd)
+{
+    for (int32_t i = 0; i < psd.LayerCount(); ++i) {
+        const sdk::graphic::ImageLoaderPSD::info_t& record = psd.LayerRecord(i);
+        if (record.properties.visible && record.width > 0 && record.height > 0)
+            return true;
+    }
+    return false;
+}
 
 void PsdOutputs::Write(int32_t layerCount)
 {
@@ -195,8 +208,16 @@ void PsdOutputs::Write(int32_t layerCount)
     if (merged.decodeError)
         std::rethrow_exception(merged.decodeError);
     context_.progress.StepIt();
-    if (option.psdToPngMerged)
+    if (option.psdToPngMerged) {
         CommitMergedPng(context_, document_, *merged.png);
+        // A document saved without its composite stores a blank one.
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+        if (mergedFlat_ && context_.remarks && psd && HasVisiblePixels(*psd))
+            context_.remarks->notes.push_back(
+                "the merged image the document stores is one flat colour (it was saved without "
+                "one, perhaps), though its visible layers have pixels; --compose draws the "
+                "merged image from the layers");
+    }
     merged.png.reset();
     work.Release(0);
     if (option.textImageInfo || option.textLayerInfo)
@@ -207,8 +228,13 @@ void PsdOutputs::Write(int32_t layerCount)
     for (size_t i = 1; i < jobs_.size(); ++i) {
         work.WaitFor(i);
         ImageJob& job = jobs_[i];
-        if (job.decodeError)
+        if (job.decodeError) {
+            if (context_.remarks) {
+                context_.remarks->failedLayer = job.layer->index;
+                context_.remarks->failedLayerName = job.layer->info.title;
+            }
             std::rethrow_exception(job.decodeError);
+        }
         context_.progress.StepIt();
         if (job.frame) {
             job.frame->AppendTo(mng_->Output());
@@ -253,10 +279,20 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     // The merged PNG is written as decoded, or with its matte taken out when asked.
     const bool unmatte = job.png && option.removeMatte;
     std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
+    // Whether the stored image is one colour, compared with its first pixel.
+    std::vector<uint8_t> first;
+    bool flat = job.png && !option.compose;
     for (int32_t y = 0; y < rows.Height() && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))
             return;
+        if (flat) {
+            if (first.empty())
+                first.assign(row, row + channels);
+            for (int32_t x = 0; x < width && flat; ++x)
+                flat = std::memcmp(row + static_cast<size_t>(x) * channels, first.data(),
+                                   first.size()) == 0;
+        }
         if (unmatte) {
             std::memcpy(unmatted.data(), row, unmatted.size());
             sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
@@ -269,6 +305,7 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
         job.png->Run([&] { saver->End(); });
         job.png->Close();
     }
+    mergedFlat_ = flat && !first.empty();
     job.rows.reset();
 }
 

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,6 +143,8 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         {"--psd-png --jobs", "--jobs needs a value"},
         {"--psd-png -nx a.psd", "unknown option -x"},
         {"--psd-png --quiet=yes a.psd", "--quiet takes no value"},
+        {"--mng a.psd",
+         "--mng is ambiguous: it could be --mng-offset, --mng-title, --mng-comment or --mng-loop"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Cli(c.first);
@@ -190,7 +193,7 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
           "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
-          "--quiet", "--version", "--extended", "--compose", "--as-shown", "Examples"})
+          "--quiet", "--verbose", "--version", "--extended", "--compose", "--as-shown", "Examples"})
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
 
     const Outcome version = Cli("--version");
@@ -208,8 +211,12 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
     ASSERT_GT(before.at("a.mng").size(), 8192u);
 
     // The disk fills up: files may not grow beyond 4 KiB (the shell counts 512-byte blocks).
+    const std::string full = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
+                                       " -q --psd-mng --info a.psd",
+                                   dir.Path())
+                                 .err;
     const Outcome outcome = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
-                                      " -q --psd-mng --info a.psd",
+                                      " -q --verbose --psd-mng --info a.psd",
                                   dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "a.psd → a.txt\na.psd → a.mng\nfile_out::Write:63\n変換失敗[a.psd]\n");
@@ -221,6 +228,9 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
                                "File too large; is the disk full? (file_out::Write:63)\n"),
               std::string::npos)
         << outcome.err;
+    // Without --verbose the record is left out, and the explanation alone is said.
+    EXPECT_EQ(full, "quillconv-cli: a.psd: an output could not be written in full: File too "
+                    "large; is the disk full? (file_out::Write:63)\n");
 }
 
 TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
@@ -311,8 +321,9 @@ TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
     EXPECT_EQ(outcome.out, "Image::Create:59\n変換失敗[g.psd]\n");
     EXPECT_FALSE(test_support::Exists(dir / "g_0001.png"));
 
-    EXPECT_EQ(outcome.err, "quillconv-cli: g.psd: a layer without pixels, such as a group: "
-                           "--skip-empty-layers leaves such layers out (Image::Create:59)\n");
+    EXPECT_EQ(outcome.err, "quillconv-cli: g.psd: layer 1 \"<group end>\": a layer without "
+                           "pixels, such as a group: --skip-empty-layers leaves such layers out "
+                           "(Image::Create:59)\n");
 
     outcome = Cli("--skip-empty-layers " + command, dir.Path());
     EXPECT_EQ(outcome.status, 0);
@@ -385,8 +396,25 @@ TEST_F(CliRun, OnATerminalTheProgressLineNeverJoinsAnotherLine)
         }
     }
     EXPECT_EQ(status_lines, 9u) << run.out;
-    // Nothing of the progress line is left after the run.
+    // Nothing of the progress line is left after the run; the summary ends it.
+    EXPECT_NE(run.out.find("quillconv-cli: 4 converted, 2 failed, 0 skipped\r\n"), std::string::npos)
+        << run.out;
     EXPECT_EQ(run.out.substr(run.out.rfind('\n') + 1).find('['), std::string::npos) << run.out;
+
+    // A name wider than the terminal (which tells its width by COLUMNS here) loses its start.
+    const std::string name = std::string(60, 'n') + ".psd";
+    ASSERT_EQ(link((work + "/a.psd").c_str(), (dir / name).c_str()), 0);
+    const Outcome narrow = Shell("COLUMNS=30 script -qec \"" + std::string(QUILLCONV_CLI) +
+                                     " --psd-png -o out " + name + "\" /dev/null",
+                                 dir.Path());
+    size_t drawn = 0;
+    for (size_t at = narrow.out.find("\033[K["); at != std::string::npos;
+         at = narrow.out.find("\033[K[", at + 1), ++drawn) {
+        const std::string shown = narrow.out.substr(at + 3, narrow.out.find('\r', at) - at - 3);
+        EXPECT_LE(shown.size(), 29u) << shown;
+        EXPECT_NE(shown.find("...nnn"), std::string::npos) << shown;
+    }
+    EXPECT_GT(drawn, 0u) << narrow.out;
 }
 
 TEST_F(CliRun, WhatGivesNothingIsSaid)
@@ -415,6 +443,76 @@ TEST_F(CliRun, WhatGivesNothingIsSaid)
               "quillconv-cli: work/link: a link to a folder, not followed\n");
     EXPECT_EQ(none.err, "quillconv-cli: nothing to convert: no file named or found is one that "
                         "the chosen conversions take\n");
+}
+
+TEST_F(CliRun, WhatANewUserTripsOverIsSaid)
+{
+    // A pipe would block the run; a .psb file without --extended; an option without its
+    // conversion.
+    ASSERT_EQ(mkfifo((work + "/pipe.psd").c_str(), 0644), 0);
+    WriteBytes(work + "/big.psb", RgbaDocument(2, 2, {}));
+    Outcome outcome = Cli("-n --psd-png --fps=5 work/pipe.psd work/big.psb work/a.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "work/a.psd\n");
+    EXPECT_EQ(Lines(outcome.err),
+              std::vector<std::string>(
+                  {"quillconv-cli: --fps has no effect without --psd-mng or --psd-apng",
+                   "quillconv-cli: work/pipe.psd: not a regular file (a pipe, a device or a "
+                   "socket), skipped",
+                   "quillconv-cli: work/big.psb: skipped (a .psb file; --extended reads those)"}));
+    EXPECT_NE(Cli("-n --psd-png work", dir.Path()).err.find("work: 1 .psb file left out; "
+                                                           "--extended reads those"),
+              std::string::npos);
+
+    // A bitmap document is not taken for a deep one.
+    test_support::PsdBuilder bitmap;
+    bitmap.depth = 1;
+    bitmap.colorMode = 0;
+    bitmap.channels = 1;
+    bitmap.width = 8;
+    bitmap.planes = {{0x5A}};
+    WriteBytes(dir / "bits.psd", bitmap.Build());
+    EXPECT_EQ(Cli("-q --psd-png bits.psd", dir.Path()).err,
+              "quillconv-cli: bits.psd: a bitmap (1-bit) document: without --extended only 8-bit "
+              "gray, indexed and RGB documents are read (ImageLoaderPSD::Scan:123)\n");
+
+    // A document saved without its composite stores a blank merged image.
+    test_support::PsdBuilder blank;
+    blank.width = blank.height = 2;
+    blank.planes = {Bytes(4, 255), Bytes(4, 255), Bytes(4, 255)};
+    test_support::PsdLayer layer(0, 0, 1, 1);
+    layer.name = "A";
+    for (int16_t c : {0, 1, 2})
+        layer.Add(test_support::RawChannel(c, {9}));
+    blank.layers.push_back(layer);
+    WriteBytes(dir / "blank.psd", blank.Build());
+    outcome = Cli("-q --psd-png blank.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "quillconv-cli: blank.psd: the merged image the document stores is one "
+                           "flat colour (it was saved without one, perhaps), though its visible "
+                           "layers have pixels; --compose draws the merged image from the layers\n");
+    EXPECT_EQ(Cli("-q --psd-png --compose blank.psd", dir.Path()).err, "");
+}
+
+TEST(Cli, AReaderThatStopsEndsTheRunWithoutTemporaryFiles)
+{
+    test_support::TempDir dir;
+    WriteBytes(dir / "a.psd", RgbaDocument(256, 256, {{"A", 0, 0, 256, 256}}));
+    std::string names;
+    for (int i = 0; i < 50; ++i) {
+        const std::string name = "a" + std::to_string(i) + ".psd";
+        ASSERT_EQ(link((dir / "a.psd").c_str(), (dir / name).c_str()), 0);
+        names += " " + name;
+    }
+    // The shell waits for both ends of the pipe; the tool ends at its next line.
+    const Outcome outcome = Shell("( " + Quote(QUILLCONV_CLI) +
+                                      " -j1 --psd-mng --compression=ratio" + names +
+                                      "; echo $? >status ) | head -1",
+                                  dir.Path());
+    EXPECT_EQ(outcome.out, "a0.psd → a0.mng\n");
+    EXPECT_EQ(test_support::ReadWholeFile(dir / "status"), "141\n");
+    EXPECT_FALSE(HasTemporaryFile(dir.Path()));
+    EXPECT_FALSE(test_support::Exists(dir / "a49.mng"));
 }
 
 TEST_F(CliRun, SerialAndParallelRunsMatchTheConversionItself)

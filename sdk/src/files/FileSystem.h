@@ -12,6 +12,9 @@ namespace files {
 bool IsDirectory(const std::string& path);
 // True when the path names an existing entry that is not a directory.
 bool IsFile(const std::string& path);
+// True when the path names an ordinary file: not a directory, a pipe, a device or a socket,
+// which a reader could wait on for ever.
+bool IsRegularFile(const std::string& path);
 // Size in bytes of the file; 0 when it cannot be found.
 uint64_t GetFileSize64(const std::string& path);
 // Full path of the program's own executable.

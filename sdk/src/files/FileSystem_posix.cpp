@@ -41,6 +41,12 @@ bool IsFile(const std::string& path)
     return !path.empty() && stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(const std::string& path)
+{
+    struct stat info;
+    return !path.empty() && stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 uint64_t GetFileSize64(const std::string& path)
 {
     struct stat info;

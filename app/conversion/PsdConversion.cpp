@@ -164,8 +164,9 @@ private:
     std::atomic<bool> mngFailed_{false};
     std::atomic<bool> apngFailed_{false};
     std::atomic<size_t> firstFailedPng_{SIZE_MAX};
-    // Whether the stored merged image, as its PNG was written, is one colour throughout.
-    bool mergedFlat_ = false;
+    // Whether the stored merged image, as its PNG was written, is opaque white throughout: what
+    // a document saved without its composite stores.
+    bool mergedBlank_ = false;
 };
 
 // Whether any layer of the document is visible by its own flag and has pixels.
@@ -212,11 +213,11 @@ void PsdOutputs::Write(int32_t layerCount)
         CommitMergedPng(context_, document_, *merged.png);
         // A document saved without its composite stores a blank one.
         auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
-        if (mergedFlat_ && context_.remarks && psd && HasVisiblePixels(*psd))
+        if (mergedBlank_ && context_.remarks && psd && HasVisiblePixels(*psd))
             context_.remarks->notes.push_back(
-                "the merged image the document stores is one flat colour (it was saved without "
-                "one, perhaps), though its visible layers have pixels; --compose draws the "
-                "merged image from the layers");
+                "the merged image the document stores is blank, all white (it was saved "
+                "without one, perhaps), though its visible layers have pixels; --compose draws "
+                "the merged image from the layers");
     }
     merged.png.reset();
     work.Release(0);
@@ -279,20 +280,14 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     // The merged PNG is written as decoded, or with its matte taken out when asked.
     const bool unmatte = job.png && option.removeMatte;
     std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
-    // Whether the stored image is one colour, compared with its first pixel.
-    std::vector<uint8_t> first;
-    bool flat = job.png && !option.compose;
+    // Whether the stored image is blank: every byte 255.
+    bool blank = job.png && !option.compose;
     for (int32_t y = 0; y < rows.Height() && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))
             return;
-        if (flat) {
-            if (first.empty())
-                first.assign(row, row + channels);
-            for (int32_t x = 0; x < width && flat; ++x)
-                flat = std::memcmp(row + static_cast<size_t>(x) * channels, first.data(),
-                                   first.size()) == 0;
-        }
+        for (int64_t i = 0; blank && i < static_cast<int64_t>(width) * channels; ++i)
+            blank = row[i] == 0xFF;
         if (unmatte) {
             std::memcpy(unmatted.data(), row, unmatted.size());
             sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
@@ -305,7 +300,7 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
         job.png->Run([&] { saver->End(); });
         job.png->Close();
     }
-    mergedFlat_ = flat && !first.empty();
+    mergedBlank_ = blank && width > 0 && rows.Height() > 0;
     job.rows.reset();
 }
 

@@ -488,9 +488,10 @@ TEST_F(CliRun, WhatANewUserTripsOverIsSaid)
     WriteBytes(dir / "blank.psd", blank.Build());
     outcome = Cli("-q --psd-png blank.psd", dir.Path());
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "quillconv-cli: blank.psd: the merged image the document stores is one "
-                           "flat colour (it was saved without one, perhaps), though its visible "
-                           "layers have pixels; --compose draws the merged image from the layers\n");
+    EXPECT_EQ(outcome.err, "quillconv-cli: blank.psd: the merged image the document stores is "
+                           "blank, all white (it was saved without one, perhaps), though its "
+                           "visible layers have pixels; --compose draws the merged image from the "
+                           "layers\n");
     EXPECT_EQ(Cli("-q --psd-png --compose blank.psd", dir.Path()).err, "");
 }
 

@@ -23,16 +23,25 @@ indexed with the document's palette for indexed planes. PIL thus does all of the
 (PackBits, palette expansion); this script only places the decoded planes into the reader's pixel
 layout (A first, then B, G, R):
   - alpha is present when the image has more channel records than colour channels, layer
-    masks (-2 and -3) not counted;
+    masks (-2 and -3) and saved selections not counted;
   - channel id 0xFFFF (-1 in the file) is transparency, ids 0..colours-1 are the colour
     components, any other id (layer masks -2, extra merged channels) is ignored;
+  - of the merged image's extra channels (after the colour channels) the first is transparency
+    only where the document says so: a negative layer count, an "Mtrn", "Mt16" or "Mt32" block
+    after the layer information, an alpha identifier (resource 1053) of 0 for it, or fewer
+    extra channels named (1006, 1045) or identified (1053) than there are; otherwise they are
+    saved selections, and ignored;
   - a layer channel whose id equals the number of colour channels counts as the gray/index
     channel in grayscale and indexed documents and as transparency in an RGB layer with alpha;
     in an RGB layer without alpha it is dropped;
   - when two channels carry the same id the later one wins; an alpha no channel supplies is 0;
   - a non-empty image with no channel left to decode is refused ("LoadImage:305").
 Where PIL opens the document itself, its merged image is compared as well (RGB, RGBA, L, and P
-expanded to RGB), which checks the channel order independently of the rules above.
+expanded to RGB; PIL takes any extra channel as alpha, which is dropped where the document does
+not make it transparency), which checks the channel order independently of the rules above.
+Where ImageMagick's convert is installed, the alpha of every merged image with extra channels is
+compared with ImageMagick's reading of the document, which checks the rule for the first extra
+channel independently (skipped with a notice otherwise).
 
 Then each document is read once more with the reader's extended reading (psd_dump --extended):
 every document must load, its merged image and every layer whose rectangle is not empty; and a
@@ -48,6 +57,7 @@ import argparse
 import collections
 import io
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -55,6 +65,7 @@ import tempfile
 
 TRANSPARENCY = 0xFFFF
 IGNORED = -1
+CONVERT = shutil.which("convert")
 
 
 def notice_and_pass(text):
@@ -82,6 +93,8 @@ class Record:
         self.x, self.y, self.width, self.height = x, y, width, height
         self.channels = []  # (id, Plane or None)
         self.masks = 0  # channel records of layer masks (-2, -3)
+        self.extra = 0  # merged image: channels after the colour channels
+        self.selections = 0  # merged image: of those, the saved selections
 
 
 class Document:
@@ -124,13 +137,18 @@ def parse(data):
     elif palette_length > 0:
         raise Refusal("ImageLoaderPSD::Scan:136")
     pos += max(palette_length, 0)
-    pos += 4 + max(i32(pos), 0)  # image resources
+    resources_end = pos + 4 + max(i32(pos), 0)
+    described, first_identifier = described_channels(data, pos + 4, resources_end, channel_count - doc.colors)
+    pos = resources_end
     section_length = i32(pos)
     pos += 4
     section_end = pos + section_length
 
     doc.layers = []
+    said_transparent = first_identifier == 0 or described < channel_count - doc.colors
     if section_length > 0:
+        info_end = pos + 4 + i32(pos)
+        said_transparent = said_transparent or i16(pos + 4) < 0 or transparency_block(data, info_end, section_end)
         pos += 4  # length of the layer information
         count = abs(i16(pos))
         pos += 2
@@ -185,9 +203,48 @@ def parse(data):
             planes.append(Plane(0, data[pos:pos + size]))
             pos += size
     for i, plane in enumerate(planes):
-        merged_id = i if i < doc.colors else TRANSPARENCY if i == doc.colors else IGNORED
+        merged_id = i if i < doc.colors else TRANSPARENCY if i == doc.colors and said_transparent else IGNORED
         doc.merged.channels.append([merged_id, plane])
+    doc.merged.extra = max(channel_count - doc.colors, 0)
+    doc.merged.selections = 0 if said_transparent else doc.merged.extra
     return doc
+
+
+def described_channels(data, pos, end, extra):
+    """How many extra channels the resources name or identify (up to extra), and the first alpha
+    identifier (None without identifiers)."""
+    described, first_identifier = 0, None
+    while pos + 12 <= end:
+        rid = struct.unpack_from(">H", data, pos + 4)[0]
+        pos += 6 + (data[pos + 6] + 2) // 2 * 2
+        size = struct.unpack_from(">I", data, pos)[0]
+        body = data[pos + 4:pos + 4 + size]
+        pos += 4 + (size + 1) // 2 * 2
+        entries, at = 0, 0
+        if rid == 1006:
+            while at < len(body) and entries < extra:
+                at += 1 + body[at]
+                entries += at <= len(body)
+        elif rid == 1045:
+            while at + 4 <= len(body) and entries < extra:
+                at += 4 + 2 * struct.unpack_from(">I", body, at)[0]
+                entries += at <= len(body)
+        elif rid == 1053 and len(body) >= 4:
+            entries, first_identifier = len(body) // 4, struct.unpack_from(">I", body, 0)[0]
+        described = max(described, entries)
+    return described, first_identifier
+
+
+def transparency_block(data, pos, end):
+    """Whether an "Mtrn", "Mt16" or "Mt32" block follows the global layer mask information."""
+    if pos + 4 > end:
+        return False
+    pos += 4 + struct.unpack_from(">I", data, pos)[0]
+    while pos + 12 <= end and data[pos:pos + 4] in (b"8BIM", b"8B64"):
+        if data[pos + 4:pos + 8] in (b"Mtrn", b"Mt16", b"Mt32"):
+            return True
+        pos += 12 + (struct.unpack_from(">I", data, pos + 8)[0] + 3) // 4 * 4
+    return False
 
 
 def layer_id(file_id, colors):
@@ -209,7 +266,7 @@ def pil_plane(Image, plane, width, height, palette):
 
 def decoded_channels(doc, record):
     """The channel records the reader decodes, in record order."""
-    alpha = len(record.channels) - record.masks > doc.colors
+    alpha = len(record.channels) - record.masks - record.selections > doc.colors
     return [(channel_id, plane) for channel_id, plane in record.channels
             if channel_id != IGNORED and not (doc.mode == 3 and channel_id == doc.colors and not alpha)]
 
@@ -217,7 +274,7 @@ def decoded_channels(doc, record):
 def expected_raster(Image, doc, record):
     """The raster the reader must produce for record, and its bytes per pixel."""
     width, height = record.width, record.height
-    alpha = len(record.channels) - record.masks > doc.colors
+    alpha = len(record.channels) - record.masks - record.selections > doc.colors
     colors = 3 if doc.mode in (2, 3) else 1
     step = colors + (1 if alpha else 0)
     first = 1 if alpha else 0
@@ -237,20 +294,33 @@ def expected_raster(Image, doc, record):
     return bytes(raster), step
 
 
-def pil_whole_merged(Image, path):
+def pil_whole_merged(Image, path, selections):
     """PIL's own decode of the document's merged image in the reader's layout, or None where
-    PIL cannot open the document."""
+    PIL cannot open the document. PIL takes an extra channel as alpha even where it is a saved
+    selection (selections), and that alpha is dropped."""
     try:
         image = Image.open(path)
         image.load()
     except Exception:
         return None
-    if image.mode == "P":
+    if image.mode == "P" or (image.mode == "RGBA" and selections):
         image = image.convert("RGB")
     order = {"L": "L", "RGB": "BGR", "RGBA": "ABGR"}.get(image.mode)
     if order is None:
         return None
     return image.tobytes("raw", order)
+
+
+def imagemagick_alpha(Image, path):
+    """The alpha of ImageMagick's reading of the document's merged image, 255 where it has none;
+    None where convert fails on the document."""
+    with tempfile.TemporaryDirectory() as folder:
+        png = os.path.join(folder, "merged.png")
+        run = subprocess.run([CONVERT, path + "[0]", png], capture_output=True, timeout=300)
+        if run.returncode != 0 or not os.path.exists(png):
+            return None
+        with Image.open(png) as image:
+            return image.convert("RGBA").tobytes("raw", "A")
 
 
 def ids_text(record):
@@ -348,12 +418,19 @@ def check_rasters(Image, doc, path, lines, out, relative, tally, failures):
         failures.append("%s: merged image differs from PIL's planes" % relative)
     else:
         tally["merged images equal"] += 1
-        whole = pil_whole_merged(Image, path)
+        whole = pil_whole_merged(Image, path, merged.selections)
         if whole is not None and step in (1, 3, 4):
             if whole == raster("merged.raw"):
                 tally["merged images also equal to PIL's whole decode"] += 1
             else:
                 failures.append("%s: merged image differs from PIL's whole decode" % relative)
+        if merged.extra and CONVERT and step in (1, 2, 3, 4):
+            ours = raster("merged.raw")[0::step] if step in (2, 4) else b"\xff" * (len(want) // step)
+            theirs = imagemagick_alpha(Image, path)
+            if theirs == ours:
+                tally["merged alpha also equal to ImageMagick's"] += 1
+            else:
+                failures.append("%s: merged alpha differs from ImageMagick's" % relative)
 
     # The layers, in file order.
     layer_lines = lines[1:]
@@ -422,6 +499,8 @@ def main():
             failures.append("%s: check raised %r" % (relative, error))
 
     print("PSD corpus: %d documents in %s" % (len(documents), os.path.normpath(corpus)))
+    if not CONVERT:
+        print("  merged alpha not compared with ImageMagick: its convert is not installed")
     for key in sorted(tally):
         print("  %-52s %d" % (key, tally[key]))
     print("  %-52s %d" % ("mismatches", len(failures)))

@@ -19,6 +19,7 @@ using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
 using sdk::graphic::ImageLoaderPSD;
 using test_support::Bytes;
+using test_support::ImageResource;
 using test_support::PsdBuilder;
 using test_support::PsdLayer;
 using test_support::RawChannel;
@@ -62,6 +63,25 @@ Bytes WithLayer(uint16_t mode, int32_t width, int32_t height,
     return psd.Build();
 }
 
+// The resources the editor writes for one extra channel that is a saved selection, "Alpha 1":
+// its name, its Unicode name, its identifier (not 0) and its display information (13 bytes
+// after the version: colour space, colour, opacity, kind 0, a selection).
+Bytes SavedSelectionResources()
+{
+    test_support::ByteWriter names, unicode, display;
+    names.U8(7).Text("Alpha 1");
+    unicode.U32(8);
+    for (char c : std::string("Alpha 1"))
+        unicode.U16(static_cast<uint8_t>(c));
+    unicode.U16(0);
+    display.U32(1).U16(0).U16(0xFFFF).Zeros(6).U16(50).U8(0);
+    Bytes resources;
+    for (const Bytes& block : {ImageResource(1006, names.Data()), ImageResource(1045, unicode.Data()),
+                               ImageResource(1053, {0, 0, 0, 2}), ImageResource(1077, display.Data())})
+        resources.insert(resources.end(), block.begin(), block.end());
+    return resources;
+}
+
 }  // namespace
 
 TEST(PsdDecode, MergedRgbBecomesBgrAndTheFourthChannelAlpha)
@@ -87,6 +107,40 @@ TEST(PsdDecode, MergedRgbBecomesBgrAndTheFourthChannelAlpha)
     EXPECT_EQ(info.width, 2);
     EXPECT_EQ(info.height, 1);
     EXPECT_EQ(info.title, "");
+}
+
+TEST(PsdDecode, AnExtraMergedChannelIsTransparencyOnlyWhereTheDocumentSaysSo)
+{
+    // 4 x 4 RGB of one layer (a positive layer count) whose fourth merged channel is a saved
+    // selection: the merged image has no alpha, with either reading.
+    PsdBuilder psd;
+    psd.width = psd.height = 4;
+    psd.channels = 4;
+    psd.planes = {Bytes(16, 10), Bytes(16, 20), Bytes(16, 30), Bytes(16, 0)};
+    psd.layers.push_back(PsdLayer(0, 0, 4, 4).Add(RawChannel(0, Bytes(16, 10))));
+    psd.resources = SavedSelectionResources();
+    Bytes opaque, transparent;
+    for (int i = 0; i < 16; ++i) {
+        opaque.insert(opaque.end(), {30, 20, 10});
+        transparent.insert(transparent.end(), {0, 30, 20, 10});
+    }
+    EXPECT_EQ(Merged(psd.Build()), opaque);
+    EXPECT_EQ(test_support::MergedRaster(psd.Build(), true), opaque);
+
+    // The same channel is the transparency with a negative layer count, with a merged
+    // transparency block, with the identifier 0, or where the resources leave it undescribed.
+    psd.layerCount = -1;
+    EXPECT_EQ(Merged(psd.Build()), transparent);
+    psd.layerCount.reset();
+    psd.globalBlocks = test_support::LayerBlock("Mt16", {});
+    EXPECT_EQ(Merged(psd.Build()), transparent);
+    psd.globalBlocks.clear();
+    psd.resources = ImageResource(1006, {12, 'T', 'r', 'a', 'n', 's', 'p', 'a', 'r', 'e', 'n', 'c', 'y'});
+    Bytes identifiers = ImageResource(1053, {0, 0, 0, 0});
+    psd.resources.insert(psd.resources.end(), identifiers.begin(), identifiers.end());
+    EXPECT_EQ(Merged(psd.Build()), transparent);
+    psd.resources = ImageResource(1006, {9, 'A'});  // a name longer than its block
+    EXPECT_EQ(Merged(psd.Build()), transparent);
 }
 
 TEST(PsdDecode, LayerChannelsLandInTheirBytes)
@@ -271,6 +325,8 @@ TEST(PsdDecode, CutAndCorruptedFilesNeverFault)
     PsdLayer wide(0, 0, 1, 130);  // more than one run per row
     wide.Add(RleChannel(0, Bytes(130, 42), 130)).Add(RawChannel(-2, {}));
     psd.layers = {layer, wide, PsdLayer()};
+    psd.resources = SavedSelectionResources();
+    psd.globalBlocks = test_support::LayerBlock("Mtrn", {});
     const Bytes whole = psd.Build();
 
     auto exercise = [](const Bytes& file) {

@@ -162,12 +162,14 @@ Bytes LayerSection(const PsdBuilder& psd)
     if (psd.layerBlock.empty()) {
         section.Length(info.Size(), wide).Append(info.Data());
         section.U32(static_cast<uint32_t>(psd.globalMask.size())).Append(psd.globalMask);
+        section.Append(psd.globalBlocks);
         return section.Data();
     }
     section.Length(0, wide);
     section.U32(static_cast<uint32_t>(psd.globalMask.size())).Append(psd.globalMask);
     section.Text("8BIM").Append(Padded(psd.layerBlock, 4)).Length(info.Size(), wide);
     section.Append(info.Data()).Zeros((4 - info.Size() % 4) % 4);
+    section.Append(psd.globalBlocks);
     return section.Data();
 }
 
@@ -272,6 +274,14 @@ Bytes UnicodeNameBlock(const std::u16string& name)
     return block.Data();
 }
 
+Bytes ImageResource(uint16_t id, const Bytes& data)
+{
+    ByteWriter block;
+    block.Text("8BIM").U16(id).U16(0).U32(static_cast<uint32_t>(data.size())).Append(data);
+    block.Zeros(data.size() % 2);
+    return block.Data();
+}
+
 Bytes PsdBuilder::Build() const
 {
     ByteWriter file;
@@ -285,7 +295,7 @@ Bytes PsdBuilder::Build() const
     file.Append(resources);
 
     Bytes section;
-    if (!layers.empty() || layerCount)
+    if (!layers.empty() || layerCount || !globalBlocks.empty())
         section = LayerSection(*this);
     file.Length(layerSectionLength ? static_cast<uint64_t>(*layerSectionLength) : section.size(),
                 version == 2);

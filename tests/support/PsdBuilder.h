@@ -87,6 +87,8 @@ enum : uint32_t { kOpenFolder = 1, kClosedFolder = 2, kGroupDivider = 3 };
 Bytes SectionBlock(uint32_t type, const std::string& mode = "");
 // Additional layer information holding the layer's Unicode name ("luni").
 Bytes UnicodeNameBlock(const std::u16string& name);
+// One image resource: signature, id, an empty name, length and data, padded to an even length.
+Bytes ImageResource(uint16_t id, const Bytes& data);
 
 struct PsdLayer {
     PsdLayer() = default;
@@ -138,6 +140,8 @@ struct PsdBuilder {
     // When set (such as "Lr16"), the layers go into a block of this key after the global mask
     // and the layer information is left empty.
     std::string layerBlock;
+    // Additional layer information after the global mask (and after the layer block).
+    Bytes globalBlocks;
 
     // The merged image: one plane of samples per channel, written raw or with every channel's
     // row counts first and then every channel's PackBits data.

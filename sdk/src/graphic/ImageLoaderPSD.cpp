@@ -285,19 +285,29 @@ void ImageLoaderPSD::ScanImageResources()
     if (length > 0) {
         RequireBytes(stream, length, "ImageLoaderPSD::Scan:150");
         const int64_t end = static_cast<int64_t>(stream.GetPos()) + length;
-        if (extended)
-            firstExtraIsSpot = FirstExtraChannelIsSpot(end);
+        ScanChannelResources(end);
         stream.SetPos(static_cast<int32_t>(end));
     }
 }
 
-bool ImageLoaderPSD::FirstExtraChannelIsSpot(int64_t end)
+void ImageLoaderPSD::ScanChannelResources(int64_t end)
 {
     // Resource blocks: signature, id, a name padded to an even length with its length byte, a
-    // data length and the data, padded to an even length. The display information (id 1077, or
-    // 1007 in older files) has an entry per channel after the colour channels, whose kind is 2
-    // for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
-    // form. Resources are not needed otherwise, so a block that does not fit ends the search.
+    // data length and the data, padded to an even length. What they say of the extra channels,
+    // in the channels' order:
+    // - the alpha names (id 1006): a Pascal string each; the Unicode alpha names (1045): a
+    //   count of UTF-16 units and the units each; the alpha identifiers (1053): 4 bytes each,
+    //   0 for the transparency. The editor lists its saved selections there, and the
+    //   transparency too when the document has one;
+    // - the display information (1077, or 1007 in older files): an entry each, whose kind is 2
+    //   for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
+    //   form. The first block of the two decides.
+    // Resources are not needed otherwise, so a block that does not fit ends the search, and an
+    // entry that does not fit ends its list. Names are counted up to the number of extra
+    // channels, which bounds the work of a list of many short entries.
+    const int64_t extraChannels =
+        std::max<int64_t>(static_cast<int64_t>(merged.channels.size()) - format.colorChannels, 0);
+    bool displaySeen = false;
     while (end - stream.GetPos() >= 12) {
         char signature[4] = {};
         stream.Read(signature, 4);
@@ -305,23 +315,44 @@ bool ImageLoaderPSD::FirstExtraChannelIsSpot(int64_t end)
         const uint8_t nameLength = ReadByte(stream);
         const int64_t nameRest = (nameLength + 2) / 2 * 2 - 1;
         if (end - stream.GetPos() < nameRest + 4)
-            return false;
+            return;
         stream.Seek(static_cast<int32_t>(nameRest));
         const uint32_t size = ReadBigEndian32(stream);
         const int64_t start = stream.GetPos();
         if (size > end - start)
-            return false;
-        if (id == 1077 && size >= 4 + 13) {
-            stream.Seek(4 + 12);
-            return ReadByte(stream) == 2;
+            return;
+        int64_t entries = 0;
+        int64_t at = 0;
+        if (!displaySeen && ((id == 1077 && size >= 4 + 13) || (id == 1007 && size >= 14))) {
+            displaySeen = true;
+            stream.Seek(id == 1077 ? 4 + 12 : 12);
+            extra.firstIsSpot = ReadByte(stream) == 2;
+        } else if (id == 1006) {
+            while (entries < extraChannels && at < size) {
+                const int64_t length = ReadByte(stream);
+                if (length > size - at - 1)
+                    break;
+                stream.Seek(static_cast<int32_t>(length));
+                at += 1 + length;
+                ++entries;
+            }
+        } else if (id == 1045) {
+            while (entries < extraChannels && size - at >= 4) {
+                const int64_t units = ReadBigEndian32(stream);
+                if (units > (size - at - 4) / 2)
+                    break;
+                stream.Seek(static_cast<int32_t>(units * 2));
+                at += 4 + units * 2;
+                ++entries;
+            }
+        } else if (id == 1053) {
+            entries = size / 4;
+            if (entries > 0)
+                extra.firstIdentifiedAsTransparency = ReadBigEndian32(stream) == 0;
         }
-        if (id == 1007 && size >= 14) {
-            stream.Seek(12);
-            return ReadByte(stream) == 2;
-        }
+        extra.described = std::max(extra.described, entries);
         stream.SetPos(static_cast<int32_t>(start + (size + 1) / 2 * 2));
     }
-    return false;
 }
 
 void ImageLoaderPSD::ScanLayerAndMask()
@@ -341,6 +372,8 @@ void ImageLoaderPSD::ScanLayerAndMask()
         // layer information instead.
         if (extended && layers.empty())
             ScanAdditionalLayerInfo(sectionEnd);
+        if (static_cast<int64_t>(merged.channels.size()) > format.colorChannels)
+            ScanMergedTransparencyBlocks(sectionEnd);
     }
     stream.SetPos(static_cast<int32_t>(sectionEnd));
 }
@@ -348,9 +381,14 @@ void ImageLoaderPSD::ScanLayerAndMask()
 void ImageLoaderPSD::ScanLayer(int64_t sectionEnd)
 {
     if (!extended) {
-        // The length of the layer information and the layer count: "ScanLayer:205".
+        // The length of the layer information and the layer count: "ScanLayer:205". The length
+        // only tells where the blocks after the layer information start, and a length that
+        // runs past the section leaves them unread.
         RequireBytes(stream, 6, "ImageLoaderPSD::ScanLayer:205");
-        stream.Seek(4);
+        const int64_t length = ReadBigEndian32(stream);
+        const int64_t start = stream.GetPos();
+        if (length <= sectionEnd - start)
+            layerInfoEnd = start + length;
         ScanLayerList();
         return;
     }
@@ -371,8 +409,10 @@ void ImageLoaderPSD::ScanLayer(int64_t sectionEnd)
 
 void ImageLoaderPSD::ScanLayerList()
 {
+    // A negative count says that the merged image has a transparency.
     const int16_t count = static_cast<int16_t>(ReadBigEndian16(stream));
     const int32_t layerCount = count < 0 ? -static_cast<int32_t>(count) : count;
+    extra.negativeLayerCount = extra.negativeLayerCount || count < 0;
 
     // Every layer record takes a fixed number of bytes at least; a count that the rest of the
     // file cannot hold is refused before the table is sized by it: "ScanLayer:210".
@@ -567,6 +607,32 @@ void ImageLoaderPSD::ScanAdditionalLayerInfo(int64_t sectionEnd)
     }
 }
 
+void ImageLoaderPSD::ScanMergedTransparencyBlocks(int64_t sectionEnd)
+{
+    // The global layer mask information and the blocks after the layer information, as in
+    // ScanAdditionalLayerInfo. An "Mtrn", "Mt16" or "Mt32" block among them says that the
+    // merged image has a transparency. Nothing else is needed of them here, so bytes that do
+    // not fit end the search.
+    if (layerInfoEnd <= 0 || sectionEnd - layerInfoEnd < 4)
+        return;
+    stream.SetPos(static_cast<int32_t>(layerInfoEnd));
+    const uint32_t maskLength = ReadBigEndian32(stream);
+    if (maskLength > sectionEnd - stream.GetPos())
+        return;
+    stream.Seek(static_cast<int32_t>(maskLength));
+    char key[4] = {};
+    int64_t length = 0;
+    while (ReadPsdBlockHeader(stream, format, sectionEnd, key, length, nullptr)) {
+        if (memcmp(key, "Mtrn", 4) == 0 || memcmp(key, "Mt16", 4) == 0 ||
+            memcmp(key, "Mt32", 4) == 0) {
+            extra.transparencyBlock = true;
+            return;
+        }
+        const int64_t start = stream.GetPos();
+        stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
+    }
+}
+
 void ImageLoaderPSD::ScanMergedImage()
 {
     // The merged image's compression field must be there: "Scan:165".
@@ -596,22 +662,31 @@ void ImageLoaderPSD::ScanMergedImage()
         std::fill(lengths.begin(), lengths.end(), PsdRowBytes(merged.width, format.depth) * rows);
     }
 
+    // Of the channels after the colour channels, the first is the merged image's transparency
+    // where the document says so, and the others are ignored: saved selections, spot colours.
+    // It says so with a negative layer count, a merged transparency block or an alpha
+    // identifier of 0 for it, and also when the resources do not describe all of those
+    // channels: a saved selection is always described, and so the first channel left
+    // undescribed is the transparency. A multichannel document's channels are all inks, of
+    // which the first is shown as gray, and with extended reading a first extra channel that
+    // the display information calls a spot colour is an ink too.
+    const int64_t extraChannels =
+        static_cast<int64_t>(merged.channels.size()) - format.colorChannels;
+    mergedAlpha = extraChannels > 0 && format.colorMode != PsdFormat::kMultichannel &&
+                  !(extended && extra.firstIsSpot) &&
+                  (extra.negativeLayerCount || extra.transparencyBlock ||
+                   extra.firstIdentifiedAsTransparency || extra.described < extraChannels);
+
     // Each length is below 2^62 and the position is kept at most just past the 32-bit range
     // (where it lies beyond any file), so the sum cannot overflow however many channels follow.
-    // Of the channels after the colour channels, the first is the merged image's transparency
-    // and the others are ignored; a multichannel document's channels are all inks, of which the
-    // first is shown as gray, and with extended reading a first extra channel that the display
-    // information calls a spot colour is an ink too.
     const int64_t beyond = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
     int64_t position = stream.GetPos();
     for (size_t i = 0; i < merged.channels.size(); ++i) {
         info_t::channel_t& channel = merged.channels[i];
         const int32_t index = static_cast<int32_t>(i);
-        channel.id = index < format.colorChannels    ? index
-                     : index == format.colorChannels ? kTransparency
-                                              : kIgnored;
-        if ((format.colorMode == PsdFormat::kMultichannel || firstExtraIsSpot) && index >= format.colorChannels)
-            channel.id = kIgnored;
+        channel.id = index < format.colorChannels                   ? index
+                     : index == format.colorChannels && mergedAlpha ? kTransparency
+                                                                    : kIgnored;
         channel.compression = compression;
         channel.length = lengths[i];
         channel.dataOffset = Saturated(position);
@@ -640,9 +715,12 @@ void ImageLoaderPSD::ReadRowCounts(int64_t countsOffset, int64_t rows,
 
 bool ImageLoaderPSD::HasAlpha(const info_t& record) const
 {
-    // A multichannel document has inks only, and so may the merged image of another.
-    if (format.colorMode == PsdFormat::kMultichannel || (&record == &merged && firstExtraIsSpot))
+    // A multichannel document has inks only; the merged image has the transparency that
+    // ScanMergedImage found, if any.
+    if (format.colorMode == PsdFormat::kMultichannel)
         return false;
+    if (&record == &merged)
+        return mergedAlpha;
     return static_cast<int64_t>(record.channels.size()) - record.masks > format.colorChannels;
 }
 

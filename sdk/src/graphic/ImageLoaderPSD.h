@@ -94,7 +94,7 @@ private:
     void ScanHeader();
     void ScanColorModeData();
     void ScanImageResources();
-    bool FirstExtraChannelIsSpot(int64_t end);
+    void ScanChannelResources(int64_t end);
     void ScanLayerAndMask();
     void ScanLayer(int64_t sectionEnd);
     void ScanLayerList();
@@ -102,6 +102,7 @@ private:
     void ScanLayerChannels();
     std::string ScanUnicodeName(int64_t recordEnd);
     void ScanAdditionalLayerInfo(int64_t sectionEnd);
+    void ScanMergedTransparencyBlocks(int64_t sectionEnd);
     void ScanMergedImage();
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.
@@ -123,8 +124,21 @@ private:
     std::unique_ptr<PsdLayerNode> tree;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
-    // The first merged channel after the colour channels is a spot colour, not transparency.
-    bool firstExtraIsSpot = false;
+    // What the document says of the merged channels after the colour channels ("extra"
+    // channels): the image resources describe them as saved selections, spot colours or the
+    // transparency; a negative layer count or a merged transparency block ("Mtrn", "Mt16",
+    // "Mt32") says that the first of them is the transparency.
+    struct ExtraChannels {
+        bool firstIsSpot = false;  // the display information's kind of the first: spot colour
+        // How many the resources name (alpha names, Unicode alpha names) or identify (alpha
+        // identifiers), whichever list is longest.
+        int64_t described = 0;
+        bool firstIdentifiedAsTransparency = false;  // its alpha identifier is 0
+        bool negativeLayerCount = false;
+        bool transparencyBlock = false;
+    } extra;
+    // The first extra merged channel is the merged image's transparency (see ScanMergedImage).
+    bool mergedAlpha = false;
 };
 
 }  // namespace graphic

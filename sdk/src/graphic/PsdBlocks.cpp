@@ -22,8 +22,11 @@ bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int6
     if (memcmp(signature, "8BIM", 4) != 0 && memcmp(signature, "8B64", 4) != 0)
         return false;
     if (format.BlockHasWideLength(key)) {
-        if (end - stream.GetPos() < 8)
+        if (end - stream.GetPos() < 8) {
+            if (tag == nullptr)
+                return false;
             throw debug::runtime_error(tag);
+        }
         // A value that no file can hold is taken as the largest.
         length = static_cast<int64_t>(std::min<uint64_t>(
             stream::ReadBigEndian64(stream),
@@ -31,8 +34,11 @@ bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int6
     } else {
         length = stream::ReadBigEndian32(stream);
     }
-    if (length > end - stream.GetPos())
+    if (length > end - stream.GetPos()) {
+        if (tag == nullptr)
+            return false;
         throw debug::runtime_error(tag);
+    }
     return true;
 }
 

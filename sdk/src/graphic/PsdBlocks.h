@@ -14,7 +14,7 @@ namespace graphic {
 
 // Reads the header of the block at the stream's position, which must end by end, leaving the
 // position at its data. False when the bytes there (if 12 are left) do not start a block; a
-// length that runs past end raises tag.
+// length that runs past end raises tag, or without a tag (nullptr) ends the blocks as well.
 bool ReadPsdBlockHeader(stream::stream_in& stream, const PsdFormat& format, int64_t end,
                         char (&key)[4], int64_t& length, const char* tag);
 

@@ -140,12 +140,8 @@ std::string LayerNamed(const ConversionRemarks& remarks)
 {
     if (remarks.failedLayer < 0)
         return "";
-    std::string name = remarks.failedLayerName;
-    for (char& c : name) {
-        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F)
-            c = '_';
-    }
-    return sdk::files::Format("layer %d \"%s\": ", remarks.failedLayer + 1, name.c_str());
+    return sdk::files::Format("layer %d \"%s\": ", remarks.failedLayer + 1,
+                              WithoutControls(remarks.failedLayerName, '_').c_str());
 }
 
 }  // namespace

@@ -87,6 +87,16 @@ std::string Tail(const std::string& text, size_t columns)
 
 }  // namespace
 
+std::string WithoutControls(const std::string& text, char mark)
+{
+    std::string shown = text;
+    for (char& c : shown) {
+        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F)
+            c = mark;
+    }
+    return shown;
+}
+
 size_t TextColumns(const std::string& text)
 {
     size_t columns = 0;
@@ -98,11 +108,7 @@ size_t TextColumns(const std::string& text)
 std::string FitProgressText(const std::string& prefix, const std::string& name,
                             const std::string& suffix, size_t columns)
 {
-    std::string shown = name;
-    for (char& c : shown) {
-        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    }
+    const std::string shown = WithoutControls(name, '?');
     const size_t around = TextColumns(prefix) + TextColumns(suffix);
     if (around + TextColumns(shown) <= columns)
         return prefix + shown + suffix;

@@ -1,5 +1,6 @@
 #include "conversion/PsdToPng.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -8,28 +9,45 @@
 #include "conversion/StatusText.h"
 #include "debug/Error.h"
 #include "files/CodePage.h"
+#include "files/FileSystem.h"
 #include "files/Format.h"
 #include "files/Path.h"
 
 namespace {
 
-// The most bytes of one file or folder name that the file systems take (255 on the common ones,
-// where Windows counts UTF-16 units, of which a character of the code page is never more than
-// its bytes).
-const size_t kLongestName = 255;
-
-// part cut at a character so that it and ending fit in one name.
-std::string FitName(const std::string& part, const std::string& ending)
+// part cut at a character so that it and ending fit in most bytes.
+std::string FitName(const std::string& part, const std::string& ending,
+                    size_t most = sdk::files::kLongestName)
 {
-    const size_t room = kLongestName > ending.size() ? kLongestName - ending.size() : 0;
+    const size_t room = most > ending.size() ? most - ending.size() : 0;
     return part.substr(0, sdk::files::WholeCharactersWithin(part, room)) + ending;
 }
 
-// path + ending with its last name cut, where it is too long, to fit with the ending.
+// path + ending with its last name cut, where it is too long, to fit with the ending in a name
+// and, where the system bounds paths, in a path. A folder that leaves no room for the name is
+// left to fail as it does.
 std::string FitLastName(const std::string& path, const std::string& ending)
 {
-    const std::string name = sdk::files::GetFileName(path);
-    return path.substr(0, path.size() - name.size()) + FitName(name, ending);
+    // Where the last name starts (the path functions bound what they return on Windows, so
+    // they cannot take a name that is too long apart).
+    size_t start = 0;
+    for (size_t pos = 0; pos < path.size(); pos += sdk::files::CharLength(path, pos)) {
+        if (sdk::files::IsSeparator(path[pos]))
+            start = pos + 1;
+    }
+    const std::string folder = path.substr(0, start);
+    const std::string name = path.substr(start);
+    size_t most = sdk::files::kLongestName;
+    if (sdk::files::kLongestPath != 0) {
+        // The bound is on the whole path: a relative folder lies in the current one.
+        const bool rooted = !sdk::files::GetDrive(folder).empty() ||
+                            (!folder.empty() && sdk::files::IsSeparator(folder[0]));
+        const size_t taken =
+            folder.size() + (rooted ? 0 : sdk::files::CurrentFolder().size() + 1);
+        if (taken + ending.size() < sdk::files::kLongestPath)
+            most = std::min(most, sdk::files::kLongestPath - taken);
+    }
+    return folder + FitName(name, ending, most);
 }
 
 // Whether Windows takes a part of a path for a device ("con.png" is the console there, whatever

@@ -7,8 +7,10 @@
 namespace sdk {
 namespace files {
 
+const size_t kLongestName = 255;
 #if defined(_WIN32)
 const char kPathSeparator = '\\';
+const size_t kLongestPath = 259;
 namespace {
 // Windows paths and each of their parts are bounded as the system's path buffers are.
 const size_t kMaxPath = 260;
@@ -20,6 +22,7 @@ std::string Bounded(const std::string& text, size_t limit)
 }  // namespace
 #else
 const char kPathSeparator = '/';
+const size_t kLongestPath = 0;
 namespace {
 // Paths here take whatever length the system allows.
 std::string Bounded(const std::string& text, size_t) { return text; }

@@ -3,6 +3,7 @@
 // character is never taken for a separator or a dot. None of these touches the file system.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace sdk {
@@ -10,6 +11,13 @@ namespace files {
 
 // The separator that joins insert: "\" on Windows, "/" elsewhere.
 extern const char kPathSeparator;
+// The most bytes of one file or folder name that the file systems take (255 on the common ones,
+// where Windows counts UTF-16 units, of which a character of the code page is never more than
+// its bytes).
+extern const size_t kLongestName;
+// The most bytes of a whole path that the system takes: 259 on Windows (MAX_PATH without its
+// terminator); 0 where a path may be as long as its names allow.
+extern const size_t kLongestPath;
 
 // The four parts of a path: drive ("C:" or empty), directory (up to and including the last
 // separator), name (up to the extension) and extension (from the last "." of the final

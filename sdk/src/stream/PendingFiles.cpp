@@ -15,13 +15,6 @@ namespace pending {
 
 namespace {
 
-// A file name has at most 255 bytes on the systems the program runs on; a Windows path at most
-// 259 and its terminator.
-const size_t kMaxName = 255;
-#if defined(_WIN32)
-const size_t kMaxPath = 259;
-#endif
-
 // The most names tried for one temporary file before giving up.
 const int kMaxAttempts = 1000;
 
@@ -39,37 +32,19 @@ List& TheList()
 
 std::atomic<uint64_t> next_number{0};
 
-// The longest start of text of at most limit bytes that ends between two characters.
-std::string CutAtCharacter(const std::string& text, size_t limit)
-{
-    const bool utf8 = files::ActiveCodePage() == files::kCodePageUtf8;
-    size_t end = 0;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t length = files::CharLength(text, pos);
-        // In UTF-8 the continuation bytes belong to the character before them.
-        while (utf8 && pos + length < text.size() &&
-               (static_cast<uint8_t>(text[pos + length]) & 0xC0) == 0x80)
-            ++length;
-        if (pos + length > limit)
-            break;
-        pos += length;
-        end = pos;
-    }
-    return text.substr(0, end);
-}
-
 }  // namespace
 
 std::string TemporaryPath(const std::string& final_path, uint32_t process, uint64_t number)
 {
     const std::string folder = files::GetFolder(final_path);
     const std::string tail = "." + std::to_string(process) + "-" + std::to_string(number) + ".tmp";
-    size_t room = kMaxName - 1 - tail.size();
-#if defined(_WIN32)
-    const size_t fixed = folder.size() + 1 + tail.size();
-    room = fixed < kMaxPath ? std::min(room, kMaxPath - fixed) : 0;
-#endif
-    return folder + "." + CutAtCharacter(files::GetFileName(final_path), room) + tail;
+    size_t room = files::kLongestName - 1 - tail.size();
+    if (files::kLongestPath != 0) {
+        const size_t fixed = folder.size() + 1 + tail.size();
+        room = fixed < files::kLongestPath ? std::min(room, files::kLongestPath - fixed) : 0;
+    }
+    const std::string name = files::GetFileName(final_path);
+    return folder + "." + name.substr(0, files::WholeCharactersWithin(name, room)) + tail;
 }
 
 bool Make(const std::string& final_path, uint32_t process,

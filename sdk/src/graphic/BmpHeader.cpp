@@ -36,12 +36,16 @@ bool IsBasicBmp(stream::stream_in& stream)
 {
     stream.SetPos(0);
     uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
-    if (!stream::ReadWhole(stream, header, sizeof header))
+    const uint32_t held =
+        static_cast<uint32_t>(std::min<int64_t>(stream::BytesLeft(stream), sizeof header));
+    if (!stream::ReadWhole(stream, header, held) || held < kFileHeaderSize + 4)
         return true;
     const uint8_t* const info = header + kFileHeaderSize;
+    if (LittleEndian32(info) < kInfoHeaderSize)
+        return false;
     const uint16_t bits = LittleEndian16(info + 14);
-    return LittleEndian32(info) >= kInfoHeaderSize && LittleEndian32(info + 16) == kRgb &&
-           (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    return held < sizeof header || (LittleEndian32(info + 16) == kRgb &&
+                                    (bits == 8 || bits == 16 || bits == 24 || bits == 32));
 }
 
 void ReadBmpHeader(stream::stream_in& stream, BmpHeader& header)

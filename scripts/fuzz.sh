@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs it for SECONDS (default 60) on as many workers as there are processors. Seeds: the
-# project's own fixtures and samples, and the PSD corpus when it is present. Findings land in
-# build/fuzz/findings; the run fails when one is found.
+# project's own fixtures and samples, and the PSD and BMP corpora when they are present.
+# Findings land in build/fuzz/findings; the run fails when one is found.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,6 +25,11 @@ shared_corpus="$root/../shared/corpus/psd"
 if [ -d "$shared_corpus" ]; then
   # Small documents only: large ones slow every execution down.
   find "$shared_corpus" -name '*.ps[db]' -size -200k -exec cp -f {} "$seeds/" \;
+fi
+if [ -d "$root/../shared/corpus/bmp" ]; then
+  for f in "$root"/../shared/corpus/bmp/*/*.bmp; do
+    cp -f "$f" "$seeds/bmp-$(basename "$(dirname "$f")")-$(basename "$f")"
+  done
 fi
 
 cd "$dir/findings"

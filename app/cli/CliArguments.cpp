@@ -138,10 +138,11 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
     case kBmpPng: o.bmpToPng = true; return true;
     case kPngBmp: o.pngToBmp = true; return true;
     case kAlpha:
-        if (value == "none") o.alphaFile = o.alphaSplit = false;
-        else if (value == "file") { o.alphaFile = true; o.alphaSplit = false; }
-        else if (value == "split") { o.alphaFile = false; o.alphaSplit = true; }
-        else { reason = "--alpha is none, file or split"; return false; }
+        if (value == "none") o.alphaFile = o.alphaSplit = o.alphaBgra = false;
+        else if (value == "file") { o.alphaFile = true; o.alphaSplit = o.alphaBgra = false; }
+        else if (value == "split") { o.alphaSplit = true; o.alphaFile = o.alphaBgra = false; }
+        else if (value == "bgra") { o.alphaBgra = true; o.alphaFile = o.alphaSplit = false; }
+        else { reason = "--alpha is none, file, split or bgra"; return false; }
         return true;
     case 'o': {
         std::string folder = value;
@@ -403,7 +404,8 @@ const char* HelpText()
            "  --extended            also read PSB (large document) files, 16- and 32-bit\n"
            "                        channels, bitmap, CMYK, Lab, multichannel and duotone\n"
            "                        documents, and Unicode layer names; .psb files are\n"
-           "                        listed too; implies --skip-empty-layers\n"
+           "                        listed too; implies --skip-empty-layers; BMP files:\n"
+           "                        see --bmp-png\n"
            "  --compose             merged image: composed from the layers as the editor\n"
            "                        shows them (visibility, opacity and fill opacity,\n"
            "                        layer and vector masks, clipping, groups, blending\n"
@@ -419,11 +421,16 @@ const char* HelpText()
            "                        visibility, opacities, blend modes, clipping, masks,\n"
            "                        rectangles) with the layer PNG written for each node\n"
            "BMP and PNG:\n"
-           "  --bmp-png             BMP to PNG\n"
+           "  --bmp-png             BMP to PNG; with --extended also 1-, 2- and 4-bit,\n"
+           "                        run-length coded, bit-field and OS/2 files, and the\n"
+           "                        alpha of files with an alpha mask (such a file takes\n"
+           "                        no alpha from a file or a half)\n"
            "  --png-bmp             PNG to BMP (not together with --bmp-png)\n"
            "  --alpha=MODE          alpha on the BMP side: none (default), file (a second\n"
-           "                        gray BMP named NAME_.bmp) or split (right half of a BMP\n"
-           "                        twice as wide)\n"
+           "                        gray BMP named NAME_.bmp), split (right half of a BMP\n"
+           "                        twice as wide) or bgra (--png-bmp: a 32-bit BMP with\n"
+           "                        alpha, as current programs read it; opaque when the\n"
+           "                        PNG has no alpha)\n"
            "  --invert-alpha        invert alpha (255 - value) in BMP and PNG conversion\n"
            "  --fill-blank          make fully transparent pixels black (layers, BMP, PNG)\n"
            "Output:\n"

@@ -13,7 +13,8 @@ namespace {
 
 // Tags and what they mean, matched by their start: the first entry that the tag starts with
 // explains it. "%s" stands for the system's reason where a file operation failed. Where the
-// extended reading of PSD documents (--extended) says something else, extendedText says it.
+// extended reading of PSD documents and BMP files (--extended) says something else,
+// extendedText says it.
 struct Explanation {
     const char* tag;
     const char* text;
@@ -67,8 +68,30 @@ const Explanation kExplanations[] = {
      "pixels than the document and its layers together, or be wider or taller than "
      "1,000,000 pixels"},
     {"ImageLoaderPSD::", "the PSD file is damaged or cut short"},
-    {"ImageLoaderBMP::",
-     "the BMP file is damaged or of a kind not read (compressed, or fewer than 8 bits a pixel)"},
+    {"ImageLoaderBMP::LoadInfo:121",
+     "an OS/2 or core BMP header (shorter than 40 bytes): --extended reads those",
+     "a BMP header of a size that no BMP version has"},
+    {"ImageLoaderBMP::LoadInfo:122", "the BMP header's plane count is not 1"},
+    {"ImageLoaderBMP::LoadInfo:123",
+     "a compressed (run-length coded) or bit-field BMP: --extended reads those"},
+    {"ImageLoaderBMP::LoadInfo:124",
+     "a BMP of fewer than 8 bits a pixel: --extended reads 1-, 2- and 4-bit files"},
+    {"ImageLoaderBMP::LoadInfo:133", "a BMP bit count that no BMP layout has"},
+    {"ImageLoaderBMP::LoadInfo:134", "the BMP header's height is out of range"},
+    {"ImageLoaderBMP::LoadInfo:135", "the BMP palette counts more than 256 colours"},
+    {"ImageLoaderBMP::LoadInfo:139",
+     "a BMP compression that is not read (embedded JPEG or PNG, OS/2 Huffman or 24-bit "
+     "run-length coding)"},
+    {"ImageLoaderBMP::LoadInfo:140", "the BMP compression does not fit its bits a pixel"},
+    {"ImageLoaderBMP::LoadInfo:141", "the BMP header's width or height is 0 or negative"},
+    {"ImageLoaderBMP::LoadInfo:142",
+     "a BMP bit-field mask that is not one run of bits inside the pixel"},
+    {"ImageLoaderBMP::Load:151",
+     "the BMP file holds fewer pixels than its header says (cut short, or a size too large)"},
+    {"ImageLoaderBMP::Load:152",
+     "the run-length coded data is far too short for the picture size its header says"},
+    {"ImageLoaderBMP::", "the BMP file is damaged or cut short"},
+    {"ImageSaverBMP::SaveBgra:91", "the picture is too large for a 32-bit BMP (over 2 GiB)"},
     {"ImageLoaderPNG::", "the PNG file is damaged or cut short"},
     {"graphic::Load:", "the alpha file NAME_.bmp beside it is not a picture"},
     {"Image::Create:61", "the picture is too large (more than 2 GiB of pixels)"},

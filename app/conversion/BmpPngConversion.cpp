@@ -19,9 +19,11 @@ using sdk::graphic::ImageInfo;
 
 namespace {
 
-void SaveBmp(const Image& image, const std::string& path)
+void SaveBmp(const Image& image, const std::string& path,
+             sdk::graphic::BmpForm form = sdk::graphic::BmpForm::Stored)
 {
-    WriteOutputFile(path, [&](sdk::stream::stream_out& file) { sdk::graphic::SaveBMP(image, file); });
+    WriteOutputFile(path,
+                    [&](sdk::stream::stream_out& file) { sdk::graphic::SaveBMP(image, file, form); });
 }
 
 }  // namespace
@@ -37,25 +39,36 @@ void ConvertBmpToPng(ConvertContext& context, sdk::graphic::ImageLoader& loader,
         option.alphaFile
             ? sdk::files::FindFileIgnoringCase(sdk::files::ChangeExt(path, std::string()) + "_.bmp")
             : std::string();
-    const bool use_alpha_file = !alpha_path.empty();
-    if (use_alpha_file) {
-        AddStatusLine(context, sdk::files::Format("%s + %s → %s", GetFileName(path).c_str(),
-                                                  GetFileName(alpha_path).c_str(),
-                                                  GetFileName(output).c_str()));
-    } else {
-        AddStatusLine(context, StatusLine(path, output));
-    }
+    const std::string plain_line = StatusLine(path, output);
+    const std::string alpha_file_line =
+        sdk::files::Format("%s + %s → %s", GetFileName(path).c_str(),
+                           GetFileName(alpha_path).c_str(), GetFileName(output).c_str());
+    // With an alpha file beside it, the status line waits for the picture: one with alpha of
+    // its own (the extended reading of a file with an alpha mask) keeps it and takes no other.
+    if (alpha_path.empty())
+        AddStatusLine(context, plain_line);
 
     Image picture;
     ImageInfo info;
-    loader.Load(picture, info);
+    try {
+        loader.Load(picture, info);
+    } catch (...) {
+        if (!alpha_path.empty())
+            AddStatusLine(context, alpha_file_line);
+        throw;
+    }
+    const bool own_alpha = sdk::graphic::HasAlpha(picture);
+    const bool use_alpha_file = !alpha_path.empty() && !own_alpha;
+    if (!alpha_path.empty())
+        AddStatusLine(context, use_alpha_file ? alpha_file_line : plain_line);
     context.progress.StepIt();
 
     if (use_alpha_file) {
+        // The alpha file is read as the picture is.
         Image alpha;
-        sdk::graphic::Load(alpha, alpha_path);
+        sdk::graphic::Load(alpha, alpha_path, ReadingOptions());
         picture = sdk::graphic::Merge(picture, alpha);
-    } else if (option.alphaSplit) {
+    } else if (option.alphaSplit && !own_alpha) {
         // Colour on the left half, alpha as gray on the right; an odd last column is dropped.
         const int32_t half = picture.Width() / 2;
         Image color(picture.Channels(), half, picture.Height());
@@ -92,7 +105,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
     context.progress.StepIt();
 
     const bool has_alpha = sdk::graphic::HasAlpha(picture);
-    if (has_alpha && option.alphaFile) {
+    if (has_alpha && option.alphaFile && !option.alphaBgra) {
         AddStatusLine(context, sdk::files::Format("%s → %s / %s", GetFileName(path).c_str(),
                                                   GetFileName(output).c_str(),
                                                   GetFileName(alpha_output).c_str()));
@@ -105,11 +118,12 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
         sdk::graphic::InvertAlpha(picture);
     if (option.fillBlank)
         FillBlank(picture);
-    const Image color = sdk::graphic::ExtractColor(picture);
-    const Image alpha = sdk::graphic::ExtractAlpha(picture);
     context.progress.StepIt();
 
-    if (has_alpha) {
+    // In the BGRA form the picture keeps its alpha in the one file.
+    if (has_alpha && !option.alphaBgra) {
+        const Image color = sdk::graphic::ExtractColor(picture);
+        const Image alpha = sdk::graphic::ExtractAlpha(picture);
         if (option.alphaSplit) {
             const int32_t width = picture.Width();
             // Twice the width must still be a width; Create bounds the byte count itself.
@@ -129,6 +143,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
     context.progress.StepIt();
 
     PrepareOutput(context, path, output);
-    SaveBmp(picture, output);
+    SaveBmp(picture, output,
+            option.alphaBgra ? sdk::graphic::BmpForm::Bgra : sdk::graphic::BmpForm::Stored);
     context.progress.StepIt();
 }

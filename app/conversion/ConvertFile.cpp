@@ -19,9 +19,7 @@ bool RunConversions(ConvertContext& context, const std::string& path, std::strin
     context.progress.SetPos(0);
     sdk::stream::file_in file(path);
     file.OpenRead();
-    sdk::graphic::ReadOptions reading;
-    reading.extendedPsd = option.extended;
-    sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file, reading);
+    sdk::smart_ptr<ImageLoader> loader = sdk::graphic::CreateLoader(file, ReadingOptions());
     if (loader.IsEmpty())
         return false;
     format = loader->FormatName();

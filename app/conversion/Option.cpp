@@ -7,6 +7,14 @@ using sdk::files::EqualsIgnoringCase;
 
 cOption option;
 
+sdk::graphic::ReadOptions ReadingOptions()
+{
+    sdk::graphic::ReadOptions reading;
+    reading.extendedPsd = option.extended;
+    reading.extendedBmp = option.extended;
+    return reading;
+}
+
 bool IsConvertible(const std::string& name)
 {
     // The alpha half of a BMP pair is never an input of its own.

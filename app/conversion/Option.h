@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "graphic/ImageLoader.h"
+
 // Command-line tool only: how the layer PNGs follow the document's groups.
 enum class GroupLayout {
     Flat,     // one file per layer record, as the window writes them
@@ -41,6 +43,10 @@ public:
     bool textMode = false;        // text report: blend-mode line
     bool alphaFile = false;       // BMP alpha in a second file ending in "_.bmp"
     bool alphaSplit = false;      // BMP alpha in the right half of the picture
+    // Command-line tool only: PNG to BMP writes alpha in the picture itself, as a 32-bit BMP
+    // with a BITMAPV5HEADER (B, G, R, A); BMP to PNG then takes no alpha from a second file or
+    // a half, as with neither of the two above.
+    bool alphaBgra = false;
     // Command-line tool only: layers with an empty rectangle are left out of the MNG and the
     // per-layer PNGs instead of ending the document's conversion.
     bool skipEmptyLayers = false;
@@ -49,7 +55,9 @@ public:
     bool removeMatte = false;
     // Command-line tool only: PSD documents are read with the reader's extended reading (the
     // large document format, other depths and colour modes, Unicode layer names), and .psb
-    // files are listed. Implies skipEmptyLayers.
+    // files are listed. Implies skipEmptyLayers. BMP files are read with the BMP reader's
+    // extended reading too (core and OS/2 headers, 1-, 2- and 4-bit palettes, run-length
+    // coding, bit fields, alpha).
     bool extended = false;
     // Command-line tool only: a document's images are decoded and their outputs encoded on this
     // many threads at once (the outputs are written in their order all the same). With 1 the
@@ -82,6 +90,9 @@ public:
 };
 
 extern cOption option;
+
+// How the readers read under the current options: their extended readings with extended.
+sdk::graphic::ReadOptions ReadingOptions();
 
 // Whether a file (name or path; only its end is looked at) is converted under the current
 // options.

@@ -234,3 +234,43 @@ TEST_F(BmpPngConversion, PngToBmpFillsBeforeAndAfterInversion)
     EXPECT_EQ(Raster(colour), Bytes({0, 0, 0, 0, 0, 0, kept[0], kept[1], kept[2]}));
     EXPECT_EQ(Raster(sdk::graphic::Convert(ReadImage(dir / "p_.bmp"), 1)), Bytes({0, 255, 127}));
 }
+
+TEST_F(BmpPngConversion, BgraRoundTripAndAlphaOfTheBmpsOwn)
+{
+    Image picture = sdk::graphic::Convert(Colour(3, 2), 4);
+    const uint8_t alpha[] = {255, 0, 128, 0, 1, 64};
+    for (int32_t i = 0; i < 6; ++i)
+        picture.Data()[4 * i] = alpha[i];
+    SavePng(picture, dir / "p.png");
+    // A partner file beside it, which a BMP with alpha of its own does not take.
+    sdk::graphic::SaveBMP(MakeImage(1, 3, 2, Bytes(6, 9)), dir / "p_.bmp");
+    option.pngToBmp = option.alphaBgra = option.invertAlpha = true;
+    Recorder written;
+    ASSERT_TRUE(ConvertFile(written.context, dir / "p.png"));
+    EXPECT_EQ(written.lines, std::vector<std::string>({"p.png → p.bmp"}));
+    EXPECT_EQ(BitCount(dir / "p.bmp"), 32);
+
+    option = cOption();
+    option.bmpToPng = option.extended = option.invertAlpha = option.alphaFile = true;
+    Recorder read;
+    ASSERT_TRUE(ConvertFile(read.context, dir / "p.bmp"));
+    EXPECT_EQ(read.lines, std::vector<std::string>({"p.bmp → p.png"}));
+    // Inverted twice: the picture as it was.
+    EXPECT_EQ(Raster(ReadImage(dir / "p.png")), Raster(picture));
+
+    // A 1-bit partner is read the extended way too: index 1 white, index 0 black.
+    test_support::BmpBuilder mask;
+    mask.bitCount = 1;
+    mask.width = 3;
+    mask.height = 2;
+    mask.AddColour(0, 0, 0).AddColour(255, 255, 255).AddRow({0xA0}).AddRow({0x40});
+    WriteBytes(dir / "q_.bmp", mask.Build());
+    sdk::graphic::SaveBMP(Colour(3, 2), dir / "q.bmp");
+    option.invertAlpha = false;
+    ASSERT_TRUE(ConvertFile(read.context, dir / "q.bmp"));
+    EXPECT_EQ(read.lines.back(), "q.bmp + q_.bmp → q.png");
+    const Image merged = ReadImage(dir / "q.png");
+    const uint8_t expected[] = {0, 255, 0, 255, 0, 255};
+    for (int32_t i = 0; i < 6; ++i)
+        EXPECT_EQ(merged.Data()[4 * i], expected[i]) << i;
+}

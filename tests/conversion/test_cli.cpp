@@ -22,6 +22,7 @@
 #include "conversion/OutputFiles.h"
 #include "conversion/RunOutputs.h"
 #include "graphic/ImageSaverBMP.h"
+#include "support/BmpBuilder.h"
 
 using namespace conversion_test;
 using sdk::graphic::Image;
@@ -139,6 +140,7 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         {"--psd-png", "no file or folder"},
         {"--layer-info=name,size a.psd", "'size'"},
         {"--naming=dots a.psd", "--naming"},
+        {"--png-bmp --alpha=rgba a.png", "none, file, split or bgra"},
         {"a.psd", "no conversion chosen"},
         {"--psd-png --jobs", "--jobs needs a value"},
         {"--psd-png -nx a.psd", "unknown option -x"},
@@ -371,6 +373,29 @@ TEST_F(CliRun, ExtendedReadsLargeAndDeepDocumentsAndListsPsbFiles)
     outcome = Cli("-q --extended --psd-png more", dir.Path());
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "big.psb → big.png\ndeep.psd → deep.png\n");
+}
+
+TEST_F(CliRun, ExtendedReadsEveryBmpAndSaysWhyOthersFail)
+{
+    test_support::BmpBuilder four;
+    four.bitCount = 4;
+    four.width = 2;
+    four.clrUsed = 2;
+    four.AddColour(1, 2, 3).AddColour(4, 5, 6).AddRow({0x10});
+    WriteBytes(dir / "four.bmp", four.Build());
+
+    Outcome outcome = Cli("-q --bmp-png four.bmp", dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("--extended reads 1-, 2- and 4-bit files (ImageLoaderBMP::LoadInfo:124)"),
+              std::string::npos)
+        << outcome.err;
+    outcome = Cli("-q --extended --bmp-png four.bmp", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+
+    four.compression = 4;  // JPEG
+    WriteBytes(dir / "four.bmp", four.Build());
+    outcome = Cli("-q --extended --bmp-png four.bmp", dir.Path());
+    EXPECT_NE(outcome.err.find("embedded JPEG or PNG"), std::string::npos) << outcome.err;
 }
 
 TEST_F(CliRun, OnATerminalTheProgressLineNeverJoinsAnotherLine)

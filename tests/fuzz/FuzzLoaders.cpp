@@ -85,15 +85,15 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
 
 }  // namespace
 
-// Every input is read as usual and, when it is a PSD document, with the PSD reader's extended
-// reading as well.
+// Every input is read as usual and, when it is a PSD document or a BMP file, with that reader's
+// extended reading as well.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ReadEverything(data, size, sdk::graphic::ReadOptions());
-    if (size >= 4 && std::memcmp(data, "8BPS", 4) == 0) {
-        sdk::graphic::ReadOptions extended;
-        extended.extendedPsd = true;
+    sdk::graphic::ReadOptions extended;
+    extended.extendedPsd = size >= 4 && std::memcmp(data, "8BPS", 4) == 0;
+    extended.extendedBmp = size >= 2 && std::memcmp(data, "BM", 2) == 0;
+    if (extended.extendedPsd || extended.extendedBmp)
         ReadEverything(data, size, extended);
-    }
     return 0;
 }

@@ -160,6 +160,24 @@ TEST(BmpInterop, ReaderAgreesWithImageMagickOnOddFiles)
     }
 }
 
+TEST(BmpInterop, ImageMagickReadsTheBgraFormWithItsAlpha)
+{
+    if (std::system("convert -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    Bytes bytes(4 * 5 * 3);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(41 * i + 3);
+    const Image image = test_support::MakeImage(4, 5, 3, bytes);
+    test_support::TempDir folder;
+    sdk::graphic::SaveBMP(image, folder / "bgra.bmp", sdk::graphic::BmpForm::Bgra);
+    const std::string path = folder / "bgra.bmp";
+    ASSERT_EQ(std::system(("convert '" + path + "' -depth 8 'rgba:" + path + ".rgba'").c_str()), 0);
+    Bytes rgba;
+    for (size_t i = 0; i < bytes.size(); i += 4)
+        rgba.insert(rgba.end(), {bytes[i + 3], bytes[i + 2], bytes[i + 1], bytes[i]});
+    EXPECT_EQ(ReadFile(path + ".rgba"), rgba);
+}
+
 }  // namespace
 
 #endif  // _WIN32

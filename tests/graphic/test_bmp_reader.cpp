@@ -19,18 +19,50 @@ using test_support::TagOf;
 namespace {
 
 // Loads file as the program meets files: through dispatch, from a stream that reads short.
-Image LoadBmp(const Bytes& file, ImageInfo* info = nullptr)
+Image LoadBmp(const Bytes& file, ImageInfo* info = nullptr, bool extended = false)
 {
     test_support::FileLikeStream stream(file.data(), file.size());
     Image image;
     ImageInfo discarded;
-    sdk::graphic::Load(image, info ? *info : discarded, stream);
+    sdk::graphic::ReadOptions options;
+    options.extendedBmp = extended;
+    sdk::graphic::Load(image, info ? *info : discarded, stream, options);
     return image;
 }
 
-std::string TagOfLoading(const Bytes& file)
+Image LoadExtended(const Bytes& file)
 {
-    return TagOf([&] { LoadBmp(file); });
+    return LoadBmp(file, nullptr, true);
+}
+
+std::string TagOfLoading(const Bytes& file, bool extended = false)
+{
+    return TagOf([&] { LoadBmp(file, nullptr, extended); });
+}
+
+// A file of the given depth and coding whose palette maps index i to (i, 2i, 3i) (blue, green,
+// red) for i below entries.
+BmpBuilder Paletted(uint16_t bits, uint32_t compression, int32_t width, int32_t height,
+                    uint32_t entries)
+{
+    BmpBuilder bmp;
+    bmp.bitCount = bits;
+    bmp.compression = compression;
+    bmp.width = width;
+    bmp.height = height;
+    bmp.clrUsed = entries;
+    for (uint32_t i = 0; i < entries; ++i)
+        bmp.AddColour(uint8_t(i), uint8_t(2 * i), uint8_t(3 * i));
+    return bmp;
+}
+
+// The B, G, R pixels of those palette indices.
+Bytes Colours(const Bytes& indices)
+{
+    Bytes bgr;
+    for (uint8_t i : indices)
+        bgr.insert(bgr.end(), {i, uint8_t(2 * i), uint8_t(3 * i)});
+    return bgr;
 }
 
 TEST(BmpReader, RowOrderFollowsTheSignOfTheHeight)
@@ -178,6 +210,147 @@ TEST(BmpReader, EveryLoadReadsTheFileFromItsStart)
     reader.Load(second, info);
     EXPECT_EQ(test_support::RasterOf(first), test_support::RasterOf(second));
     EXPECT_STREQ(reader.FormatName(), "BMP");
+}
+
+TEST(BmpReaderExtended, PalettesOfEveryDepthAndTheCoreHeader)
+{
+    // Rows (bottom-up) of 5 pixels, leftmost in the high bits.
+    const struct {
+        uint16_t bits;
+        Bytes top, bottom;    // stored bytes
+        Bytes indices;        // the picture's, top row first
+    } cases[] = {
+        {1, {0xA8}, {0x50}, {1, 0, 1, 0, 1, 0, 1, 0, 1, 0}},
+        {2, {0x1B, 0xC0}, {0xE4, 0x40}, {0, 1, 2, 3, 3, 3, 2, 1, 0, 1}},
+        {4, {0x01, 0x23, 0x40}, {0xFE, 0xDC, 0xB0}, {0, 1, 2, 3, 4, 15, 14, 13, 12, 11}},
+    };
+    for (const auto& c : cases) {
+        BmpBuilder bmp = Paletted(c.bits, 0, 5, 2, 1u << c.bits);
+        bmp.AddRow(c.bottom).AddRow(c.top);
+        EXPECT_EQ(test_support::RasterOf(LoadExtended(bmp.Build())), Colours(c.indices)) << c.bits;
+        EXPECT_EQ(TagOfLoading(bmp.Build()), "ImageLoaderBMP::LoadInfo:124");
+    }
+    // A core header: 3-byte palette entries; 2 of them where the pixels start.
+    BmpBuilder core;
+    core.headerSize = 12;
+    core.bitCount = 8;
+    core.width = 3;
+    core.palette = {1, 2, 3, 4, 5, 6};
+    core.AddRow({1, 0, 7});
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(core.Build())),
+              (Bytes{4, 5, 6, 1, 2, 3, 0, 0, 0}));
+}
+
+TEST(BmpReaderExtended, RunLengthCodes)
+{
+    // 6 x 3, bottom row first: a run, an absolute run of 3 (padded), end of line; a move of 4
+    // right, a run of 3 that passes the row's end and goes on above; end of picture. Pixels no
+    // code reaches keep index 0.
+    BmpBuilder rle8 = Paletted(8, 1, 6, 3, 8);
+    rle8.pixels = {2, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 4, 0, 3, 7, 0, 1};
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(rle8.Build())),
+              Colours({7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 7, 5, 5, 1, 2, 3, 0}));
+    // RLE4: nibbles alternate; an absolute run of 5 in 3 bytes and a padding byte; top-down; the
+    // data ends without an end of picture.
+    BmpBuilder rle4 = Paletted(4, 2, 6, -2, 16);
+    rle4.pixels = {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0};
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(rle4.Build())),
+              Colours({1, 2, 1, 2, 1, 0, 3, 4, 5, 6, 7, 0}));
+    // An absolute run that the file cuts off keeps the pixels it has.
+    rle8.pixels = {0, 4, 1, 2};
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(rle8.Build())),
+              Colours({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0}));
+}
+
+TEST(BmpReaderExtended, BitFieldsAndAlpha)
+{
+    // 5-6-5 under a 40-byte header: white, pure red, green 32 of 63.
+    BmpBuilder rgb565;
+    rgb565.bitCount = 16;
+    rgb565.compression = 3;
+    rgb565.width = 3;
+    rgb565.masks = {0xF800, 0x07E0, 0x001F};
+    rgb565.AddRow({0xFF, 0xFF, 0x00, 0xF8, 0x00, 0x04});
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(rgb565.Build())),
+              (Bytes{255, 255, 255, 0, 0, 255, 0, 130, 0}));
+
+    // B, G, R, A words under a V5 header: alpha as the image's byte 0; a 52-byte header has no
+    // alpha mask, and alpha 0 throughout is taken as opaque.
+    BmpBuilder bgra;
+    bgra.bitCount = 32;
+    bgra.compression = 3;
+    bgra.width = 2;
+    bgra.headerExtra.assign(84, 0);
+    const uint32_t masks[] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    for (size_t i = 0; i < 4; ++i)
+        test_support::PutLE32(bgra.headerExtra, 4 * i, masks[i]);
+    bgra.AddRow({1, 2, 3, 128, 4, 5, 6, 0});
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(bgra.Build())),
+              (Bytes{128, 1, 2, 3, 0, 4, 5, 6}));
+    BmpBuilder v2 = bgra;
+    v2.headerExtra.resize(12);
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(v2.Build())), (Bytes{1, 2, 3, 4, 5, 6}));
+    bgra.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
+    EXPECT_EQ(test_support::RasterOf(LoadExtended(bgra.Build())),
+              (Bytes{255, 1, 2, 3, 255, 4, 5, 6}));
+}
+
+TEST(BmpReaderExtended, RefusesWhatNoWriterMeant)
+{
+    const std::pair<std::function<void(BmpBuilder&)>, const char*> cases[] = {
+        {[](BmpBuilder& b) { b.headerSize = 20; }, "ImageLoaderBMP::LoadInfo:121"},
+        {[](BmpBuilder& b) { b.bitCount = 3; }, "ImageLoaderBMP::LoadInfo:133"},
+        {[](BmpBuilder& b) { b.compression = 4; }, "ImageLoaderBMP::LoadInfo:139"},
+        {[](BmpBuilder& b) { b.headerExtra.resize(24); b.compression = 3; b.bitCount = 16; },
+         "ImageLoaderBMP::LoadInfo:139"},  // OS/2 Huffman 1D
+        {[](BmpBuilder& b) { b.compression = 1; }, "ImageLoaderBMP::LoadInfo:140"},
+        {[](BmpBuilder& b) { b.compression = 3; }, "ImageLoaderBMP::LoadInfo:140"},
+        {[](BmpBuilder& b) { b.width = 0; }, "ImageLoaderBMP::LoadInfo:141"},
+        {[](BmpBuilder& b) { b.height = 0; }, "ImageLoaderBMP::LoadInfo:141"},
+        {[](BmpBuilder& b) { b.bitCount = 16; b.compression = 3; b.masks = {0xF00F, 0x7E0, 0x1F}; },
+         "ImageLoaderBMP::LoadInfo:142"},  // bits not adjacent
+        {[](BmpBuilder& b) { b.bitCount = 16; b.compression = 3; b.masks = {0x1F0000, 0, 0}; },
+         "ImageLoaderBMP::LoadInfo:142"},  // beyond the word
+        {[](BmpBuilder& b) {
+             b.bitCount = 16;
+             b.compression = 3;
+             b.masks = {0x1F, 0x3E0};  // and the file ends
+             b.palette.clear();
+             b.pixels.clear();
+         },
+         "ImageLoaderBMP::LoadInfo:137"},
+        {[](BmpBuilder& b) { b.height = 5; }, "ImageLoaderBMP::Load:151"},
+        {[](BmpBuilder& b) { b.width = 1 << 30; b.height = -(1 << 30); }, "ImageLoaderBMP::Load:151"},
+        // Far more pixels than 4 bytes of codes describe, refused before any allocation.
+        {[](BmpBuilder& b) { b.compression = 2; b.width = b.height = 30000; },
+         "ImageLoaderBMP::Load:152"},
+    };
+    for (const auto& c : cases) {
+        BmpBuilder bmp = Paletted(4, 0, 4, 4, 16);
+        bmp.pixels.assign(16, 0x11);
+        c.first(bmp);
+        EXPECT_EQ(TagOfLoading(bmp.Build(), true), c.second);
+    }
+}
+
+TEST(BmpReaderExtended, EveryCutOfAFileLoadsOrRaises)
+{
+    BmpBuilder rle = Paletted(8, 1, 4, 3, 4);
+    rle.pixels = {2, 1, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 4, 2, 0, 1};
+    BmpBuilder fields = Paletted(16, 3, 3, -2, 0);
+    fields.masks = {0xF800, 0x07E0, 0x001F};
+    fields.AddRow({1, 2, 3, 4, 5, 6}).AddRow({7, 8, 9, 10, 11, 12});
+    for (const Bytes& full : {rle.Build(), fields.Build()}) {
+        for (size_t length = 0; length <= full.size(); ++length) {
+            const Bytes cut(full.begin(), full.begin() + length);
+            TagOf([&] { LoadExtended(cut); });
+            sdk::stream::memory_in strict(cut.data(), static_cast<int32_t>(cut.size()));
+            sdk::graphic::ReadOptions options;
+            options.extendedBmp = true;
+            Image image;
+            TagOf([&] { sdk::graphic::Load(image, strict, options); });
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphic/ImageLoader.h"
+#include "graphic/ImageOperations.h"
 #include "graphic/ImageSaverBMP.h"
 #include "stream/StreamBuffer.h"
 #include "support/BmpBuilder.h"
@@ -26,10 +27,11 @@ Image Counting(int32_t channels, int32_t width, int32_t height, int seed = 1)
     return MakeImage(channels, width, height, bytes);
 }
 
-Bytes Written(const Image& image, int32_t* endPos = nullptr)
+Bytes Written(const Image& image, int32_t* endPos = nullptr,
+              sdk::graphic::BmpForm form = sdk::graphic::BmpForm::Stored)
 {
     sdk::stream::buffer_io buffer;
-    sdk::graphic::SaveBMP(image, buffer);
+    sdk::graphic::SaveBMP(image, buffer, form);
     if (endPos)
         *endPos = buffer.GetPos();
     return buffer.Bytes();
@@ -114,6 +116,43 @@ TEST(BmpWriter, ImageWithoutPixelsWritesNothing)
     EXPECT_EQ(test_support::TagOf([&] { sdk::graphic::SaveBMP(Image(), buffer); }),
               "Image::Data:84");
     EXPECT_EQ(buffer.GetSize(), 0);
+}
+
+TEST(BmpWriter, BgraFormIsAV5HeaderOverBgraWordsAndReadsBackWithTheExtendedReading)
+{
+    // The bottom row of a 3 x 2 image of each layout whose bytes count up from 1 by 7.
+    const Bytes bottomRows[] = {
+        {22, 22, 22, 255, 29, 29, 29, 255, 36, 36, 36, 255},
+        {50, 50, 50, 43, 64, 64, 64, 57, 78, 78, 78, 71},
+        {64, 71, 78, 255, 85, 92, 99, 255, 106, 113, 120, 255},
+        {92, 99, 106, 85, 120, 127, 134, 113, 148, 155, 162, 141},
+    };
+    for (int32_t channels = 1; channels <= 4; ++channels) {
+        const Image image = Counting(channels, 3, 2);
+        const Bytes file = Written(image, nullptr, sdk::graphic::BmpForm::Bgra);
+        ASSERT_EQ(file.size(), 14u + 124 + 24);
+        const uint32_t expected[][2] = {
+            {2, 162}, {10, 138}, {14, 124}, {18, 3}, {22, 2}, {30, 3}, {34, 24},
+            {54, 0x00FF0000}, {58, 0x0000FF00}, {62, 0x000000FF}, {66, 0xFF000000},
+            {70, 0x73524742}, {122, 4}, {126, 0}, {130, 0}};
+        for (const auto& field : expected)
+            EXPECT_EQ(GetLE32(file, field[0]), field[1]) << channels << ", offset " << field[0];
+        EXPECT_EQ(GetLE16(file, 28), 32);
+        EXPECT_EQ(Bytes(file.begin() + 70, file.begin() + 74), (Bytes{'B', 'G', 'R', 's'}));
+        // The bottom row first.
+        EXPECT_EQ(Bytes(file.begin() + 138, file.begin() + 150), bottomRows[channels - 1])
+            << channels;
+
+        test_support::FileLikeStream stream(file.data(), file.size());
+        sdk::graphic::ReadOptions extended;
+        extended.extendedBmp = true;
+        Image loaded;
+        sdk::graphic::Load(loaded, stream, extended);
+        // With alpha always, opaque where the image had none.
+        EXPECT_EQ(test_support::RasterOf(loaded),
+                  test_support::RasterOf(sdk::graphic::Convert(image, 4)))
+            << channels;
+    }
 }
 
 }  // namespace

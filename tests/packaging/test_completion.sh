@@ -37,7 +37,7 @@ offered=$(complete_line "quillconv-cli -" | tr ' ' '\n' | sed 's/=$//' | sort -u
     failures=$((failures + 1))
 }
 
-expect "quillconv-cli --alpha=" "file none split"
+expect "quillconv-cli --alpha=" "bgra file none split"
 expect "quillconv-cli --alpha s" "split"
 expect "quillconv-cli --naming=underscore-" "underscore-name underscore-serial"
 expect "quillconv-cli --layer-info=name,mode,p" "name,mode,position"

@@ -33,8 +33,9 @@ BmpBuilder& BmpBuilder::AddRow(const Bytes& row)
 
 BmpBuilder::Bytes BmpBuilder::Build() const
 {
+    const bool core = headerSize == 12u;
     const size_t start =
-        14 + 40 + headerExtra.size() + 4 * masks.size() + palette.size() + gap.size();
+        14 + (core ? 12 : 40) + headerExtra.size() + 4 * masks.size() + palette.size() + gap.size();
     const size_t total = start + pixels.size();
 
     Bytes file;
@@ -46,16 +47,23 @@ BmpBuilder::Bytes BmpBuilder::Build() const
     Append32(file, offBits.value_or(static_cast<uint32_t>(start)));
 
     Append32(file, headerSize.value_or(static_cast<uint32_t>(40 + headerExtra.size())));
-    Append32(file, static_cast<uint32_t>(width));
-    Append32(file, static_cast<uint32_t>(height));
-    Append16(file, planes);
-    Append16(file, bitCount);
-    Append32(file, compression);
-    Append32(file, sizeImage.value_or(static_cast<uint32_t>(pixels.size())));
-    Append32(file, static_cast<uint32_t>(xPelsPerMeter));
-    Append32(file, static_cast<uint32_t>(yPelsPerMeter));
-    Append32(file, clrUsed);
-    Append32(file, clrImportant);
+    if (core) {
+        Append16(file, static_cast<uint32_t>(width));
+        Append16(file, static_cast<uint32_t>(height));
+        Append16(file, planes);
+        Append16(file, bitCount);
+    } else {
+        Append32(file, static_cast<uint32_t>(width));
+        Append32(file, static_cast<uint32_t>(height));
+        Append16(file, planes);
+        Append16(file, bitCount);
+        Append32(file, compression);
+        Append32(file, sizeImage.value_or(static_cast<uint32_t>(pixels.size())));
+        Append32(file, static_cast<uint32_t>(xPelsPerMeter));
+        Append32(file, static_cast<uint32_t>(yPelsPerMeter));
+        Append32(file, clrUsed);
+        Append32(file, clrImportant);
+    }
 
     file.insert(file.end(), headerExtra.begin(), headerExtra.end());
     for (uint32_t mask : masks)

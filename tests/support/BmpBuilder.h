@@ -21,7 +21,8 @@ public:
     uint16_t reserved2 = 0;
     std::optional<uint32_t> offBits;    // unset: where pixels start in the built file
 
-    // BITMAPINFOHEADER
+    // BITMAPINFOHEADER; with headerSize 12 a BITMAPCOREHEADER of width, height (16 bits each),
+    // planes and bitCount, whose palette entries have 3 bytes
     std::optional<uint32_t> headerSize;  // biSize; unset: 40 + headerExtra.size()
     int32_t width = 1;
     int32_t height = 1;                  // negative: rows stored top-down
@@ -37,7 +38,7 @@ public:
     // What follows the 40 bytes of the information header, in file order.
     Bytes headerExtra;              // the rest of a longer information header
     std::vector<uint32_t> masks;    // bit-field masks
-    Bytes palette;                  // 4 bytes per entry: blue, green, red, reserved
+    Bytes palette;                  // 4 bytes per entry: blue, green, red, reserved (core: 3)
     Bytes gap;                      // anything between the palette and the pixels
     Bytes pixels;                   // the pixel rows exactly as stored
 

@@ -30,7 +30,7 @@ std::unique_ptr<RowSource> ImageLoader::LayerRows(int32_t index)
 smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream, const ReadOptions& options)
 {
     if (StartsWith(stream, "BM", 2))
-        return smart_ptr<ImageLoader>(new ImageLoaderBMP(stream));
+        return smart_ptr<ImageLoader>(new ImageLoaderBMP(stream, options.extendedBmp));
     if (IsPNGSignature(stream))
         return smart_ptr<ImageLoader>(new ImageLoaderPNG(stream));
     if (IsMNGSignature(stream))
@@ -40,25 +40,25 @@ smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream, const ReadOptions
     return smart_ptr<ImageLoader>();
 }
 
-void Load(Image& image, ImageInfo& info, stream::stream_in& stream)
+void Load(Image& image, ImageInfo& info, stream::stream_in& stream, const ReadOptions& options)
 {
-    smart_ptr<ImageLoader> loader = CreateLoader(stream);
+    smart_ptr<ImageLoader> loader = CreateLoader(stream, options);
     if (loader.IsEmpty())
         throw debug::runtime_error("graphic::Load:48");
     loader->Load(image, info);
 }
 
-void Load(Image& image, stream::stream_in& stream)
+void Load(Image& image, stream::stream_in& stream, const ReadOptions& options)
 {
     ImageInfo discarded;
-    Load(image, discarded, stream);
+    Load(image, discarded, stream, options);
 }
 
-void Load(Image& image, const std::string& path)
+void Load(Image& image, const std::string& path, const ReadOptions& options)
 {
     stream::file_in file(path);
     file.OpenRead();
-    Load(image, file);
+    Load(image, file, options);
 }
 
 }  // namespace graphic

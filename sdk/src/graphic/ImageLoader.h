@@ -52,9 +52,12 @@ protected:
 };
 
 // How the readers read. extendedPsd: the PSD reader also takes the large document format,
-// other depths and colour modes and Unicode layer names (ImageLoaderPSD.h).
+// other depths and colour modes and Unicode layer names (ImageLoaderPSD.h). extendedBmp: the BMP
+// reader also takes the core and OS/2 headers, 1-, 2- and 4-bit palettes, run-length coding,
+// bit fields and alpha (ImageLoaderBMP.h).
 struct ReadOptions {
     bool extendedPsd = false;
+    bool extendedBmp = false;
 };
 
 // The reader that the stream's signature calls for, built on the stream; empty when no
@@ -63,10 +66,11 @@ smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream,
                                     const ReadOptions& options = ReadOptions());
 
 // The main image of the file on stream; raises "graphic::Load:48" when no reader fits.
-void Load(Image& image, ImageInfo& info, stream::stream_in& stream);
-void Load(Image& image, stream::stream_in& stream);
-// The main image of the file at path.
-void Load(Image& image, const std::string& path);
+void Load(Image& image, ImageInfo& info, stream::stream_in& stream,
+          const ReadOptions& options = ReadOptions());
+void Load(Image& image, stream::stream_in& stream, const ReadOptions& options = ReadOptions());
+// The main image of the file at path, read as options say.
+void Load(Image& image, const std::string& path, const ReadOptions& options = ReadOptions());
 
 }  // namespace graphic
 }  // namespace sdk

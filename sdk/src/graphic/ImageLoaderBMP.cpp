@@ -1,9 +1,12 @@
 #include "graphic/ImageLoaderBMP.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "debug/Error.h"
+#include "graphic/BmpBitFields.h"
+#include "graphic/BmpRle.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
 
@@ -30,9 +33,25 @@ uint8_t Widen5(unsigned value)
     return static_cast<uint8_t>((value << 3) | (value >> 2));
 }
 
+// A run-length coded file is refused before anything is allocated when its picture holds more
+// pixels than its data could describe without moves: a run of 255 pixels takes 2 bytes. The
+// slack lets every small picture through, however its data is made.
+const int64_t kRlePixelsPerByte = 128;
+const int64_t kRleSlackPixels = int64_t{1} << 20;
+
+// Index x of a row of bits-bit indices (1, 2, 4 or 8), the leftmost in the high bits of a byte.
+uint8_t PackedIndex(const uint8_t* row, int32_t x, uint16_t bits)
+{
+    const int64_t bit = int64_t{x} * bits;
+    return static_cast<uint8_t>((row[bit >> 3] >> (8 - bits - (bit & 7))) & ((1u << bits) - 1));
+}
+
 }  // namespace
 
-ImageLoaderBMP::ImageLoaderBMP(sdk::stream::stream_in& stream) : stream(stream) {}
+ImageLoaderBMP::ImageLoaderBMP(sdk::stream::stream_in& stream, bool extended)
+    : stream(stream), extended(extended)
+{
+}
 
 ImageLoaderBMP::~ImageLoaderBMP() = default;
 
@@ -42,6 +61,21 @@ const char* ImageLoaderBMP::FormatName() const
 }
 
 void ImageLoaderBMP::LoadInfo(ImageInfo& info)
+{
+    // The files that the basic reading takes are read by it in either reading.
+    basic = !extended || IsBasicBmp(stream);
+    if (basic) {
+        LoadBasicInfo(info);
+        return;
+    }
+    ReadBmpHeader(stream, header);
+    info = ImageInfo();
+    info.width = header.width;
+    info.height = header.height;
+    stream.SetPos(static_cast<int32_t>(header.pixelOffset));
+}
+
+void ImageLoaderBMP::LoadBasicInfo(ImageInfo& info)
 {
     topDown = false;
     palette.clear();
@@ -126,6 +160,14 @@ void ImageLoaderBMP::LoadInfo(ImageInfo& info)
 void ImageLoaderBMP::Load(Image& image, ImageInfo& info)
 {
     LoadInfo(info);
+    if (basic)
+        LoadBasic(image, info);
+    else
+        LoadExtended(image);
+}
+
+void ImageLoaderBMP::LoadBasic(Image& image, const ImageInfo& info)
+{
     const int32_t width = info.width;
     const int32_t height = info.height;
     const int64_t bytesPerPixel = bitCount / 8;
@@ -189,6 +231,101 @@ void ImageLoaderBMP::Load(Image& image, ImageInfo& info)
         // Nothing is read after the last row, so its padding need not be in the file.
         if (fileRow + 1 < height)
             stream.Seek(padding);
+    }
+}
+
+void ImageLoaderBMP::LoadExtended(Image& image)
+{
+    const int32_t width = header.width;
+    const int32_t height = header.height;
+    const uint16_t bits = header.bitCount;
+    const bool rle =
+        header.coding == BmpHeader::Coding::Rle8 || header.coding == BmpHeader::Coding::Rle4;
+    const bool fields = header.coding == BmpHeader::Coding::BitFields;
+    const bool alpha = fields && header.masks[3] != 0;
+
+    // The file must hold what its size asks for before anything is allocated: every byte of
+    // every row but the last one's padding, or coded data that could describe the picture.
+    const int64_t left = stream::BytesLeft(stream);
+    const int64_t rowBytes = (int64_t{width} * bits + 7) / 8;
+    const int64_t fileStride = (rowBytes + 3) & ~int64_t{3};
+    if (rle) {
+        if (int64_t{width} * height > kRlePixelsPerByte * left + kRleSlackPixels)
+            throw debug::runtime_error("ImageLoaderBMP::Load:152");
+    } else if (rowBytes > left || height - 1 > (left - rowBytes) / fileStride) {
+        throw debug::runtime_error("ImageLoaderBMP::Load:151");
+    }
+    image.Create(alpha ? 4 : 3, width, height);
+
+    // Indices at or beyond the palette's entry count show black.
+    Colour lookup[256] = {};
+    std::copy(header.palette.begin(), header.palette.end(), lookup);
+    const auto imageRow = [&](int32_t fileRow) {
+        const int32_t y = header.topDown ? fileRow : height - 1 - fileRow;
+        return image.Data() + int64_t{image.Stride()} * y;
+    };
+
+    if (rle) {
+        std::vector<uint8_t> indices(static_cast<size_t>(width) * height, 0);
+        DecodeBmpRle(stream, bits, width, height, indices.data());
+        for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
+            const uint8_t* in = indices.data() + static_cast<size_t>(width) * fileRow;
+            uint8_t* out = imageRow(fileRow);
+            for (int32_t x = 0; x < width; ++x, out += 3) {
+                const Colour& colour = lookup[in[x]];
+                out[0] = colour.blue;
+                out[1] = colour.green;
+                out[2] = colour.red;
+            }
+        }
+        return;
+    }
+
+    BmpBitField field[4];
+    if (fields) {
+        for (int i = 0; i < 4; ++i)
+            field[i] = BmpBitField(header.masks[i], bits);
+    }
+    std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
+    for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
+        stream::ReadExactly(stream, row.data(), static_cast<uint32_t>(rowBytes),
+                            "ImageLoaderBMP::Load:151");
+        if (fileRow + 1 < height)
+            stream.Seek(static_cast<int32_t>(fileStride - rowBytes));
+        const uint8_t* in = row.data();
+        uint8_t* out = imageRow(fileRow);
+        if (fields) {
+            for (int32_t x = 0; x < width; ++x) {
+                const uint32_t word = bits == 16 ? LittleEndian16(in + 2 * x)
+                                                 : LittleEndian32(in + 4 * x);
+                if (alpha)
+                    *out++ = field[3].Extract(word);
+                *out++ = field[2].Extract(word);
+                *out++ = field[1].Extract(word);
+                *out++ = field[0].Extract(word);
+            }
+        } else if (bits == 24) {
+            std::memcpy(out, in, static_cast<size_t>(rowBytes));
+        } else {
+            for (int32_t x = 0; x < width; ++x, out += 3) {
+                const Colour& colour = lookup[PackedIndex(in, x, bits)];
+                out[0] = colour.blue;
+                out[1] = colour.green;
+                out[2] = colour.red;
+            }
+        }
+    }
+
+    if (alpha) {
+        uint8_t* const pixels = image.Data();
+        const int64_t size = image.Size();
+        bool seen = false;
+        for (int64_t i = 0; i < size && !seen; i += 4)
+            seen = pixels[i] != 0;
+        if (!seen) {
+            for (int64_t i = 0; i < size; i += 4)
+                pixels[i] = 255;
+        }
     }
 }
 

@@ -345,7 +345,8 @@ TEST_F(PsdConversion, NamesThatMakeBadFileNamesAreMended)
         longKanji += kBackgroundSjis;
     if (utf8)
         layers.push_back({longKanji, 0, 0, 1, 1});
-    ASSERT_TRUE(Convert(RgbaDocument(2, 2, layers))) << recorder.lines.back();
+    ASSERT_TRUE(Convert(RgbaDocument(2, 2, layers)))
+        << (recorder.lines.empty() ? "" : recorder.lines.back());
 
     // The longest name: 255 bytes, and where paths are bounded the path within its bound.
     size_t most = sdk::files::kLongestName;

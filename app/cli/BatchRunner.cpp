@@ -63,12 +63,8 @@ public:
 private:
     void DrawLocked()
     {
-        // One column is left free: a line that fills the last one wraps on some terminals.
-        const size_t columns = terminal::Columns();
-        terminal::DrawProgress(FitProgressText(sdk::files::Format("[%zu/%zu] ", done_, total_),
-                                               name_,
-                                               sdk::files::Format(" %d/%d", position_, range_),
-                                               columns > 1 ? columns - 1 : 1));
+        terminal::DrawProgress(sdk::files::Format("[%zu/%zu] ", done_, total_), name_,
+                               sdk::files::Format(" %d/%d", position_, range_));
     }
     size_t total_;
     size_t done_ = 0;

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <mutex>
 
+#include "cli/ProgressText.h"
+
 namespace terminal {
 
 namespace {
@@ -37,11 +39,13 @@ void EnableProgress(bool enabled)
     g_enabled = enabled;
 }
 
-void DrawProgress(const std::string& text)
+void DrawProgress(const std::string& prefix, const std::string& name, const std::string& suffix)
 {
     std::lock_guard<std::mutex> lock(Lock());
     if (!g_enabled)
         return;
+    const size_t columns = Columns();
+    const std::string text = FitProgressText(prefix, name, suffix, columns > 1 ? columns - 1 : 1);
     std::fprintf(stderr, "\r\033[K%s", text.c_str());
     std::fflush(stderr);
     g_shown = true;

@@ -13,9 +13,10 @@ namespace terminal {
 // Whether progress is drawn (on standard error) from now on; turning it off clears the line.
 void EnableProgress(bool enabled);
 
-// Shows text as the progress line, in place of the one shown, when progress is drawn. The text
-// must fit in Columns() - 1 columns, so that the line never wraps.
-void DrawProgress(const std::string& text);
+// Shows prefix, name and suffix as the progress line, in place of the one shown, when progress
+// is drawn: fitted to the terminal's width less one column (a line that fills the last one
+// wraps on some terminals), the name losing its start when they do not fit.
+void DrawProgress(const std::string& prefix, const std::string& name, const std::string& suffix);
 
 // The columns of the terminal that standard error shows on (80 when it cannot tell).
 size_t Columns();

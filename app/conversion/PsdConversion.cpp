@@ -280,8 +280,8 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     // The merged PNG is written as decoded, or with its matte taken out when asked.
     const bool unmatte = job.png && option.removeMatte;
     std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
-    // Whether the stored image is blank: every byte 255.
-    bool blank = job.png && !option.compose;
+    // Whether the stored image is blank (every byte 255), for a caller that takes remarks.
+    bool blank = job.png && !option.compose && context_.remarks != nullptr;
     for (int32_t y = 0; y < rows.Height() && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))

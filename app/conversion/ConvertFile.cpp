@@ -2,12 +2,12 @@
 
 #include <exception>
 
-#include "conversion/BmpPngConversion.h"
 #include "conversion/Option.h"
-#include "conversion/OutputFiles.h"
-#include "conversion/PsdConversion.h"
+#include "conversion/bmp_png/BmpPngConversion.h"
+#include "conversion/output/OutputFiles.h"
+#include "conversion/psd/PsdConversion.h"
 #include "files/AsciiText.h"
-#include "graphic/ImageLoader.h"
+#include "graphic/dispatch/LoaderDispatch.h"
 #include "stream/StreamFile.h"
 
 using sdk::files::EqualsIgnoringCase;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graphic/ImageLoader.h"
+#include "graphic/dispatch/LoaderDispatch.h"
 
 // Command-line tool only: how the layer PNGs follow the document's groups.
 enum class GroupLayout {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "conversion/ConvertFile.h"
-#include "conversion/RunOutputs.h"
-#include "conversion/StatusText.h"
+#include "conversion/output/RunOutputs.h"
+#include "conversion/output/StatusText.h"
 #include "files/Format.h"
 #include "window/WindowContext.h"
 

@@ -11,7 +11,7 @@
 #include "conversion/ConvertContext.h"
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
-#include "graphic/ImageLoader.h"
+#include "graphic/dispatch/LoaderDispatch.h"
 #include "stream/StreamFile.h"
 #include "support/MngBuilder.h"
 #include "support/PsdBuilder.h"

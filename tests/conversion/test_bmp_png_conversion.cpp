@@ -8,10 +8,10 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
-#include "conversion/OutputFiles.h"
+#include "conversion/output/OutputFiles.h"
 #include "files/FileSystem.h"
 #include "graphic/ImageOperations.h"
-#include "graphic/ImageSaverBMP.h"
+#include "graphic/bmp/ImageSaverBMP.h"
 #include "support/BmpBuilder.h"
 #include "support/TestImages.h"
 

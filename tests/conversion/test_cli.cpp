@@ -19,9 +19,9 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
-#include "conversion/OutputFiles.h"
-#include "conversion/RunOutputs.h"
-#include "graphic/ImageSaverBMP.h"
+#include "conversion/output/OutputFiles.h"
+#include "conversion/output/RunOutputs.h"
+#include "graphic/bmp/ImageSaverBMP.h"
 #include "support/BmpBuilder.h"
 
 using namespace conversion_test;

@@ -8,7 +8,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
-#include "graphic/ImageLoader.h"
+#include "graphic/dispatch/LoaderDispatch.h"
 #include "stream/ByteOrder.h"
 #include "stream/StreamMemory.h"
 

@@ -11,8 +11,8 @@
 
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
-#include "conversion/JsonText.h"
 #include "conversion/Option.h"
+#include "conversion/psd/JsonText.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 #include "graphic/ImageOperations.h"

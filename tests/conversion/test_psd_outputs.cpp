@@ -15,7 +15,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
-#include "conversion/OrderedWork.h"
+#include "conversion/output/OrderedWork.h"
 #include "files/FileSystem.h"
 #include "support/ErrorTag.h"
 

@@ -13,7 +13,7 @@
 #include <exception>
 #include <string>
 
-#include "graphic/ImageLoaderPSD.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "stream/StreamFile.h"
 
 using sdk::graphic::Image;

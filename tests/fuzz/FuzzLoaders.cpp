@@ -7,8 +7,8 @@
 #include <exception>
 #include <memory>
 
-#include "graphic/ImageLoader.h"
-#include "graphic/ImageLoaderPSD.h"
+#include "graphic/dispatch/LoaderDispatch.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "render/ComposedRows.h"
 #include "render/LayerAsShown.h"
 #include "support/FileLikeStream.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "graphic/PsdLayerTree.h"
+#include "graphic/psd/PsdLayerTree.h"
 #include "render/ComposedRows.h"
 #include "render/LayerAsShown.h"
 #include "render/Span.h"

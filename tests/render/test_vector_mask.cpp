@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphic/PsdVectorMask.h"
+#include "graphic/psd/PsdVectorMask.h"
 #include "render/PathRaster.h"
 #include "render/VectorMaskRows.h"
 #include "stream/ByteOrder.h"

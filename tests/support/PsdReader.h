@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "graphic/ImageLoaderPSD.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "support/FileLikeStream.h"
 #include "support/PsdBuilder.h"
 #include "support/TestImages.h"

@@ -25,8 +25,8 @@
 
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
-#include "graphic/ImageSaverBMP.h"
-#include "graphic/ImageSaverPNG.h"
+#include "graphic/bmp/ImageSaverBMP.h"
+#include "graphic/png/ImageSaverPNG.h"
 #include "stream/StreamFile.h"
 #include "support/PsdBuilder.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/OutputFiles.h"
+#include "conversion/output/OutputFiles.h"
 #include "files/Format.h"
 #include "graphic/Image.h"
 #include "support/DropFiles.h"

@@ -1,7 +1,7 @@
 // The one reader interface. A reader is built on an input stream, which it does not own and
 // which must outlive it; it examines the file at construction and hands out the main image and,
 // for layered formats, the images of the layers, each with its ImageInfo. The kind of reader is
-// chosen from the file's first bytes, never from its name.
+// chosen from the file's first bytes, never from its name (dispatch/LoaderDispatch.h).
 #pragma once
 
 #include <cstdint>
@@ -50,27 +50,6 @@ protected:
     ImageLoader(const ImageLoader&) = delete;
     ImageLoader& operator=(const ImageLoader&) = delete;
 };
-
-// How the readers read. extendedPsd: the PSD reader also takes the large document format,
-// other depths and colour modes and Unicode layer names (ImageLoaderPSD.h). extendedBmp: the BMP
-// reader also takes the core and OS/2 headers, 1-, 2- and 4-bit palettes, run-length coding,
-// bit fields and alpha (ImageLoaderBMP.h).
-struct ReadOptions {
-    bool extendedPsd = false;
-    bool extendedBmp = false;
-};
-
-// The reader that the stream's signature calls for, built on the stream; empty when no
-// signature matches. Errors of the reader's own scan pass through.
-smart_ptr<ImageLoader> CreateLoader(stream::stream_in& stream,
-                                    const ReadOptions& options = ReadOptions());
-
-// The main image of the file on stream; raises "graphic::Load:48" when no reader fits.
-void Load(Image& image, ImageInfo& info, stream::stream_in& stream,
-          const ReadOptions& options = ReadOptions());
-void Load(Image& image, stream::stream_in& stream, const ReadOptions& options = ReadOptions());
-// The main image of the file at path, read as options say.
-void Load(Image& image, const std::string& path, const ReadOptions& options = ReadOptions());
 
 }  // namespace graphic
 }  // namespace sdk

@@ -10,11 +10,6 @@
 namespace sdk {
 namespace graphic {
 
-// The eight bytes that start a PNG file and an MNG file.
-const char kPngSignature[] = "\x89PNG\r\n\x1A\n";
-const char kMngSignature[] = "\x8AMNG\r\n\x1A\n";
-const uint32_t kSignatureLength = 8;
-
 // True when the stream starts with the length bytes of signature (at most 8), which are then
 // read. A stream too short to hold them never matches, since bytes that were not read have no
 // value.

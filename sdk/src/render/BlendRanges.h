@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "graphic/PsdLayerProperties.h"
+#include "graphic/psd/PsdLayerProperties.h"
 
 namespace sdk {
 namespace render {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphic/ImageLoaderPSD.h"
 #include "graphic/RowSource.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "render/Compositor.h"
 #include "render/RenderPlan.h"
 

@@ -7,7 +7,7 @@
 
 #include "debug/Error.h"
 #include "graphic/ImageLimits.h"
-#include "graphic/PsdLayerTree.h"
+#include "graphic/psd/PsdLayerTree.h"
 #include "render/ComposedRows.h"
 #include "render/Compositor.h"
 #include "render/RenderPlan.h"

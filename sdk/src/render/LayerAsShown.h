@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "graphic/ImageLoaderPSD.h"
 #include "graphic/RowSource.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 
 namespace sdk {
 namespace render {

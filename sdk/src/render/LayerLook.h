@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphic/ImageLoaderPSD.h"
 #include "graphic/RowSource.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "render/MaskCoverage.h"
 #include "render/OnDemandRows.h"
 #include "render/Span.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphic/ImageLoaderPSD.h"
-#include "graphic/PsdLayerTree.h"
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdLayerTree.h"
 #include "render/BlendMode.h"
 #include "render/LayerLook.h"
 #include "render/MaskCoverage.h"

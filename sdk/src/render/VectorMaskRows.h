@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphic/PsdVectorMask.h"
+#include "graphic/psd/PsdVectorMask.h"
 #include "render/PathRaster.h"
 
 namespace sdk {

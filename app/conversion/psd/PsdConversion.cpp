@@ -1,0 +1,455 @@
+#include "conversion/psd/PsdConversion.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "conversion/psd/LayerPicture.h"
+#include "conversion/Option.h"
+#include "conversion/output/OrderedWork.h"
+#include "conversion/output/OutputFiles.h"
+#include "conversion/psd/PsdDocument.h"
+#include "conversion/psd/PsdLayerSelection.h"
+#include "conversion/psd/PsdManifest.h"
+#include "conversion/psd/PsdToApng.h"
+#include "conversion/psd/PsdToMng.h"
+#include "conversion/psd/PsdToPng.h"
+#include "conversion/psd/PsdToText.h"
+#include "conversion/output/StagedOutput.h"
+#include "graphic/ImageOperations.h"
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/png/ImageSaverPNG.h"
+#include "render/ComposedRows.h"
+#include "render/LayerAsShown.h"
+
+using sdk::graphic::ImageInfo;
+using sdk::graphic::ImageSaverPNG;
+using sdk::graphic::RowSource;
+
+namespace {
+
+// The bytes an output keeps in memory before a temporary file takes them. Layer PNGs wait until
+// every layer is decoded, so each keeps little; a frame waits only until the frames before it
+// are in its animation.
+const uint32_t kMergedPngMemory = 64 * 1024;
+const uint32_t kLayerPngMemory = 16 * 1024;
+const uint32_t kFrameMemory = 1024 * 1024;
+// How many more layers may be done ahead of a merged image that is composed.
+const size_t kComposeAhead = 8;
+
+// One image decoded for the outputs: the merged image (the first job) or a layer.
+struct ImageJob {
+    const PsdLayer* layer = nullptr;  // null for the merged image
+    std::unique_ptr<RowSource> rows;
+    std::exception_ptr decodeError;       // the image cannot be decoded: the document fails
+    std::unique_ptr<StagedOutput> png;    // its PNG, when one is asked for
+    std::unique_ptr<StagedOutput> frame;  // its MNG frame, when made apart from the MNG
+    std::unique_ptr<StagedOutput> apngFrame;  // its APNG frame, when made apart from the APNG
+};
+
+// One PNG datastream made from an image's rows as they come: each step runs through the staged
+// output that takes its bytes, and the rows go through a picture that reshapes them when there is
+// one.
+class RowEncoding {
+public:
+    // Into a writer that other images share (the MNG's own).
+    RowEncoding(StagedOutput& output, ImageSaverPNG& shared) : output_(output), saver_(shared) {}
+    RowEncoding(StagedOutput& output, std::unique_ptr<ImageSaverPNG> saver,
+                std::unique_ptr<LayerPicture> picture = nullptr)
+        : output_(output), saver_(*saver), ownSaver_(std::move(saver)), picture_(std::move(picture))
+    {
+    }
+
+    StagedOutput& Output() { return output_; }
+
+    // Starts an image of the rows' layout and record, or of the picture's when there is one.
+    void Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info)
+    {
+        output_.Run([&] {
+            if (picture_)
+                saver_.Begin(picture_->Channels(), picture_->Width(), picture_->Height(),
+                             picture_->Info());
+            else
+                saver_.Begin(channels, width, height, info);
+        });
+    }
+    void Row(const uint8_t* row)
+    {
+        output_.Run([&] {
+            if (picture_)
+                picture_->Add(row, emit_);
+            else
+                saver_.WriteRow(row);
+        });
+    }
+    void End()
+    {
+        output_.Run([&] {
+            if (picture_)
+                picture_->Finish(emit_);
+            saver_.End();
+        });
+    }
+
+private:
+    StagedOutput& output_;
+    ImageSaverPNG& saver_;
+    std::unique_ptr<ImageSaverPNG> ownSaver_;
+    std::unique_ptr<LayerPicture> picture_;
+    const LayerPicture::Emit emit_ = [this](const uint8_t* row) { saver_.WriteRow(row); };
+};
+
+// A writer of a PNG datastream into stream with the usual compression settings.
+std::unique_ptr<ImageSaverPNG> PngSaver(sdk::stream::stream_out& stream)
+{
+    std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(stream));
+    ConfigurePngSaver(*saver);
+    return saver;
+}
+
+// Runs one step of a decode; false when it failed, the failure being kept in the job.
+template <class Step>
+bool Decoded(ImageJob& job, Step step)
+{
+    try {
+        step();
+        return true;
+    } catch (...) {
+        job.decodeError = std::current_exception();
+        return false;
+    }
+}
+
+class PsdOutputs {
+public:
+    PsdOutputs(ConvertContext& context, sdk::graphic::ImageLoader& loader,
+               const PsdDocument& document, std::unique_ptr<RowSource> merged)
+        : context_(context),
+          loader_(loader),
+          document_(document),
+          scratch_(ScratchBeside(document.base)),
+          jobs_(1 + document.layers.size())
+    {
+        jobs_[0].rows = std::move(merged);
+        for (size_t i = 0; i < document.layers.size(); ++i)
+            jobs_[i + 1].layer = &document.layers[i];
+    }
+
+    // Decodes the images and writes the outputs in their order.
+    void Write(int32_t layerCount);
+
+private:
+    void DecodeMerged(ImageJob& job, const OrderedWork& work);
+    void DecodeLayer(size_t index, const OrderedWork& work);
+    // The encodings a layer's rows feed, when its outputs are still wanted.
+    std::unique_ptr<RowEncoding> MngFrame(ImageJob& job);
+    std::unique_ptr<RowEncoding> ApngFrame(ImageJob& job, int32_t channels);
+    std::unique_ptr<RowEncoding> LayerPng(ImageJob& job, size_t index, int32_t channels);
+
+    ConvertContext& context_;
+    sdk::graphic::ImageLoader& loader_;
+    const PsdDocument& document_;
+    const std::string scratch_;
+    std::vector<ImageJob> jobs_;
+    std::unique_ptr<PsdMng> mng_;
+    std::unique_ptr<PsdApng> apng_;
+    // Frames are made apart from their animation and joined to it in order when layers are
+    // decoded on several threads; on one they go straight into it.
+    bool framesApart_ = false;
+    // Outputs that will never be written spare their encoding: an animation once it has failed,
+    // the layer PNGs after the first that failed.
+    std::atomic<bool> mngFailed_{false};
+    std::atomic<bool> apngFailed_{false};
+    std::atomic<size_t> firstFailedPng_{SIZE_MAX};
+    // Whether the stored merged image, as its PNG was written, is opaque white throughout: what
+    // a document saved without its composite stores.
+    bool mergedBlank_ = false;
+};
+
+// Whether any layer of the document is visible by its own flag and has pixels.
+bool HasVisiblePixels(sdk::graphic::ImageLoaderPSD& psd)
+{
+    for (int32_t i = 0; i < psd.LayerCount(); ++i) {
+        const sdk::graphic::ImageLoaderPSD::info_t& record = psd.LayerRecord(i);
+        if (record.properties.visible && record.width > 0 && record.height > 0)
+            return true;
+    }
+    return false;
+}
+
+void PsdOutputs::Write(int32_t layerCount)
+{
+    if (option.psdToPngMerged)
+        jobs_[0].png.reset(new StagedOutput(scratch_, kMergedPngMemory));
+    const bool layers = !document_.layers.empty();
+    if (document_.Frames() > 0)
+        mng_.reset(new PsdMng(document_, scratch_));
+    if (document_.ApngFrames() > 0)
+        apng_.reset(new PsdApng(document_, scratch_));
+    const int32_t threads = layers && option.layerEncoders >= 2 ? option.layerEncoders : 0;
+    framesApart_ = threads >= 2;
+    // Jobs done but not yet taken hold a frame each: a few more than the threads bound them.
+    // A merged image composed from the layers takes as long as several layers, so the layers
+    // may run further ahead of it.
+    const size_t ahead = 2 * static_cast<size_t>(threads) + (option.compose ? kComposeAhead : 0);
+    OrderedWork work(jobs_.size(), threads, ahead,
+                     [this](size_t index, const OrderedWork& running) {
+                         if (index == 0)
+                             DecodeMerged(jobs_[0], running);
+                         else
+                             DecodeLayer(index, running);
+                     });
+
+    // The merged image, its PNG and the report.
+    ImageJob& merged = jobs_[0];
+    work.WaitFor(0);
+    if (merged.decodeError)
+        std::rethrow_exception(merged.decodeError);
+    context_.progress.StepIt();
+    if (option.psdToPngMerged) {
+        CommitMergedPng(context_, document_, *merged.png);
+        // A document saved without its composite stores a blank one.
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+        if (mergedBlank_ && context_.remarks && psd && HasVisiblePixels(*psd))
+            context_.remarks->notes.push_back(
+                "the merged image the document stores is blank, all white (it was saved "
+                "without one, perhaps), though its visible layers have pixels; --compose draws "
+                "the merged image from the layers");
+    }
+    merged.png.reset();
+    work.Release(0);
+    if (option.textImageInfo || option.textLayerInfo)
+        WriteTextInfo(context_, document_, loader_, layerCount);
+
+    // Every layer decoded, in order, its frames joined to their animations; then the animations
+    // and the layer PNGs, which wait until then.
+    for (size_t i = 1; i < jobs_.size(); ++i) {
+        work.WaitFor(i);
+        ImageJob& job = jobs_[i];
+        if (job.decodeError) {
+            if (context_.remarks) {
+                context_.remarks->failedLayer = job.layer->index;
+                context_.remarks->failedLayerName = job.layer->info.title;
+            }
+            std::rethrow_exception(job.decodeError);
+        }
+        context_.progress.StepIt();
+        if (job.frame) {
+            job.frame->AppendTo(mng_->Output());
+            mngFailed_ = mng_->Output().Failed();
+            job.frame.reset();
+        }
+        if (job.apngFrame) {
+            apng_->AppendFrame(*job.layer, *job.apngFrame);
+            apngFailed_ = apng_->Output().Failed();
+            job.apngFrame.reset();
+        }
+        work.Release(i);
+    }
+    if (mng_) {
+        mng_->Finish();
+        mng_->Commit(context_);
+    }
+    if (apng_) {
+        apng_->Finish();
+        apng_->Commit(context_);
+    }
+    if (layers && option.psdToPngLayers) {
+        std::vector<StagedOutput*> pngs;
+        for (size_t i = 1; i < jobs_.size(); ++i)
+            pngs.push_back(jobs_[i].png.get());
+        CommitLayerPngs(context_, document_, pngs);
+    }
+    if (option.manifest)
+        WriteManifest(context_, document_, loader_);
+}
+
+void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
+{
+    RowSource& rows = *job.rows;
+    const int32_t channels = rows.Channels();
+    const int32_t width = rows.Width();
+    std::unique_ptr<ImageSaverPNG> saver;
+    if (job.png) {
+        saver = PngSaver(job.png->Stream());
+        job.png->Run([&] { saver->Begin(channels, width, rows.Height(), ImageInfo()); });
+    }
+    // The merged PNG is written as decoded, or with its matte taken out when asked.
+    const bool unmatte = job.png && option.removeMatte;
+    std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
+    // Whether the stored image is blank (every byte 255), for a caller that takes remarks.
+    bool blank = job.png && !option.compose && context_.remarks != nullptr;
+    for (int32_t y = 0; y < rows.Height() && !work.Stopping(); ++y) {
+        const uint8_t* row = nullptr;
+        if (!Decoded(job, [&] { row = rows.NextRow(); }))
+            return;
+        for (int64_t i = 0; blank && i < static_cast<int64_t>(width) * channels; ++i)
+            blank = row[i] == 0xFF;
+        if (unmatte) {
+            std::memcpy(unmatted.data(), row, unmatted.size());
+            sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
+            row = unmatted.data();
+        }
+        if (saver)
+            job.png->Run([&] { saver->WriteRow(row); });
+    }
+    if (saver) {
+        job.png->Run([&] { saver->End(); });
+        job.png->Close();
+    }
+    mergedBlank_ = blank && width > 0 && rows.Height() > 0;
+    job.rows.reset();
+}
+
+void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
+{
+    ImageJob& job = jobs_[index];
+    const PsdLayer& layer = *job.layer;
+    sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+    if (!Decoded(job, [&] {
+            if (layer.groupPicture && psd)
+                job.rows = sdk::render::GroupAsShown(*psd, layer.index);
+            else if (option.asShown && psd)
+                job.rows = sdk::render::LayerAsShown(*psd, layer.index);
+            else
+                job.rows = loader_.LayerRows(layer.index);
+        }))
+        return;
+    RowSource& rows = *job.rows;
+    const int32_t channels = rows.Channels();
+    const int32_t width = rows.Width();
+    const int32_t height = rows.Height();
+    const std::unique_ptr<RowEncoding> frame = MngFrame(job);
+    const std::unique_ptr<RowEncoding> apngFrame = ApngFrame(job, channels);
+    const std::unique_ptr<RowEncoding> png = LayerPng(job, index, channels);
+    const ImageInfo frameInfo = frame ? PsdMng::FrameInfo(layer.info) : ImageInfo();
+    for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+        if (encoding)
+            encoding->Begin(channels, width, height, frameInfo);
+    }
+
+    // Each row decoded once for all.
+    std::vector<uint8_t> blanked(option.fillBlank ? static_cast<size_t>(width) * channels : 0);
+    for (int32_t y = 0; y < height && !work.Stopping(); ++y) {
+        const uint8_t* row = nullptr;
+        if (!Decoded(job, [&] { row = rows.NextRow(); }))
+            return;
+        if (option.fillBlank) {
+            std::memcpy(blanked.data(), row, blanked.size());
+            FillBlankRow(blanked.data(), channels, width);
+            row = blanked.data();
+        }
+        for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+            if (encoding)
+                encoding->Row(row);
+        }
+    }
+    if (frame) {
+        frame->End();
+        if (job.frame)
+            job.frame->Close();
+        else
+            mngFailed_ = frame->Output().Failed();
+    }
+    if (apngFrame) {
+        apngFrame->End();
+        if (job.apngFrame) {
+            job.apngFrame->Close();
+        } else {
+            apng_->EndFrame();
+            apngFailed_ = apng_->Output().Failed();
+        }
+    }
+    if (png) {
+        png->End();
+        job.png->Close();
+        // Layer PNGs after a failed one are never written.
+        for (size_t first = firstFailedPng_; job.png->Failed() && index < first;)
+            firstFailedPng_.compare_exchange_weak(first, index);
+    }
+    job.rows.reset();
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::MngFrame(ImageJob& job)
+{
+    if (!mng_ || !job.layer->frame || mngFailed_)
+        return nullptr;
+    if (!framesApart_)
+        return std::unique_ptr<RowEncoding>(new RowEncoding(mng_->Output(), mng_->Saver()));
+    job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
+    std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(job.frame->Stream()));
+    PsdMng::ConfigureFrameSaver(*saver);
+    return std::unique_ptr<RowEncoding>(new RowEncoding(*job.frame, std::move(saver)));
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::ApngFrame(ImageJob& job, int32_t channels)
+{
+    const PsdLayer& layer = *job.layer;
+    if (!apng_ || !layer.apngFrame || apngFailed_)
+        return nullptr;
+    std::unique_ptr<LayerPicture> picture = apng_->FramePicture(layer, channels);
+    if (!framesApart_) {
+        apng_->BeginFrame(layer);
+        return std::unique_ptr<RowEncoding>(
+            new RowEncoding(apng_->Output(), PngSaver(apng_->FrameData()), std::move(picture)));
+    }
+    job.apngFrame.reset(new StagedOutput(scratch_, kFrameMemory));
+    return std::unique_ptr<RowEncoding>(
+        new RowEncoding(*job.apngFrame, PngSaver(job.apngFrame->Stream()), std::move(picture)));
+}
+
+std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, int32_t channels)
+{
+    const PsdLayer& layer = *job.layer;
+    if (!layer.png || index >= firstFailedPng_)
+        return nullptr;
+    job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
+    std::unique_ptr<LayerPicture> picture(new LayerPicture(
+        layer.info, channels, document_.width, document_.height, document_.channels));
+    return std::unique_ptr<RowEncoding>(
+        new RowEncoding(*job.png, PngSaver(job.png->Stream()), std::move(picture)));
+}
+
+}  // namespace
+
+void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, const std::string& path,
+                const std::string& base)
+{
+    const int32_t count = loader.LayerCount();
+
+    // The group structure a manifest shows is checked before anything is written.
+    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+    if (option.manifest && psd)
+        psd->LayerTree();
+
+    // The pictures of the MNG and the layer PNGs, and the names of the PNGs.
+    PsdDocument document;
+    document.inputPath = path;
+    document.base = base;
+    SelectPsdLayers(loader, document);
+    NameLayerPngs(document);
+
+    int32_t steps = 1;
+    steps += option.psdToPngMerged ? 1 : 0;
+    steps += option.textImageInfo ? 1 : 0;
+    steps += option.textLayerInfo ? 1 : 0;
+    steps += document.Frames() + document.ApngFrames() + document.Pngs();
+    steps += static_cast<int32_t>(document.layers.size());  // their decoding
+    steps += option.manifest ? 1 : 0;
+    context.progress.SetRange(0, steps);
+
+    // The merged image is checked first, before anything is written. Composed from the layers,
+    // it is planned here; the stored image is checked all the same, which bounds the size of
+    // what is drawn by what the file holds. A document without layers keeps its stored image.
+    std::unique_ptr<RowSource> merged = loader.Rows();
+    if (option.compose && psd && count > 0)
+        merged.reset(new sdk::render::ComposedRows(*psd));
+    document.width = merged->Width();
+    document.height = merged->Height();
+    document.channels = merged->Channels();
+    PsdOutputs outputs(context, loader, document, std::move(merged));
+    outputs.Write(count);
+}

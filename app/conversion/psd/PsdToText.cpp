@@ -1,0 +1,163 @@
+#include "conversion/psd/PsdToText.h"
+
+#include <exception>
+
+#include "conversion/Option.h"
+#include "conversion/output/OutputFiles.h"
+#include "conversion/output/StatusText.h"
+#include "conversion/psd/PsdLayerSelection.h"
+#include "debug/Error.h"
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "render/BlendMode.h"
+#include "stream/StreamFile.h"
+
+namespace {
+
+// The report file. Its lines are gathered in memory and written at the end, into a temporary
+// file that then takes the report's place: a report that fails leaves the file that was there
+// before. Every line ends with CR LF.
+class ReportFile {
+public:
+    explicit ReportFile(const std::string& path) : file_(path)
+    {
+        try {
+            file_.OpenReplace();
+        } catch (const std::exception&) {
+            throw sdk::debug::runtime_error("WriteTextInfo:41");
+        }
+    }
+
+    void Line(const std::string& text)
+    {
+        text_ += text;
+        text_ += "\r\n";
+    }
+    void Close()
+    {
+        try {
+            file_.Write(text_.data(), static_cast<uint32_t>(text_.size()));
+        } catch (const std::exception&) {
+            throw sdk::debug::runtime_error("WriteTextInfo:52");
+        }
+        file_.Commit();
+    }
+
+private:
+    sdk::stream::file_out file_;
+    std::string text_;
+};
+
+std::string Number(int32_t value) { return std::to_string(value); }
+
+}  // namespace
+
+const char* BlendModeName(const std::string& key)
+{
+    struct Entry {
+        const char* key;
+        const char* name;
+    };
+    static const Entry names[] = {
+        {"norm", "通常"},       {"mul ", "乗算"},         {"scrn", "スクリーン"},
+        {"over", "オーバーレイ"}, {"idiv", "覆い焼き"},     {"div ", "焼き込み"},
+        {"dark", "比較（暗）"},   {"lite", "比較（明）"},   {"diff", "差の絶対値"},
+        {"smud", "除外"},       {"hLit", "ハードライト"}, {"sLit", "ソフトライト"},
+    };
+    for (const Entry& entry : names) {
+        if (key == entry.key)
+            return entry.name;
+    }
+    return nullptr;
+}
+
+// How the renderer takes a layer: its kind, visibility, blend mode, opacities, clipping and
+// masks, and what of it is not drawn.
+static std::string ShownLine(const sdk::graphic::PsdLayerProperties& layer)
+{
+    using Kind = sdk::graphic::PsdLayerProperties::Kind;
+    using Section = sdk::graphic::PsdLayerProperties::Section;
+    static const char* const kinds[] = {"pixel layer", "type layer", "shape layer", "smart object",
+                                        "fill layer", "adjustment layer (not drawn)", "group"};
+    std::string line = layer.section == Section::Divider ? "group end"
+                                                         : kinds[static_cast<int>(layer.kind)];
+    if (layer.section == Section::Divider)
+        return line;
+    line += layer.visible ? ", visible" : ", hidden";
+    sdk::render::BlendMode mode;
+    const std::string key(layer.blendKey, 4);
+    line += ", mode " +
+            std::string(sdk::render::BlendModeFromKey(layer.blendKey, mode)
+                            ? sdk::render::BlendModeName(mode)
+                            : "unknown, drawn as normal") +
+            " [" + key + "]";
+    line += ", opacity " + Number(layer.opacity);
+    if (layer.kind != Kind::Group)
+        line += ", fill " + Number(layer.fillOpacity);
+    if (layer.clipping)
+        line += ", clipped";
+    if (layer.mask.present)
+        line += layer.mask.disabled ? ", mask (disabled)" : ", mask";
+    if (layer.hasVectorMask)
+        line += layer.vectorMask.disabled ? ", vector mask (disabled)" : ", vector mask";
+    if (layer.hasEffects)
+        line += ", effects (not drawn)";
+    return line;
+}
+
+void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
+                   sdk::graphic::ImageLoader& loader, int32_t layer_count)
+{
+    const std::string output = document.base + ".txt";
+    AddStatusLine(context, StatusLine(document.inputPath, output));
+    PrepareOutput(context, document.inputPath, output);
+    ReportFile report(output);
+
+    if (option.textImageInfo) {
+        const int32_t channels = document.channels;
+        report.Line("[Base]");
+        report.Line("\tPath         = " + document.inputPath);
+        report.Line(std::string("\tColorType    = ") + (channels < 3 ? "gray scale" : "color"));
+        report.Line(std::string("\tAlphaChannel = ") + (channels % 2 == 0 ? "exist" : "no"));
+        report.Line("\tWidth        = " + Number(document.width));
+        report.Line("\tHeight       = " + Number(document.height));
+        report.Line("\tLayer Count  = " + Number(layer_count));
+        if (option.compose && layer_count > 0)
+            report.Line("\tComposed     = from the layers; adjustment layers and layer effects "
+                        "are not drawn");
+        report.Line("");
+        context.progress.StepIt();
+    }
+    if (option.textLayerInfo) {
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+        std::vector<LayerVisibility> visibility;
+        if (option.skipHidden && psd)
+            visibility = LayerVisibilities(*psd);
+        for (int32_t i = 0; i < layer_count; ++i) {
+            sdk::graphic::ImageInfo info;
+            loader.LayerInfo(i, info);
+            report.Line("[Layer " + Number(i + 1) + "]");
+            if (option.textName)
+                report.Line("\tName    = " + info.title);
+            if (option.textPosition) {
+                report.Line("\tWidth   = " + Number(info.width));
+                report.Line("\tHeight  = " + Number(info.height));
+                report.Line("\tOffsetX = " + Number(info.x));
+                report.Line("\tOffsetY = " + Number(info.y));
+            }
+            if (option.textMode) {
+                const char* name = BlendModeName(info.mode);
+                report.Line("\tMode    = " + (name != nullptr ? std::string(name) + " " : "") +
+                            "[" + info.mode + "]");
+            }
+            if ((option.compose || option.asShown) && psd)
+                report.Line("\tShown   = " + ShownLine(psd->LayerRecord(i).properties));
+            if (!visibility.empty() && visibility[static_cast<size_t>(i)] != LayerVisibility::Visible)
+                report.Line(visibility[static_cast<size_t>(i)] == LayerVisibility::Hidden
+                                ? "\tHidden  = yes, left out"
+                                : "\tHidden  = in a hidden group, left out");
+            report.Line("");
+        }
+        context.progress.StepIt();
+    }
+    report.Close();
+}

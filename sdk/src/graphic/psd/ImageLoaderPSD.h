@@ -1,0 +1,146 @@
+// The reader of layered PSD documents.
+//
+// The constructor scans the whole file once and builds a table of records: one for the merged
+// image and one per layer, each with its rectangle, name, blend-mode key and, per channel, where
+// the channel's data lies and how it is compressed. Pixels are decoded only when they are asked
+// for, from the positions recorded by the scan: row by row (Rows, LayerRows), so that an image
+// of any height passes through in the memory of a few rows, or whole (Load, LayerLoad).
+//
+// By default the reader takes version 1 documents with 8 bits per channel in grayscale, indexed
+// or RGB, raw or PackBits-compressed. Extended reading takes everything else a user is likely to
+// have as well: the large document format (version 2, with its 8-byte lengths and 4-byte row
+// counts), 1, 16 and 32 bits per channel (made 8-bit row by row as they are read), bitmap, CMYK,
+// multichannel, duotone and Lab documents (made gray or RGB), ZIP-compressed layer channels,
+// layer records kept in an "Lr16" or "Lr32" block, and the Unicode layer names of "luni"
+// blocks.
+//
+// Files that are cut short or whose lengths and counts do not fit the file are refused with a
+// runtime error before anything is sized by the numbers they declare.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "graphic/ImageLoader.h"
+#include "graphic/psd/PsdFormat.h"
+#include "graphic/psd/PsdLayerProperties.h"
+
+namespace sdk {
+namespace graphic {
+
+class PsdInput;
+struct PsdLayerNode;
+
+class ImageLoaderPSD : public ImageLoader {
+public:
+    // One image of the document: the merged image or a layer.
+    struct info_t : ImageInfo {
+        struct channel_t {
+            // 0 .. colorChannels - 1: colour components in file order; 0xFFFF: transparency;
+            // -1: ignored (layer masks, extra channels). A layer channel may also carry
+            // colorChannels itself.
+            int32_t id = 0;
+            // Layer channel: its length from the layer record, compression field included.
+            // Merged channel: the byte count of its data.
+            int64_t length = 0;
+            int32_t countsOffset = 0;  // position of the RLE row counts; 0 unless RLE
+            int32_t dataOffset = 0;    // position of the first data byte
+            uint16_t compression = 0;  // 0 raw, 1 RLE, 2 ZIP, 3 ZIP with prediction
+            int16_t storedId = 0;      // the id as the file stores it (-2 and -3: masks)
+        };
+        std::vector<channel_t> channels;
+        // Records of layer masks (ids -2 and -3) among the channels: they hold no pixels of
+        // the layer and do not count toward its alpha.
+        int32_t masks = 0;
+        // A layer's opacities, masks, group role and the rest of how it is shown.
+        PsdLayerProperties properties;
+    };
+
+    explicit ImageLoaderPSD(stream::stream_in& stream, bool extended = false);
+    ~ImageLoaderPSD() override;
+
+    const char* FormatName() const override { return "PSD"; }
+    void Load(Image& image, ImageInfo& info) override;
+    int32_t LayerCount() override { return static_cast<int32_t>(layers.size()); }
+    void LayerLoad(int32_t index, Image& image) override;
+    void LayerInfo(int32_t index, ImageInfo& info) override;
+    std::unique_ptr<RowSource> Rows() override;
+    // Raises "ImageLoaderPSD::LayerLoad:75" for an index out of range.
+    std::unique_ptr<RowSource> LayerRows(int32_t index) override;
+
+    // The records the scan built, for callers that report on the document's structure.
+    uint8_t ColorMode() const { return format.colorMode; }
+    const info_t& MergedRecord() const { return merged; }
+    const info_t& LayerRecord(int32_t index) const;
+    const PsdFormat& Format() const { return format; }
+
+    // How each layer is shown. Raises the tag of the first layer whose properties were damaged
+    // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.
+    void CheckLayerProperties() const;
+    // The group structure of the layers (see PsdLayerTree.h), built on the first call from any
+    // thread and kept. Raises what CheckLayerProperties and BuildPsdLayerTree raise.
+    const PsdLayerNode& LayerTree();
+    // The rows of a layer's pixel mask (one gray byte per pixel, over the mask's rectangle), or
+    // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
+    // the mask's channel raises. (PsdMaskRows.cpp)
+    std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
+
+private:
+    // The scan, one step per section of the file, in file order (PsdFileSections.cpp; the layer
+    // records: PsdLayerRecords.cpp).
+    void Scan();
+    void ScanHeader();
+    void ScanColorModeData();
+    void ScanImageResources();
+    void ScanChannelResources(int64_t end);
+    void ScanLayerAndMask();
+    void ScanLayer(int64_t sectionEnd);
+    void ScanLayerList();
+    void ScanLayerInfo(info_t& layer);
+    void ScanLayerChannels();
+    std::string ScanUnicodeName(int64_t recordEnd);
+    void ScanAdditionalLayerInfo(int64_t sectionEnd);
+    void ScanMergedTransparencyBlocks(int64_t sectionEnd);
+    void ScanMergedImage();
+    // A length field of the large document format's width (8 bytes) or of the usual 4; a value
+    // that no file can hold comes back as the largest 64-bit value.
+    int64_t ReadLength(bool wide);
+
+    // Whether the decoded pixels of record carry an alpha byte.
+    bool HasAlpha(const info_t& record) const;
+    std::unique_ptr<RowSource> RecordRows(const info_t& record);
+    void ReadRowCounts(int64_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
+
+    stream::stream_in& stream;
+    const bool extended;
+    PsdFormat format;
+    info_t merged;
+    std::vector<info_t> layers;
+    // The decode's reads of the file, which the sources of rows share.
+    std::unique_ptr<PsdInput> input;
+    std::mutex treeMutex;
+    std::unique_ptr<PsdLayerNode> tree;
+    // Where the layer information ends, for the blocks that follow it.
+    int64_t layerInfoEnd = 0;
+    // What the document says of the merged channels after the colour channels ("extra"
+    // channels): the image resources describe them as saved selections, spot colours or the
+    // transparency; a negative layer count or a merged transparency block ("Mtrn", "Mt16",
+    // "Mt32") says that the first of them is the transparency.
+    struct ExtraChannels {
+        bool firstIsSpot = false;  // the display information's kind of the first: spot colour
+        // How many the resources name (alpha names, Unicode alpha names) or identify (alpha
+        // identifiers), whichever list is longest.
+        int64_t described = 0;
+        bool firstIdentifiedAsTransparency = false;  // its alpha identifier is 0
+        bool negativeLayerCount = false;
+        bool transparencyBlock = false;
+    } extra;
+    // The first extra merged channel is the merged image's transparency (see ScanMergedImage).
+    bool mergedAlpha = false;
+};
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,124 @@
+#include "graphic/psd/PsdChannelRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "debug/Error.h"
+#include "graphic/psd/PsdZipRows.h"
+#include "stream/ByteOrder.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+enum : uint16_t { kRaw = 0, kRle = 1 };
+
+// Runs of PackBits are short (at most 128 bytes): they are copied and filled 8 bytes at a time,
+// the last 8 overlapping, which is much faster than the string instructions a compiler would
+// choose for a length it knows to be small.
+inline void FillRun(uint8_t* destination, uint8_t value, size_t count)
+{
+    if (count < 8) {
+        for (size_t i = 0; i < count; ++i)
+            destination[i] = value;
+        return;
+    }
+    const uint64_t pattern = 0x0101010101010101ull * value;
+    for (size_t i = 0; i + 8 <= count; i += 8)
+        std::memcpy(destination + i, &pattern, 8);
+    std::memcpy(destination + count - 8, &pattern, 8);
+}
+
+inline void CopyRun(uint8_t* destination, const uint8_t* source, size_t count)
+{
+    if (count < 8) {
+        for (size_t i = 0; i < count; ++i)
+            destination[i] = source[i];
+        return;
+    }
+    uint64_t word = 0;
+    for (size_t i = 0; i + 8 <= count; i += 8) {
+        std::memcpy(&word, source + i, 8);
+        std::memcpy(destination + i, &word, 8);
+    }
+    std::memcpy(&word, source + count - 8, 8);
+    std::memcpy(destination + count - 8, &word, 8);
+}
+
+}  // namespace
+
+PsdChannelRows::PsdChannelRows(PsdInput& input, uint16_t compression, int64_t countsOffset,
+                               int64_t dataOffset, int64_t end, int32_t height, int64_t rowBytes,
+                               int32_t depth, int32_t countSize)
+    : compression_(compression),
+      rowBytes_(rowBytes),
+      countSize_(countSize),
+      data_(input, dataOffset, end)
+{
+    if (compression == kRle) {
+        counts_.reset(new PsdSequentialReader(
+            input, countsOffset, std::min(end, countsOffset + int64_t{height} * countSize)));
+    } else if (compression != kRaw) {
+        zip_.reset(new PsdZipRows(input, dataOffset, end, rowBytes, depth, compression == 3));
+    }
+}
+
+PsdChannelRows::~PsdChannelRows() = default;
+
+uint32_t PsdChannelRows::NextCount()
+{
+    const uint8_t* at = counts_->Take(static_cast<uint32_t>(countSize_));
+    return countSize_ == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
+}
+
+int64_t PsdChannelRows::Next(uint8_t* row)
+{
+    if (compression_ == kRaw) {
+        std::memcpy(row, data_.Take(static_cast<uint32_t>(rowBytes_)),
+                    static_cast<size_t>(rowBytes_));
+        return rowBytes_;
+    }
+    if (compression_ == kRle) {
+        const uint32_t count = NextCount();
+        return UnpackBits(row, rowBytes_, data_.Take(count), count);
+    }
+    zip_->Next(row);
+    return rowBytes_;
+}
+
+int64_t PsdChannelRows::UnpackBits(uint8_t* destination, int64_t width, const uint8_t* source,
+                                   int64_t count)
+{
+    // Decoding stops when the source is used up or the row is full, whichever comes first.
+    int64_t in = 0;
+    int64_t out = 0;
+    while (in < count && out < width) {
+        const int8_t header = static_cast<int8_t>(source[in++]);
+        if (header == -128)
+            continue;
+        if (header < 0) {
+            if (in >= count)
+                throw debug::runtime_error("memory_in::Read:42");
+            const uint8_t value = source[in++];
+            const int64_t run = 1 - header;
+            if (run > width - out)
+                throw debug::runtime_error("memory_out::Fill:66");
+            FillRun(destination + out, value, static_cast<size_t>(run));
+            out += run;
+        } else {
+            const int64_t run = int64_t{header} + 1;
+            if (run > width - out)
+                throw debug::runtime_error("memory_out::Fill:77");
+            if (run > count - in)
+                throw debug::runtime_error("memory_in::Read:42");
+            CopyRun(destination + out, source + in, static_cast<size_t>(run));
+            in += run;
+            out += run;
+        }
+    }
+    return out;
+}
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,56 @@
+#include "graphic/psd/PsdColorModes.h"
+
+#include "graphic/psd/PsdSamples.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// Inverse of the Lab companding function.
+double LabInverse(double t)
+{
+    const double delta = 6.0 / 29.0;
+    return t > delta ? t * t * t : 3.0 * delta * delta * (t - 4.0 / 29.0);
+}
+
+}  // namespace
+
+void CmykRowToRgb(uint8_t* row, int32_t channels, int32_t width, const uint8_t* black)
+{
+    uint8_t* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels) {
+        const uint8_t k = black[x];
+        for (int32_t i = 0; i < 3; ++i)
+            pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k + 255) / 510);
+    }
+}
+
+void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, uint8_t& blue)
+{
+    const double lightness = l * 100.0 / 255.0;
+    const double fy = (lightness + 16.0) / 116.0;
+    const double fx = fy + (a - 128.0) / 500.0;
+    const double fz = fy - (b - 128.0) / 200.0;
+    // The D50 white point.
+    const double x = 0.96422 * LabInverse(fx);
+    const double y = 1.00000 * LabInverse(fy);
+    const double z = 0.82521 * LabInverse(fz);
+    // XYZ (D50) to linear sRGB, with the Bradford adaptation to D65 folded in.
+    const double r = 3.1338561 * x - 1.6168667 * y - 0.4906146 * z;
+    const double g = -0.9787684 * x + 1.9161415 * y + 0.0334540 * z;
+    const double bl = 0.0719453 * x - 0.2289914 * y + 1.4052427 * z;
+    red = EightBitFromFloat(static_cast<float>(r), true);
+    green = EightBitFromFloat(static_cast<float>(g), true);
+    blue = EightBitFromFloat(static_cast<float>(bl), true);
+}
+
+void LabRowToRgb(uint8_t* row, int32_t channels, int32_t width)
+{
+    uint8_t* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels)
+        LabToSrgb(pixel[2], pixel[1], pixel[0], pixel[2], pixel[1], pixel[0]);
+}
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,345 @@
+#include "graphic/psd/PsdImageRows.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "debug/Error.h"
+#include "graphic/Image.h"
+#include "graphic/ImageLimits.h"
+#include "graphic/psd/PsdColorModes.h"
+#include "graphic/psd/PsdSamples.h"
+#include "stream/ByteOrder.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// Channel ids as the scan keeps them: 0xFFFF transparency, -1 a channel that is not decoded.
+const int32_t kTransparency = 0xFFFF;
+const int32_t kIgnored = -1;
+
+// Compression of channel data.
+enum : uint16_t { kRaw = 0, kRle = 1 };
+
+// The part of a pixel that the black channel of a CMYK image writes: a row of its own.
+const int32_t kBlackTarget = 4;
+
+// Deflate never packs more than this many bytes into one.
+const int64_t kMaxDeflateRatio = 1032;
+
+// a x b for values of at least 0, or the largest value when that does not fit.
+int64_t SaturatedProduct(int64_t a, int64_t b)
+{
+    const int64_t largest = std::numeric_limits<int64_t>::max();
+    return a != 0 && b > largest / a ? largest : a * b;
+}
+
+}  // namespace
+
+PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
+                           const ImageLoaderPSD::info_t& record, bool alpha, bool merged)
+    : format_(format),
+      input_(input),
+      width_(record.width),
+      height_(record.height),
+      channels_(format.outputColors + (alpha ? 1 : 0)),
+      rowBytes_(PsdRowBytes(std::max(record.width, 0), format.depth))
+{
+    CheckImageShape(channels_, width_, height_);  // "Image::Create:59" or ":60"
+
+    // A channel with the id colorChannels would land before the first byte of a pixel without
+    // alpha, and is left out.
+    for (const ImageLoaderPSD::info_t::channel_t& channel : record.channels) {
+        if (channel.id == kIgnored || (format_.IsExtraColourId(channel.id) && !alpha))
+            continue;
+        Channel decoded;
+        decoded.record = &channel;
+        // A layer channel's data lies within the channel's own length (which the scan placed
+        // inside the file); the merged channels lie wherever the file holds them. Keeping each
+        // layer channel to its own bytes also bounds the work of a decode by the file's size.
+        const int64_t start = channel.countsOffset != 0 ? channel.countsOffset : channel.dataOffset;
+        decoded.end = merged ? format_.fileSize : start - 2 + channel.length;
+        decoded.target = TargetOf(channel.id);
+        decoded_.push_back(std::move(decoded));
+    }
+    // A record without any channel to decode holds no pixel data in the file at all, whatever
+    // size it declares: "LoadImage:305".
+    if (decoded_.empty())
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:305");
+    // Every channel to decode must be backed by the file before anything is sized.
+    for (const Channel& channel : decoded_)
+        CheckChannel(*channel.record, channel.end);
+    if (width_ > kMaxRowWidth)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:340");
+
+    // Channels are applied in record order, so of two that write the same part of a pixel the
+    // later one is what shows. Only those are decoded row by row; the others are decoded once
+    // here, one after another, for the damage they may hold.
+    std::vector<int32_t> written;  // the parts written by the channels after the one at hand
+    for (auto channel = decoded_.rbegin(); channel != decoded_.rend(); ++channel) {
+        channel->shown =
+            std::find(written.begin(), written.end(), channel->target) == written.end();
+        if (channel->shown)
+            written.push_back(channel->target);
+    }
+    if (!std::all_of(decoded_.begin(), decoded_.end(), [](const Channel& c) { return c.shown; }))
+        DecodeInFileOrder(decoded_.size(), nullptr);
+    for (Channel& channel : decoded_) {
+        if (!channel.shown)
+            continue;
+        channel.rows = Cursor(channel);
+        channel.stored.assign(static_cast<size_t>(rowBytes_), 0);
+    }
+    eightBit_.assign(static_cast<size_t>(width_), 0);
+    pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_), 0);
+    if (format_.colorMode == PsdFormat::kCmyk)
+        black_.assign(static_cast<size_t>(width_), 0);
+
+    // 8-bit gray or colour whose every pixel byte one channel writes: the channels' rows are
+    // interleaved in one pass.
+    if (format_.depth == 8 && channels_ >= 2 &&
+        (format_.colorMode == PsdFormat::kGrayscale || format_.colorMode == PsdFormat::kRgb)) {
+        std::vector<const uint8_t*> sources(static_cast<size_t>(channels_), nullptr);
+        for (const Channel& channel : decoded_) {
+            if (channel.shown && channel.target >= 0 && channel.target < channels_)
+                sources[static_cast<size_t>(channel.target)] = channel.stored.data();
+        }
+        if (std::find(sources.begin(), sources.end(), nullptr) == sources.end())
+            interleaved_ = sources;
+    }
+}
+
+PsdImageRows::~PsdImageRows() = default;
+
+void PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel,
+                                   int64_t end) const
+{
+    // Raw data needs its rows in full ("LoadImage:310"); PackBits needs its table of row counts
+    // ("LoadImage:320"), the bytes those counts add up to ("LoadImage:330"), and enough of them
+    // to fill the rectangle, PackBits turning 2 bytes into at most 128 ("LoadImage:335"); ZIP
+    // data needs enough bytes to fill the rectangle at deflate's best ratio ("LoadImage:337").
+    const int64_t rows = height_;
+    const int64_t needed = SaturatedProduct(rowBytes_, rows);
+    if (channel.compression == kRaw) {
+        if (needed > end - channel.dataOffset)
+            throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
+        return;
+    }
+    if (channel.compression != kRle) {
+        if ((end - channel.dataOffset) * kMaxDeflateRatio < needed)
+            throw debug::runtime_error("ImageLoaderPSD::LoadImage:337");
+        return;
+    }
+    const int64_t countSize = format_.RowCountSize();
+    if (channel.countsOffset + rows * countSize > end)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
+    PsdSequentialReader counts(input_, channel.countsOffset,
+                               channel.countsOffset + rows * countSize);
+    int64_t sum = 0;
+    for (int64_t y = 0; y < rows; ++y) {
+        const uint8_t* at = counts.Take(static_cast<uint32_t>(countSize));
+        sum += countSize == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
+    }
+    if (channel.dataOffset + sum > end)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
+    const int64_t leastPerRow = (rowBytes_ + 127) / 128 * 2;
+    if (sum < leastPerRow * rows)
+        throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
+}
+
+int32_t PsdImageRows::TargetOf(int32_t id) const
+{
+    // As StoreChannelRow places them: transparency in byte 0, an index as three colour bytes,
+    // black in a row of its own, one colour channel in the gray byte, three in the colour bytes.
+    const int32_t first = channels_ > format_.outputColors ? 1 : 0;
+    if (id == kTransparency)
+        return 0;
+    if (format_.colorMode == PsdFormat::kIndexed)
+        return first;
+    if (format_.colorMode == PsdFormat::kCmyk && id == 3)
+        return kBlackTarget;
+    if (format_.colorChannels > 1)
+        return format_.IsExtraColourId(id) ? 0 : first + 2 - id;
+    return first;
+}
+
+std::unique_ptr<PsdChannelRows> PsdImageRows::Cursor(const Channel& channel) const
+{
+    const ImageLoaderPSD::info_t::channel_t& record = *channel.record;
+    return std::unique_ptr<PsdChannelRows>(
+        new PsdChannelRows(input_, record.compression, record.countsOffset, record.dataOffset,
+                           channel.end, height_, rowBytes_, format_.depth, format_.RowCountSize()));
+}
+
+const uint8_t* PsdImageRows::NextRow()
+{
+    if (next_ >= height_)
+        throw debug::logic_error("PsdImageRows::NextRow:190");
+    try {
+        std::vector<int64_t> filled;
+        for (Channel& channel : decoded_) {
+            if (!channel.shown)
+                continue;
+            const int64_t bytes = channel.rows->Next(channel.stored.data());
+            if (next_ == 0)
+                filled.push_back(bytes);
+        }
+        if (next_ == 0)
+            CompleteFirstRow(filled);
+    } catch (...) {
+        // Raises the damage that decoding the channels one after another meets first, which
+        // may lie in a channel before this one.
+        DecodeInFileOrder(decoded_.size(), nullptr);
+        throw;
+    }
+    if (!interleaved_.empty()) {
+        Interleave();
+        ++next_;
+        return pixels_.data();
+    }
+    for (const Channel& channel : decoded_) {
+        if (!channel.shown)
+            continue;
+        const uint8_t* source = channel.stored.data();
+        if (format_.depth != 8) {
+            // Colour is light; transparency is coverage.
+            const int32_t id = channel.record->id;
+            const bool light = id != kTransparency && !format_.IsExtraColourId(id);
+            PsdRowToEightBit(source, eightBit_.data(), width_, format_.depth, light);
+            source = eightBit_.data();
+        }
+        StoreChannelRow(channel, source);
+    }
+    if (format_.colorMode == PsdFormat::kCmyk)
+        CmykRowToRgb(pixels_.data(), channels_, width_, black_.data());
+    else if (format_.colorMode == PsdFormat::kLab)
+        LabRowToRgb(pixels_.data(), channels_, width_);
+    ++next_;
+    return pixels_.data();
+}
+
+void PsdImageRows::CompleteFirstRow(const std::vector<int64_t>& filled)
+{
+    // In the order of a whole-image decode, the first row of a channel decodes into the buffer
+    // that the last row of the channel before it left. Which of those bytes a short first row
+    // keeps is only known by decoding the channels before it; that is done once, for every
+    // channel that needs it (a damaged file's, never a sound one's).
+    std::vector<size_t> needing;
+    size_t shownIndex = 0;
+    for (size_t i = 0; i < decoded_.size(); ++i) {
+        if (!decoded_[i].shown)
+            continue;
+        if (i > 0 && filled[shownIndex] < rowBytes_)
+            needing.push_back(i);
+        ++shownIndex;
+    }
+    if (needing.empty())
+        return;
+    DecodeInFileOrder(needing.back(), [&](size_t i, const std::vector<uint8_t>& buffer) {
+        if (std::find(needing.begin(), needing.end(), i) == needing.end())
+            return;
+        size_t k = 0;
+        for (size_t j = 0; j < i; ++j)
+            k += decoded_[j].shown ? 1 : 0;
+        const size_t from = static_cast<size_t>(filled[k]);
+        std::memcpy(decoded_[i].stored.data() + from, buffer.data() + from,
+                    static_cast<size_t>(rowBytes_) - from);
+    });
+}
+
+void PsdImageRows::DecodeInFileOrder(
+    size_t stop, const std::function<void(size_t, const std::vector<uint8_t>&)>& reached)
+{
+    std::vector<uint8_t> buffer(static_cast<size_t>(rowBytes_), 0);
+    for (size_t i = 0;; ++i) {
+        if (reached)
+            reached(i, buffer);
+        if (i >= stop || i >= decoded_.size())
+            return;
+        std::unique_ptr<PsdChannelRows> cursor = Cursor(decoded_[i]);
+        for (int32_t y = 0; y < height_; ++y)
+            cursor->Next(buffer.data());
+    }
+}
+
+namespace {
+
+// One channel's bytes into every Step-th byte of a row of pixels.
+template <size_t Step>
+void StoreStrided(const uint8_t* __restrict source, int32_t width, uint8_t* __restrict target)
+{
+    for (int32_t x = 0; x < width; ++x)
+        target[Step * static_cast<size_t>(x)] = source[x];
+}
+
+}  // namespace
+
+void PsdImageRows::Interleave()
+{
+    uint8_t* const row = pixels_.data();
+    const uint8_t* const* source = interleaved_.data();
+    const size_t width = static_cast<size_t>(width_);
+    if (channels_ == 4) {
+        const uint8_t *a = source[0], *b = source[1], *c = source[2], *d = source[3];
+        for (size_t x = 0; x < width; ++x) {
+            row[4 * x] = a[x];
+            row[4 * x + 1] = b[x];
+            row[4 * x + 2] = c[x];
+            row[4 * x + 3] = d[x];
+        }
+    } else if (channels_ == 3) {
+        const uint8_t *a = source[0], *b = source[1], *c = source[2];
+        for (size_t x = 0; x < width; ++x) {
+            row[3 * x] = a[x];
+            row[3 * x + 1] = b[x];
+            row[3 * x + 2] = c[x];
+        }
+    } else {
+        const uint8_t *a = source[0], *b = source[1];
+        for (size_t x = 0; x < width; ++x) {
+            row[2 * x] = a[x];
+            row[2 * x + 1] = b[x];
+        }
+    }
+}
+
+void PsdImageRows::StoreChannelRow(const Channel& channel, const uint8_t* source)
+{
+    const size_t step = static_cast<size_t>(channels_);
+    const int32_t id = channel.record->id;
+    uint8_t* const row = pixels_.data();
+    if (format_.colorMode == PsdFormat::kIndexed && id != kTransparency) {
+        const int32_t first = channel.target;
+        for (int32_t x = 0; x < width_; ++x) {
+            const uint8_t index = source[x];
+            uint8_t* pixel = row + step * x + first;
+            pixel[0] = format_.paletteB[index];
+            pixel[1] = format_.paletteG[index];
+            pixel[2] = format_.paletteR[index];
+        }
+        return;
+    }
+    if (channel.target == kBlackTarget) {
+        std::memcpy(black_.data(), source, static_cast<size_t>(width_));
+        return;
+    }
+    // Transparency and the id colorChannels: the alpha byte. One colour channel (gray, bitmap,
+    // duotone, multichannel): the gray byte. Three (RGB, and the first three of CMYK and Lab,
+    // converted afterwards): the first to the last byte, the second to the middle, the third
+    // first.
+    const int32_t target = channel.target;
+    if (target < 0 || target >= channels_)
+        return;  // nothing is ever written outside a pixel
+    uint8_t* const first = row + target;
+    switch (step) {
+    case 1: std::memcpy(first, source, static_cast<size_t>(width_)); break;
+    case 2: StoreStrided<2>(source, width_, first); break;
+    case 3: StoreStrided<3>(source, width_, first); break;
+    default: StoreStrided<4>(source, width_, first); break;
+    }
+}
+
+}  // namespace graphic
+}  // namespace sdk

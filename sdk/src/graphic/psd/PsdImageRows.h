@@ -1,0 +1,85 @@
+// One image of a PSD document (its merged image or a layer) as a source of rows: every channel
+// is read and decoded row by row from the file, the rows are made 8-bit, placed into the bytes
+// of the pixel layout and, for CMYK and Lab, turned into RGB. Only a few rows of each channel
+// are ever held, whatever the image's height.
+//
+// The pixels are those of decoding the channels one after another into one row buffer (the
+// order the file keeps them in): a PackBits row that decodes short keeps, beyond its end, the
+// row decoded before it in that order, and a damaged channel raises what that order meets first.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "graphic/RowSource.h"
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdChannelRows.h"
+#include "graphic/psd/PsdFormat.h"
+#include "graphic/psd/PsdInput.h"
+
+namespace sdk {
+namespace graphic {
+
+class PsdImageRows : public RowSource {
+public:
+    // Checks the record before anything is sized by it, raising: "Image::Create:59" or ":60" for
+    // an empty rectangle; "ImageLoaderPSD::LoadImage:305" when no channel holds pixels; for a
+    // channel whose data the file does not hold ":310" (raw), ":320", ":330", ":335" (PackBits
+    // counts or data), ":337" (ZIP); ":340" for rows wider than the decode takes. alpha: the
+    // pixels get an alpha byte. merged: the record is the merged image, whose channels may lie
+    // anywhere in the file (a layer's lie within their own lengths). format, input and record
+    // must outlive the source.
+    PsdImageRows(const PsdFormat& format, PsdInput& input, const ImageLoaderPSD::info_t& record,
+                 bool alpha, bool merged);
+    ~PsdImageRows() override;
+
+    int32_t Channels() const override { return channels_; }
+    int32_t Width() const override { return width_; }
+    int32_t Height() const override { return height_; }
+    const uint8_t* NextRow() override;
+
+private:
+    // Where one decoded channel's data lies, and its cursor and row (at the document's depth).
+    struct Channel {
+        const ImageLoaderPSD::info_t::channel_t* record = nullptr;
+        int64_t end = 0;  // where its bytes end in the file
+        std::unique_ptr<PsdChannelRows> rows;
+        std::vector<uint8_t> stored;
+        int32_t target = 0;  // the part of the pixel it writes (see TargetOf)
+        bool shown = false;  // no later channel writes the same part
+    };
+
+    void CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel, int64_t end) const;
+    int32_t TargetOf(int32_t id) const;
+    std::unique_ptr<PsdChannelRows> Cursor(const Channel& channel) const;
+    // The first row: a short PackBits row of a shown channel that is not the first takes the
+    // rest of its bytes from the channels before it (see DecodeInFileOrder).
+    void CompleteFirstRow(const std::vector<int64_t>& filled);
+    // Decodes the channels before channel stop one after another through one row buffer, as a
+    // whole image is decoded; reached(i, buffer) is told what the buffer holds as channel i
+    // starts. Raises the first damage met in that order.
+    void DecodeInFileOrder(size_t stop,
+                           const std::function<void(size_t, const std::vector<uint8_t>&)>& reached);
+    void StoreChannelRow(const Channel& channel, const uint8_t* source);
+    // Every pixel byte from the stored row of its one channel, in one pass.
+    void Interleave();
+
+    const PsdFormat& format_;
+    PsdInput& input_;
+    const int32_t width_;
+    const int32_t height_;
+    const int32_t channels_;
+    const int64_t rowBytes_;  // of a stored row at the document's depth
+    std::vector<Channel> decoded_;
+    std::vector<uint8_t> eightBit_;  // one channel's row as 8-bit values
+    std::vector<uint8_t> black_;     // the black row of a CMYK image
+    std::vector<uint8_t> pixels_;    // the row handed out
+    // Each pixel byte's source, when one shown 8-bit channel writes every byte (else empty).
+    std::vector<const uint8_t*> interleaved_;
+    int32_t next_ = 0;
+};
+
+}  // namespace graphic
+}  // namespace sdk

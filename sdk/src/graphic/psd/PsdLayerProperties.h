@@ -1,0 +1,112 @@
+// What a layer record says about how the layer is shown, beyond its pixels: visibility,
+// opacities, clipping, blend mode, its place in the group structure, its masks, its blending
+// ranges and what kind of layer it is. The scan reads these from the record and its additional
+// information blocks; a block it does not know is skipped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphic/psd/PsdFormat.h"
+#include "graphic/psd/PsdVectorMask.h"
+#include "stream/Stream.h"
+
+namespace sdk {
+namespace graphic {
+
+// A layer's pixel mask: a rectangle of the document holding one 8-bit value per pixel, and the
+// value of every pixel outside it.
+struct PsdLayerMask {
+    bool present = false;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint8_t defaultColor = 0;
+    bool disabled = false;
+    // The mask's position is relative to the layer (it moves with it).
+    bool relativePosition = false;
+    // The mask the editor made from the layer's vector mask, not one the user painted.
+    bool fromVectorData = false;
+    // The user's own mask, kept beside one made from the vector mask (in the channel with the id
+    // -3 instead of -2).
+    bool real = false;
+    // The user mask's density, 255 when the mask applies in full.
+    uint8_t density = 255;
+    // The vector mask's density.
+    uint8_t vectorDensity = 255;
+};
+
+// A blending range ("blend if"): values below black[0] or above white[1] hide the pixel; between
+// black[0] and black[1], and between white[0] and white[1], it fades.
+struct PsdBlendRange {
+    uint8_t black[2] = {0, 0};
+    uint8_t white[2] = {255, 255};
+    bool IsFull() const { return black[1] == 0 && white[0] == 255; }
+};
+
+struct PsdLayerProperties {
+    enum class Kind { Pixel, Type, Shape, SmartObject, Fill, Adjustment, Group };
+    // The layer's role in the group structure: the record that opens a group in the layer list
+    // (the folder, open or closed, kept above its children) or the hidden divider that bounds the
+    // group below its children.
+    enum class Section { None, OpenFolder, ClosedFolder, Divider };
+
+    bool visible = true;
+    uint8_t opacity = 255;
+    uint8_t fillOpacity = 255;
+    // Clipped to the layer below it (the base of its clipping group).
+    bool clipping = false;
+    char blendKey[4] = {'n', 'o', 'r', 'm'};
+    Kind kind = Kind::Pixel;
+    Section section = Section::None;
+    // A layer whose pixels the editor ignores when it composes the document.
+    bool pixelsIrrelevant = false;
+
+    PsdLayerMask mask;
+    bool hasVectorMask = false;
+    PsdVectorMask vectorMask;
+
+    // The gray range, then one per colour channel; source (this layer) and destination (what
+    // lies below). Empty when the record has none.
+    std::vector<PsdBlendRange> sourceRanges;
+    std::vector<PsdBlendRange> destinationRanges;
+    bool blendClippedAsGroup = true;
+    bool blendInteriorAsGroup = false;
+    uint8_t knockout = 0;  // 0 none, 1 shallow, 2 deep
+    bool hasEffects = false;
+    // A solid colour fill's colour (red, green, blue).
+    bool hasFillColour = false;
+    uint8_t fillColour[3] = {0, 0, 0};
+
+    // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.
+    std::u16string unicodeName;
+
+    // The tag of the first damage met in the record's mask data or blocks; empty when none.
+    std::string damage;
+};
+
+// Where the parts of a layer record lie in the file: the four bytes of opacity, clipping, flags
+// and filler (after the blend-mode key); the mask data and blending ranges (after their length
+// fields); the additional information blocks; the record's end. The scan has checked that each
+// lies within the record.
+struct PsdLayerRecordSpan {
+    int64_t fields = 0;
+    int64_t maskData = 0;
+    int64_t maskLength = 0;
+    int64_t blending = 0;
+    int64_t blendingLength = 0;
+    int64_t blocks = 0;
+    int64_t end = 0;
+};
+
+// Reads the properties of the record at span. Damage is kept in the result's damage field, not
+// raised: the tags "ImageLoaderPSD::LayerProperties:400" (a block whose length runs past the
+// record), ":410" (mask data), ":420" (a vector mask), ":430" (a section divider or other block
+// too short for its fields).
+PsdLayerProperties ReadPsdLayerProperties(stream::stream_in& stream, const PsdFormat& format,
+                                          const PsdLayerRecordSpan& span);
+
+}  // namespace graphic
+}  // namespace sdk

@@ -1,0 +1,70 @@
+// The rows of a layer's pixel mask, decoded as the rows of its image are.
+#include "graphic/psd/ImageLoaderPSD.h"
+
+#include <memory>
+#include <utility>
+
+#include "graphic/psd/PsdImageRows.h"
+#include "graphic/psd/PsdInput.h"
+#include "graphic/psd/PsdScanFields.h"
+
+namespace sdk {
+namespace graphic {
+
+namespace {
+
+// The rows of a layer's mask: one gray channel of the document's depth, decoded by a source
+// that owns the record and format it reads by.
+class MaskRows : public RowSource {
+public:
+    MaskRows(const PsdFormat& document, PsdInput& input, ImageLoaderPSD::info_t record)
+        : format_(document), record_(std::move(record))
+    {
+        format_.colorMode = PsdFormat::kGrayscale;
+        format_.colorChannels = 1;
+        format_.outputColors = 1;
+        rows_.reset(new PsdImageRows(format_, input, record_, false, false));
+    }
+    int32_t Channels() const override { return rows_->Channels(); }
+    int32_t Width() const override { return rows_->Width(); }
+    int32_t Height() const override { return rows_->Height(); }
+    const uint8_t* NextRow() override { return rows_->NextRow(); }
+
+private:
+    PsdFormat format_;
+    ImageLoaderPSD::info_t record_;
+    std::unique_ptr<PsdImageRows> rows_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerMaskRows(int32_t index)
+{
+    const info_t& layer = LayerRecord(index);
+    const PsdLayerMask& mask = layer.properties.mask;
+    if (!mask.present || mask.width <= 0 || mask.height <= 0)
+        return nullptr;
+    const int16_t wanted = mask.real ? -3 : -2;
+    for (const info_t::channel_t& channel : layer.channels) {
+        if (channel.storedId != wanted)
+            continue;
+        // The scan placed a PackBits channel's data after the layer's row counts; a mask has a
+        // row count per row of its own rectangle.
+        info_t record;
+        record.x = mask.x;
+        record.y = mask.y;
+        record.width = mask.width;
+        record.height = mask.height;
+        info_t::channel_t gray = channel;
+        gray.id = 0;
+        if (gray.compression == kRle)
+            gray.dataOffset = Saturated(static_cast<int64_t>(gray.countsOffset) +
+                                        static_cast<int64_t>(mask.height) * format.RowCountSize());
+        record.channels.push_back(gray);
+        return std::unique_ptr<RowSource>(new MaskRows(format, *input, std::move(record)));
+    }
+    return nullptr;
+}
+
+}  // namespace graphic
+}  // namespace sdk

@@ -8,7 +8,7 @@
 #include "graphic/psd/PsdImageRows.h"
 #include "graphic/psd/PsdInput.h"
 #include "graphic/psd/PsdLayerTree.h"
-#include "graphic/psd/PsdScanFields.h"
+#include "graphic/psd/PsdRecordFields.h"
 #include "stream/ByteOrder.h"
 
 namespace sdk {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "debug/Error.h"
+#include "graphic/psd/PsdRecordFields.h"
 #include "graphic/psd/PsdZipRows.h"
 #include "stream/ByteOrder.h"
 
@@ -11,8 +12,6 @@ namespace sdk {
 namespace graphic {
 
 namespace {
-
-enum : uint16_t { kRaw = 0, kRle = 1 };
 
 // Runs of PackBits are short (at most 128 bytes): they are copied and filled 8 bytes at a time,
 // the last 8 overlapping, which is much faster than the string instructions a compiler would

@@ -11,7 +11,7 @@
 #include "debug/Error.h"
 #include "graphic/psd/PsdBlocks.h"
 #include "graphic/psd/PsdSamples.h"
-#include "graphic/psd/PsdScanFields.h"
+#include "graphic/psd/PsdRecordFields.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
 

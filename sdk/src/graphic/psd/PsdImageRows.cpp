@@ -8,6 +8,7 @@
 #include "graphic/Image.h"
 #include "graphic/ImageLimits.h"
 #include "graphic/psd/PsdColorModes.h"
+#include "graphic/psd/PsdRecordFields.h"
 #include "graphic/psd/PsdSamples.h"
 #include "stream/ByteOrder.h"
 
@@ -15,13 +16,6 @@ namespace sdk {
 namespace graphic {
 
 namespace {
-
-// Channel ids as the scan keeps them: 0xFFFF transparency, -1 a channel that is not decoded.
-const int32_t kTransparency = 0xFFFF;
-const int32_t kIgnored = -1;
-
-// Compression of channel data.
-enum : uint16_t { kRaw = 0, kRle = 1 };
 
 // The part of a pixel that the black channel of a CMYK image writes: a row of its own.
 const int32_t kBlackTarget = 4;

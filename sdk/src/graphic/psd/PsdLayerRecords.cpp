@@ -10,7 +10,7 @@
 #include "debug/Error.h"
 #include "files/NativeText.h"
 #include "graphic/psd/PsdBlocks.h"
-#include "graphic/psd/PsdScanFields.h"
+#include "graphic/psd/PsdRecordFields.h"
 #include "stream/ByteOrder.h"
 #include "stream/ExactRead.h"
 

@@ -6,7 +6,7 @@
 
 #include "graphic/psd/PsdImageRows.h"
 #include "graphic/psd/PsdInput.h"
-#include "graphic/psd/PsdScanFields.h"
+#include "graphic/psd/PsdRecordFields.h"
 
 namespace sdk {
 namespace graphic {

@@ -1,5 +1,6 @@
-// What the steps of ImageLoaderPSD's scan share: the channel ids and compression codes as the file
-// stores them, and how a position read from the file is kept in a record.
+// The fields of a PSD document's channel records as the scan reads them and the decode uses them:
+// the channel ids and compression codes, and how a position read from the file is kept in a
+// record.
 #pragma once
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace sdk {
 namespace graphic {
 
 // Channel ids as the file stores them (unsigned 16-bit): -1 transparency, -2 the layer mask,
-// -3 the real user mask.
+// -3 the real user mask; and the id the scan gives a channel that is not decoded.
 const int32_t kTransparency = 0xFFFF;
 const int32_t kUserMask = 0xFFFE;
 const int32_t kRealUserMask = 0xFFFD;

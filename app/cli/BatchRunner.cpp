@@ -22,13 +22,9 @@
 
 namespace {
 
-// The outcome of one file, filled by its worker and printed by the main thread.
-struct FileOutcome {
-    std::vector<std::string> lines;
-    // For standard error, whole lines: why the file failed, that it gave nothing, what else is
-    // worth knowing about it.
-    std::string note;
-    bool ok = false;
+// The outcome of one file, filled by its worker and logged by the main thread.
+struct PendingOutcome {
+    FileOutcome outcome;
     bool done = false;
 };
 
@@ -104,13 +100,26 @@ private:
     int32_t position_ = 0;
 };
 
+// A file's status lines and the outputs it put in place, measured when the log lists their
+// sizes.
 class CollectedStatus : public StatusSink {
 public:
-    explicit CollectedStatus(std::vector<std::string>& lines) : lines_(lines) {}
-    void AddLine(const std::string& text) override { lines_.push_back(text); }
+    CollectedStatus(FileOutcome& outcome, bool measure) : outcome_(outcome), measure_(measure) {}
+    void AddLine(const std::string& text) override { outcome_.windowLines.push_back(text); }
+    void OutputWritten(const WrittenOutput& written) override
+    {
+        if (measure_) {
+            outcome_.written.push_back(MeasureWritten(written));
+        } else {
+            WrittenFile file;
+            file.output = written;
+            outcome_.written.push_back(file);
+        }
+    }
 
 private:
-    std::vector<std::string>& lines_;
+    FileOutcome& outcome_;
+    bool measure_;
 };
 
 // The outputs made of the layers that the options ask for, as a note names them: "the MNG or
@@ -131,25 +140,31 @@ std::string LayerOutputsAsked()
 }
 
 // The layer that ended a conversion, as a failure's note names it: its number as the status
-// lines count (from 1) and its name, with control characters shown as "_".
-std::string LayerNamed(const ConversionRemarks& remarks)
+// lines count (from 1) and its name, or its name after its groups, with control characters
+// shown as "_".
+std::string LayerNamed(const ConversionRemarks& remarks, bool path)
 {
     if (remarks.failedLayer < 0)
         return "";
+    const std::string& name = path ? remarks.failedLayerPath : remarks.failedLayerName;
     return sdk::files::Format("layer %d \"%s\": ", remarks.failedLayer + 1,
-                              WithoutControls(remarks.failedLayerName, '_').c_str());
+                              WithoutControls(name, '_').c_str());
 }
 
 }  // namespace
 
-BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out)
+void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, RunLog& log)
 {
     // Files that share an output base form one group, converted in input order by one worker.
     const std::string current_folder = sdk::files::CurrentFolder();
+    auto subfolder_of = [&](size_t i) {
+        return setting.keepSubfolders ? files[i].subfolder : std::string();
+    };
     std::vector<std::vector<size_t>> groups;
     std::map<std::string, size_t> group_of_base;
     for (size_t i = 0; i < files.size(); ++i) {
-        const std::string base = sdk::files::PathIdentity(OutputBase(files[i]), current_folder);
+        const std::string base = sdk::files::PathIdentity(
+            OutputBase(files[i].path, subfolder_of(i)), current_folder);
         auto found = group_of_base.find(base);
         if (found == group_of_base.end()) {
             group_of_base.emplace(base, groups.size());
@@ -159,84 +174,78 @@ BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE*
         }
     }
 
-    std::vector<FileOutcome> outcomes(files.size());
+    std::vector<PendingOutcome> pending(files.size());
     std::mutex mutex;
     std::condition_variable finished;
     std::atomic<size_t> next_group{0};
     ProgressLine line(files.size());
     RunOutputs outputs;
     SetInterruptNotice([&] { line.Interrupted(); });
+    const bool measure = log.Style() == LogStyle::Json;
 
     auto worker = [&] {
         for (size_t g = next_group++; g < groups.size(); g = next_group++) {
             for (size_t index : groups[g]) {
-                std::vector<std::string> lines;
-                FileProgress file_progress(line, sdk::files::GetFileName(files[index]));
-                CollectedStatus status(lines);
+                const std::string& path = files[index].path;
+                FileOutcome outcome;
+                outcome.input = path;
+                FileProgress file_progress(line, sdk::files::GetFileName(path));
+                CollectedStatus status(outcome, measure);
                 ConversionRemarks remarks;
-                ConvertContext context{file_progress, status, &outputs, &remarks};
+                ConvertContext context{file_progress, status, &outputs, &remarks, subfolder_of(index)};
                 ConversionFailure failure;
-                const bool ok = ConvertFile(context, files[index], &failure);
+                outcome.ok = ConvertFile(context, path, &failure);
                 std::vector<std::string> said = remarks.notes;
-                if (!ok) {
-                    lines.push_back(FailureLine(files[index]));
-                    said.push_back(LayerNamed(remarks) + ExplainFailure(files[index], failure));
-                } else if (lines.empty()) {
-                    said.push_back(std::string("nothing written: the document has no layers with "
-                                               "pixels") +
-                                   (option.skipHidden ? " that are not hidden" : "") + " for " +
-                                   LayerOutputsAsked());
+                if (!outcome.ok) {
+                    outcome.windowLines.push_back(FailureLine(path));
+                    outcome.tag = failure.tag;
+                    outcome.explanation = LayerNamed(remarks, setting.layerPaths) +
+                                          ExplainFailure(path, failure, setting.explanation);
+                    said.push_back(outcome.explanation);
+                } else if (outcome.written.empty()) {
+                    outcome.explanation =
+                        std::string("nothing written: the document has no layers with pixels") +
+                        (option.skipHidden ? " that are not hidden" : "") + " for " +
+                        LayerOutputsAsked();
+                    said.push_back(outcome.explanation);
                 }
-                std::string note;
                 for (const std::string& text : said)
-                    note += "quillconv-cli: " + files[index] + ": " + text + "\n";
+                    outcome.note += "quillconv-cli: " + path + ": " + text + "\n";
                 line.FileDone();
                 {
                     std::lock_guard<std::mutex> lock(mutex);
-                    outcomes[index].lines.swap(lines);
-                    outcomes[index].note.swap(note);
-                    outcomes[index].ok = ok;
-                    outcomes[index].done = true;
+                    pending[index].outcome = std::move(outcome);
+                    pending[index].done = true;
                 }
                 finished.notify_all();
             }
         }
     };
 
-    const size_t worker_count =
-        std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(jobs), groups.size()));
+    const size_t worker_count = std::max<size_t>(
+        1, std::min<size_t>(static_cast<size_t>(std::max(1, setting.jobs)), groups.size()));
     // Processors that the workers leave idle decode and encode the layers of their documents.
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     option.layerEncoders =
         std::max<int32_t>(1, static_cast<int32_t>(processors / std::max<size_t>(1, worker_count)));
 
-    // The workers convert; this thread prints each file's lines as soon as all files before it
-    // are printed.
+    // The workers convert; this thread logs each file's outcome as soon as all files before it
+    // are logged.
     std::vector<std::thread> workers;
     for (size_t i = 0; i < worker_count && !groups.empty(); ++i)
         workers.emplace_back(worker);
 
-    BatchResult result;
     for (size_t i = 0; i < files.size(); ++i) {
         FileOutcome outcome;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            finished.wait(lock, [&] { return outcomes[i].done; });
-            outcome.lines.swap(outcomes[i].lines);
-            outcome.note.swap(outcomes[i].note);
-            outcome.ok = outcomes[i].ok;
+            finished.wait(lock, [&] { return pending[i].done; });
+            outcome = std::move(pending[i].outcome);
         }
-        std::string text;
-        for (const std::string& status : outcome.lines)
-            text += status + "\n";
-        terminal::Write(out, text);
-        if (!outcome.note.empty())
-            terminal::Write(stderr, outcome.note);
-        (outcome.ok ? result.converted : result.failed)++;
+        log.File(outcome);
     }
     for (std::thread& thread : workers)
         thread.join();
     SetInterruptNotice(nullptr);
     terminal::ClearProgress();
-    return result;
 }

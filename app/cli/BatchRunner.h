@@ -1,19 +1,25 @@
 // Converts a list of files with several workers. Files that share an output base go to one
-// worker in input order, so parallel and serial runs write the same files; each file's status
-// lines are printed together, in input order.
+// worker in input order, so parallel and serial runs write the same files; each file's outcome
+// goes to the run's log together, in input order.
 #pragma once
 
-#include <cstdio>
-#include <string>
 #include <vector>
 
-struct BatchResult {
-    int converted = 0;
-    int failed = 0;
+#include "cli/FailureExplanation.h"
+#include "cli/InputFiles.h"
+#include "cli/RunLog.h"
+
+struct BatchSetting {
+    int jobs = 1;
+    // Each file's outputs go below the output folder as the file lies below the folder named
+    // (InputFile::subfolder); otherwise all into the output folder itself.
+    bool keepSubfolders = false;
+    // A failure names its layer by its name after its groups ("Group/layer"), not by its record.
+    bool layerPaths = false;
+    ExplanationSetting explanation;
 };
 
 // Converts files under the global options as one run: no file replaces an output that another
-// file of the run wrote. Writes the status lines to out and, through the terminal, a line in
-// words on standard error for each file that fails or gives nothing, and the progress line when
-// it is enabled. On an interrupt, standard error is told how many files were done.
-BatchResult RunBatch(const std::vector<std::string>& files, int jobs, std::FILE* out);
+// file of the run wrote. Hands each file's outcome to log, and draws the progress line when it
+// is enabled. On an interrupt, standard error is told how many files were done.
+void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, RunLog& log);

@@ -41,6 +41,9 @@ enum LongOnly {
     kPsdApng,
     kVerbose,
     kVersion,
+    kLikeWindow,
+    kFlat,
+    kJson,
 };
 
 const struct option kLongOptions[] = {
@@ -74,6 +77,9 @@ const struct option kLongOptions[] = {
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"manifest", no_argument, nullptr, kManifest},
     {"psd-apng", no_argument, nullptr, kPsdApng},
+    {"like-window", no_argument, nullptr, kLikeWindow},
+    {"flat", no_argument, nullptr, kFlat},
+    {"json", no_argument, nullptr, kJson},
     {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -215,6 +221,9 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
             return false;
         }
         return true;
+    case kLikeWindow: settings.likeWindow = true; return true;
+    case kFlat: settings.flat = true; return true;
+    case kJson: settings.json = true; return true;
     case 'n': settings.dryRun = true; return true;
     case 'q': settings.quiet = true; return true;
     case kVerbose: settings.verbose = true; return true;
@@ -289,7 +298,20 @@ const Dependence kDependences[] = {
      "a PNG, MNG or APNG output"},
     {kExtended, [](const cOption& o) { return o.AnyPsdOutput() || o.bmpToPng; },
      "a PSD conversion or --bmp-png"},
+    {kFlat, [](const cOption& o) { return !o.outputFolder.empty(); }, "-o"},
 };
+
+// The command line's own defaults, where the window's differ: the extended reading, layers
+// without pixels left out, the merged image without its matte, animations at 10 frames a
+// second.
+void CommandLineDefaults(cOption& o, const std::set<int>& given)
+{
+    o.extended = true;
+    o.skipEmptyLayers = true;
+    o.removeMatte = true;
+    if (given.count(kFps) == 0)
+        o.mngFps = 10;
+}
 
 // The long name of an option's code.
 std::string OptionName(int code)
@@ -354,6 +376,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     }
     for (int i = optind; i < argc; ++i)
         settings.paths.push_back(argv[i]);
+    if (settings.likeWindow)
+        settings.flat = true;
+    else
+        CommandLineDefaults(settings.options, given);
 
     const cOption& o = settings.options;
     if (settings.help || settings.version)

@@ -11,7 +11,13 @@ struct CliSettings {
     std::vector<std::string> paths;
     int jobs = 0;  // 0: one per processor
     bool dryRun = false;
-    bool quiet = false;    // no progress line and no summary
+    // The window's ways: its reading, its status texts, its failures for layers without pixels,
+    // its matte, its frame rate, one flat output folder. Otherwise the command line's defaults.
+    bool likeWindow = false;
+    bool flat = false;  // -o puts every output into the folder itself (with likeWindow too)
+    bool json = false;  // JSON objects on standard output instead of the status lines
+    // No progress line and no summary; with the command line's defaults no output lines either.
+    bool quiet = false;
     bool verbose = false;  // the diagnostic records of failures on standard error too
     bool help = false;
     bool version = false;

@@ -1,4 +1,5 @@
 // quillconv-cli: the conversions of the window program from a terminal.
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -17,6 +18,7 @@
 #include "cli/CliArguments.h"
 #include "cli/InputFiles.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/RunLog.h"
 #include "cli/Terminal.h"
 #include "conversion/Option.h"
 #include "debug/DebugLog.h"
@@ -81,10 +83,10 @@ int Run(const std::vector<std::string>& arguments)
         CollectInputs(settings.paths, option.extended ? Listing::kExtended : Listing::kStandard);
     for (const std::string& note : inputs.notes)
         std::fprintf(stderr, "quillconv-cli: %s\n", note.c_str());
-    std::vector<std::string> files;
-    for (const std::string& path : inputs.files) {
-        if (IsConvertible(path))
-            files.push_back(path);
+    std::vector<InputFile> files;
+    for (const InputFile& file : inputs.files) {
+        if (IsConvertible(file.path))
+            files.push_back(file);
     }
     if (files.empty()) {
         std::fprintf(stderr,
@@ -92,26 +94,49 @@ int Run(const std::vector<std::string>& arguments)
                      "chosen conversions take\n");
     }
     if (settings.dryRun) {
-        for (const std::string& path : files)
-            terminal::Write(stdout, path + "\n");
-        return inputs.missing ? kExitFailed : 0;
+        for (const InputFile& file : files)
+            terminal::Write(stdout, file.path + "\n");
+        return inputs.missing.empty() ? 0 : kExitFailed;
     }
 
-    int jobs = settings.jobs;
-    if (jobs <= 0)
-        jobs = static_cast<int>(std::thread::hardware_concurrency());
+    const auto start = std::chrono::steady_clock::now();
+    const LogStyle style = settings.json         ? LogStyle::Json
+                           : settings.likeWindow ? LogStyle::WindowLines
+                                                 : LogStyle::OutputLines;
+    RunLog log(style, settings.likeWindow || !settings.quiet, stdout);
+    for (const std::string& path : inputs.missing)
+        log.Missing(path);
+    for (const SkippedInput& skipped : inputs.skipped)
+        log.Skipped(skipped);
+
+    BatchSetting batch;
+    batch.jobs = settings.jobs > 0 ? settings.jobs
+                                   : static_cast<int>(std::thread::hardware_concurrency());
+    batch.keepSubfolders = !settings.flat;
+    batch.layerPaths = !settings.likeWindow;
+    batch.explanation.windowTexts = settings.likeWindow;
+    batch.explanation.flatOutputFolder = settings.flat && !option.outputFolder.empty();
     const bool on_terminal = !settings.quiet && isatty(fileno(stderr));
     terminal::EnableProgress(on_terminal);
-    const BatchResult result = RunBatch(files, jobs > 0 ? jobs : 1, stdout);
-    if (on_terminal) {
+    RunBatch(files, batch, log);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    log.Summary(seconds.count());
+
+    // The window's ways say how a run went on a terminal only; the command line's after every
+    // run of more than one file.
+    const bool summary = settings.likeWindow
+                             ? on_terminal
+                             : !settings.quiet && (inputs.folderNamed || settings.paths.size() > 1);
+    const RunCounts& counts = log.Counts();
+    if (summary) {
         // Skipped are the files a note said were left out; files of a folder that the chosen
         // conversions do not take were never meant.
         terminal::Write(stderr, sdk::files::Format("quillconv-cli: %d converted, %d failed, %d "
                                                    "skipped\n",
-                                                   result.converted, result.failed,
-                                                   inputs.skipped));
+                                                   counts.converted, counts.failed,
+                                                   counts.skipped));
     }
-    return result.failed == 0 && !inputs.missing ? 0 : kExitFailed;
+    return counts.failed == 0 && inputs.missing.empty() ? 0 : kExitFailed;
 }
 
 }  // namespace

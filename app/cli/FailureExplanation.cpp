@@ -134,7 +134,8 @@ std::string DepthNotRead(const std::string& path)
 
 }  // namespace
 
-std::string ExplainFailure(const std::string& path, const ConversionFailure& failure)
+std::string ExplainFailure(const std::string& path, const ConversionFailure& failure,
+                           const ExplanationSetting& setting)
 {
     if (failure.tag.empty()) {
         if (failure.format.empty()) {
@@ -151,6 +152,12 @@ std::string ExplainFailure(const std::string& path, const ConversionFailure& fai
     const bool in_document = failure.format == "PSD";
     if (in_document && (failure.tag == "Image::Create:59" || failure.tag == "Image::Create:60")) {
         text = kEmptyLayer;
+    } else if (StartsWith(failure.tag, "RunOutputs::Claim:") && !setting.windowTexts) {
+        text = "another input of this run already wrote an output of the same name: files of "
+               "one name in one folder (a.psd and a.psb, or a.psd and a.bmp) write the same "
+               "outputs; convert one of them in a run of its own, with -o naming another folder";
+        if (setting.flatOutputFolder)
+            text += ", or leave out --flat, which puts the outputs of every folder into one";
     } else if (failure.tag == "ImageLoaderPSD::Scan:123" && !option.extended) {
         text = DepthNotRead(path);
     } else {

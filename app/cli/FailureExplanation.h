@@ -7,6 +7,13 @@
 
 #include "conversion/ConvertFile.h"
 
+// How the run names what went wrong.
+struct ExplanationSetting {
+    bool windowTexts = false;       // the texts of the window's ways (--like-window)
+    bool flatOutputFolder = false;  // -o puts every output into the one folder
+};
+
 // The explanation of failure for the input at path, ending with the tag in parentheses when
 // there is one.
-std::string ExplainFailure(const std::string& path, const ConversionFailure& failure);
+std::string ExplainFailure(const std::string& path, const ConversionFailure& failure,
+                           const ExplanationSetting& setting);

@@ -17,6 +17,17 @@ std::string ProblemNote(const sdk::files::ListingProblem& problem)
            "); the files in it are left out";
 }
 
+// The folders between folder and file, a file found below it: "a/b" for folder/a/b/c.psd.
+std::string SubfolderBelow(const std::string& folder, const std::string& file)
+{
+    size_t start = sdk::files::StripSeparator(folder).size();
+    if (file.compare(0, start, sdk::files::StripSeparator(folder)) != 0)
+        return std::string();
+    while (start < file.size() && sdk::files::IsSeparator(file[start]))
+        ++start;
+    return sdk::files::StripSeparator(sdk::files::GetFolder(file.substr(start)));
+}
+
 }  // namespace
 
 InputList CollectInputs(const std::vector<std::string>& paths, Listing listing)
@@ -24,17 +35,20 @@ InputList CollectInputs(const std::vector<std::string>& paths, Listing listing)
     InputList list;
     const std::string current_folder = sdk::files::CurrentFolder();
     std::set<std::string> seen;
-    auto add = [&](const std::string& file) {
+    auto skip = [&](const std::string& file, const std::string& why, const std::string& note) {
+        list.notes.push_back(note);
+        list.skipped.push_back({file, why});
+    };
+    auto add = [&](const std::string& file, const std::string& subfolder) {
         if (!seen.insert(sdk::files::PathIdentity(file, current_folder)).second)
             return;
         // Reading a pipe or a device could wait for ever.
         if (!sdk::files::IsRegularFile(file)) {
-            list.notes.push_back(file + ": not a regular file (a pipe, a device or a socket), "
-                                        "skipped");
-            ++list.skipped;
+            const std::string why = "not a regular file (a pipe, a device or a socket)";
+            skip(file, why, file + ": " + why + ", skipped");
             return;
         }
-        list.files.push_back(file);
+        list.files.push_back({file, subfolder});
     };
     for (const std::string& path : paths) {
         std::vector<std::string> found;
@@ -44,34 +58,36 @@ InputList CollectInputs(const std::vector<std::string>& paths, Listing listing)
         const NamedPath named = ExpandNamedPath(path, found, &problems, Listing::kExtended);
         for (const sdk::files::ListingProblem& problem : problems)
             list.notes.push_back(ProblemNote(problem));
-        int large_documents = 0;
+        std::vector<std::string> large_documents;
         for (const std::string& file : found) {
             if (listing == Listing::kStandard && !HasListedExtension(file, listing))
-                ++large_documents;
+                large_documents.push_back(file);
             else
-                add(file);
+                add(file, named == NamedPath::kFolder ? SubfolderBelow(path, file) : "");
         }
+        const char* const psb_why = "a .psb file, which --extended reads";
         if (named == NamedPath::kFile && found.empty()) {
-            list.notes.push_back(path + (listing == Listing::kExtended
-                                             ? ": skipped (not .psd, .psb, .bmp or .png)"
-                                             : ": skipped (not .psd, .bmp or .png)"));
-            ++list.skipped;
+            const std::string why = listing == Listing::kExtended
+                                        ? "not .psd, .psb, .bmp or .png"
+                                        : "not .psd, .bmp or .png";
+            skip(path, why, path + ": skipped (" + why + ")");
         }
-        if (named == NamedPath::kFile && large_documents > 0) {
-            list.notes.push_back(path + ": skipped (a .psb file; --extended reads those)");
-            ++list.skipped;
+        if (named == NamedPath::kFile && !large_documents.empty())
+            skip(path, psb_why, path + ": skipped (a .psb file; --extended reads those)");
+        if (named == NamedPath::kFolder && !large_documents.empty()) {
+            const size_t count = large_documents.size();
+            list.notes.push_back(path +
+                                 (count == 1 ? ": 1 .psb file left out"
+                                             : ": " + std::to_string(count) + " .psb files left out") +
+                                 "; --extended reads those");
+            for (const std::string& file : large_documents)
+                list.skipped.push_back({file, psb_why});
         }
-        if (named == NamedPath::kFolder && large_documents > 0) {
-            list.notes.push_back(
-                path + (large_documents == 1 ? ": 1 .psb file left out"
-                                             : ": " + std::to_string(large_documents) +
-                                                   " .psb files left out") +
-                "; --extended reads those");
-            list.skipped += large_documents;
-        }
+        if (named == NamedPath::kFolder)
+            list.folderNamed = true;
         if (named == NamedPath::kMissing) {
             list.notes.push_back(path + ": no such file or folder");
-            list.missing = true;
+            list.missing.push_back(path);
         }
     }
     return list;

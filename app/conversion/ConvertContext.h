@@ -15,11 +15,25 @@ public:
     virtual void StepIt() = 0;
 };
 
+// What an output is, as a caller that lists the outputs written names it.
+enum class OutputKind { Merged, Layer, Group, Mng, Apng, Text, Manifest, Bmp, Png };
+
+// One output, complete and in place.
+struct WrittenOutput {
+    std::string input;   // the input's path
+    std::string output;  // the output's path
+    OutputKind kind;
+    int32_t layer;  // a layer PNG's or group picture's record, counted from 1; 0 for others
+};
+
 class StatusSink {
 public:
     virtual ~StatusSink() = default;
-    // Appends one line and makes it visible at once.
+    // Appends one line and makes it visible at once. The window's lines come before the
+    // output they name is written.
     virtual void AddLine(const std::string& text) = 0;
+    // Told once an output is complete and in place (the window does not list these).
+    virtual void OutputWritten(const WrittenOutput&) {}
 };
 
 class RunOutputs;
@@ -29,9 +43,12 @@ class RunOutputs;
 struct ConversionRemarks {
     // Things worth knowing about outputs that were written ("the stored merged image is blank").
     std::vector<std::string> notes;
-    // The layer whose image ended the conversion: its record index, or -1 when none did.
+    // The layer whose image ended the conversion: its record index, or -1 when none did; its
+    // name, and its name after the groups that hold it as the editor's layer panel shows them
+    // ("Group/Sub/name"; a group's end is named by its group).
     int32_t failedLayer = -1;
     std::string failedLayerName;
+    std::string failedLayerPath;
 };
 
 struct ConvertContext {
@@ -41,4 +58,7 @@ struct ConvertContext {
     RunOutputs* outputs = nullptr;
     // Where remarks go; null when nobody asks for them (the window).
     ConversionRemarks* remarks = nullptr;
+    // The folder below the output folder that the file's outputs go to (the input's place below
+    // a folder the command line named); empty: the output folder itself.
+    std::string outputSubfolder{};
 };

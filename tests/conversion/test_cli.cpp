@@ -112,7 +112,7 @@ protected:
 
 const char kOptions[] =
     "--psd-png --psd-layers --psd-mng --info --layer-info --bmp-png --mng-offset --mng-title "
-    "--mng-comment --mng-loop --fps=10 --png-offset -q";
+    "--mng-comment --mng-loop --fps=10 --png-offset -q --like-window";
 
 bool HasTemporaryFile(const std::string& folder)
 {
@@ -214,11 +214,11 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
 
     // The disk fills up: files may not grow beyond 4 KiB (the shell counts 512-byte blocks).
     const std::string full = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
-                                       " -q --psd-mng --info a.psd",
+                                       " -q --like-window --psd-mng --info a.psd",
                                    dir.Path())
                                  .err;
     const Outcome outcome = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
-                                      " -q --verbose --psd-mng --info a.psd",
+                                      " -q --like-window --verbose --psd-mng --info a.psd",
                                   dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "a.psd → a.txt\na.psd → a.mng\nfile_out::Write:63\n変換失敗[a.psd]\n");
@@ -308,7 +308,7 @@ TEST_F(CliRun, NamedPathsFolderOrderAndDryRun)
     EXPECT_EQ(after, before);
 
     // Without the missing path every file converts: status 0.
-    outcome = Cli("-q --bmp-png work/sub/b.bmp photo.jpg", dir.Path());
+    outcome = Cli("-q --like-window --bmp-png work/sub/b.bmp photo.jpg", dir.Path());
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "b.bmp → b.png\n");
     EXPECT_EQ(Lines(outcome.err).size(), 1u);
@@ -317,7 +317,7 @@ TEST_F(CliRun, NamedPathsFolderOrderAndDryRun)
 TEST_F(CliRun, LayerGroupsFailUnlessEmptyLayersAreSkipped)
 {
     WriteBytes(dir / "g.psd", RgbaDocument(2, 2, {{"<group end>", 0, 0, 0, 0}, {"A", 0, 0, 1, 1}}));
-    const std::string command = "-q --psd-layers --naming=underscore-serial g.psd";
+    const std::string command = "-q --like-window --psd-layers --naming=underscore-serial g.psd";
     Outcome outcome = Cli(command, dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "Image::Create:59\n変換失敗[g.psd]\n");
@@ -337,7 +337,7 @@ TEST_F(CliRun, ComposeAndAsShownDrawTheLayersAndTheReportSaysHow)
 {
     WriteBytes(dir / "c.psd", RgbaDocument(2, 2, {{"A", 0, 0, 1, 1}}));
     const Outcome outcome =
-        Cli("-q --psd-png --psd-layers --compose --as-shown --info --layer-info=name "
+        Cli("-q --like-window --psd-png --psd-layers --compose --as-shown --info --layer-info=name "
             "--naming=underscore-serial c.psd",
             dir.Path());
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -365,12 +365,12 @@ TEST_F(CliRun, ExtendedReadsLargeAndDeepDocumentsAndListsPsbFiles)
     deep.planes = {test_support::Widen16({1}), test_support::Widen16({2}), test_support::Widen16({3})};
     WriteBytes(dir / "more/deep.psd", deep.Build());
 
-    Outcome outcome = Cli("-q --psd-png more", dir.Path());
+    Outcome outcome = Cli("-q --like-window --psd-png more", dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "ImageLoaderPSD::Scan:123\n変換失敗[more/deep.psd]\n");
     EXPECT_NE(outcome.err.find("without --extended only 8-bit"), std::string::npos) << outcome.err;
 
-    outcome = Cli("-q --extended --psd-png more", dir.Path());
+    outcome = Cli("-q --like-window --extended --psd-png more", dir.Path());
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "big.psb → big.png\ndeep.psd → deep.png\n");
 }
@@ -384,7 +384,7 @@ TEST_F(CliRun, ExtendedReadsEveryBmpAndSaysWhyOthersFail)
     four.AddColour(1, 2, 3).AddColour(4, 5, 6).AddRow({0x10});
     WriteBytes(dir / "four.bmp", four.Build());
 
-    Outcome outcome = Cli("-q --bmp-png four.bmp", dir.Path());
+    Outcome outcome = Cli("-q --like-window --bmp-png four.bmp", dir.Path());
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.err.find("--extended reads 1-, 2- and 4-bit files (ImageLoaderBMP::LoadInfo:124)"),
               std::string::npos)
@@ -404,7 +404,8 @@ TEST_F(CliRun, OnATerminalTheProgressLineNeverJoinsAnotherLine)
         GTEST_SKIP() << "script (util-linux) is not installed";
     // Standard output and error on one terminal, as a user sees them.
     const Outcome run = Shell("script -qec \"" + std::string(QUILLCONV_CLI) +
-                                  " -j 1 --psd-png --psd-mng --bmp-png work\" /dev/null",
+                                  " -j 1 --like-window --psd-png --psd-mng --bmp-png work\" "
+                                  "/dev/null",
                               dir.Path());
     ASSERT_NE(run.out.find("[1/6]"), std::string::npos) << run.out;  // the progress line showed
     size_t status_lines = 0;
@@ -476,7 +477,8 @@ TEST_F(CliRun, WhatANewUserTripsOverIsSaid)
     // conversion.
     ASSERT_EQ(mkfifo((work + "/pipe.psd").c_str(), 0644), 0);
     WriteBytes(work + "/big.psb", RgbaDocument(2, 2, {}));
-    Outcome outcome = Cli("-n --psd-png --fps=5 work/pipe.psd work/big.psb work/a.psd", dir.Path());
+    Outcome outcome =
+        Cli("-n --like-window --psd-png --fps=5 work/pipe.psd work/big.psb work/a.psd", dir.Path());
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "work/a.psd\n");
     EXPECT_EQ(Lines(outcome.err),
@@ -485,7 +487,7 @@ TEST_F(CliRun, WhatANewUserTripsOverIsSaid)
                    "quillconv-cli: work/pipe.psd: not a regular file (a pipe, a device or a "
                    "socket), skipped",
                    "quillconv-cli: work/big.psb: skipped (a .psb file; --extended reads those)"}));
-    EXPECT_NE(Cli("-n --psd-png work", dir.Path()).err.find("work: 1 .psb file left out; "
+    EXPECT_NE(Cli("-n --like-window --psd-png work", dir.Path()).err.find("work: 1 .psb file left out; "
                                                            "--extended reads those"),
               std::string::npos);
 
@@ -497,7 +499,7 @@ TEST_F(CliRun, WhatANewUserTripsOverIsSaid)
     bitmap.width = 8;
     bitmap.planes = {{0x5A}};
     WriteBytes(dir / "bits.psd", bitmap.Build());
-    EXPECT_EQ(Cli("-q --psd-png bits.psd", dir.Path()).err,
+    EXPECT_EQ(Cli("-q --like-window --psd-png bits.psd", dir.Path()).err,
               "quillconv-cli: bits.psd: a bitmap (1-bit) document: without --extended only 8-bit "
               "gray, indexed and RGB documents are read (ImageLoaderPSD::Scan:123)\n");
 

@@ -12,7 +12,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
-#include "conversion/psd/JsonText.h"
+#include "conversion/output/JsonText.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 #include "graphic/ImageOperations.h"

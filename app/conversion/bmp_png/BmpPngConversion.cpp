@@ -88,6 +88,7 @@ void ConvertBmpToPng(ConvertContext& context, sdk::graphic::ImageLoader& loader,
 
     PrepareOutput(context, path, output);
     SavePng(picture, output);
+    ReportWritten(context, path, output, OutputKind::Png);
     context.progress.StepIt();
 }
 
@@ -136,6 +137,7 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
         } else if (option.alphaFile) {
             PrepareOutput(context, path, alpha_output);
             SaveBmp(alpha, alpha_output);
+            ReportWritten(context, path, alpha_output, OutputKind::Bmp);
             picture = color;
         } else {
             picture = color;
@@ -146,5 +148,6 @@ void ConvertPngToBmp(ConvertContext& context, sdk::graphic::ImageLoader& loader,
     PrepareOutput(context, path, output);
     SaveBmp(picture, output,
             option.alphaBgra ? sdk::graphic::BmpForm::Bgra : sdk::graphic::BmpForm::Stored);
+    ReportWritten(context, path, output, OutputKind::Bmp);
     context.progress.StepIt();
 }

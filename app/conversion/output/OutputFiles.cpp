@@ -10,16 +10,41 @@
 using sdk::graphic::Image;
 using sdk::graphic::ImageInfo;
 
-std::string OutputBase(const std::string& path)
+std::string OutputBase(const std::string& path, const std::string& subfolder)
 {
     if (option.outputFolder.empty())
         return sdk::files::ChangeExt(path, std::string());
-    return sdk::files::MakePath(option.outputFolder, sdk::files::GetName(path));
+    const std::string folder = subfolder.empty()
+                                   ? option.outputFolder
+                                   : sdk::files::MakePath(option.outputFolder, subfolder);
+    return sdk::files::MakePath(folder, sdk::files::GetName(path));
 }
 
 void AddStatusLine(ConvertContext& context, const std::string& text)
 {
     context.status.AddLine(text);
+}
+
+void ReportWritten(ConvertContext& context, const std::string& input, const std::string& output,
+                   OutputKind kind, int32_t layer)
+{
+    context.status.OutputWritten(WrittenOutput{input, output, kind, layer});
+}
+
+const char* OutputKindName(OutputKind kind)
+{
+    switch (kind) {
+    case OutputKind::Merged: return "merged";
+    case OutputKind::Layer: return "layer";
+    case OutputKind::Group: return "group";
+    case OutputKind::Mng: return "mng";
+    case OutputKind::Apng: return "apng";
+    case OutputKind::Text: return "text";
+    case OutputKind::Manifest: return "manifest";
+    case OutputKind::Bmp: return "bmp";
+    case OutputKind::Png: return "png";
+    }
+    return "";
 }
 
 void PrepareOutput(ConvertContext& context, const std::string& input, const std::string& output)

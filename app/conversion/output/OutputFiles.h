@@ -14,10 +14,18 @@
 #include "stream/Stream.h"
 
 // The path every output name of the input is built on: the input without its extension, or
-// the output folder and the input's name.
-std::string OutputBase(const std::string& path);
+// the output folder, the subfolder below it and the input's name.
+std::string OutputBase(const std::string& path, const std::string& subfolder = std::string());
 
 void AddStatusLine(ConvertContext& context, const std::string& text);
+
+// Tells the context that output, one of input's outputs, is complete and in place; layer counts
+// a layer PNG's record from 1 (0 for other outputs).
+void ReportWritten(ConvertContext& context, const std::string& input, const std::string& output,
+                   OutputKind kind, int32_t layer = 0);
+
+// The name of a kind: "merged", "layer", "group", "mng", "apng", "text", "manifest", "bmp", "png".
+const char* OutputKindName(OutputKind kind);
 
 // Readies output, one of input's outputs, for writing: claims it in the run, if there is one (a
 // file that another input of the run claimed raises "RunOutputs::Claim:31"), and creates the

@@ -54,10 +54,11 @@ void StagedOutput::Commit(ConvertContext& context, const std::string& input,
 }
 
 void StagedOutput::CommitShown(ConvertContext& context, const std::string& input,
-                               const std::string& path, int32_t steps)
+                               const std::string& path, OutputKind kind, int32_t steps)
 {
     AddStatusLine(context, StatusLine(input, path));
     Commit(context, input, path);
+    ReportWritten(context, input, path, kind);
     for (; steps > 0; --steps)
         context.progress.StepIt();
 }

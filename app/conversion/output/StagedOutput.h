@@ -47,9 +47,10 @@ public:
     void AppendTo(StagedOutput& other, sdk::stream::stream_out& through);
     // Writes the output at path as input's; raises what writing it raises, or the kept error.
     void Commit(ConvertContext& context, const std::string& input, const std::string& path);
-    // Commit under the output's status line ("input → path"), then steps progress steps.
+    // Commit under the output's status line ("input → path"), reported as written output of
+    // kind, then steps progress steps.
     void CommitShown(ConvertContext& context, const std::string& input, const std::string& path,
-                     int32_t steps);
+                     OutputKind kind, int32_t steps);
 
 private:
     void Keep();

@@ -233,6 +233,9 @@ void PsdOutputs::Write(int32_t layerCount)
             if (context_.remarks) {
                 context_.remarks->failedLayer = job.layer->index;
                 context_.remarks->failedLayerName = job.layer->info.title;
+                auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+                context_.remarks->failedLayerPath =
+                    psd ? LayerPathShown(*psd, job.layer->index) : job.layer->info.title;
             }
             std::rethrow_exception(job.decodeError);
         }

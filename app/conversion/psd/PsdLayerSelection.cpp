@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 #include "conversion/Option.h"
@@ -66,6 +67,45 @@ std::vector<LayerVisibility> LayerVisibilities(sdk::graphic::ImageLoaderPSD& psd
                                             : LayerVisibility::Hidden;
     MarkHidden(psd.LayerTree(), false, psd, marks);
     return marks;
+}
+
+std::string LayerPathShown(sdk::graphic::ImageLoaderPSD& psd, int32_t record)
+{
+    const int32_t count = psd.LayerCount();
+    if (record < 0 || record >= count)
+        return std::string();
+    // A divider is paired with the folder record above it, as the tree pairs them: the nearest
+    // one not taken by a divider nearer to it.
+    using Section = PsdLayerProperties::Section;
+    int32_t shown = record;
+    if (psd.LayerRecord(record).properties.section == Section::Divider) {
+        int32_t open = 0;
+        for (int32_t i = record; i < count; ++i) {
+            const Section section = psd.LayerRecord(i).properties.section;
+            if (section == Section::Divider)
+                ++open;
+            else if ((section == Section::OpenFolder || section == Section::ClosedFolder) &&
+                     --open == 0) {
+                shown = i;
+                break;
+            }
+        }
+    }
+    std::vector<RecordPlace> places(static_cast<size_t>(count));
+    try {
+        std::vector<int32_t> groups;
+        Place(psd.LayerTree(), groups, places);
+    } catch (const std::exception&) {
+        places.assign(static_cast<size_t>(count), RecordPlace());
+    }
+    std::string path;
+    ImageInfo info;
+    for (int32_t group : places[static_cast<size_t>(shown)].groups) {
+        psd.LayerInfo(group, info);
+        path += info.title + "/";
+    }
+    psd.LayerInfo(shown, info);
+    return path + info.title;
 }
 
 void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "conversion/output/JsonText.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
-#include "conversion/psd/JsonText.h"
 #include "debug/Error.h"
 #include "files/NativeText.h"
 #include "files/Path.h"
@@ -196,5 +196,6 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
             file.Write(text.data() + at, static_cast<uint32_t>(count));
         }
     });
+    ReportWritten(context, document.inputPath, output, OutputKind::Manifest);
     context.progress.StepIt();
 }

@@ -91,5 +91,6 @@ void PsdApng::Finish()
 void PsdApng::Commit(ConvertContext& context)
 {
     const std::string output = document_.base + ".apng";
-    output_.CommitShown(context, document_.inputPath, output, document_.ApngFrames());
+    output_.CommitShown(context, document_.inputPath, output, OutputKind::Apng,
+                        document_.ApngFrames());
 }

@@ -48,5 +48,5 @@ void PsdMng::Finish()
 void PsdMng::Commit(ConvertContext& context)
 {
     const std::string output = document_.base + ".mng";
-    output_.CommitShown(context, document_.inputPath, output, document_.Frames());
+    output_.CommitShown(context, document_.inputPath, output, OutputKind::Mng, document_.Frames());
 }

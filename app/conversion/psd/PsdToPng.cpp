@@ -141,7 +141,7 @@ std::string GroupPathPart(char separator, const std::vector<std::string>& groups
 void CommitMergedPng(ConvertContext& context, const PsdDocument& document, StagedOutput& png)
 {
     const std::string output = document.base + ".png";
-    png.CommitShown(context, document.inputPath, output, 1);
+    png.CommitShown(context, document.inputPath, output, OutputKind::Merged, 1);
 }
 
 void NameLayerPngs(PsdDocument& document)
@@ -180,6 +180,8 @@ void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
         if (pngs[i] == nullptr)
             throw sdk::debug::logic_error("CommitLayerPngs:85");
         pngs[i]->Commit(context, document.inputPath, layer.output);
+        ReportWritten(context, document.inputPath, layer.output,
+                      layer.groupPicture ? OutputKind::Group : OutputKind::Layer, layer.index + 1);
         context.progress.StepIt();
     }
 }

@@ -160,4 +160,5 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         context.progress.StepIt();
     }
     report.Close();
+    ReportWritten(context, document.inputPath, output, OutputKind::Text);
 }

@@ -18,11 +18,15 @@ public:
     void Key(const std::string& name);
     void String(const std::string& text);
     void Number(int64_t value);
+    // A number with places digits after the point.
+    void Decimal(double value, int places);
     void Bool(bool value);
     void Null();
 
     // The whole text, ending with a line end.
     std::string Text() const { return text_ + "\r\n"; }
+    // The text without its line end: one line when every level was opened on one line.
+    const std::string& Value() const { return text_; }
 
 private:
     struct Level {

@@ -1,4 +1,4 @@
-#include "conversion/psd/JsonText.h"
+#include "conversion/output/JsonText.h"
 
 #include "files/Format.h"
 #include "files/Utf8Text.h"
@@ -21,6 +21,12 @@ void JsonText::Number(int64_t value)
 {
     BeforeItem();
     text_ += std::to_string(value);
+}
+
+void JsonText::Decimal(double value, int places)
+{
+    BeforeItem();
+    text_ += sdk::files::Format("%.*f", places, value);
 }
 
 void JsonText::Bool(bool value)

@@ -155,19 +155,39 @@ std::string LayerNamed(const ConversionRemarks& remarks, bool path)
 
 void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, RunLog& log)
 {
-    // Files that share an output base form one group, converted in input order by one worker.
+    // Each file's output base. Files that share one form a group, converted in input order by
+    // one worker; with own names, a file whose base an earlier one took gets one of its own.
     const std::string current_folder = sdk::files::CurrentFolder();
-    auto subfolder_of = [&](size_t i) {
-        return setting.keepSubfolders ? files[i].subfolder : std::string();
-    };
+    std::vector<std::string> bases(files.size());
+    std::vector<std::string> renamed(files.size());  // why a file's outputs have other names
     std::vector<std::vector<size_t>> groups;
     std::map<std::string, size_t> group_of_base;
+    std::map<std::string, size_t> first_of_base;  // the file that took a base first
+    auto identity = [&](const std::string& base) {
+        return sdk::files::PathIdentity(base, current_folder);
+    };
     for (size_t i = 0; i < files.size(); ++i) {
-        const std::string base = sdk::files::PathIdentity(
-            OutputBase(files[i].path, subfolder_of(i)), current_folder);
-        auto found = group_of_base.find(base);
+        const std::string& path = files[i].path;
+        std::string base = OutputBase(path, setting.keepSubfolders ? files[i].subfolder : "");
+        auto taken = first_of_base.find(identity(base));
+        if (setting.ownNames && taken != first_of_base.end()) {
+            std::string extension = sdk::files::GetExt(path);
+            if (!extension.empty())
+                extension.erase(0, 1);
+            const std::string stem = base + "_" + extension;
+            std::string own = stem;
+            for (int n = 2; first_of_base.count(identity(own)) != 0; ++n)
+                own = stem + "_" + std::to_string(n);
+            renamed[i] = "outputs named after " + sdk::files::GetFileName(own) + ", since " +
+                         files[taken->second].path + " of this run writes those named after " +
+                         sdk::files::GetFileName(base);
+            base = own;
+        }
+        bases[i] = base;
+        first_of_base.emplace(identity(base), i);
+        auto found = group_of_base.find(identity(base));
         if (found == group_of_base.end()) {
-            group_of_base.emplace(base, groups.size());
+            group_of_base.emplace(identity(base), groups.size());
             groups.push_back({i});
         } else {
             groups[found->second].push_back(i);
@@ -192,10 +212,13 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
                 FileProgress file_progress(line, sdk::files::GetFileName(path));
                 CollectedStatus status(outcome, measure);
                 ConversionRemarks remarks;
-                ConvertContext context{file_progress, status, &outputs, &remarks, subfolder_of(index)};
+                ConvertContext context{file_progress, status, &outputs, &remarks, bases[index]};
                 ConversionFailure failure;
                 outcome.ok = ConvertFile(context, path, &failure);
-                std::vector<std::string> said = remarks.notes;
+                std::vector<std::string> said;
+                if (!renamed[index].empty())
+                    said.push_back(renamed[index]);
+                said.insert(said.end(), remarks.notes.begin(), remarks.notes.end());
                 if (!outcome.ok) {
                     outcome.windowLines.push_back(FailureLine(path));
                     outcome.tag = failure.tag;

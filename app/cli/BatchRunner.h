@@ -14,6 +14,10 @@ struct BatchSetting {
     // Each file's outputs go below the output folder as the file lies below the folder named
     // (InputFile::subfolder); otherwise all into the output folder itself.
     bool keepSubfolders = false;
+    // A file whose output names an earlier file of the run takes (a.psb after a.psd in one
+    // folder) gets names of its own, its extension added (a_psb.png); otherwise the two are
+    // converted one after the other and the later one fails rather than replace an output.
+    bool ownNames = false;
     // A failure names its layer by its name after its groups ("Group/layer"), not by its record.
     bool layerPaths = false;
     ExplanationSetting explanation;

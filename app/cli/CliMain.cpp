@@ -113,6 +113,7 @@ int Run(const std::vector<std::string>& arguments)
     batch.jobs = settings.jobs > 0 ? settings.jobs
                                    : static_cast<int>(std::thread::hardware_concurrency());
     batch.keepSubfolders = !settings.flat;
+    batch.ownNames = !settings.likeWindow;
     batch.layerPaths = !settings.likeWindow;
     batch.explanation.windowTexts = settings.likeWindow;
     batch.explanation.flatOutputFolder = settings.flat && !option.outputFolder.empty();

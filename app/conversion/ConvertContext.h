@@ -58,7 +58,8 @@ struct ConvertContext {
     RunOutputs* outputs = nullptr;
     // Where remarks go; null when nobody asks for them (the window).
     ConversionRemarks* remarks = nullptr;
-    // The folder below the output folder that the file's outputs go to (the input's place below
-    // a folder the command line named); empty: the output folder itself.
-    std::string outputSubfolder{};
+    // The path the file's output names are built on, when the caller chose it (the command-line
+    // tool keeps folders below the output folder and gives inputs of one name their own);
+    // empty: OutputBase of the file's path.
+    std::string outputBase{};
 };

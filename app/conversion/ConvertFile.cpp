@@ -23,7 +23,7 @@ bool RunConversions(ConvertContext& context, const std::string& path, std::strin
     if (loader.IsEmpty())
         return false;
     format = loader->FormatName();
-    const std::string base = OutputBase(path, context.outputSubfolder);
+    const std::string base = context.outputBase.empty() ? OutputBase(path) : context.outputBase;
     if (EqualsIgnoringCase(format, "BMP") && option.bmpToPng) {
         ConvertBmpToPng(context, *loader, path, base);
         return true;

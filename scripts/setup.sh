@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   # independent readers used by the tests
   pngcheck python3-pil python3-numpy imagemagick time
+  # a scheduler that spreads runs of the command-line tool (its test)
+  parallel
   # Windows cross build
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev
   # the program's icon is drawn at build time (scripts/make-icon.py)

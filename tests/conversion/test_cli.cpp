@@ -233,6 +233,14 @@ TEST(Cli, AWriteThatFailsPartWayLeavesTheEarlierOutputWhole)
     // Without --verbose the record is left out, and the explanation alone is said.
     EXPECT_EQ(full, "quillconv-cli: a.psd: an output could not be written in full: File too "
                     "large; is the disk full? (file_out::Write:63)\n");
+
+    // With the command line's own defaults, standard output lists only what was written.
+    const Outcome honest = Shell("ulimit -f 8; trap '' XFSZ; " + Quote(QUILLCONV_CLI) +
+                                     " --psd-mng --info a.psd",
+                                 dir.Path());
+    EXPECT_EQ(honest.status, 1);
+    EXPECT_EQ(honest.out, "a.psd → a.txt\n");
+    EXPECT_EQ(Tree(dir.Path()), before);
 }
 
 TEST(Cli, AnInterruptedRunLeavesNoTemporaryFile)
@@ -651,3 +659,93 @@ TEST_F(CliRun, IndependentReadersAcceptTheOutputs)
     }
     EXPECT_EQ(decoded.out, hex + "\n");
 }
+
+TEST_F(CliRun, TheCommandLinesOwnDefaults)
+{
+    // A large document, and a group that has no pixels.
+    test_support::PsdBuilder large;
+    large.version = 2;
+    large.planes = {{1}, {2}, {3}};
+    WriteBytes(work + "/big.psb", large.Build());
+    WriteBytes(work + "/sub/g.psd", RgbaDocument(2, 2, {{"<group end>", 0, 0, 0, 0}, {"A", 0, 0, 1, 1}}));
+    const Outcome outcome = Cli("--psd-png --psd-layers --psd-mng --bmp-png -o out work", dir.Path());
+    EXPECT_EQ(outcome.status, 1);  // broken.psd
+    // A line for each output once written, the paths as written; nothing for the failure.
+    const std::vector<std::string> lines = Lines(outcome.out);
+    for (const char* line : {"work/sub/deeper/d.psd → out/sub/deeper/d.png",
+                             "work/sub/deeper/d.psd → out/sub/deeper/d.mng",
+                             "work/sub/g.psd → out/sub/g/A.png", "work/big.psb → out/big.png",
+                             "work/x.bmp → out/x.png", "work/x.psd → out/x_psd.png",
+                             "work/x.psd → out/x_psd/L.png"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    EXPECT_EQ(outcome.out.find("broken"), std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.find("変換失敗"), std::string::npos) << outcome.out;
+    // Every line names a file that is there.
+    for (const std::string& line : lines)
+        EXPECT_TRUE(test_support::Exists(dir / line.substr(line.find("→ ") + 4))) << line;
+    EXPECT_EQ(Lines(outcome.err),
+              std::vector<std::string>(
+                  {"quillconv-cli: work/broken.psd: the PSD file is damaged or cut short "
+                   "(ImageLoaderPSD::Scan:158)",
+                   "quillconv-cli: work/x.psd: outputs named after x_psd, since work/x.bmp of "
+                   "this run writes those named after x",
+                   "quillconv-cli: 7 converted, 1 failed, 0 skipped"}));
+
+    // The defaults are the window's ways with the options that the command line implies.
+    const std::string window_ways =
+        "-q --like-window --extended --remove-matte --fps=10 --psd-png --psd-layers --psd-mng ";
+    ASSERT_EQ(Cli(window_ways + "-o like work/a.psd", dir.Path()).status, 0);
+    ASSERT_EQ(Cli(window_ways + "-o like/sub work/sub/g.psd", dir.Path()).status, 0);
+    const auto like = Tree(dir / "like");
+    EXPECT_EQ(like.size(), 8u);
+    for (const auto& file : like)
+        EXPECT_EQ(file.second, test_support::ReadWholeFile(dir / ("out/" + file.first))) << file.first;
+    const std::string mng = like.at("a.mng");
+    EXPECT_EQ(mng.substr(24, 4), std::string("\0\0\0\x0a", 4));  // 10 ticks per second
+
+    // -q leaves the failures alone.
+    const Outcome quiet = Cli("-q --psd-png -o quiet work", dir.Path());
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(Lines(quiet.err).size(), 1u) << quiet.err;
+}
+
+TEST_F(CliRun, JsonLinesForEveryOutputFailureAndSkip)
+{
+    ASSERT_EQ(mkfifo((work + "/pipe.psd").c_str(), 0644), 0);
+    WriteBytes(work + "/only.psd", RgbaDocument(2, 2, {{"<group end>", 0, 0, 0, 0}}));
+    // Each object parsed, its bytes checked against the file, and shown as one line of text.
+    const std::string show =
+        "python3 -c 'import json, os, sys\n"
+        "for line in sys.stdin:\n"
+        "    o = json.loads(line); t = o.pop(\"type\"); assert o.pop(\"version\") == 1\n"
+        "    if t == \"output\": assert o.pop(\"bytes\") == os.path.getsize(o.pop(\"output\"))\n"
+        "    if t == \"summary\": assert o.pop(\"seconds\") >= 0\n"
+        "    print(t, sorted(o.items()))'";
+    const Outcome outcome =
+        Shell(Quote(QUILLCONV_CLI) +
+                  " --json --psd-layers --bmp-png -o out missing.psd work/pipe.psd work/a.psd "
+                  "work/broken.psd work/only.psd work/x.bmp | " + show,
+              dir.Path());
+    EXPECT_EQ(Lines(outcome.out),
+              std::vector<std::string>({
+                  "failed [('explanation', 'no such file or folder'), ('input', 'missing.psd'), "
+                  "('tag', None)]",
+                  "skipped [('input', 'work/pipe.psd'), ('reason', 'not a regular file (a pipe, "
+                  "a device or a socket)')]",
+                  "output [('height', 3), ('input', 'work/a.psd'), ('kind', 'layer'), ('layer', "
+                  "1), ('width', 4)]",
+                  "output [('height', 2), ('input', 'work/a.psd'), ('kind', 'layer'), ('layer', "
+                  "2), ('width', 2)]",
+                  "output [('height', 3), ('input', 'work/a.psd'), ('kind', 'layer'), ('layer', "
+                  "3), ('width', 1)]",
+                  "failed [('explanation', 'the PSD file is damaged or cut short'), ('input', "
+                  "'work/broken.psd'), ('tag', 'ImageLoaderPSD::Scan:158')]",
+                  "skipped [('input', 'work/only.psd'), ('reason', 'nothing written: the "
+                  "document has no layers with pixels for the layer PNGs')]",
+                  "output [('height', 2), ('input', 'work/x.bmp'), ('kind', 'png'), ('width', "
+                  "3)]",
+                  "summary [('converted', 2), ('failed', 2), ('outputs', 4), ('skipped', 2)]",
+              }))
+        << outcome.err;
+}
+

@@ -13,9 +13,12 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
 #include "conversion/output/JsonText.h"
+#include "conversion/psd/PsdLayerSelection.h"
 #include "files/FileSystem.h"
 #include "files/Path.h"
 #include "graphic/ImageOperations.h"
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "stream/StreamMemory.h"
 
 using namespace conversion_test;
 using test_support::SectionBlock;
@@ -206,6 +209,21 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     ASSERT_TRUE(Convert({{"\x94\x77\x8c\x69\xA0\xFD", 0, 0, 1, 1}}));  // 背景, U+F8F0, U+F8F1
     EXPECT_NE(std::string::npos, test_support::ReadWholeFile(dir / "a.json")
                                      .find("\"name\": \"\xE8\x83\x8C\xE6\x99\xAF\xEF\xA3\xB0\xEF\xA3\xB1\""));
+}
+
+TEST_F(PsdGroups, AFailedLayerIsNamedAsTheLayerPanelNestsIt)
+{
+    const test_support::Bytes document = RgbaDocument(4, 3, Layers());
+    sdk::stream::memory_in stream(document.data(), static_cast<int32_t>(document.size()));
+    sdk::graphic::ImageLoaderPSD psd(stream);
+    EXPECT_EQ(LayerPathShown(psd, 0), "bg");
+    EXPECT_EQ(LayerPathShown(psd, 4), "Outer/Inner/eye");
+    EXPECT_EQ(LayerPathShown(psd, 6), "Outer");
+    // A group's end is named by its group, the inner one's by the inner group.
+    EXPECT_EQ(LayerPathShown(psd, 1), "Outer");
+    EXPECT_EQ(LayerPathShown(psd, 3), "Outer/Inner");
+    EXPECT_EQ(LayerPathShown(psd, 13), "../a:b");
+    EXPECT_EQ(LayerPathShown(psd, 16), "");
 }
 
 TEST(JsonText, StringsAreValidJsonWhateverTheirBytes)

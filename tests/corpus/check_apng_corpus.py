@@ -89,7 +89,7 @@ def frame_problems(path, pngs, numpy, image_module):
 
 
 def convert(cli, path, folder, extra):
-    command = [cli, "-q", "--extended", *extra, "-o", folder, path]
+    command = [cli, "-q", "--like-window", "--extended", *extra, "-o", folder, path]
     return subprocess.run(command, capture_output=True, check=False).returncode
 
 

@@ -83,7 +83,7 @@ FAILURE = re.compile(r"^quillconv-cli: (.*?\.bmp): (.*) \(([A-Za-z_:]+:\d+)\)$")
 
 def run(cli, files, out, extended):
     """Converts files into out; {path: (explanation, tag)} of those that failed."""
-    command = [cli, "-q", "--bmp-png", "-o", out] + (["--extended"] if extended else []) + files
+    command = [cli, "-q", "--like-window", "--bmp-png", "-o", out] + (["--extended"] if extended else []) + files
     result = subprocess.run(command, capture_output=True, text=True)
     failed = {}
     for line in result.stderr.splitlines():

@@ -25,7 +25,7 @@ except ImportError:
 
 
 def merged(cli, path, folder, extra):
-    subprocess.run([cli, "-q", "--extended", "--psd-png", *extra, "-o", folder, path],
+    subprocess.run([cli, "-q", "--like-window", "--extended", "--psd-png", *extra, "-o", folder, path],
                    capture_output=True, check=False)
     name = os.path.splitext(os.path.basename(path))[0] + ".png"
     try:

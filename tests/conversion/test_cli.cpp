@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -749,3 +750,35 @@ TEST_F(CliRun, JsonLinesForEveryOutputFailureAndSkip)
         << outcome.err;
 }
 
+
+TEST_F(CliRun, GnuParallelSpreadsARunAsOneRunWould)
+{
+    if (!HaveCommand("parallel"))
+        GTEST_SKIP() << "GNU parallel is not installed";
+    // Inputs of one name in one folder belong to one run; x.bmp goes so that x.psd is alone.
+    std::filesystem::remove(work + "/x.bmp");
+    for (const char* copy : {"one", "many"}) {
+        ASSERT_TRUE(test_support::MakeFolder(dir / copy));
+        std::filesystem::copy(work, dir / (std::string(copy) + "/work"),
+                              std::filesystem::copy_options::recursive);
+    }
+    const std::string options = " --json --psd-png --psd-layers --psd-mng --bmp-png ";
+    const Outcome one = Cli(options + "work", dir / "one");
+    const Outcome many = Shell("find work -type f \\( -name '*.psd' -o -name '*.bmp' \\) | "
+                               "parallel --will-cite -j 2 " + Quote(QUILLCONV_CLI) + options + "{}",
+                               dir / "many");
+    EXPECT_EQ(one.status, 1);   // broken.psd
+    EXPECT_EQ(many.status, 1);  // parallel's status: the number of runs that failed
+    EXPECT_EQ(Tree(dir / "many/work"), Tree(dir / "one/work"));
+    // The objects of all runs are those of the one run, but for the runs' summaries.
+    auto objects = [](const std::string& text) {
+        std::vector<std::string> lines;
+        for (const std::string& line : Lines(text))
+            if (line.find("\"type\": \"summary\"") == std::string::npos)
+                lines.push_back(line);
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    EXPECT_EQ(objects(many.out), objects(one.out));
+    EXPECT_GT(objects(one.out).size(), 10u);
+}

@@ -724,8 +724,8 @@ TEST_F(CliRun, JsonLinesForEveryOutputFailureAndSkip)
         "    print(t, sorted(o.items()))'";
     const Outcome outcome =
         Shell(Quote(QUILLCONV_CLI) +
-                  " --json --psd-layers --bmp-png -o out missing.psd work/pipe.psd work/a.psd "
-                  "work/broken.psd work/only.psd work/x.bmp | " + show,
+                  " --json --psd-layers --psd-mng --bmp-png -o out missing.psd work/pipe.psd "
+                  "work/a.psd work/broken.psd work/only.psd work/x.bmp | " + show,
               dir.Path());
     EXPECT_EQ(Lines(outcome.out),
               std::vector<std::string>({
@@ -733,6 +733,7 @@ TEST_F(CliRun, JsonLinesForEveryOutputFailureAndSkip)
                   "('tag', None)]",
                   "skipped [('input', 'work/pipe.psd'), ('reason', 'not a regular file (a pipe, "
                   "a device or a socket)')]",
+                  "output [('height', 3), ('input', 'work/a.psd'), ('kind', 'mng'), ('width', 4)]",
                   "output [('height', 3), ('input', 'work/a.psd'), ('kind', 'layer'), ('layer', "
                   "1), ('width', 4)]",
                   "output [('height', 2), ('input', 'work/a.psd'), ('kind', 'layer'), ('layer', "
@@ -742,12 +743,16 @@ TEST_F(CliRun, JsonLinesForEveryOutputFailureAndSkip)
                   "failed [('explanation', 'the PSD file is damaged or cut short'), ('input', "
                   "'work/broken.psd'), ('tag', 'ImageLoaderPSD::Scan:158')]",
                   "skipped [('input', 'work/only.psd'), ('reason', 'nothing written: the "
-                  "document has no layers with pixels for the layer PNGs')]",
+                  "document has no layers with pixels for the MNG or the layer PNGs')]",
                   "output [('height', 2), ('input', 'work/x.bmp'), ('kind', 'png'), ('width', "
                   "3)]",
-                  "summary [('converted', 2), ('failed', 2), ('outputs', 4), ('skipped', 2)]",
+                  "summary [('converted', 2), ('failed', 2), ('outputs', 5), ('skipped', 2)]",
               }))
         << outcome.err;
+    const Outcome bmp = Shell(Quote(QUILLCONV_CLI) + " --json --png-bmp -o out work/c.png | " + show,
+                              dir.Path());
+    EXPECT_EQ(Lines(bmp.out).at(0),
+              "output [('height', 2), ('input', 'work/c.png'), ('kind', 'bmp'), ('width', 3)]");
 }
 
 

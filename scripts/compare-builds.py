@@ -46,6 +46,8 @@ OPTION_SETS = [
     "--png-bmp --alpha=split",
     "--png-bmp --alpha=file --invert-alpha",
     "--png-bmp --alpha=bgra",
+    # one output folder for every input: documents of one name meet there
+    "--psd-png --psd-layers --psd-mng --naming=underscore-name -o out",
 ]
 
 DAMAGE_SEED = 20261209

@@ -124,7 +124,7 @@ int Run(const std::vector<std::string>& arguments)
     log.Summary(seconds.count());
 
     // The window's ways say how a run went on a terminal only; the command line's after every
-    // run of more than one file.
+    // run given a folder or more than one path.
     const bool summary = settings.likeWindow
                              ? on_terminal
                              : !settings.quiet && (inputs.folderNamed || settings.paths.size() > 1);

@@ -169,7 +169,8 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i].path;
         std::string base = OutputBase(path, setting.keepSubfolders ? files[i].subfolder : "");
-        auto taken = first_of_base.find(identity(base));
+        std::string id = identity(base);
+        auto taken = first_of_base.find(id);
         if (setting.ownNames && taken != first_of_base.end()) {
             std::string extension = sdk::files::GetExt(path);
             if (!extension.empty())
@@ -182,12 +183,13 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
                          files[taken->second].path + " of this run writes those named after " +
                          sdk::files::GetFileName(base);
             base = own;
+            id = identity(own);
         }
         bases[i] = base;
-        first_of_base.emplace(identity(base), i);
-        auto found = group_of_base.find(identity(base));
+        first_of_base.emplace(id, i);
+        auto found = group_of_base.find(id);
         if (found == group_of_base.end()) {
-            group_of_base.emplace(identity(base), groups.size());
+            group_of_base.emplace(id, groups.size());
             groups.push_back({i});
         } else {
             groups[found->second].push_back(i);
@@ -224,7 +226,8 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
                     outcome.tag = failure.tag;
                     outcome.explanation = LayerNamed(remarks, setting.layerPaths) +
                                           ExplainFailure(path, failure, setting.explanation);
-                    said.push_back(outcome.explanation);
+                    said.push_back(outcome.explanation +
+                                   (failure.tag.empty() ? "" : " (" + failure.tag + ")"));
                 } else if (outcome.written.empty()) {
                     outcome.explanation =
                         std::string("nothing written: the document has no layers with pixels") +

@@ -176,5 +176,5 @@ std::string ExplainFailure(const std::string& path, const ConversionFailure& fai
                                        : std::string("no reason given by the system");
         text.replace(reason, 2, system);
     }
-    return text + " (" + failure.tag + ")";
+    return text;
 }

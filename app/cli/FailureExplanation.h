@@ -13,7 +13,6 @@ struct ExplanationSetting {
     bool flatOutputFolder = false;  // -o puts every output into the one folder
 };
 
-// The explanation of failure for the input at path, ending with the tag in parentheses when
-// there is one.
+// The explanation of failure for the input at path, in words (its tag is not part of it).
 std::string ExplainFailure(const std::string& path, const ConversionFailure& failure,
                            const ExplanationSetting& setting);

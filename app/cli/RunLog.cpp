@@ -210,14 +210,7 @@ void RunLog::File(const FileOutcome& outcome)
                 else
                     json.String(outcome.tag);
             }
-            // The tag has a field of its own.
-            std::string explanation = outcome.explanation;
-            const std::string tag_part = " (" + outcome.tag + ")";
-            if (!outcome.tag.empty() && explanation.size() >= tag_part.size() &&
-                explanation.compare(explanation.size() - tag_part.size(), tag_part.size(),
-                                    tag_part) == 0)
-                explanation.erase(explanation.size() - tag_part.size());
-            Text(json, outcome.ok ? "reason" : "explanation", explanation);
+            Text(json, outcome.ok ? "reason" : "explanation", outcome.explanation);
             text += Line(json);
         }
         break;

@@ -37,7 +37,7 @@ struct FileOutcome {
     std::vector<WrittenFile> written;      // the outputs, in the order they were put in place
     bool ok = false;
     std::string tag;          // a failure's tag; empty when no error was raised
-    std::string explanation;  // a failure in words, or why nothing was written
+    std::string explanation;  // a failure in words (without its tag), or why nothing was written
     std::string note;         // for standard error, whole lines
 };
 

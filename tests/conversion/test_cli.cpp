@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -786,4 +787,26 @@ TEST_F(CliRun, GnuParallelSpreadsARunAsOneRunWould)
     };
     EXPECT_EQ(objects(many.out), objects(one.out));
     EXPECT_GT(objects(one.out).size(), 10u);
+}
+
+TEST_F(CliRun, OutputFolderKeepsTheTreeBelowEachNamedFolder)
+{
+    // However the folder is written, its files keep their places below -o; a file named goes
+    // to the folder itself.
+    for (const char* named : {"work", "work/", "./work//"}) {
+        const std::string out = std::string("out") + std::to_string(std::strlen(named));
+        ASSERT_EQ(Cli("-q --psd-png -o " + out + " " + named + " work/sub/deeper/d.psd", dir.Path())
+                      .status,
+                  1);  // broken.psd
+        const auto files = Tree(dir / out);
+        EXPECT_EQ(files.count("sub/deeper/d.png"), 1u) << named;
+        EXPECT_EQ(files.count("a.png"), 1u) << named;
+        EXPECT_EQ(files.count("d.png"), 0u) << named;  // found below the folder first
+    }
+    // --flat: every output into the folder; d.psd of two folders would meet there.
+    WriteBytes(work + "/sub/d.psd", RgbaDocument(2, 2, {{"L", 0, 0, 1, 1}}));
+    const Outcome flat = Cli("--flat --psd-png -o flat work/sub", dir.Path());
+    EXPECT_EQ(flat.status, 0) << flat.err;
+    EXPECT_EQ(Tree(dir / "flat").size(), 2u);  // d.png and d_psd.png
+    EXPECT_NE(flat.err.find("outputs named after d_psd"), std::string::npos) << flat.err;
 }

@@ -36,7 +36,7 @@ struct Compositor::Scratch {
     std::vector<float> coverage;
 };
 
-Compositor::Compositor(int32_t width) : width_(width) {}
+Compositor::Compositor(int32_t width) : width_(width), adjust_(width) {}
 
 Compositor::~Compositor() = default;
 
@@ -79,6 +79,12 @@ Spans Compositor::Content(PlanNode& node, int32_t y, size_t level, bool cut, flo
     Scratch& scratch = Level(level);
     float* content = scratch.content.data();
     float* coverage = scratch.coverage.data();
+    if (node.adjustment) {
+        // Nothing of its own: its masks are its coverage, which layers clipped to it go by.
+        AdjustmentStrength(node, y, level, strength);
+        std::fill(content, content + width_ * 4, 0.0f);
+        return Spans{Span{0, width_}};
+    }
     if (!node.group) {
         const Span span = node.look->Row(y, strength, cut, content, coverage);
         return span.Empty() ? Spans() : Spans{span};
@@ -115,6 +121,8 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
 {
     if (y < node.top || y >= node.bottom)
         return Spans();
+    if (node.adjustment)
+        return ComposeAdjustment(node, y, destination, level);
     if (node.group && node.mode == BlendMode::PassThrough && node.clipped.empty())
         return ComposePassThrough(node, y, destination, level);
     Scratch& scratch = Level(level);
@@ -144,6 +152,40 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
                    span.to - span.from);
     }
     return spans;
+}
+
+void Compositor::AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor)
+{
+    float* strength = Level(level).coverage.data();
+    std::fill(strength, strength + width_, factor);
+    if (node.masks->Any())
+        node.masks->Apply(y, strength, 0, width_);
+}
+
+Spans Compositor::ComposeAdjustment(PlanNode& node, int32_t y, float* destination, size_t level)
+{
+    Scratch& scratch = Level(level);
+    if (node.clipped.empty()) {
+        AdjustmentStrength(node, y, level, node.opacity * node.fill);
+        adjust_.Apply(*node.adjustment, node.mode, scratch.coverage.data(), width_, destination);
+        return Spans{Span{0, width_}};
+    }
+    // The adjusted colour (its fill opacity as strength) is the base the clipped layers go
+    // onto; the masks and opacity then cut the result, which goes on in the layer's mode.
+    float* content = scratch.content.data();
+    std::copy(destination, destination + width_ * 4, content);
+    float* strength = scratch.coverage.data();
+    std::fill(strength, strength + width_, node.fill);
+    adjust_.Apply(*node.adjustment, BlendMode::Normal, strength, width_, content);
+    for (PlanNode& clipped : node.clipped)
+        ComposeNode(clipped, y, content, level + 1);
+    AdjustmentStrength(node, y, level, node.opacity);
+    for (int32_t x = 0; x < width_; ++x) {
+        for (int i = 0; i < 4; ++i)
+            content[x * 4 + i] *= strength[x];
+    }
+    ComposeRow(node.mode, content, destination, width_);
+    return Spans{Span{0, width_}};
 }
 
 Spans Compositor::ComposePassThrough(PlanNode& node, int32_t y, float* destination,

@@ -9,6 +9,10 @@
 //   (its masks and opacity applied). A pass-through group composes its children straight onto
 //   what lies below, and its opacity and masks then mix that result with what lay below.
 //
+// - An adjustment layer changes the colour composed below it in its group (or on its clipping
+//   base), through its opacity, fill opacity, masks and blend mode; layers clipped to it are put
+//   onto its result, which its masks and opacity then cut and fade.
+//
 // Rows are premultiplied RGBA floats over the planned window's columns. The memory held is a few
 // rows per level of nesting, whatever the document's height or number of layers.
 #pragma once
@@ -17,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/AdjustRow.h"
 #include "render/RenderPlan.h"
 
 namespace sdk {
@@ -44,6 +49,9 @@ private:
     Spans ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination, size_t level);
     Spans ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
     Spans ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
+    Spans ComposeAdjustment(PlanNode& node, int32_t y, float* destination, size_t level);
+    // An adjustment layer's masks times factor into scratch.coverage, over every column.
+    void AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor);
     // A group's children composed onto transparency in scratch.group; returns their columns.
     Spans ComposeGroup(PlanNode& node, int32_t y, size_t level);
     // The node's content into scratch.content (premultiplied) and its coverage into
@@ -54,6 +62,7 @@ private:
 
     const int32_t width_;
     std::vector<std::unique_ptr<Scratch>> levels_;
+    AdjustRow adjust_;
 };
 
 }  // namespace render

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "render/BlendRanges.h"
+#include "render/adjust/LayerAdjustment.h"
 
 namespace sdk {
 namespace render {
@@ -38,11 +39,21 @@ public:
             plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
             bool first = true;
             for (const PlanNode& child : plan.children) {
+                // An adjustment changes what an isolated group holds, but adds nothing to it.
+                if (child.adjustment && plan.mode != BlendMode::PassThrough)
+                    continue;
                 plan.columns = first ? child.columns : Hull(plan.columns, child.columns);
                 plan.top = first ? child.top : std::min(plan.top, child.top);
                 plan.bottom = first ? child.bottom : std::max(plan.bottom, child.bottom);
                 first = false;
             }
+        } else if (properties.kind == PsdLayerProperties::Kind::Adjustment) {
+            // It changes every column and row of what lies below it, cut by its masks.
+            plan.adjustment = ReadLayerAdjustment(loader_, node.layer, gray_);
+            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
+            plan.columns = Span{0, width_};
+            plan.top = std::numeric_limits<int32_t>::min();
+            plan.bottom = std::numeric_limits<int32_t>::max();
         } else {
             plan.look.reset(new LayerLook(loader_, node.layer, left_, width_));
             const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
@@ -66,14 +77,21 @@ public:
         for (const PsdLayerNode& node : nodes) {
             const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
             if (properties.clipping && haveBase) {
-                if (baseShown && Shown(node))
-                    list.back().clipped.push_back(Node(node));
+                if (baseShown && Shown(node)) {
+                    PlanNode clipped = Node(node);
+                    if (Drawn(clipped))
+                        list.back().clipped.push_back(std::move(clipped));
+                }
                 continue;
             }
             haveBase = true;
             baseShown = Shown(node);
-            if (baseShown)
+            if (baseShown) {
                 list.push_back(Node(node));
+                baseShown = Drawn(list.back());
+                if (!baseShown)
+                    list.pop_back();
+            }
             // A group without anything to draw is not composed at all.
             if (baseShown && node.group && list.back().children.empty()) {
                 list.pop_back();
@@ -84,7 +102,15 @@ public:
     }
 
 private:
-    // Whether a node is drawn: visible, not an adjustment, and a group or a layer with pixels.
+    // Whether a planned node is drawn: not an adjustment layer of a kind the renderer does not
+    // draw.
+    static bool Drawn(const PlanNode& plan)
+    {
+        return plan.properties->kind != PsdLayerProperties::Kind::Adjustment || plan.group ||
+               plan.adjustment;
+    }
+
+    // Whether a node is drawn: visible, and a group, an adjustment or a layer with pixels.
     // A solid fill without pixels covers the whole document: beyond kMostSolidFills of them
     // (many more than a real document has) the rest are not drawn, so that the work stays
     // bounded by the size of the file.
@@ -92,9 +118,9 @@ private:
     {
         const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
         const PsdLayerProperties& properties = record.properties;
-        if (!properties.visible || properties.kind == PsdLayerProperties::Kind::Adjustment)
+        if (!properties.visible)
             return false;
-        if (node.group)
+        if (node.group || properties.kind == PsdLayerProperties::Kind::Adjustment)
             return true;
         if (LayerLook::DrawsSolidFill(record))
             return solidFills_ < kMostSolidFills;
@@ -106,6 +132,7 @@ private:
     graphic::ImageLoaderPSD& loader_;
     const int32_t left_;
     const int32_t width_;
+    const bool gray_ = loader_.Format().outputColors == 1;
     int32_t solidFills_ = 0;  // planned so far
 };
 

@@ -12,6 +12,7 @@
 #include "render/BlendMode.h"
 #include "render/LayerLook.h"
 #include "render/MaskCoverage.h"
+#include "render/adjust/Adjustment.h"
 
 namespace sdk {
 namespace render {
@@ -32,14 +33,17 @@ struct PlanNode {
     std::vector<PlanNode> children;  // a group's, bottom first
     std::vector<PlanNode> clipped;   // the layers clipped to this one, bottom first
     std::unique_ptr<LayerLook> look;      // a layer's pixels and masks
-    std::unique_ptr<MaskCoverage> masks;  // a group's masks
+    std::unique_ptr<MaskCoverage> masks;  // a group's or an adjustment layer's masks
+    // An adjustment layer's change of the colours below it (it has no look of its own).
+    std::unique_ptr<Adjustment> adjustment;
 };
 
 // The plan of the document's layers over the columns left .. left + width - 1: the nodes of
-// the document's own level. Hidden layers and groups, adjustment layers and the layers clipped
-// to any of them are left out; a clipped layer without a layer below it in its group is
-// composed as an unclipped one; a group without any layer to draw is left out. Raises what
-// the loader's LayerTree raises.
+// the document's own level. Hidden layers and groups, adjustment layers of kinds that are not
+// drawn and the layers clipped to any of them are left out; a clipped layer without a layer
+// below it in its group is composed as an unclipped one; a group without any layer to draw is
+// left out. Raises what the loader's LayerTree raises, and what reading an adjustment layer's
+// settings raises.
 std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
 
 // The plan of one node alone (its masks and pixels, its children, but not what is clipped to

@@ -1,6 +1,7 @@
 #include "graphic/psd/ImageLoaderPSD.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "debug/Error.h"
@@ -46,6 +47,22 @@ const ImageLoaderPSD::info_t& ImageLoaderPSD::LayerRecord(int32_t index) const
     if (index < 0 || index >= static_cast<int32_t>(layers.size()))
         throw debug::runtime_error("ImageLoaderPSD::LayerRecord:92");
     return layers[static_cast<size_t>(index)];
+}
+
+bool ImageLoaderPSD::LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes)
+{
+    const int64_t kLargest = 64 << 20;
+    for (const PsdBlockPlace& place : LayerRecord(index).properties.drawingBlocks) {
+        if (memcmp(place.key, key, 4) != 0)
+            continue;
+        if (place.length > kLargest)
+            throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
+        bytes.assign(static_cast<size_t>(place.length), 0);
+        if (!bytes.empty())
+            input->ReadAt(place.start, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        return true;
+    }
+    return false;
 }
 
 void ImageLoaderPSD::CheckLayerProperties() const

@@ -87,6 +87,11 @@ public:
     // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
     // the mask's channel raises. (PsdMaskRows.cpp)
     std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
+    // The data of the layer's drawing block with the 4-character key (see
+    // PsdLayerProperties::drawingBlocks) into bytes; false when the layer has no such block.
+    // Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real settings are
+    // (64 MiB). A block the file ends inside comes back with zeros for the missing bytes.
+    bool LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes);
 
 private:
     // The scan, one step per section of the file, in file order (PsdFileSections.cpp; the layer

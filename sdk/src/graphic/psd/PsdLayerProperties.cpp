@@ -238,6 +238,13 @@ private:
                 throw debug::runtime_error(kBlockTooShort);
         }
         const Kind kind = KindOfBlock(key);
+        if (kind == Kind::Adjustment || IsAnyKey(key, {"GdFl", "PtFl", "CgEd"})) {
+            PsdBlockPlace place;
+            memcpy(place.key, key, 4);
+            place.start = start;
+            place.length = length;
+            properties.drawingBlocks.push_back(place);
+        }
         if (Rank(kind) > Rank(properties.kind))
             properties.kind = kind;
     }

@@ -46,6 +46,14 @@ struct PsdBlendRange {
     bool IsFull() const { return black[1] == 0 && white[0] == 255; }
 };
 
+// Where a block that the renderer reads lies in the file: its key, the position of its data and
+// the data's length, which the scan has checked to lie within the record.
+struct PsdBlockPlace {
+    char key[4] = {};
+    int64_t start = 0;
+    int64_t length = 0;
+};
+
 struct PsdLayerProperties {
     enum class Kind { Pixel, Type, Shape, SmartObject, Fill, Adjustment, Group };
     // The layer's role in the group structure: the record that opens a group in the layer list
@@ -79,6 +87,10 @@ struct PsdLayerProperties {
     // A solid colour fill's colour (red, green, blue).
     bool hasFillColour = false;
     uint8_t fillColour[3] = {0, 0, 0};
+
+    // The blocks the renderer reads when it draws the layer: an adjustment's settings, a
+    // gradient or pattern fill, the newer brightness and contrast ("CgEd").
+    std::vector<PsdBlockPlace> drawingBlocks;
 
     // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.
     std::u16string unicodeName;

@@ -1,0 +1,48 @@
+#include "render/adjust/BrightnessContrast.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphic/psd/PsdDescriptor.h"
+#include "render/adjust/SettingsBytes.h"
+
+namespace sdk {
+namespace render {
+
+ChannelTable LegacyBrightnessContrastTable(int brightness, int contrast)
+{
+    const double b = std::min(std::max(brightness, -150), 150);
+    const double c = std::min(std::max(contrast, -100), 100);
+    ChannelTable table;
+    for (int v = 0; v < 256; ++v) {
+        double value;
+        if (c > 0 && c < 100)
+            value = (v + b - 127.5) * 100 / (100 - c) + 127.5;
+        else if (c >= 100)
+            value = v + b >= 127.5 ? 255 : 0;
+        else
+            value = (v - 127.5) * (100 + c) / 100 + 127.5 + b;
+        table[v] = ToLevel(value);
+    }
+    return table;
+}
+
+std::unique_ptr<Adjustment> ReadBrightnessContrast(const std::vector<uint8_t>& block,
+                                                   const std::vector<uint8_t>& cgEd)
+{
+    SettingsBytes bytes(block);
+    int brightness = bytes.S16();
+    int contrast = bytes.S16();
+    if (!cgEd.empty()) {
+        size_t at = 0;
+        const graphic::PsdDescriptorValue settings =
+            graphic::ReadPsdVersionedDescriptor(cgEd.data(), cgEd.size(), at, kDamagedSettings);
+        brightness = static_cast<int>(std::lround(settings.Number("Brgh", brightness)));
+        contrast = static_cast<int>(std::lround(settings.Number("Cntr", contrast)));
+    }
+    return std::unique_ptr<Adjustment>(
+        new TableAdjustment(SameTables(LegacyBrightnessContrastTable(brightness, contrast))));
+}
+
+}  // namespace render
+}  // namespace sdk

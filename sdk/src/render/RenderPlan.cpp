@@ -77,6 +77,12 @@ public:
         for (const PsdLayerNode& node : nodes) {
             const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
             if (properties.clipping && haveBase) {
+                // A pass-through group that layers are clipped to shows only where its own
+                // layers have pixels: one holding nothing but adjustments changes nothing.
+                if (baseShown && properties.visible && OnlyAdjusts(list.back())) {
+                    list.pop_back();
+                    baseShown = false;
+                }
                 if (baseShown && Shown(node)) {
                     PlanNode clipped = Node(node);
                     if (Drawn(clipped))
@@ -108,6 +114,17 @@ private:
     {
         return plan.properties->kind != PsdLayerProperties::Kind::Adjustment || plan.group ||
                plan.adjustment;
+    }
+
+    static bool OnlyAdjusts(const PlanNode& group)
+    {
+        if (!group.group || group.mode != BlendMode::PassThrough)
+            return false;
+        for (const PlanNode& child : group.children) {
+            if (!child.adjustment || !child.clipped.empty())
+                return false;
+        }
+        return true;
     }
 
     // Whether a node is drawn: visible, and a group, an adjustment or a layer with pixels.

@@ -6,6 +6,7 @@
 #include "render/adjust/BrightnessContrast.h"
 #include "render/adjust/Curves.h"
 #include "render/adjust/Exposure.h"
+#include "render/adjust/HueSaturation.h"
 #include "render/adjust/Invert.h"
 #include "render/adjust/Levels.h"
 #include "render/adjust/Posterize.h"
@@ -81,6 +82,8 @@ std::unique_ptr<Adjustment> ReadLayerAdjustment(graphic::ImageLoaderPSD& loader,
         return ReadPosterize(block);
     if (kind == "thrs")
         return ReadThreshold(block);
+    if (kind == "hue2" || kind == "hue ")
+        return ReadHueSaturation(block, kind == "hue ");
     if (kind == "nvrt")
         return MakeInvert();
     return nullptr;

@@ -1,0 +1,166 @@
+#include "render/adjust/HueSaturation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/adjust/SettingsBytes.h"
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+// How much of a range's change applies at hue h (degrees, 0 .. 360).
+double RangeWeight(const HueSaturationSettings::Range& range, double h)
+{
+    // Distances along the circle from the start of the fade-in.
+    auto along = [&](double value) {
+        double d = std::fmod(value - range.fade[0], 360.0);
+        return d < 0 ? d + 360 : d;
+    };
+    const double rise = along(range.full[0]);
+    const double top = along(range.full[1]);
+    const double fall = along(range.fade[1]);
+    const double at = along(h);
+    if (at > fall)
+        return 0;
+    if (at < rise)
+        return rise > 0 ? at / rise : 1;
+    if (at <= top)
+        return 1;
+    return fall > top ? (fall - at) / (fall - top) : 1;
+}
+
+// Hue in degrees of a colour (0 for grays).
+double HueOf(double r, double g, double b)
+{
+    const double high = std::max(r, std::max(g, b)), low = std::min(r, std::min(g, b));
+    const double chroma = high - low;
+    if (chroma <= 0)
+        return 0;
+    double h;
+    if (high == r)
+        h = std::fmod((g - b) / chroma, 6.0);
+    else if (high == g)
+        h = (b - r) / chroma + 2;
+    else
+        h = (r - g) / chroma + 4;
+    h *= 60;
+    return h < 0 ? h + 360 : h;
+}
+
+// The colour of hue h (degrees) between low and high, the way a turn of hue keeps both.
+void FromHue(double h, double low, double high, double* rgb)
+{
+    h = std::fmod(h, 360.0);
+    if (h < 0)
+        h += 360;
+    const double chroma = high - low;
+    const double sector = h / 60;
+    const double x = chroma * (1 - std::fabs(std::fmod(sector, 2.0) - 1));
+    double r = 0, g = 0, b = 0;
+    switch (static_cast<int>(sector) % 6) {
+    case 0: r = chroma; g = x; break;
+    case 1: r = x; g = chroma; break;
+    case 2: g = chroma; b = x; break;
+    case 3: g = x; b = chroma; break;
+    case 4: r = x; b = chroma; break;
+    default: r = chroma; b = x; break;
+    }
+    rgb[0] = r + low;
+    rgb[1] = g + low;
+    rgb[2] = b + low;
+}
+
+double Lighten(double value, double lightness)
+{
+    return lightness >= 0 ? value + (255 - value) * lightness : value * (1 + lightness);
+}
+
+}  // namespace
+
+void HueSaturation::Pixel(uint8_t* pixel) const
+{
+    double rgb[3] = {double(pixel[0]), double(pixel[1]), double(pixel[2])};
+    const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));
+    const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
+    if (settings_.colorize) {
+        // The pixel's lightness with the colorization's hue and saturation (HSL).
+        const HueSaturationSettings::Change& c = settings_.colorization;
+        const double l = Lighten((high + low) / 2, c.lightness / 100.0) / 255;
+        const double s = c.saturation / 100.0;
+        const double chroma = (1 - std::fabs(2 * l - 1)) * s;
+        const double bottom = (l - chroma / 2) * 255;
+        FromHue(c.hue, bottom, bottom + chroma * 255, rgb);
+    } else {
+        double hue = settings_.master.hue, saturation = settings_.master.saturation,
+               lightness = settings_.master.lightness;
+        if (high > low) {
+            const double h = HueOf(rgb[0], rgb[1], rgb[2]);
+            for (const HueSaturationSettings::Range& range : settings_.ranges) {
+                const double weight = RangeWeight(range, h);
+                hue += weight * range.change.hue;
+                saturation += weight * range.change.saturation;
+                lightness += weight * range.change.lightness;
+            }
+            if (hue != 0)
+                FromHue(h + hue, low, high, rgb);
+        }
+        saturation = std::min(std::max(saturation, -100.0), 100.0) / 100;
+        if (saturation != 0 && high > low) {
+            // Apart from the lightness (HSL): more saturation pushes away from it as far as
+            // the pixel's own saturation allows, less pulls toward it.
+            const double l = (high + low) / 2;
+            const double delta = (high - low) / 255, sum = (high + low) / 255;
+            const double s = sum < 1 ? delta / sum : delta / (2 - sum);
+            double factor;
+            if (saturation > 0)
+                factor = 1 / std::max(saturation + s >= 1 ? s : 1 - saturation, 1e-6) - 1;
+            else
+                factor = saturation;
+            for (double& v : rgb)
+                v += (v - l) * factor;
+        }
+        lightness = std::min(std::max(lightness, -100.0), 100.0) / 100;
+        for (double& v : rgb)
+            v = Lighten(v, lightness);
+    }
+    for (int i = 0; i < 3; ++i)
+        pixel[i] = ToLevel(rgb[i]);
+}
+
+void HueSaturation::Apply(uint8_t* rgb, int32_t count) const
+{
+    for (int32_t x = 0; x < count; ++x)
+        Pixel(rgb + x * 3);
+}
+
+std::unique_ptr<Adjustment> ReadHueSaturation(const std::vector<uint8_t>& block, bool old)
+{
+    SettingsBytes bytes(block);
+    HueSaturationSettings settings;
+    bytes.U16();  // the version
+    settings.colorize = bytes.U8() != 0;
+    bytes.U8();
+    auto change = [&bytes](HueSaturationSettings::Change& c) {
+        c.hue = bytes.S16();
+        c.saturation = bytes.S16();
+        c.lightness = bytes.S16();
+    };
+    change(settings.colorization);
+    // The older form keeps the colorization's hue in -180 .. 180.
+    if (old && settings.colorization.hue < 0)
+        settings.colorization.hue += 360;
+    change(settings.master);
+    for (HueSaturationSettings::Range& range : settings.ranges) {
+        range.fade[0] = bytes.S16();
+        range.full[0] = bytes.S16();
+        range.full[1] = bytes.S16();
+        range.fade[1] = bytes.S16();
+        change(range.change);
+    }
+    return std::unique_ptr<Adjustment>(new HueSaturation(settings));
+}
+
+}  // namespace render
+}  // namespace sdk

@@ -3,14 +3,21 @@
 #include <cstring>
 #include <vector>
 
+#include "render/adjust/BlackWhite.h"
 #include "render/adjust/BrightnessContrast.h"
+#include "render/adjust/ChannelMixer.h"
+#include "render/adjust/ColorBalance.h"
+#include "render/adjust/ColorLookup.h"
 #include "render/adjust/Curves.h"
 #include "render/adjust/Exposure.h"
 #include "render/adjust/HueSaturation.h"
 #include "render/adjust/Invert.h"
 #include "render/adjust/Levels.h"
+#include "render/adjust/PhotoFilter.h"
 #include "render/adjust/Posterize.h"
+#include "render/adjust/SelectiveColor.h"
 #include "render/adjust/Threshold.h"
+#include "render/adjust/Vibrance.h"
 
 namespace sdk {
 namespace render {
@@ -86,6 +93,20 @@ std::unique_ptr<Adjustment> ReadLayerAdjustment(graphic::ImageLoaderPSD& loader,
         return ReadHueSaturation(block, kind == "hue ");
     if (kind == "nvrt")
         return MakeInvert();
+    if (kind == "mixr")
+        return ReadChannelMixer(block, gray);
+    if (kind == "blnc")
+        return ReadColorBalance(block);
+    if (kind == "selc")
+        return ReadSelectiveColor(block);
+    if (kind == "phfl")
+        return ReadPhotoFilter(block);
+    if (kind == "vibA")
+        return ReadVibrance(block);
+    if (kind == "blwh")
+        return ReadBlackWhite(block);
+    if (kind == "clrL")
+        return ReadColorLookup(block);
     return nullptr;
 }
 

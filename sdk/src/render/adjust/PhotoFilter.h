@@ -1,0 +1,40 @@
+// Photo Filter ("phfl"): the colours seen through a coloured filter of some density,
+// optionally keeping each pixel's luminance.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/adjust/Adjustment.h"
+#include "render/adjust/PixelColour.h"
+
+namespace sdk {
+namespace render {
+
+struct PhotoFilterSettings {
+    Rgb colour{236, 138, 0};
+    int density = 25;  // percent
+    bool preserveLuminosity = true;
+};
+
+class PhotoFilter : public Adjustment {
+public:
+    explicit PhotoFilter(const PhotoFilterSettings& settings) : settings_(settings) {}
+    // The pixel multiplied by the filter's colour, mixed in by the density; with luminosity
+    // kept, the result then takes the pixel's former luminance.
+    void Pixel(uint8_t* rgb) const;
+    void Apply(uint8_t* rgb, int32_t count) const override;
+
+private:
+    PhotoFilterSettings settings_;
+};
+
+// The adjustment of a "phfl" block: version 3 holds the colour as CIE XYZ (three 32-bit
+// values, 1.0 = 65536, D50), version 2 a colour space and four 16-bit components (RGB or
+// gray taken; others give the warming filter's colour); then the density and the flag. Raises
+// kDamagedSettings for a block too short or of another version.
+std::unique_ptr<Adjustment> ReadPhotoFilter(const std::vector<uint8_t>& block);
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,33 @@
+// Vibrance ("vibA"): saturation raised most where a colour is dull (vibrance), and evenly
+// (saturation), each -100 .. 100.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/adjust/Adjustment.h"
+
+namespace sdk {
+namespace render {
+
+class Vibrance : public Adjustment {
+public:
+    Vibrance(int vibrance, int saturation) : vibrance_(vibrance), saturation_(saturation) {}
+    // The spread of the channels about the pixel's HSL lightness scaled by 1 + vibrance x
+    // (1 - s)^2 (s the pixel's HSL saturation; lowering it acts alike on every pixel), then by
+    // 1 + saturation; kept within 0 .. 255 by shrinking the spread.
+    void Pixel(uint8_t* rgb) const;
+    void Apply(uint8_t* rgb, int32_t count) const override;
+
+private:
+    int vibrance_;
+    int saturation_;
+};
+
+// The adjustment of a "vibA" block: a descriptor of "vibrance" and "Strt" (saturation).
+// Raises kDamagedSettings for a damaged descriptor.
+std::unique_ptr<Adjustment> ReadVibrance(const std::vector<uint8_t>& block);
+
+}  // namespace render
+}  // namespace sdk

@@ -18,6 +18,7 @@
 #include "conversion/psd/PsdToMng.h"
 #include "conversion/psd/PsdToPng.h"
 #include "conversion/psd/PsdToText.h"
+#include "conversion/psd/PsdUndrawnNote.h"
 #include "conversion/output/StagedOutput.h"
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
@@ -450,6 +451,13 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     std::unique_ptr<RowSource> merged = loader.Rows();
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));
+    // What the drawing of the layers leaves out is said once, before anything is written.
+    const bool drawn = option.compose || option.asShown || option.groups == GroupLayout::Images;
+    if (drawn && psd && count > 0 && context.remarks) {
+        const std::string undrawn = UndrawnNote(*psd);
+        if (!undrawn.empty())
+            context.remarks->notes.push_back(undrawn);
+    }
     document.width = merged->Width();
     document.height = merged->Height();
     document.channels = merged->Channels();

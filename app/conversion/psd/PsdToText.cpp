@@ -9,6 +9,8 @@
 #include "debug/Error.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/BlendMode.h"
+#include "render/UndrawnParts.h"
+#include "render/adjust/LayerAdjustment.h"
 #include "stream/StreamFile.h"
 
 namespace {
@@ -72,16 +74,19 @@ const char* BlendModeName(const std::string& key)
 
 // How the renderer takes a layer: its kind, visibility, blend mode, opacities, clipping and
 // masks, and what of it is not drawn.
-static std::string ShownLine(const sdk::graphic::PsdLayerProperties& layer)
+static std::string ShownLine(sdk::graphic::ImageLoaderPSD& psd, int32_t index)
 {
     using Kind = sdk::graphic::PsdLayerProperties::Kind;
     using Section = sdk::graphic::PsdLayerProperties::Section;
+    const sdk::graphic::PsdLayerProperties& layer = psd.LayerRecord(index).properties;
     static const char* const kinds[] = {"pixel layer", "type layer", "shape layer", "smart object",
-                                        "fill layer", "adjustment layer (not drawn)", "group"};
+                                        "fill layer", "adjustment layer", "group"};
     std::string line = layer.section == Section::Divider ? "group end"
                                                          : kinds[static_cast<int>(layer.kind)];
     if (layer.section == Section::Divider)
         return line;
+    if (layer.kind == Kind::Adjustment)
+        line += " (" + sdk::render::AdjustmentKindOf(psd, index) + ")";
     line += layer.visible ? ", visible" : ", hidden";
     sdk::render::BlendMode mode;
     const std::string key(layer.blendKey, 4);
@@ -99,8 +104,11 @@ static std::string ShownLine(const sdk::graphic::PsdLayerProperties& layer)
         line += layer.mask.disabled ? ", mask (disabled)" : ", mask";
     if (layer.hasVectorMask)
         line += layer.vectorMask.disabled ? ", vector mask (disabled)" : ", vector mask";
-    if (layer.hasEffects)
-        line += ", effects (not drawn)";
+    std::string undrawn;
+    for (const std::string& part : sdk::render::UndrawnParts(psd, index))
+        undrawn += (undrawn.empty() ? "" : ", ") + part;
+    if (!undrawn.empty())
+        line += "; not drawn: " + undrawn;
     return line;
 }
 
@@ -121,9 +129,12 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         report.Line("\tWidth        = " + Number(document.width));
         report.Line("\tHeight       = " + Number(document.height));
         report.Line("\tLayer Count  = " + Number(layer_count));
-        if (option.compose && layer_count > 0)
-            report.Line("\tComposed     = from the layers; adjustment layers and layer effects "
-                        "are not drawn");
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+        if (option.compose && layer_count > 0 && psd) {
+            const bool whole = sdk::render::UndrawnLayers(*psd).empty();
+            report.Line(std::string("\tComposed     = from the layers") +
+                        (whole ? "" : "; some are not drawn in full (see their Shown lines)"));
+        }
         report.Line("");
         context.progress.StepIt();
     }
@@ -150,7 +161,7 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
                             "[" + info.mode + "]");
             }
             if ((option.compose || option.asShown) && psd)
-                report.Line("\tShown   = " + ShownLine(psd->LayerRecord(i).properties));
+                report.Line("\tShown   = " + ShownLine(*psd, i));
             if (!visibility.empty() && visibility[static_cast<size_t>(i)] != LayerVisibility::Visible)
                 report.Line(visibility[static_cast<size_t>(i)] == LayerVisibility::Hidden
                                 ? "\tHidden  = yes, left out"

@@ -89,7 +89,8 @@ struct PsdLayerProperties {
     uint8_t fillColour[3] = {0, 0, 0};
 
     // The blocks the renderer reads when it draws the layer: an adjustment's settings, a
-    // gradient or pattern fill, the newer brightness and contrast ("CgEd").
+    // gradient or pattern fill, the newer brightness and contrast ("CgEd"), the layer effects
+    // ("lfx2", "lmfx").
     std::vector<PsdBlockPlace> drawingBlocks;
 
     // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.

@@ -1,0 +1,30 @@
+// What the renderer leaves out when it draws a document: layer effects, adjustment layers it
+// cannot draw (a color lookup through a colour profile, say) and fill layers it cannot make.
+// Callers say so, so that nothing is drawn wrong in silence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphic/psd/ImageLoaderPSD.h"
+
+namespace sdk {
+namespace render {
+
+// The parts of layer index that are not drawn, in words ("drop shadow", "stroke",
+// "color lookup"); empty when the renderer draws all of it. Raises what reading the layer's
+// adjustment settings raises.
+std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index);
+
+struct UndrawnLayer {
+    int32_t layer = -1;
+    std::vector<std::string> parts;
+};
+
+// The layers shown (visible, in visible groups) of which something is not drawn, in record
+// order. Raises what the loader's LayerTree raises, and what UndrawnParts raises.
+std::vector<UndrawnLayer> UndrawnLayers(graphic::ImageLoaderPSD& loader);
+
+}  // namespace render
+}  // namespace sdk

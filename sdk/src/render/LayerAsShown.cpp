@@ -40,6 +40,49 @@ bool FindWithBase(const PsdLayerNode& parent, int32_t index, const PsdLayerNode*
     return false;
 }
 
+// The group (or the document) whose children include layer index, or nullptr.
+const PsdLayerNode* ParentOf(const PsdLayerNode& parent, int32_t index)
+{
+    for (const PsdLayerNode& child : parent.children) {
+        if (child.layer == index)
+            return &parent;
+        if (child.group) {
+            if (const PsdLayerNode* found = ParentOf(child, index))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// The visible adjustment layers clipped above layer index in its clipping group, bottom first,
+// planned over the columns left .. left + width - 1: they are part of how the layer looks.
+std::vector<PlanNode> AdjustmentsAbove(graphic::ImageLoaderPSD& loader, int32_t index,
+                                       int32_t left, int32_t width)
+{
+    std::vector<PlanNode> adjustments;
+    const PsdLayerNode* parent = ParentOf(loader.LayerTree(), index);
+    if (!parent)
+        return adjustments;
+    bool above = false;
+    for (const PsdLayerNode& sibling : parent->children) {
+        if (sibling.layer == index) {
+            above = true;
+            continue;
+        }
+        if (!above)
+            continue;
+        const graphic::PsdLayerProperties& properties = loader.LayerRecord(sibling.layer).properties;
+        if (!properties.clipping)
+            break;
+        if (properties.visible && properties.kind == graphic::PsdLayerProperties::Kind::Adjustment) {
+            PlanNode plan = PlanNodeAlone(loader, sibling, left, width);
+            if (plan.adjustment)
+                adjustments.push_back(std::move(plan));
+        }
+    }
+    return adjustments;
+}
+
 // The pixels of the layers below node, counted by their rectangles up to kManyPixels (far
 // beyond any picture a group may have): those the plan draws, and the others, which are
 // collected.
@@ -110,7 +153,8 @@ public:
                 int32_t x, int32_t y, int32_t width, int32_t height)
         : y_(y), width_(width), height_(height),
           channels_(loader.Format().outputColors + 1),
-          self_(std::move(self)), drawing_(width), baseDrawing_(width),
+          self_(std::move(self)), adjustments_(AdjustmentsAbove(loader, self_.layer, x, width)),
+          drawing_(width), baseDrawing_(width),
           row_(static_cast<size_t>(width) * 4), strength_(static_cast<size_t>(width)),
           pixels_(static_cast<size_t>(width) * channels_)
     {
@@ -129,6 +173,8 @@ public:
         const int32_t y = y_ + next_++;
         std::fill(row_.begin(), row_.end(), 0.0f);
         drawing_.DrawAlone(self_, y, row_.data());
+        if (!adjustments_.empty())
+            drawing_.ComposeList(adjustments_, y, row_.data());
         if (base_) {
             std::fill(strength_.begin(), strength_.end(), 0.0f);
             baseDrawing_.ClipStrength(*base_, y, strength_.data());
@@ -145,6 +191,7 @@ private:
     const int32_t y_, width_, height_;
     const int32_t channels_;
     PlanNode self_;
+    std::vector<PlanNode> adjustments_;  // clipped above self, part of its look
     std::unique_ptr<PlanNode> base_;
     Compositor drawing_;
     Compositor baseDrawing_;

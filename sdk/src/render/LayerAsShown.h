@@ -1,6 +1,7 @@
 // One layer as the editor draws it in its place, but alone: its masks applied, its opacity and
-// fill opacity in its alpha and, when it is clipped, cut by how much of its base shows. Its blend
-// mode is not applied (that needs what lies below it). Rows cover the layer's own rectangle.
+// fill opacity in its alpha, changed by the adjustment layers clipped above it in its clipping
+// group and, when it is clipped, cut by how much of its base shows. Its blend mode is not
+// applied (that needs what lies below it). Rows cover the layer's own rectangle.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,8 @@ namespace render {
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
 // A group as the editor draws it in its place, but alone: its visible layers and groups
-// composed together, its masks and opacity applied and, when it is clipped, cut by how much of
+// composed together (adjustment layers among them changing what lies below them), its masks
+// and opacity applied, changed by the adjustment layers clipped to it and, when it is clipped, cut by how much of
 // its base shows; not its own blend mode. Rows cover the union of its children's rectangles
 // (PsdLayerNode::area). Raises what the loader's LayerTree raises, "Image::Create:59" for a group
 // without any layer that has pixels, and "GroupAsShown:140" for a rectangle wider or taller than

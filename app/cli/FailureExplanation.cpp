@@ -61,6 +61,9 @@ const Explanation kExplanations[] = {
     {"ImageLoaderPSD::LayerProperties:",
      "a layer's masks, blend settings or group information are damaged, so the layers cannot "
      "be drawn as the editor shows them"},
+    {"ImageLoaderPSD::LayerBlock:",
+     "a layer's adjustment, fill or effect settings are damaged, so the layers cannot be drawn "
+     "as the editor shows them"},
     {"ImageLoaderPSD::LayerTree:450",
      "the layer groups are nested more deeply than the renderer takes (24 levels)"},
     {"GroupAsShown:140",

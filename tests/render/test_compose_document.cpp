@@ -9,6 +9,7 @@
 #include "render/ComposedRows.h"
 #include "render/LayerAsShown.h"
 #include "render/Span.h"
+#include "render/UndrawnParts.h"
 #include "support/ErrorTag.h"
 #include "support/PsdReader.h"
 
@@ -296,6 +297,110 @@ TEST(Compose, PassThroughGroupBlendsWithWhatLiesBelowAnIsolatedOneDoesNot)
     // Isolated: the gray has nothing below it inside its group and covers the red.
     EXPECT_EQ(Bytes({255, 128, 128, 128}),
               Composed(Document(1, {red, Divider(), gray, Folder("norm")})));
+}
+
+// An adjustment layer: no rectangle, no pixels, its settings block; masked to the columns whose
+// mask value is 255 when mask is given (over columns 0 .. mask size - 1, hidden beyond).
+PsdLayer AdjustmentLayer(const std::string& key, const Bytes& settings, const Bytes& mask = {})
+{
+    PsdLayer layer(0, 0, 0, 0);
+    layer.Add(RawChannel(-1, {})).Add(RawChannel(0, {})).Add(RawChannel(1, {}));
+    layer.Add(RawChannel(2, {}));
+    layer.additional = LayerBlock(key, settings);
+    if (!mask.empty()) {
+        ByteWriter data;
+        data.I32(0).I32(0).I32(1).I32(static_cast<int32_t>(mask.size())).U8(0).U8(0).U16(0);
+        layer.mask = data.Data();
+        layer.Add(RawChannel(-2, mask));
+    }
+    return layer;
+}
+
+PsdLayer Invert(const Bytes& mask = {})
+{
+    return AdjustmentLayer("nvrt", {}, mask);
+}
+
+TEST(Adjust, ChangesWhatLiesBelowThroughOpacityAndMaskButNotTransparency)
+{
+    const PsdLayer below = RowLayer(0, {255, 255, 9}, {0, 0, 9}, {0, 0, 9}, {255, 255, 0});
+    PsdLayer half = Invert({255, 0, 255});
+    half.opacity = 128;
+    // Red half inverted is gray; the masked column keeps its red; transparency stays empty.
+    EXPECT_EQ(Bytes({255, 128, 128, 127, 255, 0, 0, 255, 0, 0, 0, 0}),
+              Composed(Document(3, {below, half})));
+}
+
+TEST(Adjust, ClippedToALayerItChangesOnlyThatLayer)
+{
+    const PsdLayer blue = RowLayer(0, {0}, {0}, {255}, {255});
+    const PsdLayer red = RowLayer(1, {255}, {0}, {0}, {255});
+    PsdLayer clipped = Invert();
+    clipped.clipping = 1;
+    const Bytes file = Document(2, {blue, red, clipped});
+    EXPECT_EQ(Bytes({255, 255, 0, 0, 255, 255, 255, 0}), Composed(file));
+    // The layer's own picture takes the adjustment clipped above it.
+    EXPECT_EQ(Bytes({255, 255, 255, 0}), AsShown(file, 1));
+}
+
+TEST(Adjust, LayersClippedToItComposeOntoItsResultWithinItsMask)
+{
+    const PsdLayer red = Solid(2, 255, 0, 0);
+    PsdLayer green = Solid(2, 0, 255, 0);
+    green.clipping = 1;
+    green.opacity = 128;
+    // Column 0: half green over inverted red (cyan); column 1: the mask keeps the red.
+    EXPECT_EQ(Bytes({255, 127, 255, 0, 255, 0, 0, 255}),
+              Composed(Document(2, {red, Invert({255, 0}), green})));
+}
+
+TEST(Adjust, InAGroupItChangesWhatTheGroupHoldsOrPassesThrough)
+{
+    const PsdLayer red = RowLayer(0, {255}, {0}, {0}, {255});
+    const PsdLayer gray = RowLayer(1, {100}, {100}, {100}, {255});
+    // Isolated: only the gray in the group is inverted; passing through, the red too.
+    EXPECT_EQ(Bytes({255, 0, 0, 255, 255, 155, 155, 155}),
+              Composed(Document(2, {red, Divider(), gray, Invert(), Folder("norm")})));
+    EXPECT_EQ(Bytes({255, 255, 255, 0, 255, 155, 155, 155}),
+              Composed(Document(2, {red, Divider(), gray, Invert(), Folder("pass")})));
+    // A pass-through group of adjustments alone that a layer is clipped to changes nothing,
+    // as the editor draws it.
+    PsdLayer empty(0, 0, 0, 0);
+    empty.clipping = 1;
+    EXPECT_EQ(Bytes({255, 0, 0, 255, 255, 100, 100, 100}),
+              Composed(Document(2, {red, gray, Divider(), Invert(), Folder("pass"), empty})));
+}
+
+TEST(Adjust, DamagedSettingsFailTheDrawingWithTheirTag)
+{
+    const Bytes file = Document(1, {Solid(1, 9, 9, 9), AdjustmentLayer("levl", {0, 2, 0})});
+    PsdReader reader(file);
+    EXPECT_EQ("ImageLoaderPSD::LayerBlock:480",
+              TagOf([&] { sdk::render::ComposedRows rows(reader.psd); }));
+}
+
+TEST(Adjust, WhatIsNotDrawnIsNamed)
+{
+    // An effects block: version, descriptor version, a descriptor holding an enabled drop
+    // shadow and a disabled stroke.
+    ByteWriter effects;
+    effects.U32(0).U32(16).U32(1).U16(0).U32(0).Text("null").U32(2);
+    for (const char* key : {"DrSh", "FrFX"}) {
+        effects.U32(0).Text(key).Text("Objc").U32(1).U16(0).U32(0).Text(key).U32(1);
+        effects.U32(0).Text("enab").Text("bool").U8(key[0] == 'D' ? 1 : 0);
+    }
+    PsdLayer layer = Solid(1, 9, 9, 9);
+    layer.additional = LayerBlock("lfx2", effects.Data());
+    // A color lookup through a colour profile is not drawn either.
+    ByteWriter lookup;
+    lookup.U16(1).U32(16).U32(1).U16(0).U32(0).Text("null").U32(1);
+    lookup.U32(7).Text("profile").Text("tdta").U32(2).U16(0);
+    const Bytes file = Document(1, {layer, AdjustmentLayer("clrL", lookup.Data())});
+    PsdReader reader(file);
+    const std::vector<sdk::render::UndrawnLayer> undrawn = sdk::render::UndrawnLayers(reader.psd);
+    ASSERT_EQ(2u, undrawn.size());
+    EXPECT_EQ(std::vector<std::string>({"drop shadow"}), undrawn[0].parts);
+    EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
 }
 
 }  // namespace

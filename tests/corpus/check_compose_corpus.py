@@ -6,8 +6,11 @@ image with something to see (not fully transparent, not one flat colour, which i
 stores when it saves no composite), the command-line tool writes the stored merged image and the
 one composed from the layers (--compose). The composed image is put on white, as the editor puts
 the stored one, and the two agree when 99 % of the pixels visible in either are within 4 levels on
-every channel. Prints the count and the documents that differ; fails when fewer than --least agree.
-Passes with a notice when the corpus or PIL and numpy are not there.
+every channel. Prints the count and the documents that differ with the reason found for each;
+fails when fewer than --least agree or when a document differs for no known reason (one that
+agreed before, say). Documents whose stored image is the editor's placeholder for a document
+saved without a composite are not measured. Passes with a notice when the corpus or PIL and numpy
+are not there.
 Usage: check_compose_corpus.py --cli QUILLCONV_CLI --corpus DIR --least N"""
 import argparse
 import csv
@@ -22,6 +25,33 @@ try:
 except ImportError:
     print("PIL or numpy is not installed: the composition check is skipped")
     sys.exit(0)
+
+
+# Stored images that are the editor's placeholder text ("this layered file was not saved with a
+# composite image"), not a picture of the layers.
+PLACEHOLDERS = {"note.psd"}
+
+# Documents known to differ, and why.
+KNOWN_DIFFERENCES = {
+    "adjustments/adjustment_backdrop_test.psd": "a gradient fill that stores no pixels",
+    "adjustments/brightnesscontrast_rgb.psd":
+        "the newer brightness/contrast formula is not known; the legacy one is drawn",
+    "adjustments/huesaturation_rgb.psd":
+        "hue/saturation's six hue ranges combine with the master settings in a way not matched",
+    "adjustments/levels_grayscale.psd": "levels with a gamma in gray documents are off by about 2",
+    "advanced-blending.psd": "layer effects (color overlay, stroke) and an artboard",
+    "effects/double-stroke-effects.psd": "layer effects (strokes)",
+    "effects/shape-fx2.psd": "layer effects (gradient overlay, stroke)",
+    "effects/stroke-composite.psd": "layer effects (strokes)",
+    "effects/stroke-effects.psd": "layer effects (strokes)",
+    "layer_effects.psd": "layer effects",
+    "layer_mask_data.psb":
+        "mask feathering, and a vector mask's density on a shape layer's stored pixels",
+    "masks.psb": "layer effects (drop shadows, stroke, gradient overlay)",
+    "masks.psd": "layer effects (drop shadows, stroke, gradient overlay)",
+    "transparency/fill-opacity.psd": "layer effects (pattern overlay)",
+    "vector-mask2.psd": "a gradient fill that stores no pixels",
+}
 
 
 def merged(cli, path, folder, extra):
@@ -56,6 +86,8 @@ def main():
     for row in csv.DictReader(open(index, encoding="utf-8"), delimiter="\t"):
         if row["depth"] != "8" or row["color_mode"] not in ("1", "3") or row["layers"] in ("0", ""):
             continue
+        if row["file"] in PLACEHOLDERS:
+            continue
         path = os.path.join(args.corpus, row["file"])
         with tempfile.TemporaryDirectory() as folder:
             stored = merged(args.cli, path, os.path.join(folder, "stored"), [])
@@ -65,12 +97,24 @@ def main():
         share = agreement(stored, composed) if composed is not None else 0.0
         (agree if share >= 0.99 else differ).append((row["file"], share))
     print(f"{len(agree)} of {len(agree) + len(differ)} documents agree with their stored image")
+    unexplained = []
     for name, share in differ:
-        print(f"  differs: {name} ({100 * share:.1f} % of the visible pixels agree)")
+        reason = KNOWN_DIFFERENCES.get(name)
+        print(f"  differs: {name} ({100 * share:.1f} % of the visible pixels agree): "
+              f"{reason or 'NO KNOWN REASON'}")
+        if reason is None:
+            unexplained.append(name)
+    for name, _ in agree:
+        if name in KNOWN_DIFFERENCES:
+            print(f"  agrees now, though listed as differing: {name}")
+    failed = False
     if len(agree) < args.least:
         print(f"FAILED: fewer than {args.least} agree")
-        return 1
-    return 0
+        failed = True
+    if unexplained:
+        print(f"FAILED: {len(unexplained)} differ for no known reason")
+        failed = True
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

@@ -45,8 +45,6 @@ KNOWN_DIFFERENCES = {
     "effects/stroke-composite.psd": "layer effects (strokes)",
     "effects/stroke-effects.psd": "layer effects (strokes)",
     "layer_effects.psd": "layer effects",
-    "layer_mask_data.psb":
-        "mask feathering, and a vector mask's density on a shape layer's stored pixels",
     "masks.psb": "layer effects (drop shadows, stroke, gradient overlay)",
     "masks.psd": "layer effects (drop shadows, stroke, gradient overlay)",
     "transparency/fill-opacity.psd": "layer effects (pattern overlay)",

@@ -1,12 +1,14 @@
 // The layer properties and tree of built documents, and what the renderer composes of them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "graphic/psd/PsdLayerTree.h"
 #include "render/ComposedRows.h"
+#include "render/FeatheredRows.h"
 #include "render/LayerAsShown.h"
 #include "render/Span.h"
 #include "render/UndrawnParts.h"
@@ -401,6 +403,31 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     ASSERT_EQ(2u, undrawn.size());
     EXPECT_EQ(std::vector<std::string>({"drop shadow"}), undrawn[0].parts);
     EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
+}
+
+TEST(Feather, AStepBlursAsAGaussianOfTheRadius)
+{
+    // A mask dark on the left half and light on the right, blurred: 0.5 at the step, and one
+    // radius into the light side the Gaussian's share within radius + 0.5 (the step lies half a
+    // pixel left of the first light pixel), the radius being its standard deviation. Small radii
+    // take the Gaussian's own weights, large ones three boxes, close to them.
+    for (double radius : {4.0, 40.0}) {
+        const int32_t width = 400;
+        int32_t reach = 0;
+        sdk::render::FeatheredRows step(radius, width, [&](int32_t, float* row) {
+            for (int32_t x = 0; x < width + 2 * reach; ++x)
+                row[x] = x - reach >= width / 2 ? 1.0f : 0.0f;
+        });
+        reach = step.Reach();
+        const float* row = nullptr;
+        for (int32_t y = -5; y < 3; ++y)
+            row = step.Row(y);
+        const double tolerance = radius < 16 ? 0.005 : 0.02;
+        EXPECT_NEAR(0.5, (row[width / 2 - 1] + row[width / 2]) / 2, tolerance) << radius;
+        const double share = 0.5 * (1 + std::erf((radius + 0.5) / radius / std::sqrt(2.0)));
+        EXPECT_NEAR(share, row[width / 2 + static_cast<int32_t>(radius)], tolerance) << radius;
+        EXPECT_NEAR(1.0, row[width - 1], 1e-5) << radius;
+    }
 }
 
 }  // namespace

@@ -19,9 +19,15 @@ bool HasVectorShapeInPixels(const graphic::ImageLoaderPSD::info_t& record)
 
 bool LayerLook::DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record)
 {
-    if (!record.properties.hasFillColour)
+    const graphic::PsdLayerProperties& properties = record.properties;
+    if (!properties.hasFillColour)
         return false;
     if (record.width <= 0 || record.height <= 0)
+        return true;
+    // The pixels the editor stores for a shape do not show its vector mask's density or
+    // feather; the editor draws the shape from its colour then.
+    if (properties.hasVectorMask && !properties.vectorMask.disabled &&
+        (properties.mask.vectorDensity < 255 || properties.mask.vectorFeather > 0))
         return true;
     // Every colour and transparency channel holds its compression field alone.
     for (const graphic::ImageLoaderPSD::info_t::channel_t& channel : record.channels) {

@@ -33,7 +33,8 @@ public:
     Span Columns() const;
 
     // Whether a layer is drawn from its fill colour: a solid colour fill that stores no pixels
-    // of its own. Such a fill covers every row and column, cut by its masks.
+    // of its own, or a shape of one colour whose vector mask is feathered or not at full
+    // density. Such a fill covers every row and column, cut by its masks.
     static bool DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record);
     // Whether the layer has anything to draw: pixels, or a solid fill.
     static bool Draws(const graphic::ImageLoaderPSD::info_t& record);

@@ -1,6 +1,7 @@
 // How much of a layer or group its masks let through: its pixel mask (the value of the mask's
-// default colour outside the mask's rectangle, scaled by the mask's density) times its vector
-// mask, for the columns of a window of the document, row by row.
+// default colour outside the mask's rectangle, feathered and scaled by the mask's density)
+// times its vector mask (feathered and scaled by its own density), for the columns of a window
+// of the document, row by row.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "graphic/RowSource.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "render/FeatheredRows.h"
 #include "render/OnDemandRows.h"
 #include "render/VectorMaskRows.h"
 
@@ -33,6 +35,9 @@ public:
 private:
     // Decodes the masks' row y, once.
     void Load(int32_t y);
+    // The pixel mask's values (0 .. 1) of row y over count columns from the document's column
+    // first.
+    void PixelMaskRow(int32_t y, int64_t first, int32_t count, float* values);
 
     const int32_t left_;
     const int32_t width_;
@@ -42,6 +47,11 @@ private:
     const uint8_t* maskValues_ = nullptr;  // the pixel mask's row y, when it has one
     std::unique_ptr<VectorMaskRows> vectorMask_;
     std::vector<float> vectorRow_;
+    // The masks blurred, when they are feathered.
+    std::unique_ptr<FeatheredRows> featheredPixels_;
+    std::unique_ptr<FeatheredRows> featheredVector_;
+    const float* featheredPixelRow_ = nullptr;
+    const float* featheredVectorRow_ = nullptr;
     bool loaded_ = false;
     int32_t loadedRow_ = 0;
 };

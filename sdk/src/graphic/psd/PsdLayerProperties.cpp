@@ -1,5 +1,6 @@
 #include "graphic/psd/PsdLayerProperties.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -98,7 +99,7 @@ private:
             ReadRectangle(&data[0], data[16], flags, mask);
         }
         // The parameters: which of user density, user feather, vector density and vector
-        // feather follow (1, 8, 1 and 8 bytes), then those present. Feathering is not drawn.
+        // feather follow (1, 8, 1 and 8 bytes), then those present.
         const int64_t end = std::min<int64_t>(length, 64);
         if (parameters && static_cast<int64_t>(at) < end) {
             const uint8_t present = data[at++];
@@ -112,9 +113,21 @@ private:
                     mask.density = data[at];
                 else if (bit == 2)
                     mask.vectorDensity = data[at];
+                else
+                    (bit == 1 ? mask.feather : mask.vectorFeather) = Feather(&data[at]);
                 at += static_cast<size_t>(sizes[bit]);
             }
         }
+    }
+
+    // A feather radius: a double of pixels, taken within what the editor offers (0 .. 1000).
+    static double Feather(const uint8_t* bytes)
+    {
+        const uint64_t bits = (static_cast<uint64_t>(stream::BigEndian32(bytes)) << 32) |
+                              stream::BigEndian32(bytes + 4);
+        double value = 0;
+        memcpy(&value, &bits, sizeof value);
+        return value > 0 ? std::min(value, 1000.0) : 0.0;
     }
 
     static void ReadRectangle(const uint8_t* rectangle, uint8_t defaultColor, uint8_t flags,

@@ -36,6 +36,9 @@ struct PsdLayerMask {
     uint8_t density = 255;
     // The vector mask's density.
     uint8_t vectorDensity = 255;
+    // How far the user mask and the vector mask are feathered (blurred), in pixels; 0 when not.
+    double feather = 0;
+    double vectorFeather = 0;
 };
 
 // A blending range ("blend if"): values below black[0] or above white[1] hide the pixel; between

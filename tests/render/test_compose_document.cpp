@@ -405,6 +405,43 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
 }
 
+TEST(Compose, KnockoutRevealsTheBottomOfItsGroupOrTheBackground)
+{
+    // An opaque red background, yellow over it, then a group of blue and a layer that knocks
+    // out with no fill of its own: shallow, the group holds a hole and yellow shows; deep, the
+    // background does.
+    const PsdLayer red = Solid(1, 255, 0, 0);
+    PsdLayer background(0, 0, 1, 1);
+    background.Add(RawChannel(0, {255})).Add(RawChannel(1, {0})).Add(RawChannel(2, {0}));
+    const PsdLayer yellow = Solid(1, 255, 255, 0);
+    const PsdLayer blue = Solid(1, 0, 0, 255);
+    for (uint8_t depth : {1, 2}) {
+        PsdLayer knock = Solid(1, 9, 9, 9);
+        knock.additional = LayerBlock("iOpa", {0, 0, 0, 0});
+        const Bytes knko = LayerBlock("knko", {depth, 0, 0, 0});
+        knock.additional.insert(knock.additional.end(), knko.begin(), knko.end());
+        const Bytes row = Composed(
+            Document(1, {background, yellow, Divider(), blue, knock, Folder("norm")}));
+        EXPECT_EQ(depth == 1 ? Bytes({255, 0, 255, 255}) : Bytes({255, 0, 0, 255}), row)
+            << int(depth);
+    }
+}
+
+TEST(Compose, ClippedLayersNotBlendedAsAGroupGoOnOneByOne)
+{
+    const PsdLayer blue = Solid(1, 0, 0, 255);
+    PsdLayer base = Solid(1, 255, 0, 0);
+    base.mode = "scrn";
+    PsdLayer gray = Solid(1, 128, 128, 128);
+    gray.mode = "mul ";
+    gray.clipping = 1;
+    // As a group: red times gray, screened onto blue.
+    EXPECT_EQ(Bytes({255, 255, 0, 128}), Composed(Document(1, {blue, base, gray})));
+    // One by one: red screened onto blue, then the gray multiplies that.
+    base.additional = LayerBlock("clbl", {0, 0, 0, 0});
+    EXPECT_EQ(Bytes({255, 128, 0, 128}), Composed(Document(1, {blue, base, gray})));
+}
+
 TEST(Feather, AStepBlursAsAGaussianOfTheRadius)
 {
     // A mask dark on the left half and light on the right, blurred: 0.5 at the step, and one

@@ -27,13 +27,17 @@ void Reach(const PlanNode& node, int32_t y, Spans& reach)
 struct Compositor::Scratch {
     explicit Scratch(int32_t width)
         : content(static_cast<size_t>(width) * 4), group(static_cast<size_t>(width) * 4),
-          coverage(static_cast<size_t>(width))
+          coverage(static_cast<size_t>(width)), clipped(static_cast<size_t>(width) * 4)
     {
     }
     std::vector<float> content;  // premultiplied RGBA
     std::vector<float> group;    // premultiplied RGBA: a group's children composed
     Spans groupUsed;             // the columns of group that are not transparent
     std::vector<float> coverage;
+    std::vector<float> clipped;  // premultiplied RGBA: a clipped layer put on by itself
+    // What knockouts within this level reveal: the bottom of the group being composed; null
+    // for transparency.
+    const float* bottom = nullptr;
 };
 
 Compositor::Compositor(int32_t width) : width_(width), adjust_(width) {}
@@ -49,7 +53,22 @@ Compositor::Scratch& Compositor::Level(size_t level)
 
 Spans Compositor::ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination)
 {
-    return ComposeList(nodes, y, destination, 0);
+    // The document's own level: knockouts reveal its background, or transparency.
+    Spans changed;
+    haveBackground_ = false;
+    Level(0).bottom = nullptr;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        PlanNode& node = nodes[i];
+        const Spans spans = ComposeNode(node, y, destination, 0);
+        changed.insert(changed.end(), spans.begin(), spans.end());
+        if (i == 0 && node.look && node.look->Opaque() && node.clipped.empty()) {
+            background_.assign(destination, destination + static_cast<size_t>(width_) * 4);
+            haveBackground_ = true;
+            Level(0).bottom = background_.data();
+        }
+    }
+    Merge(changed);
+    return changed;
 }
 
 Spans Compositor::ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination,
@@ -70,6 +89,7 @@ Spans Compositor::ComposeGroup(PlanNode& node, int32_t y, size_t level)
     float* group = scratch.group.data();
     for (const Span span : scratch.groupUsed)
         std::fill(group + span.from * 4, group + span.to * 4, 0.0f);
+    Level(level + 1).bottom = nullptr;  // an isolated group starts from transparency
     scratch.groupUsed = ComposeList(node.children, y, group, level + 1);
     return scratch.groupUsed;
 }
@@ -127,23 +147,42 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
         return ComposePassThrough(node, y, destination, level);
     Scratch& scratch = Level(level);
     float* content = scratch.content.data();
+    const float* coverage = scratch.coverage.data();
+    const graphic::PsdLayerProperties* properties = node.properties;
+    const bool knockout = properties && properties->knockout != 0;
+    // Clipped layers put on one by one rather than onto the base's colour first.
+    const bool apart = !node.clipped.empty() && properties && !properties->blendClippedAsGroup;
     Spans spans;
-    if (node.clipped.empty()) {
-        spans = Content(node, y, level, true, node.fill * node.opacity);
+    if (node.clipped.empty() || apart) {
+        if (knockout || apart) {
+            // The coverage times the opacity is the shape that knocks out and that clipped
+            // layers show through; the fill opacity then fades the colour alone.
+            spans = Content(node, y, level, true, node.opacity);
+            for (const Span span : spans) {
+                for (int32_t x = span.from * 4; x < span.to * 4; ++x)
+                    content[x] *= node.fill;
+            }
+        } else {
+            spans = Content(node, y, level, true, node.fill * node.opacity);
+        }
+        if (knockout)
+            KnockOut(node, spans, coverage, destination, level);
     } else {
         // Clipped layers go onto the base's colour (its fill opacity as alpha) before the
         // base's coverage cuts them and its opacity fades them.
         spans = Content(node, y, level, false, node.fill);
         for (PlanNode& clipped : node.clipped)
             ComposeNode(clipped, y, content, level + 1);
-        const float* coverage = scratch.coverage.data();
+        float* strength = scratch.coverage.data();
         for (const Span span : spans) {
             for (int32_t x = span.from; x < span.to; ++x) {
-                const float strength = coverage[x] * node.opacity;
+                strength[x] *= node.opacity;
                 for (int i = 0; i < 4; ++i)
-                    content[x * 4 + i] *= strength;
+                    content[x * 4 + i] *= strength[x];
             }
         }
+        if (knockout)
+            KnockOut(node, spans, strength, destination, level);
     }
     for (const Span span : spans) {
         if (node.blendRanges)
@@ -151,7 +190,43 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
         ComposeRow(node.mode, content + span.from * 4, destination + span.from * 4,
                    span.to - span.from);
     }
+    if (apart) {
+        // Each clipped layer onto a copy of the result, which then shows as far as the base's
+        // shape and opacity reach.
+        float* alone = scratch.clipped.data();
+        for (PlanNode& clipped : node.clipped) {
+            for (const Span span : spans)
+                std::copy(destination + span.from * 4, destination + span.to * 4,
+                          alone + span.from * 4);
+            ComposeNode(clipped, y, alone, level + 1);
+            for (const Span span : spans) {
+                for (int32_t x = span.from; x < span.to; ++x) {
+                    for (int i = 0; i < 4; ++i) {
+                        float& below = destination[x * 4 + i];
+                        below += (alone[x * 4 + i] - below) * coverage[x];
+                    }
+                }
+            }
+        }
+    }
     return spans;
+}
+
+void Compositor::KnockOut(const PlanNode& node, const Spans& spans, const float* strength,
+                          float* destination, size_t level)
+{
+    const bool deep = node.properties->knockout == 2;
+    const float* bottom = deep ? (haveBackground_ ? background_.data() : nullptr)
+                               : Level(level).bottom;
+    for (const Span span : spans) {
+        for (int32_t x = span.from; x < span.to; ++x) {
+            for (int i = 0; i < 4; ++i) {
+                float& below = destination[x * 4 + i];
+                const float revealed = bottom ? bottom[x * 4 + i] : 0.0f;
+                below += (revealed - below) * strength[x];
+            }
+        }
+    }
 }
 
 void Compositor::AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor)
@@ -202,6 +277,7 @@ Spans Compositor::ComposePassThrough(PlanNode& node, int32_t y, float* destinati
         std::copy(destination + span.from * 4, destination + span.to * 4, result + span.from * 4);
     scratch.groupUsed.insert(scratch.groupUsed.end(), reach.begin(), reach.end());
     Merge(scratch.groupUsed);
+    Level(level + 1).bottom = destination;  // what lay below the group, untouched until the end
     const Spans spans = ComposeList(node.children, y, result, level + 1);
     float* strength = scratch.coverage.data();
     for (const Span span : spans) {

@@ -9,6 +9,11 @@
 //   (its masks and opacity applied). A pass-through group composes its children straight onto
 //   what lies below, and its opacity and masks then mix that result with what lay below.
 //
+// - A layer or group that knocks out (shallow: to the bottom of its group; deep: to the
+//   document's background) first replaces what lies below it, as far as its shape and opacity
+//   reach, with what lay there at that bottom; its fill opacity then fades its own colour.
+// - Clipped layers not blended as a group go onto what lies below one by one, each in its own
+//   mode, cut by the base's shape and opacity.
 // - An adjustment layer changes the colour composed below it in its group (or on its clipping
 //   base), through its opacity, fill opacity, masks and blend mode; layers clipped to it are put
 //   onto its result, which its masks and opacity then cut and fade.
@@ -54,6 +59,10 @@ private:
     void AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor);
     // A group's children composed onto transparency in scratch.group; returns their columns.
     Spans ComposeGroup(PlanNode& node, int32_t y, size_t level);
+    // What knocking out reveals below node on row y: what lay at the bottom of its group (or of
+    // the document), as far as the node's shape and opacity (strength per column) reach.
+    void KnockOut(const PlanNode& node, const Spans& spans, const float* strength,
+                  float* destination, size_t level);
     // The node's content into scratch.content (premultiplied) and its coverage into
     // scratch.coverage; returns the columns it may cover. With cut, the content is cut by the
     // coverage and faded by strength, and the coverage is multiplied by strength. Otherwise the
@@ -63,6 +72,10 @@ private:
     const int32_t width_;
     std::vector<std::unique_ptr<Scratch>> levels_;
     AdjustRow adjust_;
+    // The document's background as composed (its bottom layer when that has no transparency),
+    // which deep knockouts reveal; transparency when there is none.
+    std::vector<float> background_;
+    bool haveBackground_ = false;
 };
 
 }  // namespace render

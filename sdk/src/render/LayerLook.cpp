@@ -71,6 +71,17 @@ Span LayerLook::Columns() const
     return span;
 }
 
+bool LayerLook::Opaque() const
+{
+    if (solidFill_ || (masks_ && masks_->Any()))
+        return false;
+    for (const graphic::ImageLoaderPSD::info_t::channel_t& channel : record_.channels) {
+        if (channel.id == 0xFFFF)
+            return false;
+    }
+    return record_.width > 0 && record_.height > 0;
+}
+
 namespace {
 
 // Writes content (premultiplied RGBA) for count pixels of one layout: colour times the alpha

@@ -31,6 +31,9 @@ public:
     Span Row(int32_t y, float strength, bool cut, float* content, float* coverage);
     // The span of the window the layer's columns meet.
     Span Columns() const;
+    // Whether the layer covers its rectangle fully: pixels without transparency and no masks
+    // (a document's background layer).
+    bool Opaque() const;
 
     // Whether a layer is drawn from its fill colour: a solid colour fill that stores no pixels
     // of its own, or a shape of one colour whose vector mask is feathered or not at full

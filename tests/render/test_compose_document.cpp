@@ -410,7 +410,6 @@ TEST(Compose, KnockoutRevealsTheBottomOfItsGroupOrTheBackground)
     // An opaque red background, yellow over it, then a group of blue and a layer that knocks
     // out with no fill of its own: shallow, the group holds a hole and yellow shows; deep, the
     // background does.
-    const PsdLayer red = Solid(1, 255, 0, 0);
     PsdLayer background(0, 0, 1, 1);
     background.Add(RawChannel(0, {255})).Add(RawChannel(1, {0})).Add(RawChannel(2, {0}));
     const PsdLayer yellow = Solid(1, 255, 255, 0);
@@ -440,6 +439,31 @@ TEST(Compose, ClippedLayersNotBlendedAsAGroupGoOnOneByOne)
     // One by one: red screened onto blue, then the gray multiplies that.
     base.additional = LayerBlock("clbl", {0, 0, 0, 0});
     EXPECT_EQ(Bytes({255, 128, 0, 128}), Composed(Document(1, {blue, base, gray})));
+}
+
+TEST(Compose, AnArtboardCutsItsLayersToItsRectangleOverItsBackground)
+{
+    // "artb": a descriptor of the rectangle (columns 1 .. 2) and a black background.
+    ByteWriter board;
+    board.U32(16).U32(1).U16(0).U32(0).Text("null").U32(2);
+    board.U32(12).Text("artboardRect").Text("Objc").U32(1).U16(0).U32(14).Text("classFloatRect");
+    board.U32(4);
+    const std::pair<const char*, uint64_t> edges[] = {{"Top ", 0}, {"Left", 0x3FF0000000000000},
+                                                       {"Btom", 0x3FF0000000000000},
+                                                       {"Rght", 0x4008000000000000}};
+    for (const auto& edge : edges)
+        board.U32(0).Text(edge.first).Text("doub").U64(edge.second);
+    board.U32(22).Text("artboardBackgroundType").Text("long").U32(2);
+    PsdLayer folder = Folder("pass");
+    const Bytes artb = LayerBlock("artb", board.Data());
+    folder.additional.insert(folder.additional.end(), artb.begin(), artb.end());
+    const Bytes file = Document(4, {Divider(), RowLayer(0, {255, 255}, {0, 0}, {0, 0}, {255, 255}),
+                                    folder});
+    EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0, 0, 0}), Composed(file));
+    PsdReader reader(file);
+    const sdk::graphic::PsdLayerArea& area = reader.psd.LayerTree().children[0].area;
+    EXPECT_EQ(1, area.left);
+    EXPECT_EQ(3, area.right);
 }
 
 TEST(Feather, AStepBlursAsAGaussianOfTheRadius)

@@ -90,8 +90,37 @@ Spans Compositor::ComposeGroup(PlanNode& node, int32_t y, size_t level)
     for (const Span span : scratch.groupUsed)
         std::fill(group + span.from * 4, group + span.to * 4, 0.0f);
     Level(level + 1).bottom = nullptr;  // an isolated group starts from transparency
-    scratch.groupUsed = ComposeList(node.children, y, group, level + 1);
-    return scratch.groupUsed;
+    const graphic::PsdArtboard& artboard = node.properties->artboard;
+    if (!artboard.present) {
+        scratch.groupUsed = ComposeList(node.children, y, group, level + 1);
+        return scratch.groupUsed;
+    }
+    // An artboard: its background under its layers, and nothing of them beyond its rectangle.
+    const Span board = node.columns;
+    if (artboard.background != graphic::PsdArtboard::Transparent) {
+        float colour[3] = {1.0f, 1.0f, 1.0f};
+        if (artboard.background == graphic::PsdArtboard::Black)
+            colour[0] = colour[1] = colour[2] = 0.0f;
+        else if (artboard.background == graphic::PsdArtboard::Colour)
+            for (int i = 0; i < 3; ++i)
+                colour[i] = artboard.colour[i] / 255.0f;
+        for (int32_t x = board.from; x < board.to; ++x) {
+            for (int i = 0; i < 3; ++i)
+                group[x * 4 + i] = colour[i];
+            group[x * 4 + 3] = 1.0f;
+        }
+    }
+    Spans used = ComposeList(node.children, y, group, level + 1);
+    used.push_back(board);
+    Merge(used);
+    for (const Span span : used) {
+        for (int32_t x = span.from; x < span.to; ++x) {
+            if (x < board.from || x >= board.to)
+                std::fill(group + x * 4, group + x * 4 + 4, 0.0f);
+        }
+    }
+    scratch.groupUsed = used;
+    return Spans{board};
 }
 
 Spans Compositor::Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength)

@@ -47,6 +47,19 @@ public:
                 plan.bottom = first ? child.bottom : std::max(plan.bottom, child.bottom);
                 first = false;
             }
+            const graphic::PsdArtboard& artboard = properties.artboard;
+            if (artboard.present) {
+                // Its own rectangle, background and all, holds what it shows; it is composed
+                // as an isolated group.
+                if (plan.mode == BlendMode::PassThrough)
+                    plan.mode = BlendMode::Normal;
+                const int64_t from = std::max<int64_t>(artboard.left - int64_t(left_), 0);
+                const int64_t to = std::min<int64_t>(artboard.right - int64_t(left_), width_);
+                plan.columns = from < to ? Span{static_cast<int32_t>(from), static_cast<int32_t>(to)}
+                                         : Span();
+                plan.top = artboard.top;
+                plan.bottom = artboard.bottom;
+            }
         } else if (properties.kind == PsdLayerProperties::Kind::Adjustment) {
             // It changes every column and row of what lies below it, cut by its masks.
             plan.adjustment = ReadLayerAdjustment(loader_, node.layer, gray_);
@@ -99,7 +112,8 @@ public:
                     list.pop_back();
             }
             // A group without anything to draw is not composed at all.
-            if (baseShown && node.group && list.back().children.empty()) {
+            if (baseShown && node.group && list.back().children.empty() &&
+                !list.back().properties->artboard.present) {
                 list.pop_back();
                 baseShown = false;
             }

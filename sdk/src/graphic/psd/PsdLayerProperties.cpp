@@ -1,11 +1,13 @@
 #include "graphic/psd/PsdLayerProperties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "debug/Error.h"
 #include "graphic/psd/PsdBlocks.h"
+#include "graphic/psd/PsdDescriptor.h"
 #include "graphic/psd/PsdFillColour.h"
 #include "stream/ByteOrder.h"
 
@@ -118,6 +120,47 @@ private:
                 at += static_cast<size_t>(sizes[bit]);
             }
         }
+    }
+
+    // An artboard's rectangle and background from its descriptor; not present when the
+    // descriptor cannot be read or its rectangle is not one.
+    static PsdArtboard ReadArtboard(const std::vector<uint8_t>& data)
+    {
+        PsdArtboard artboard;
+        try {
+            size_t at = 0;
+            const PsdDescriptorValue descriptor =
+                ReadPsdVersionedDescriptor(data.data(), data.size(), at, kBlockTooShort);
+            const PsdDescriptorValue* rect = descriptor.Find("artboardRect");
+            if (!rect)
+                return artboard;
+            const double edges[4] = {rect->Number("Left", 0), rect->Number("Top ", 0),
+                                     rect->Number("Rght", 0), rect->Number("Btom", 0)};
+            for (double edge : edges) {
+                if (!(std::fabs(edge) < 1e9))
+                    return artboard;
+            }
+            artboard.left = static_cast<int32_t>(std::lround(edges[0]));
+            artboard.top = static_cast<int32_t>(std::lround(edges[1]));
+            artboard.right = static_cast<int32_t>(std::lround(edges[2]));
+            artboard.bottom = static_cast<int32_t>(std::lround(edges[3]));
+            if (artboard.right <= artboard.left || artboard.bottom <= artboard.top)
+                return artboard;
+            artboard.background = static_cast<int32_t>(
+                descriptor.Number("artboardBackgroundType", PsdArtboard::White));
+            if (const PsdDescriptorValue* colour = descriptor.Find("Clr ")) {
+                const char* keys[3] = {"Rd  ", "Grn ", "Bl  "};
+                for (int i = 0; i < 3; ++i) {
+                    const double value = colour->Number(keys[i], 255);
+                    artboard.colour[i] = static_cast<uint8_t>(
+                        value > 0 ? (value < 255 ? std::lround(value) : 255) : 0);
+                }
+            }
+            artboard.present = true;
+        } catch (const debug::runtime_error&) {
+            artboard.present = false;
+        }
+        return artboard;
     }
 
     // A feather radius: a double of pixels, taken within what the editor offers (0 .. 1000).
@@ -239,6 +282,11 @@ private:
                 const std::vector<uint8_t> data = BytesAt(start, length);
                 properties.hasFillColour =
                     ReadPsdFillColour(data.data(), data.size(), properties.fillColour);
+            }
+        } else if (IsAnyKey(key, {"artb", "artd", "abdd"})) {
+            if (length <= kLargestDescriptor) {
+                const std::vector<uint8_t> data = BytesAt(start, length);
+                properties.artboard = ReadArtboard(data);
             }
         } else if (IsAnyKey(key, {"vogk", "vstk", "vscg"})) {
             vectorData = true;

@@ -57,6 +57,15 @@ struct PsdBlockPlace {
     int64_t length = 0;
 };
 
+// An artboard: a group with a rectangle of its own that cuts what it holds, and a background.
+struct PsdArtboard {
+    enum Background { White = 1, Black = 2, Transparent = 3, Colour = 4 };
+    bool present = false;
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    int32_t background = White;
+    uint8_t colour[3] = {255, 255, 255};  // the background's red, green, blue when Colour
+};
+
 struct PsdLayerProperties {
     enum class Kind { Pixel, Type, Shape, SmartObject, Fill, Adjustment, Group };
     // The layer's role in the group structure: the record that opens a group in the layer list
@@ -90,6 +99,10 @@ struct PsdLayerProperties {
     // A solid colour fill's colour (red, green, blue).
     bool hasFillColour = false;
     uint8_t fillColour[3] = {0, 0, 0};
+
+    // The artboard a group is ("artb", "artd", "abdd"); a block that cannot be read leaves the
+    // group a plain one.
+    PsdArtboard artboard;
 
     // The blocks the renderer reads when it draws the layer: an adjustment's settings, a
     // gradient or pattern fill, the newer brightness and contrast ("CgEd"), the layer effects

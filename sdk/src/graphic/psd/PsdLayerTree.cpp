@@ -33,6 +33,12 @@ void MeasureAreas(PsdLayerNode& node, const ImageLoaderPSD& loader)
         node.area.right = std::max(node.area.right, child.area.right);
         node.area.bottom = std::max(node.area.bottom, child.area.bottom);
     }
+    // An artboard covers its own rectangle, whatever its layers do.
+    if (node.layer < 0)
+        return;
+    const PsdArtboard& artboard = loader.LayerRecord(node.layer).properties.artboard;
+    if (artboard.present)
+        node.area = {artboard.left, artboard.top, artboard.right, artboard.bottom};
 }
 
 }  // namespace

@@ -466,6 +466,21 @@ TEST(Compose, AnArtboardCutsItsLayersToItsRectangleOverItsBackground)
     EXPECT_EQ(3, area.right);
 }
 
+TEST(Compose, DissolveDrawsEachPixelWholeOrNotWithTheChanceOfItsAlpha)
+{
+    PsdLayer layer = Solid(1000, 0, 0, 255, 64);
+    layer.mode = "diss";
+    const Bytes file = Document(1000, {layer});
+    const Bytes row = Composed(file);
+    int whole = 0;
+    for (size_t x = 0; x < 1000; ++x) {
+        ASSERT_TRUE(row[x * 4] == 0 || row[x * 4] == 255) << x;
+        whole += row[x * 4] == 255;
+    }
+    EXPECT_NEAR(250, whole, 50);  // a quarter, as alpha 64 says
+    EXPECT_EQ(row, Composed(file));
+}
+
 TEST(Feather, AStepBlursAsAGaussianOfTheRadius)
 {
     // A mask dark on the left half and light on the right, blurred: 0.5 at the step, and one

@@ -15,7 +15,7 @@ namespace render {
 
 enum class BlendMode {
     Normal,
-    Dissolve,  // composed as normal: its random pattern is not reproduced
+    Dissolve,  // composed as normal once the compositor has made each pixel whole or empty
     Darken,
     Multiply,
     ColorBurn,

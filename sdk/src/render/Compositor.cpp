@@ -40,7 +40,29 @@ struct Compositor::Scratch {
     const float* bottom = nullptr;
 };
 
-Compositor::Compositor(int32_t width) : width_(width), adjust_(width) {}
+Compositor::Compositor(int32_t width, int32_t left) : width_(width), left_(left), adjust_(width) {}
+
+void Compositor::Dissolve(float* content, Span span, int32_t y) const
+{
+    for (int32_t x = span.from; x < span.to; ++x) {
+        float* pixel = content + x * 4;
+        const float alpha = pixel[3];
+        if (alpha <= 0.0f || alpha >= 1.0f)
+            continue;
+        // A well-mixed hash of the document's column and row.
+        uint64_t h = (static_cast<uint64_t>(static_cast<uint32_t>(left_ + x)) << 32) ^
+                     static_cast<uint32_t>(y);
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdULL;
+        h ^= h >> 33;
+        h *= 0xc4ceb9fe1a85ec53ULL;
+        h ^= h >> 33;
+        const float threshold = static_cast<float>(h >> 40) / static_cast<float>(1 << 24);
+        const float scale = alpha > threshold ? 1.0f / alpha : 0.0f;
+        for (int i = 0; i < 4; ++i)
+            pixel[i] *= scale;
+    }
+}
 
 Compositor::~Compositor() = default;
 
@@ -216,6 +238,8 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
     for (const Span span : spans) {
         if (node.blendRanges)
             ApplyBlendRanges(*node.properties, content, destination, span.from, span.to);
+        if (node.mode == BlendMode::Dissolve)
+            Dissolve(content, span, y);
         ComposeRow(node.mode, content + span.from * 4, destination + span.from * 4,
                    span.to - span.from);
     }

@@ -18,6 +18,9 @@
 //   base), through its opacity, fill opacity, masks and blend mode; layers clipped to it are put
 //   onto its result, which its masks and opacity then cut and fade.
 //
+// - Dissolve draws each pixel whole or not at all, with the chance of its alpha; the pattern
+//   is a hash of the pixel's place, not the editor's random one.
+//
 // Rows are premultiplied RGBA floats over the planned window's columns. The memory held is a few
 // rows per level of nesting, whatever the document's height or number of layers.
 #pragma once
@@ -34,7 +37,9 @@ namespace render {
 
 class Compositor {
 public:
-    explicit Compositor(int32_t width);
+    // Rows of width columns, the first being the document's column left (where dissolve's
+    // pattern is taken from).
+    explicit Compositor(int32_t width, int32_t left = 0);
     ~Compositor();
 
     // Composes nodes for document row y onto destination (4 floats per column). Every row of
@@ -69,7 +74,12 @@ private:
     // content is the layer's colour with alpha = strength, or the group's colour at full alpha.
     Spans Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength);
 
+    // Dissolve: each pixel drawn whole or not at all, as its alpha is above a threshold that a
+    // hash of its place gives (the same document gives the same pixels).
+    void Dissolve(float* content, Span span, int32_t y) const;
+
     const int32_t width_;
+    const int32_t left_;
     std::vector<std::unique_ptr<Scratch>> levels_;
     AdjustRow adjust_;
     // The document's background as composed (its bottom layer when that has no transparency),

@@ -154,7 +154,7 @@ public:
         : y_(y), width_(width), height_(height),
           channels_(loader.Format().outputColors + 1),
           self_(std::move(self)), adjustments_(AdjustmentsAbove(loader, self_.layer, x, width)),
-          drawing_(width), baseDrawing_(width),
+          drawing_(width, x), baseDrawing_(width, x),
           row_(static_cast<size_t>(width) * 4), strength_(static_cast<size_t>(width)),
           pixels_(static_cast<size_t>(width) * channels_)
     {

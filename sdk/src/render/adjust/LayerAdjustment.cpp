@@ -6,6 +6,7 @@
 #include "render/adjust/BrightnessContrast.h"
 #include "render/adjust/Curves.h"
 #include "render/adjust/Exposure.h"
+#include "render/adjust/GradientMap.h"
 #include "render/adjust/HueSaturation.h"
 #include "render/adjust/Invert.h"
 #include "render/adjust/Levels.h"
@@ -86,6 +87,8 @@ std::unique_ptr<Adjustment> ReadLayerAdjustment(graphic::ImageLoaderPSD& loader,
         return ReadHueSaturation(block, kind == "hue ");
     if (kind == "nvrt")
         return MakeInvert();
+    if (kind == "grdm")
+        return ReadGradientMap(block, gray);
     return nullptr;
 }
 

@@ -48,7 +48,6 @@ KNOWN_DIFFERENCES = {
     "masks.psb": "layer effects (drop shadows, stroke, gradient overlay)",
     "masks.psd": "layer effects (drop shadows, stroke, gradient overlay)",
     "transparency/fill-opacity.psd": "layer effects (pattern overlay)",
-    "vector-mask2.psd": "a gradient fill that stores no pixels",
 }
 
 

@@ -314,4 +314,115 @@ Bytes Palette(const Bytes& red, const Bytes& green, const Bytes& blue)
     return palette;
 }
 
+ByteWriter& DescriptorWriter::Item(const std::string& key, const char* type)
+{
+    ++count_;
+    if (key.size() == 4)
+        items_.U32(0).Text(key);
+    else
+        items_.U32(static_cast<uint32_t>(key.size())).Text(key);
+    return items_.Text(type);
+}
+
+DescriptorWriter& DescriptorWriter::Double(const std::string& key, double value)
+{
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    Item(key, "doub").U64(bits);
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Unit(const std::string& key, const std::string& unit,
+                                         double value)
+{
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    Item(key, "UntF").Text(unit).U64(bits);
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Long(const std::string& key, int32_t value)
+{
+    Item(key, "long").I32(value);
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Bool(const std::string& key, bool value)
+{
+    Item(key, "bool").U8(value ? 1 : 0);
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Enum(const std::string& key, const std::string& type,
+                                         const std::string& value)
+{
+    Item(key, "enum").U32(0).Text(type).U32(0).Text(value);
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Text(const std::string& key, const std::string& text)
+{
+    ByteWriter& item = Item(key, "TEXT").U32(static_cast<uint32_t>(text.size()));
+    for (char c : text)
+        item.U16(static_cast<uint8_t>(c));
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Object(const std::string& key, const DescriptorWriter& object)
+{
+    Item(key, "Objc").Append(object.Build());
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::List(const std::string& key,
+                                         const std::vector<DescriptorWriter>& objects)
+{
+    ByteWriter& item = Item(key, "VlLs").U32(static_cast<uint32_t>(objects.size()));
+    for (const DescriptorWriter& object : objects)
+        item.Text("Objc").Append(object.Build());
+    return *this;
+}
+
+Bytes DescriptorWriter::Build() const
+{
+    ByteWriter bytes;
+    bytes.U32(1).U16(0).U32(0).Text(classId_).U32(count_).Append(items_.Data());
+    return bytes.Data();
+}
+
+Bytes DescriptorWriter::Versioned() const
+{
+    ByteWriter bytes;
+    bytes.U32(16).Append(Build());
+    return bytes.Data();
+}
+
+Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
+                    const std::vector<Bytes>& planes, const Bytes& alpha)
+{
+    const uint32_t slots = 24;  // colour slots; a user mask and the transparency follow
+    ByteWriter channels;
+    for (uint32_t slot = 0; slot < slots + 2; ++slot) {
+        const Bytes* plane = slot < planes.size() ? &planes[slot]
+                             : slot == slots + 1 && !alpha.empty() ? &alpha
+                                                                   : nullptr;
+        if (!plane) {
+            channels.U32(0);
+            continue;
+        }
+        channels.U32(1).U32(static_cast<uint32_t>(23 + plane->size())).U32(8);
+        channels.U32(0).U32(0).I32(height).I32(width).U16(8).U8(0).Append(*plane);
+    }
+    ByteWriter list;
+    list.U32(0).U32(0).I32(height).I32(width).U32(slots).Append(channels.Data());
+    ByteWriter pattern;
+    pattern.U32(1).U32(3).I16(height).I16(width).U32(0);
+    pattern.U8(static_cast<uint32_t>(id.size())).Text(id);
+    pattern.U32(3).U32(static_cast<uint32_t>(list.Size())).Append(list.Data());
+    ByteWriter record;
+    record.U32(static_cast<uint32_t>(pattern.Size())).Append(pattern.Data());
+    record.Zeros((4 - pattern.Size() % 4) % 4);
+    return record.Data();
+}
+
 }  // namespace test_support

@@ -90,6 +90,37 @@ Bytes UnicodeNameBlock(const std::u16string& name);
 // One image resource: signature, id, an empty name, length and data, padded to an even length.
 Bytes ImageResource(uint16_t id, const Bytes& data);
 
+// A descriptor, as the newer blocks keep their settings in: a class id and keyed items, each
+// call appending one. Build() writes an empty name, the class id and the items; Versioned()
+// puts the version (16) first, as fill and effect blocks start.
+class DescriptorWriter {
+public:
+    explicit DescriptorWriter(const std::string& classId = "null") : classId_(classId) {}
+    DescriptorWriter& Double(const std::string& key, double value);
+    DescriptorWriter& Unit(const std::string& key, const std::string& unit, double value);
+    DescriptorWriter& Long(const std::string& key, int32_t value);
+    DescriptorWriter& Bool(const std::string& key, bool value);
+    DescriptorWriter& Enum(const std::string& key, const std::string& type,
+                           const std::string& value);
+    DescriptorWriter& Text(const std::string& key, const std::string& text);
+    DescriptorWriter& Object(const std::string& key, const DescriptorWriter& object);
+    DescriptorWriter& List(const std::string& key, const std::vector<DescriptorWriter>& objects);
+    Bytes Build() const;
+    Bytes Versioned() const;
+
+private:
+    ByteWriter& Item(const std::string& key, const char* type);
+
+    std::string classId_;
+    uint32_t count_ = 0;
+    ByteWriter items_;
+};
+
+// One pattern of a pattern block ("Patt"), with its length and padding: RGB, raw channels of
+// width x height samples each (alpha, when given, in the last slot), identifier id.
+Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
+                    const std::vector<Bytes>& planes, const Bytes& alpha = {});
+
 struct PsdLayer {
     PsdLayer() = default;
     PsdLayer(int32_t top, int32_t left, int32_t bottom, int32_t right)

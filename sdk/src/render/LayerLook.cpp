@@ -12,20 +12,20 @@ bool HasVectorShapeInPixels(const graphic::ImageLoaderPSD::info_t& record)
 {
     using Kind = graphic::PsdLayerProperties::Kind;
     const Kind kind = record.properties.kind;
-    return (kind == Kind::Shape || kind == Kind::Fill) && !LayerLook::DrawsSolidFill(record);
+    return (kind == Kind::Shape || kind == Kind::Fill) && !LayerLook::DrawsFill(record);
 }
 
 }  // namespace
 
-bool LayerLook::DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record)
+bool LayerLook::DrawsFill(const graphic::ImageLoaderPSD::info_t& record)
 {
     const graphic::PsdLayerProperties& properties = record.properties;
-    if (!properties.hasFillColour)
+    if (!properties.hasFillColour && !FillBlock(properties))
         return false;
     if (record.width <= 0 || record.height <= 0)
         return true;
     // The pixels the editor stores for a shape do not show its vector mask's density or
-    // feather; the editor draws the shape from its colour then.
+    // feather; the editor draws the shape from its fill then.
     if (properties.hasVectorMask && !properties.vectorMask.disabled &&
         (properties.mask.vectorDensity < 255 || properties.mask.vectorFeather > 0))
         return true;
@@ -39,14 +39,20 @@ bool LayerLook::DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record)
 
 bool LayerLook::Draws(const graphic::ImageLoaderPSD::info_t& record)
 {
-    return DrawsSolidFill(record) || (record.width > 0 && record.height > 0);
+    return DrawsFill(record) || (record.width > 0 && record.height > 0);
 }
 
 LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width)
     : left_(left), width_(width),
-      record_(loader.LayerRecord(index)), solidFill_(DrawsSolidFill(record_)),
+      record_(loader.LayerRecord(index)), fill_(DrawsFill(record_)),
       pixels_([&loader, index] { return loader.LayerRows(index); }, record_.height)
 {
+    if (fill_ && FillBlock(record_.properties)) {
+        paint_ = ReadFillPaint(loader, index);
+        paintless_ = !paint_;
+        if (paint_)
+            paintRow_.resize(static_cast<size_t>(std::max(width, 0)) * 4);
+    }
     const Span columns = Columns();
     if (!columns.Empty())
         masks_.reset(new MaskCoverage(loader, index, left + columns.from,
@@ -58,7 +64,7 @@ LayerLook::~LayerLook() = default;
 
 Span LayerLook::Columns() const
 {
-    if (solidFill_)
+    if (fill_)
         return Span{0, width_};
     const int64_t from = std::max<int64_t>(left_, record_.x);
     const int64_t to = std::min<int64_t>(static_cast<int64_t>(left_) + width_,
@@ -73,7 +79,7 @@ Span LayerLook::Columns() const
 
 bool LayerLook::Opaque() const
 {
-    if (solidFill_ || (masks_ && masks_->Any()))
+    if (fill_ || (masks_ && masks_->Any()))
         return false;
     for (const graphic::ImageLoaderPSD::info_t::channel_t& channel : record_.channels) {
         if (channel.id == 0xFFFF)
@@ -161,16 +167,30 @@ void StoreAlpha(const uint8_t* __restrict pixels, int32_t count, int32_t channel
 
 Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* coverage)
 {
-    if (solidFill_) {
-        std::fill(coverage, coverage + width_, 1.0f);
+    if (fill_) {
+        if (paintless_ || width_ <= 0)
+            return Span();
+        const float* paint = paint_ ? paintRow_.data() : nullptr;
+        float colour[3];
+        for (int i = 0; i < 3; ++i)
+            colour[i] = record_.properties.fillColour[i] / 255.0f;
+        if (paint) {
+            paint_->Row(y, left_, width_, paintRow_.data());
+            for (int32_t x = 0; x < width_; ++x)
+                coverage[x] = paint[x * 4 + 3];
+        } else {
+            std::fill(coverage, coverage + width_, 1.0f);
+        }
         masks_->Apply(y, coverage, 0, width_);
-        const uint8_t* fill = record_.properties.fillColour;
         for (int32_t x = 0; x < width_; ++x) {
             if (cut)
                 coverage[x] *= strength;
+            // Without cut the content's alpha is strength alone: the paint's own alpha is part
+            // of the coverage.
             const float alpha = cut ? coverage[x] : strength;
+            const float* from = paint ? paint + x * 4 : colour;
             for (int i = 0; i < 3; ++i)
-                content[x * 4 + i] = fill[i] / 255.0f * alpha;
+                content[x * 4 + i] = from[i] * alpha;
             content[x * 4 + 3] = alpha;
         }
         return Span{0, width_};

@@ -10,6 +10,7 @@
 
 #include "graphic/RowSource.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "render/FillPaint.h"
 #include "render/MaskCoverage.h"
 #include "render/OnDemandRows.h"
 #include "render/Span.h"
@@ -35,18 +36,23 @@ public:
     // (a document's background layer).
     bool Opaque() const;
 
-    // Whether a layer is drawn from its fill colour: a solid colour fill that stores no pixels
-    // of its own, or a shape of one colour whose vector mask is feathered or not at full
-    // density. Such a fill covers every row and column, cut by its masks.
-    static bool DrawsSolidFill(const graphic::ImageLoaderPSD::info_t& record);
-    // Whether the layer has anything to draw: pixels, or a solid fill.
+    // Whether a layer is drawn from its fill settings: a solid colour, gradient or pattern fill
+    // that stores no pixels of its own, or a shape whose vector mask is feathered or not at
+    // full density (which its stored pixels do not show). Such a fill covers every row and
+    // column, cut by its masks (a gradient or pattern that is not drawn covers nothing).
+    static bool DrawsFill(const graphic::ImageLoaderPSD::info_t& record);
+    // Whether the layer has anything to draw: pixels, or a fill.
     static bool Draws(const graphic::ImageLoaderPSD::info_t& record);
 
 private:
     const int32_t left_;
     const int32_t width_;
     const graphic::ImageLoaderPSD::info_t& record_;
-    const bool solidFill_;
+    const bool fill_;
+    // A gradient's or pattern's paint and its row; without one, a fill is of its solid colour.
+    std::unique_ptr<FillPaint> paint_;
+    std::vector<float> paintRow_;
+    bool paintless_ = false;  // a gradient or pattern fill that is not drawn
     OnDemandRows pixels_;
     std::unique_ptr<MaskCoverage> masks_;  // over the layer's columns
 };

@@ -73,7 +73,7 @@ public:
             plan.columns = plan.look->Columns();
             plan.top = record.y;
             plan.bottom = static_cast<int64_t>(record.y) + std::max(record.height, 0);
-            if (LayerLook::DrawsSolidFill(record)) {
+            if (LayerLook::DrawsFill(record)) {
                 ++solidFills_;
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
@@ -153,7 +153,7 @@ private:
             return false;
         if (node.group || properties.kind == PsdLayerProperties::Kind::Adjustment)
             return true;
-        if (LayerLook::DrawsSolidFill(record))
+        if (LayerLook::DrawsFill(record))
             return solidFills_ < kMostSolidFills;
         return LayerLook::Draws(record);
     }

@@ -65,6 +65,18 @@ bool ImageLoaderPSD::LayerBlock(int32_t index, const char* key, std::vector<uint
     return false;
 }
 
+bool ImageLoaderPSD::BlockPart(const PsdBlockPlace& place, int64_t offset, int64_t count,
+                               std::vector<uint8_t>& bytes)
+{
+    if (offset < 0 || count < 0 || offset > place.length || count > place.length - offset ||
+        count > std::numeric_limits<uint32_t>::max())
+        return false;
+    bytes.assign(static_cast<size_t>(count), 0);
+    if (!bytes.empty())
+        input->ReadAt(place.start + offset, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return true;
+}
+
 void ImageLoaderPSD::CheckLayerProperties() const
 {
     for (const info_t& layer : layers) {

@@ -92,6 +92,14 @@ public:
     // Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real settings are
     // (64 MiB). A block the file ends inside comes back with zeros for the missing bytes.
     bool LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes);
+    // Where the document's pattern blocks ("Patt", "Pat2", "Pat3", among the blocks after the
+    // layer information) lie, in file order; the scan has checked that each lies within the
+    // layer and mask section. Damaged blocks there end the list instead of refusing the file.
+    const std::vector<PsdBlockPlace>& PatternBlocks() const { return patternBlocks; }
+    // Reads count bytes at offset within the block at place into bytes; false (and nothing
+    // read) when they do not lie within the block.
+    bool BlockPart(const PsdBlockPlace& place, int64_t offset, int64_t count,
+                   std::vector<uint8_t>& bytes);
 
 private:
     // The scan, one step per section of the file, in file order (PsdFileSections.cpp; the layer
@@ -109,6 +117,7 @@ private:
     std::string ScanUnicodeName(int64_t recordEnd);
     void ScanAdditionalLayerInfo(int64_t sectionEnd);
     void ScanMergedTransparencyBlocks(int64_t sectionEnd);
+    void ScanPatternBlocks(int64_t sectionEnd);
     void ScanMergedImage();
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.
@@ -128,6 +137,7 @@ private:
     std::unique_ptr<PsdInput> input;
     std::mutex treeMutex;
     std::unique_ptr<PsdLayerNode> tree;
+    std::vector<PsdBlockPlace> patternBlocks;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // What the document says of the merged channels after the colour channels ("extra"

@@ -202,6 +202,7 @@ void ImageLoaderPSD::ScanLayerAndMask()
             ScanAdditionalLayerInfo(sectionEnd);
         if (static_cast<int64_t>(merged.channels.size()) > format.colorChannels)
             ScanMergedTransparencyBlocks(sectionEnd);
+        ScanPatternBlocks(sectionEnd);
     }
     stream.SetPos(static_cast<int32_t>(sectionEnd));
 }
@@ -259,6 +260,37 @@ void ImageLoaderPSD::ScanMergedTransparencyBlocks(int64_t sectionEnd)
             return;
         }
         const int64_t start = stream.GetPos();
+        stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
+    }
+}
+
+void ImageLoaderPSD::ScanPatternBlocks(int64_t sectionEnd)
+{
+    // The global layer mask information and the blocks after the layer information, as in
+    // ScanAdditionalLayerInfo; only where the pattern blocks lie is kept, so bytes that do not
+    // fit end the search. At most kMostBlocks are looked at: far more than a document has.
+    const int kMostBlocks = 4096;
+    if (layerInfoEnd <= 0 || sectionEnd - layerInfoEnd < 4)
+        return;
+    stream.SetPos(static_cast<int32_t>(layerInfoEnd));
+    const uint32_t maskLength = ReadBigEndian32(stream);
+    if (maskLength > sectionEnd - stream.GetPos())
+        return;
+    stream.Seek(static_cast<int32_t>(maskLength));
+    char key[4] = {};
+    int64_t length = 0;
+    for (int block = 0; block < kMostBlocks &&
+                        ReadPsdBlockHeader(stream, format, sectionEnd, key, length, nullptr);
+         ++block) {
+        const int64_t start = stream.GetPos();
+        if (memcmp(key, "Patt", 4) == 0 || memcmp(key, "Pat2", 4) == 0 ||
+            memcmp(key, "Pat3", 4) == 0) {
+            PsdBlockPlace place;
+            memcpy(place.key, key, 4);
+            place.start = start;
+            place.length = length;
+            patternBlocks.push_back(place);
+        }
         stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
     }
 }

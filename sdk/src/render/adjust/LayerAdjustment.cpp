@@ -10,6 +10,7 @@
 #include "render/adjust/ColorLookup.h"
 #include "render/adjust/Curves.h"
 #include "render/adjust/Exposure.h"
+#include "render/adjust/GradientMap.h"
 #include "render/adjust/HueSaturation.h"
 #include "render/adjust/Invert.h"
 #include "render/adjust/Levels.h"
@@ -107,6 +108,8 @@ std::unique_ptr<Adjustment> ReadLayerAdjustment(graphic::ImageLoaderPSD& loader,
         return ReadBlackWhite(block);
     if (kind == "clrL")
         return ReadColorLookup(block);
+    if (kind == "grdm")
+        return ReadGradientMap(block, gray);
     return nullptr;
 }
 

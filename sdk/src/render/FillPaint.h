@@ -1,0 +1,40 @@
+// What a gradient fill ("GdFl") or a pattern fill ("PtFl") layer that stores no pixels paints,
+// row by row: the colour it gives each pixel of the document before its masks cut it. A paint
+// holds its gradient's table or its pattern's tile, never rows of the document.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "graphic/psd/ImageLoaderPSD.h"
+
+namespace sdk {
+namespace render {
+
+class FillPaint {
+public:
+    virtual ~FillPaint() = default;
+    // Straight red, green, blue, alpha (0 .. 1; gray repeated in a gray document) of document
+    // row y over the columns left .. left + width - 1, 4 floats each.
+    virtual void Row(int32_t y, int32_t left, int32_t width, float* rgba) const = 0;
+};
+
+// The box a gradient fill spans, in document pixels: with "align with layer" the bounds of the
+// layer's vector mask (its anchors), or else of its pixel mask; otherwise, and for a layer
+// without masks, the document.
+struct FillBox {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+FillBox GradientBox(const graphic::ImageLoaderPSD& loader, int32_t index, bool align);
+
+// The layer's gradient or pattern fill block, or nullptr when it has neither.
+const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& properties);
+
+// The paint of layer index's gradient or pattern fill block, or nullptr when it has neither or
+// paints what is not drawn: a noise gradient, a pattern the document does not hold or of a kind
+// not drawn. Raises kDamagedSettings for a damaged block or pattern, and what LayerBlock and
+// FindPatternTile raise.
+std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index);
+
+}  // namespace render
+}  // namespace sdk

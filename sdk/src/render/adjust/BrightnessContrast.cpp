@@ -27,21 +27,39 @@ ChannelTable LegacyBrightnessContrastTable(int brightness, int contrast)
     return table;
 }
 
+ChannelTable BrightnessContrastTable(int brightness, int contrast)
+{
+    const double bend = std::exp(0.86 * std::min(std::max(brightness, -150), 150) / 100);
+    const double s = 2.24 * std::min(std::max(contrast, -50), 100) / 100;
+    ChannelTable table;
+    double last = 0;
+    for (int v = 0; v < 256; ++v) {
+        const double x = 1 - std::pow(1 - v / 255.0, bend);
+        // At the strongest contrast the S dips just below black near it; the curve never falls.
+        last = std::max(last, x + s * x * (1 - x) * (x - 0.5));
+        table[v] = ToLevel(last * 255);
+    }
+    return table;
+}
+
 std::unique_ptr<Adjustment> ReadBrightnessContrast(const std::vector<uint8_t>& block,
                                                    const std::vector<uint8_t>& cgEd)
 {
     SettingsBytes bytes(block);
     int brightness = bytes.S16();
     int contrast = bytes.S16();
+    bool legacy = true;
     if (!cgEd.empty()) {
         size_t at = 0;
         const graphic::PsdDescriptorValue settings =
             graphic::ReadPsdVersionedDescriptor(cgEd.data(), cgEd.size(), at, kDamagedSettings);
         brightness = static_cast<int>(std::lround(settings.Number("Brgh", brightness)));
         contrast = static_cast<int>(std::lround(settings.Number("Cntr", contrast)));
+        legacy = settings.Bool("useLegacy", false);
     }
-    return std::unique_ptr<Adjustment>(
-        new TableAdjustment(SameTables(LegacyBrightnessContrastTable(brightness, contrast))));
+    const ChannelTable table = legacy ? LegacyBrightnessContrastTable(brightness, contrast)
+                                      : BrightnessContrastTable(brightness, contrast);
+    return std::unique_ptr<Adjustment>(new TableAdjustment(SameTables(table)));
 }
 
 }  // namespace render

@@ -106,12 +106,20 @@ void HueSaturation::Pixel(uint8_t* pixel) const
             if (hue != 0)
                 FromHue(h + hue, low, high, rgb);
         }
+        // Lightness comes before saturation: a darker or lighter pixel is then pushed out to
+        // as much saturation as it had (the merged images keep a fully saturated colour
+        // fully saturated when it is darkened).
+        lightness = std::min(std::max(lightness, -100.0), 100.0) / 100;
+        for (double& v : rgb)
+            v = Lighten(v, lightness);
         saturation = std::min(std::max(saturation, -100.0), 100.0) / 100;
-        if (saturation != 0 && high > low) {
+        const double top = std::max(rgb[0], std::max(rgb[1], rgb[2]));
+        const double bottom = std::min(rgb[0], std::min(rgb[1], rgb[2]));
+        if (saturation != 0 && top > bottom) {
             // Apart from the lightness (HSL): more saturation pushes away from it as far as
             // the pixel's own saturation allows, less pulls toward it.
-            const double l = (high + low) / 2;
-            const double delta = (high - low) / 255, sum = (high + low) / 255;
+            const double l = (top + bottom) / 2;
+            const double delta = (top - bottom) / 255, sum = (top + bottom) / 255;
             const double s = sum < 1 ? delta / sum : delta / (2 - sum);
             double factor;
             if (saturation > 0)
@@ -121,9 +129,6 @@ void HueSaturation::Pixel(uint8_t* pixel) const
             for (double& v : rgb)
                 v += (v - l) * factor;
         }
-        lightness = std::min(std::max(lightness, -100.0), 100.0) / 100;
-        for (double& v : rgb)
-            v = Lighten(v, lightness);
     }
     for (int i = 0; i < 3; ++i)
         pixel[i] = ToLevel(rgb[i]);

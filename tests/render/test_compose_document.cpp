@@ -354,6 +354,11 @@ TEST(Adjust, LayersClippedToItComposeOntoItsResultWithinItsMask)
     // Column 0: half green over inverted red (cyan); column 1: the mask keeps the red.
     EXPECT_EQ(Bytes({255, 127, 255, 0, 255, 0, 0, 255}),
               Composed(Document(2, {red, Invert({255, 0}), green})));
+    // Over half transparency the alpha stays what it was.
+    const PsdLayer faint = Solid(2, 255, 0, 0, 128);
+    const Bytes row = Composed(Document(2, {faint, Invert({255, 0}), green}));
+    EXPECT_EQ(128, row[0]);
+    EXPECT_EQ(128, row[4]);
 }
 
 TEST(Adjust, InAGroupItChangesWhatTheGroupHoldsOrPassesThrough)

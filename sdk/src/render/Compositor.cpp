@@ -299,7 +299,8 @@ Spans Compositor::ComposeAdjustment(PlanNode& node, int32_t y, float* destinatio
         return Spans{Span{0, width_}};
     }
     // The adjusted colour (its fill opacity as strength) is the base the clipped layers go
-    // onto; the masks and opacity then cut the result, which goes on in the layer's mode.
+    // onto; the result then goes on in the layer's mode through its masks and opacity, alpha
+    // kept as it was.
     float* content = scratch.content.data();
     std::copy(destination, destination + width_ * 4, content);
     float* strength = scratch.coverage.data();
@@ -308,11 +309,7 @@ Spans Compositor::ComposeAdjustment(PlanNode& node, int32_t y, float* destinatio
     for (PlanNode& clipped : node.clipped)
         ComposeNode(clipped, y, content, level + 1);
     AdjustmentStrength(node, y, level, node.opacity);
-    for (int32_t x = 0; x < width_; ++x) {
-        for (int i = 0; i < 4; ++i)
-            content[x * 4 + i] *= strength[x];
-    }
-    ComposeRow(node.mode, content, destination, width_);
+    adjust_.Blend(content, node.mode, strength, width_, destination);
     return Spans{Span{0, width_}};
 }
 

@@ -271,7 +271,14 @@ TEST(Compose, SolidFillWithoutPixelsIsDrawnFromItsColourThroughItsMask)
     fill.mask = mask.Data();
     fill.Add(RawChannel(-2, {255}));
     // Green 128 (the double 128.0) where the mask lets it through.
-    EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 128, 0, 0, 0, 0, 0}), Composed(Document(3, {fill})));
+    const Bytes file = Document(3, {fill});
+    EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 128, 0, 0, 0, 0, 0}), Composed(file));
+    // As shown, it covers the canvas (it has no vector mask to bound it).
+    PsdReader reader(file);
+    const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaAsShown(reader.psd, 0);
+    EXPECT_EQ(0, area.left);
+    EXPECT_EQ(3, area.right);
+    EXPECT_EQ(Bytes({0, 0, 0, 0, 255, 0, 128, 0, 0, 0, 0, 0}), AsShown(file, 0));
 }
 
 TEST(Compose, GroupMaskAppliesToEveryRunOfColumnsOnARow)

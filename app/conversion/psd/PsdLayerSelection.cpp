@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "conversion/Option.h"
+#include "graphic/ImageLimits.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdLayerTree.h"
+#include "render/LayerAsShown.h"
 
 using sdk::graphic::ImageInfo;
 using sdk::graphic::PsdLayerNode;
@@ -127,6 +129,16 @@ void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
         PsdLayer layer;
         layer.index = i;
         loader.LayerInfo(i, layer.info);
+        // As shown, a fill that stores no pixels covers what it is drawn over.
+        if (option.asShown && psd && (layer.info.width < 1 || layer.info.height < 1)) {
+            const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaAsShown(*psd, i);
+            if (!area.Empty() && area.Width() <= sdk::graphic::kMaxRowWidth) {
+                layer.info.x = static_cast<int32_t>(area.left);
+                layer.info.y = static_cast<int32_t>(area.top);
+                layer.info.width = static_cast<int32_t>(area.Width());
+                layer.info.height = static_cast<int32_t>(area.Height());
+            }
+        }
         const bool empty = layer.info.width < 1 || layer.info.height < 1;
         const RecordPlace* place = structure ? &places[static_cast<size_t>(i)] : nullptr;
         const PsdLayerProperties* properties =

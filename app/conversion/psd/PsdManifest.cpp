@@ -13,6 +13,7 @@
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdLayerTree.h"
 #include "render/BlendMode.h"
+#include "render/LayerAsShown.h"
 
 using sdk::graphic::ImageLoaderPSD;
 using sdk::graphic::PsdLayerNode;
@@ -116,7 +117,10 @@ private:
             Rect(node.area.Empty() ? 0 : node.area.left, node.area.Empty() ? 0 : node.area.top,
                  node.area.Width(), node.area.Height());
         } else {
-            Rect(record.x, record.y, std::max(record.width, 0), std::max(record.height, 0));
+            // What the layer covers: a fill that stores no pixels covers what it is drawn over.
+            const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaAsShown(psd_, node.layer);
+            Rect(area.Empty() ? record.x : area.left, area.Empty() ? record.y : area.top,
+                 area.Width(), area.Height());
         }
         json.EndObject();
         json.Key("file");

@@ -1,6 +1,7 @@
 #include "render/LayerAsShown.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <utility>
 #include <vector>
@@ -203,6 +204,48 @@ private:
 
 }  // namespace
 
+graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
+    graphic::PsdLayerArea area;
+    if (record.width > 0 && record.height > 0) {
+        area = {record.x, record.y, static_cast<int64_t>(record.x) + record.width,
+                static_cast<int64_t>(record.y) + record.height};
+        return area;
+    }
+    if (!LayerLook::DrawsFill(record))
+        return area;
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const graphic::PsdLayerArea whole{0, 0, std::max(canvas.width, 0), std::max(canvas.height, 0)};
+    const graphic::PsdVectorMask& mask = record.properties.vectorMask;
+    if (!record.properties.hasVectorMask || mask.disabled || mask.invert || mask.startsFilled)
+        return whole;
+    // The points of the path, controls and all, bound its curves.
+    double left = 0, top = 0, right = 0, bottom = 0;
+    bool first = true;
+    for (const graphic::PsdSubpath& subpath : mask.subpaths) {
+        for (const graphic::PsdPathKnot& knot : subpath.knots) {
+            for (const graphic::PsdPathPoint& point : {knot.before, knot.anchor, knot.after}) {
+                const double x = point.x * whole.right, y = point.y * whole.bottom;
+                left = first ? x : std::min(left, x);
+                top = first ? y : std::min(top, y);
+                right = first ? x : std::max(right, x);
+                bottom = first ? y : std::max(bottom, y);
+                first = false;
+            }
+        }
+    }
+    if (first)
+        return whole;
+    area.left = std::max<int64_t>(whole.left, static_cast<int64_t>(std::floor(std::max(left, -1.0))));
+    area.top = std::max<int64_t>(whole.top, static_cast<int64_t>(std::floor(std::max(top, -1.0))));
+    area.right = std::min<int64_t>(
+        whole.right, static_cast<int64_t>(std::ceil(std::min(right, whole.right + 1.0))));
+    area.bottom = std::min<int64_t>(
+        whole.bottom, static_cast<int64_t>(std::ceil(std::min(bottom, whole.bottom + 1.0))));
+    return area.Empty() ? graphic::PsdLayerArea() : area;
+}
+
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     using Kind = graphic::PsdLayerProperties::Kind;
@@ -210,19 +253,23 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
     const PsdLayerNode& root = loader.LayerTree();
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const graphic::PsdLayerProperties& properties = record.properties;
+    const graphic::PsdLayerArea area = LayerAreaAsShown(loader, index);
     if (properties.kind == Kind::Group || properties.kind == Kind::Adjustment ||
-        properties.section != Section::None || record.width <= 0 || record.height <= 0 ||
-        record.width > graphic::kMaxRowWidth)
+        properties.section != Section::None || area.Empty() ||
+        area.Width() > graphic::kMaxRowWidth)
         return loader.LayerRows(index);
     const PsdLayerNode* node = nullptr;
     const PsdLayerNode* base = nullptr;
     if (!FindWithBase(root, index, node, base, loader))
         return loader.LayerRows(index);
     // The layer's own decode is checked before anything is drawn, as its stored rows would be.
-    loader.LayerRows(index);
+    if (record.width > 0 && record.height > 0)
+        loader.LayerRows(index);
+    const int32_t left = static_cast<int32_t>(area.left), top = static_cast<int32_t>(area.top);
+    const int32_t width = static_cast<int32_t>(area.Width());
     return std::unique_ptr<graphic::RowSource>(
-        new AsShownRows(loader, PlanNodeAlone(loader, *node, record.x, record.width), base,
-                        record.x, record.y, record.width, record.height));
+        new AsShownRows(loader, PlanNodeAlone(loader, *node, left, width), base, left, top,
+                        width, static_cast<int32_t>(area.Height())));
 }
 
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index)

@@ -9,11 +9,17 @@
 
 #include "graphic/RowSource.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdLayerTree.h"
 
 namespace sdk {
 namespace render {
 
-// The layer's rows as shown. Records that hold no pixels of their own to draw (groups and their
+// What a layer covers as shown: its rectangle; for a fill layer that stores no pixels (drawn
+// from its colour, gradient or pattern over the canvas), the bounds of its vector mask within
+// the canvas, or the canvas.
+graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, int32_t index);
+
+// The layer's rows as shown, over LayerAreaAsShown. Records that hold no pixels of their own to draw (groups and their
 // dividers, adjustment layers) and empty rectangles give the stored rows, with what those raise.
 // Raises what the loader's LayerTree raises.
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);

@@ -5,6 +5,7 @@
 
 #include "graphic/psd/PsdDescriptor.h"
 #include "graphic/psd/PsdLayerTree.h"
+#include "render/FillPaint.h"
 #include "render/LayerLook.h"
 #include "render/adjust/LayerAdjustment.h"
 #include "render/adjust/SettingsBytes.h"
@@ -111,10 +112,12 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
     if (properties.kind == PsdLayerProperties::Kind::Adjustment &&
         !ReadLayerAdjustment(loader, index, loader.Format().outputColors == 1))
         parts.push_back(AdjustmentKindOf(loader, index));
-    if (!LayerLook::Draws(record)) {
+    // A fill drawn from settings the renderer cannot paint (a noise gradient, a pattern the
+    // document does not hold) draws nothing.
+    if (LayerLook::DrawsFill(record) && FillBlock(properties) && !ReadFillPaint(loader, index)) {
         if (HasBlock(properties, "GdFl"))
             parts.push_back("gradient fill");
-        else if (HasBlock(properties, "PtFl"))
+        else
             parts.push_back("pattern fill");
     }
     return parts;

@@ -38,7 +38,7 @@ KNOWN_DIFFERENCES = {
     "adjustments/huesaturation_rgb.psd":
         "hue/saturation's six hue ranges combine with the master settings in a way not matched",
     "adjustments/levels_grayscale.psd": "levels with a gamma in gray documents are off by about 2",
-    "advanced-blending.psd": "layer effects (color overlay, stroke) and an artboard",
+    "advanced-blending.psd": "layer effects (color overlay, stroke)",
     "effects/double-stroke-effects.psd": "layer effects (strokes)",
     "effects/shape-fx2.psd": "layer effects (gradient overlay, stroke)",
     "effects/stroke-composite.psd": "layer effects (strokes)",

@@ -62,6 +62,7 @@ public:
             }
         } else if (properties.kind == PsdLayerProperties::Kind::Adjustment) {
             // It changes every column and row of what lies below it, cut by its masks.
+            ++canvasLayers_;
             plan.adjustment = ReadLayerAdjustment(loader_, node.layer, gray_);
             plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
             plan.columns = Span{0, width_};
@@ -74,7 +75,7 @@ public:
             plan.top = record.y;
             plan.bottom = static_cast<int64_t>(record.y) + std::max(record.height, 0);
             if (LayerLook::DrawsFill(record)) {
-                ++solidFills_;
+                ++canvasLayers_;
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
             }
@@ -142,29 +143,29 @@ private:
     }
 
     // Whether a node is drawn: visible, and a group, an adjustment or a layer with pixels.
-    // A solid fill without pixels covers the whole document: beyond kMostSolidFills of them
-    // (many more than a real document has) the rest are not drawn, so that the work stays
-    // bounded by the size of the file.
+    // An adjustment layer, and a fill without pixels, covers the whole document: beyond
+    // kMostCanvasLayers of them (many more than a real document has) the rest are not drawn,
+    // so that the work stays bounded by the size of the file.
     bool Shown(const PsdLayerNode& node) const
     {
         const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
         const PsdLayerProperties& properties = record.properties;
         if (!properties.visible)
             return false;
-        if (node.group || properties.kind == PsdLayerProperties::Kind::Adjustment)
+        if (node.group)
             return true;
-        if (LayerLook::DrawsFill(record))
-            return solidFills_ < kMostSolidFills;
+        if (properties.kind == PsdLayerProperties::Kind::Adjustment || LayerLook::DrawsFill(record))
+            return canvasLayers_ < kMostCanvasLayers;
         return LayerLook::Draws(record);
     }
 
-    static const int32_t kMostSolidFills = 256;
+    static const int32_t kMostCanvasLayers = 256;
 
     graphic::ImageLoaderPSD& loader_;
     const int32_t left_;
     const int32_t width_;
     const bool gray_ = loader_.Format().outputColors == 1;
-    int32_t solidFills_ = 0;  // planned so far
+    int32_t canvasLayers_ = 0;  // planned so far
 };
 
 }  // namespace

@@ -395,20 +395,19 @@ TEST(Adjust, DamagedSettingsFailTheDrawingWithTheirTag)
 
 TEST(Adjust, WhatIsNotDrawnIsNamed)
 {
-    // An effects block: version, descriptor version, a descriptor holding an enabled drop
-    // shadow and a disabled stroke.
+    // An effects block (a version, then the descriptor) holding an enabled drop shadow and a
+    // disabled stroke.
+    using test_support::DescriptorWriter;
     ByteWriter effects;
-    effects.U32(0).U32(16).U32(1).U16(0).U32(0).Text("null").U32(2);
-    for (const char* key : {"DrSh", "FrFX"}) {
-        effects.U32(0).Text(key).Text("Objc").U32(1).U16(0).U32(0).Text(key).U32(1);
-        effects.U32(0).Text("enab").Text("bool").U8(key[0] == 'D' ? 1 : 0);
-    }
+    effects.U32(0).Append(DescriptorWriter()
+                              .Object("DrSh", DescriptorWriter("DrSh").Bool("enab", true))
+                              .Object("FrFX", DescriptorWriter("FrFX").Bool("enab", false))
+                              .Versioned());
     PsdLayer layer = Solid(1, 9, 9, 9);
     layer.additional = LayerBlock("lfx2", effects.Data());
     // A color lookup through a colour profile is not drawn either.
     ByteWriter lookup;
-    lookup.U16(1).U32(16).U32(1).U16(0).U32(0).Text("null").U32(1);
-    lookup.U32(7).Text("profile").Text("tdta").U32(2).U16(0);
+    lookup.U16(1).Append(DescriptorWriter().Data("profile", {0, 0}).Versioned());
     const Bytes file = Document(1, {layer, AdjustmentLayer("clrL", lookup.Data())});
     PsdReader reader(file);
     const std::vector<sdk::render::UndrawnLayer> undrawn = sdk::render::UndrawnLayers(reader.psd);
@@ -456,18 +455,16 @@ TEST(Compose, ClippedLayersNotBlendedAsAGroupGoOnOneByOne)
 TEST(Compose, AnArtboardCutsItsLayersToItsRectangleOverItsBackground)
 {
     // "artb": a descriptor of the rectangle (columns 1 .. 2) and a black background.
-    ByteWriter board;
-    board.U32(16).U32(1).U16(0).U32(0).Text("null").U32(2);
-    board.U32(12).Text("artboardRect").Text("Objc").U32(1).U16(0).U32(14).Text("classFloatRect");
-    board.U32(4);
-    const std::pair<const char*, uint64_t> edges[] = {{"Top ", 0}, {"Left", 0x3FF0000000000000},
-                                                       {"Btom", 0x3FF0000000000000},
-                                                       {"Rght", 0x4008000000000000}};
-    for (const auto& edge : edges)
-        board.U32(0).Text(edge.first).Text("doub").U64(edge.second);
-    board.U32(22).Text("artboardBackgroundType").Text("long").U32(2);
+    using test_support::DescriptorWriter;
+    const DescriptorWriter rect = DescriptorWriter("classFloatRect")
+                                      .Double("Top ", 0)
+                                      .Double("Left", 1)
+                                      .Double("Btom", 1)
+                                      .Double("Rght", 3);
+    const Bytes board =
+        DescriptorWriter().Object("artboardRect", rect).Long("artboardBackgroundType", 2).Versioned();
     PsdLayer folder = Folder("pass");
-    const Bytes artb = LayerBlock("artb", board.Data());
+    const Bytes artb = LayerBlock("artb", board);
     folder.additional.insert(folder.additional.end(), artb.begin(), artb.end());
     const Bytes file = Document(4, {Divider(), RowLayer(0, {255, 255}, {0, 0}, {0, 0}, {255, 255}),
                                     folder});

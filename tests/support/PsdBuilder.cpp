@@ -383,10 +383,17 @@ DescriptorWriter& DescriptorWriter::List(const std::string& key,
     return *this;
 }
 
+DescriptorWriter& DescriptorWriter::Data(const std::string& key, const Bytes& data)
+{
+    Item(key, "tdta").U32(static_cast<uint32_t>(data.size())).Append(data);
+    return *this;
+}
+
 Bytes DescriptorWriter::Build() const
 {
     ByteWriter bytes;
-    bytes.U32(1).U16(0).U32(0).Text(classId_).U32(count_).Append(items_.Data());
+    bytes.U32(1).U16(0).U32(classId_.size() == 4 ? 0 : static_cast<uint32_t>(classId_.size()));
+    bytes.Text(classId_).U32(count_).Append(items_.Data());
     return bytes.Data();
 }
 

@@ -105,6 +105,7 @@ public:
     DescriptorWriter& Text(const std::string& key, const std::string& text);
     DescriptorWriter& Object(const std::string& key, const DescriptorWriter& object);
     DescriptorWriter& List(const std::string& key, const std::vector<DescriptorWriter>& objects);
+    DescriptorWriter& Data(const std::string& key, const Bytes& data);
     Bytes Build() const;
     Bytes Versioned() const;
 

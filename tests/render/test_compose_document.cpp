@@ -414,6 +414,11 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     ASSERT_EQ(2u, undrawn.size());
     EXPECT_EQ(std::vector<std::string>({"drop shadow"}), undrawn[0].parts);
     EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
+    // Effects whose settings cannot be read are not drawn either way: named, not failing.
+    layer.additional = LayerBlock("lfx2", {0, 0, 0, 0, 0, 0, 0, 16, 0});
+    PsdReader damaged(Document(1, {layer}));
+    EXPECT_EQ(std::vector<std::string>({"layer effects"}),
+              sdk::render::UndrawnParts(damaged.psd, 0));
 }
 
 TEST(Compose, KnockoutRevealsTheBottomOfItsGroupOrTheBackground)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "debug/Error.h"
 #include "graphic/psd/PsdDescriptor.h"
 #include "graphic/psd/PsdLayerTree.h"
 #include "render/FillPaint.h"
@@ -103,11 +104,18 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
     const PsdLayerProperties& properties = record.properties;
     std::vector<std::string> parts;
     if (properties.hasEffects) {
-        std::vector<uint8_t> block;
-        if (loader.LayerBlock(index, "lmfx", block) || loader.LayerBlock(index, "lfx2", block))
-            EffectsOf(block, parts);
-        else
-            parts.push_back("layer effects");
+        // Effects are not drawn: settings that cannot be read only leave them unnamed.
+        std::vector<std::string> effects;
+        try {
+            std::vector<uint8_t> block;
+            if (loader.LayerBlock(index, "lmfx", block) || loader.LayerBlock(index, "lfx2", block))
+                EffectsOf(block, effects);
+            else
+                effects.push_back("layer effects");
+        } catch (const debug::runtime_error&) {
+            effects.assign(1, "layer effects");
+        }
+        parts.insert(parts.end(), effects.begin(), effects.end());
     }
     if (properties.kind == PsdLayerProperties::Kind::Adjustment &&
         !ReadLayerAdjustment(loader, index, loader.Format().outputColors == 1))

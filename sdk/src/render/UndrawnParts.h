@@ -13,8 +13,9 @@ namespace sdk {
 namespace render {
 
 // The parts of layer index that are not drawn, in words ("drop shadow", "stroke",
-// "color lookup"); empty when the renderer draws all of it. Raises what reading the layer's
-// adjustment settings raises.
+// "color lookup"); empty when the renderer draws all of it ("layer effects" when their
+// settings cannot be read). Raises what reading the layer's adjustment and fill settings
+// raises.
 std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index);
 
 struct UndrawnLayer {

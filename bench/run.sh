@@ -8,6 +8,10 @@
 # Then a one-core line: the processor time (user + sys) of that document with -j 1, the median
 # of five runs, and the wall time of the default -j run (also the median of five) divided by it,
 # with its target.
+# Then an adjustments line: the 20-layer document with four adjustment layers among its layers
+# (levels, curves, hue/saturation and an invert with a mask) composed with --psd-png --compose
+# on the default workers, against the same composition of the document without them: the
+# median of three runs of each, and their ratio with its target.
 # Last, a memory table: each document below converted with --psd-png --psd-layers --psd-mng
 # (default -j; --extended for the .psb), and with ImageMagick's `convert FILE out-%02d.png`
 # when it is installed: file size, wall seconds and peak memory of both, with the memory targets
@@ -122,6 +126,24 @@ o_cpu=$(median "${one_cpu[@]}")
 a_wall=$(median "${all_wall[@]}")
 a_cpu=$(median "${all_cpu[@]}")
 echo "one core: -j 1 processor time ${o_cpu} s (median of 5); default -j ${a_wall} s wall, ${a_cpu} s processor; default -j wall / -j 1 processor time $(ratio "$a_wall" "$o_cpu") (<= 0.55)"
+
+# Adjustment layers: the composition of the document with them over that of the one without.
+[ -f "$work/big-adjusted.psd" ] ||
+  "$root/build/linux/tests/make-samples" --bench-adjusted "$work/big-adjusted.psd" 2400 1800 20
+plain_wall=() adjusted_wall=()
+for i in 1 2 3; do
+  rm -rf "$work/out-compose-plain" "$work/out-compose-adjusted"
+  timed "$cli" -q --psd-png --compose -o "$work/out-compose-plain" "$work/big.psd"
+  [ "$t_status" = ok ] || echo "failed: --compose run $i ($t_status): $t_error" >&2
+  plain_wall+=("$t_wall")
+  timed "$cli" -q --psd-png --compose -o "$work/out-compose-adjusted" "$work/big-adjusted.psd"
+  [ "$t_status" = ok ] || echo "failed: --compose with adjustments run $i ($t_status): $t_error" >&2
+  adjusted_wall+=("$t_wall") adjusted_mem=$t_mem
+done
+rm -rf "$work/out-compose-plain" "$work/out-compose-adjusted"
+j_plain=$(median "${plain_wall[@]}")
+j_adjusted=$(median "${adjusted_wall[@]}")
+echo "adjustments: --psd-png --compose ${j_adjusted} s with 4 adjustment layers, ${adjusted_mem} KB peak, ${j_plain} s without (median of 3); with / without $(ratio "$j_adjusted" "$j_plain") (<= 1.3)"
 
 # The memory table.
 docs=(layers-2400x1800-5.psd layers-2400x1800-20.psd layers-2400x1800-40.psd

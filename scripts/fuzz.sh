@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs it for SECONDS (default 60) on as many workers as there are processors. Seeds: the
-# project's own fixtures and samples, and the PSD and BMP corpora when they are present.
+# project's own fixtures and samples, small documents of every adjustment and fill kind made by
+# make-samples --fuzz-seeds, and the PSD and BMP corpora when they are present.
 # Findings land in build/fuzz/findings; the run fails when one is found.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
@@ -13,7 +14,7 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLMARK_FUZZ=ON >/dev/null
 fi
-cmake --build "$dir" --target fuzz_loaders -j "$(nproc)"
+cmake --build "$dir" --target fuzz_loaders make-samples -j "$(nproc)"
 
 seeds="$dir/seeds"
 corpus="$dir/corpus"
@@ -21,6 +22,7 @@ mkdir -p "$seeds" "$corpus" "$dir/findings"
 for f in "$root"/samples/* "$root"/tests/fuzz/seeds/*; do
   [ -f "$f" ] && cp -f "$f" "$seeds/"
 done
+"$dir/tests/make-samples" --fuzz-seeds "$seeds"
 shared_corpus="$root/../shared/corpus/psd"
 if [ -d "$shared_corpus" ]; then
   # Small documents only: large ones slow every execution down.

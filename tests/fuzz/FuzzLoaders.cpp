@@ -11,6 +11,7 @@
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/ComposedRows.h"
 #include "render/LayerAsShown.h"
+#include "render/UndrawnParts.h"
 #include "support/FileLikeStream.h"
 
 namespace {
@@ -64,6 +65,12 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
             const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
             if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {
+                // What the drawing leaves out (effects, adjustments it cannot make), as the
+                // tool reports it.
+                try {
+                    sdk::render::UndrawnLayers(psd);
+                } catch (const std::exception&) {
+                }
                 ReadRows([&] {
                     return std::unique_ptr<sdk::graphic::RowSource>(
                         new sdk::render::ComposedRows(psd));

@@ -407,7 +407,7 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     layer.additional = LayerBlock("lfx2", effects.Data());
     // A color lookup through a colour profile is not drawn either.
     ByteWriter lookup;
-    lookup.U16(1).Append(DescriptorWriter().Data("profile", {0, 0}).Versioned());
+    lookup.U16(1).Append(DescriptorWriter().Raw("profile", {0, 0}).Versioned());
     const Bytes file = Document(1, {layer, AdjustmentLayer("clrL", lookup.Data())});
     PsdReader reader(file);
     const std::vector<sdk::render::UndrawnLayer> undrawn = sdk::render::UndrawnLayers(reader.psd);

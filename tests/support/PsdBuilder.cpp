@@ -356,7 +356,9 @@ DescriptorWriter& DescriptorWriter::Bool(const std::string& key, bool value)
 DescriptorWriter& DescriptorWriter::Enum(const std::string& key, const std::string& type,
                                          const std::string& value)
 {
-    Item(key, "enum").U32(0).Text(type).U32(0).Text(value);
+    ByteWriter& item = Item(key, "enum");
+    for (const std::string* id : {&type, &value})
+        item.U32(id->size() == 4 ? 0 : static_cast<uint32_t>(id->size())).Text(*id);
     return *this;
 }
 
@@ -365,6 +367,12 @@ DescriptorWriter& DescriptorWriter::Text(const std::string& key, const std::stri
     ByteWriter& item = Item(key, "TEXT").U32(static_cast<uint32_t>(text.size()));
     for (char c : text)
         item.U16(static_cast<uint8_t>(c));
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Raw(const std::string& key, const Bytes& data)
+{
+    Item(key, "tdta").U32(static_cast<uint32_t>(data.size())).Append(data);
     return *this;
 }
 
@@ -383,17 +391,12 @@ DescriptorWriter& DescriptorWriter::List(const std::string& key,
     return *this;
 }
 
-DescriptorWriter& DescriptorWriter::Data(const std::string& key, const Bytes& data)
-{
-    Item(key, "tdta").U32(static_cast<uint32_t>(data.size())).Append(data);
-    return *this;
-}
-
 Bytes DescriptorWriter::Build() const
 {
     ByteWriter bytes;
-    bytes.U32(1).U16(0).U32(classId_.size() == 4 ? 0 : static_cast<uint32_t>(classId_.size()));
-    bytes.Text(classId_).U32(count_).Append(items_.Data());
+    bytes.U32(1).U16(0);
+    bytes.U32(classId_.size() == 4 ? 0 : static_cast<uint32_t>(classId_.size())).Text(classId_);
+    bytes.U32(count_).Append(items_.Data());
     return bytes.Data();
 }
 

@@ -91,7 +91,8 @@ Bytes UnicodeNameBlock(const std::u16string& name);
 Bytes ImageResource(uint16_t id, const Bytes& data);
 
 // A descriptor, as the newer blocks keep their settings in: a class id and keyed items, each
-// call appending one. Build() writes an empty name, the class id and the items; Versioned()
+// call appending one. Keys and ids of four characters are written with a length of 0, longer
+// ones with theirs. Build() writes an empty name, the class id and the items; Versioned()
 // puts the version (16) first, as fill and effect blocks start.
 class DescriptorWriter {
 public:
@@ -103,9 +104,10 @@ public:
     DescriptorWriter& Enum(const std::string& key, const std::string& type,
                            const std::string& value);
     DescriptorWriter& Text(const std::string& key, const std::string& text);
+    // Raw data ("tdta"): its length, then the bytes.
+    DescriptorWriter& Raw(const std::string& key, const Bytes& data);
     DescriptorWriter& Object(const std::string& key, const DescriptorWriter& object);
     DescriptorWriter& List(const std::string& key, const std::vector<DescriptorWriter>& objects);
-    DescriptorWriter& Data(const std::string& key, const Bytes& data);
     Bytes Build() const;
     Bytes Versioned() const;
 

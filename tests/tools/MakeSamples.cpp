@@ -13,10 +13,19 @@
 //                                            (8-byte lengths). Each channel repeats one encoded
 //                                            row, so a 20000 x 20000 document needs a few times
 //                                            the memory of its file, not that of its planes
+//   make-samples --bench-adjusted FILE W H LAYERS
+//                                            the document of --bench with four adjustment
+//                                            layers among its layers: levels, curves,
+//                                            hue/saturation and, on top, an invert with a mask
+//   make-samples --fuzz-seeds DIR            small documents for the fuzz target: one per
+//                                            adjustment kind, gradient and pattern fills with
+//                                            their masks, clipping to and from an adjustment,
+//                                            layer effects and an artboard
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -32,6 +41,9 @@
 
 using sdk::graphic::Image;
 using test_support::Bytes;
+using test_support::ByteWriter;
+using test_support::DescriptorWriter;
+using test_support::LayerBlock;
 using test_support::PsdBuilder;
 using test_support::PsdLayer;
 
@@ -98,6 +110,291 @@ void ColourPlanes(PsdBuilder& psd)
         Plane(w, h, [&](int x, int y) { return (x ^ y) & 0xFF; }),
         Plane(w, h, [&](int x, int y) { return Disc(x, y, w / 2, h / 2, std::min(w, h) / 2) | 0x40; }),
     };
+}
+
+// ---- Adjustment and fill settings, laid out as the editor writes them.
+
+// Pads a settings block to an even length, as the editor stores its blocks.
+Bytes Even(Bytes bytes)
+{
+    if (bytes.size() % 2 != 0)
+        bytes.push_back(0);
+    return bytes;
+}
+
+// Levels: version 2, the master record, red, green, blue and 25 unused ones (input floor and
+// ceiling, output floor and ceiling, gamma x 100), then the "Lvls" extension whose 33 records
+// are not used either.
+Bytes LevelsSettings(int floor, int ceiling, int gamma)
+{
+    ByteWriter block;
+    block.U16(2);
+    block.U16(static_cast<uint32_t>(floor)).U16(static_cast<uint32_t>(ceiling)).U16(0).U16(255);
+    block.U16(static_cast<uint32_t>(gamma));
+    for (int i = 1; i < 29; ++i)
+        block.U16(0).U16(255).U16(0).U16(255).U16(100);
+    block.Text("Lvls").U16(3).U16(62);
+    for (int i = 29; i < 62; ++i)
+        block.U16(0).U16(255).U16(0).U16(255).U16(100);
+    return block.Data();
+}
+
+// Curves: points (output, input) of the master curve, then the "Crv " extension listing it again
+// with its channel number.
+Bytes CurvesSettings(const std::vector<std::pair<int, int>>& points)
+{
+    ByteWriter block;
+    block.U8(0).U16(1).U32(1);
+    auto curve = [&] {
+        block.U16(static_cast<uint32_t>(points.size()));
+        for (const auto& point : points)
+            block.U16(static_cast<uint32_t>(point.first)).U16(static_cast<uint32_t>(point.second));
+    };
+    curve();
+    block.Text("Crv ").U16(4).U32(1).U16(0);
+    curve();
+    return block.Data();
+}
+
+// Hue/saturation ("hue2"): version 2, colorize, the colorization, the master change, then the six
+// colour ranges at the editor's defaults (reds, yellows, greens, cyans, blues, magentas), each
+// with its own change.
+Bytes HueSaturationSettings(int hue, int saturation, int lightness, int redSaturation = 0)
+{
+    ByteWriter block;
+    block.U16(2).U8(0).U8(0);
+    block.I16(0).I16(25).I16(0);
+    block.I16(hue).I16(saturation).I16(lightness);
+    for (int range = 0; range < 6; ++range) {
+        const int centre = range * 60;
+        for (int edge : {centre - 45, centre - 15, centre + 15, centre + 45})
+            block.I16((edge + 360) % 360);
+        block.I16(0).I16(range == 0 ? redSaturation : 0).I16(0);
+    }
+    return block.Data();
+}
+
+// Brightness/contrast: the old block (brightness, contrast, mean, Lab only) and the "CgEd"
+// descriptor the editor keeps beside it since the non-legacy formula.
+Bytes BrightnessContrastSettings(int brightness, int contrast)
+{
+    ByteWriter block;
+    block.I16(brightness).I16(contrast).U16(127).U8(0).U8(0);
+    return block.Data();
+}
+
+Bytes BrightnessContrastDescriptor(int brightness, int contrast, bool legacy)
+{
+    DescriptorWriter settings;
+    settings.Long("Vrsn", 1).Long("Brgh", brightness).Long("Cntr", contrast).Long("means", 127);
+    settings.Bool("Lab ", false).Bool("useLegacy", legacy).Bool("Auto", false);
+    return settings.Versioned();
+}
+
+// Color balance: cyan-red, magenta-green and yellow-blue shifts of the shadows, midtones and
+// highlights, then preserve luminosity.
+Bytes ColorBalanceSettings()
+{
+    ByteWriter block;
+    for (int shift : {-10, 0, 15, 20, -5, 0, 0, 10, -20})
+        block.I16(shift);
+    block.U8(1);
+    return Even(block.Data());
+}
+
+// Selective color: version 1, relative or absolute, then ten families of cyan, magenta, yellow
+// and black (the first unused): reds, yellows, greens, cyans, blues, magentas, whites, neutrals,
+// blacks.
+Bytes SelectiveColorSettings(bool absolute)
+{
+    ByteWriter block;
+    block.U16(1).U16(absolute ? 1 : 0);
+    for (int family = 0; family < 10; ++family) {
+        const int cyan = family == 1 ? -30 : family == 5 ? 20 : 0;
+        const int black = family == 9 ? 10 : 0;
+        block.I16(cyan).I16(family == 8 ? -15 : 0).I16(family == 2 ? 25 : 0).I16(black);
+    }
+    return block.Data();
+}
+
+// Channel mixer: version 1, monochrome, then red, green, blue and the monochrome record (red,
+// green, blue, an unused weight, the constant).
+Bytes ChannelMixerSettings(bool monochrome)
+{
+    ByteWriter block;
+    block.U16(1).U16(monochrome ? 1 : 0);
+    const int rows[4][5] = {{80, 20, 0, 0, 0}, {0, 100, 10, 0, -5}, {10, 0, 90, 0, 0},
+                            {40, 40, 20, 0, 0}};
+    for (const auto& row : rows)
+        for (int value : row)
+            block.I16(value);
+    return block.Data();
+}
+
+// Photo filter: version 3, the filter's D50 XYZ colour in 16.16 fixed point (a warming orange),
+// density, preserve luminosity.
+Bytes PhotoFilterSettings()
+{
+    ByteWriter block;
+    block.U16(3).U32(32768).U32(27525).U32(3277).U32(25).U8(1);
+    return Even(block.Data());
+}
+
+// Exposure: version 1, exposure, offset and gamma as floats.
+Bytes ExposureSettings(float exposure, float offset, float gamma)
+{
+    ByteWriter block;
+    block.U16(1);
+    for (float value : {exposure, offset, gamma}) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        block.U32(bits);
+    }
+    return block.Data();
+}
+
+Bytes VibranceSettings(int vibrance, int saturation)
+{
+    DescriptorWriter settings;
+    settings.Long("vibrance", vibrance).Long("Strt", saturation);
+    return settings.Versioned();
+}
+
+DescriptorWriter RgbColour(double red, double green, double blue)
+{
+    DescriptorWriter colour("RGBC");
+    colour.Double("Rd  ", red).Double("Grn ", green).Double("Bl  ", blue);
+    return colour;
+}
+
+Bytes BlackWhiteSettings(bool tint)
+{
+    DescriptorWriter settings;
+    settings.Long("Rd  ", 40).Long("Yllw", 60).Long("Grn ", 40).Long("Cyn ", 60);
+    settings.Long("Bl  ", 20).Long("Mgnt", 80).Bool("useTint", tint);
+    settings.Object("tintColor", RgbColour(225, 211, 179));
+    settings.Enum("bwPresetKind", "bwPresetKindType", "bwPresetKindDefault");
+    settings.Text("blackAndWhitePresetFileName", "");
+    return settings.Versioned();
+}
+
+// Posterize and threshold: a level count or a threshold, and two unused bytes.
+Bytes ShortSettings(int value)
+{
+    ByteWriter block;
+    block.U16(static_cast<uint32_t>(value)).U16(0);
+    return block.Data();
+}
+
+// Color lookup: version 1, descriptor version 16, then a descriptor naming a 2 x 2 x 2 cube
+// file and holding its text.
+Bytes ColorLookupSettings()
+{
+    const std::string cube =
+        "TITLE \"warm\"\nLUT_3D_SIZE 2\n"
+        "0.05 0 0\n1 0.1 0\n0 0.9 0\n1 1 0.1\n0 0 0.8\n0.9 0 1\n0 1 1\n1 1 0.95\n";
+    DescriptorWriter settings;
+    settings.Enum("lookupType", "colorLookupType", "3DLUT").Text("Nm  ", "warm.cube");
+    settings.Bool("Dthr", true).Enum("LUTFormat", "LUTFormatType", "LUTFormatCUBE");
+    settings.Raw("LUT3DFileData", Bytes(cube.begin(), cube.end()));
+    ByteWriter block;
+    block.U16(1).U32(16).Append(settings.Build());
+    return Even(block.Data());
+}
+
+// Gradient map: version 1, reverse, dither, the gradient's name, colour stops (location,
+// midpoint, colour space and four components, two unused bytes), transparency stops
+// (location, midpoint, opacity), then the expansion, smoothness, length, form (custom stops),
+// the noise settings and two unused bytes.
+Bytes GradientMapSettings(bool reverse)
+{
+    ByteWriter block;
+    block.U16(1).U8(reverse ? 1 : 0).U8(0);
+    const std::u16string name = u"Violet, Orange";
+    block.U32(static_cast<uint32_t>(name.size() + 1));
+    for (char16_t unit : name)
+        block.U16(unit);
+    block.U16(0);
+    const uint32_t stops[3][4] = {{0, 50, 0x2900, 0x0A00}, {2048, 40, 0xC000, 0x2000},
+                                  {4096, 50, 0xFF00, 0x8000}};
+    block.U16(3);
+    for (const auto& stop : stops)
+        block.U32(stop[0]).U32(stop[1]).U16(0).U16(stop[2]).U16(stop[3]).U16(0x4000).U16(0).U16(0);
+    block.U16(2);
+    block.U32(0).U32(50).U16(100).U32(4096).U32(50).U16(100);
+    block.U16(2).U16(4096).U16(32).U16(0);
+    block.U32(0).U16(0).U16(0).U32(2048).U16(3);
+    block.U16(0).U16(0).U16(0).U16(0).U16(100).U16(100).U16(100).U16(0).Zeros(2);
+    return block.Data();
+}
+
+DescriptorWriter ColourStop(const DescriptorWriter& colour, int32_t location, int32_t midpoint)
+{
+    DescriptorWriter stop("Clrt");
+    stop.Object("Clr ", colour).Enum("Type", "Clry", "UsrS").Long("Lctn", location);
+    return stop.Long("Mdpn", midpoint);
+}
+
+DescriptorWriter OpacityStop(double opacity, int32_t location)
+{
+    DescriptorWriter stop("TrnS");
+    stop.Unit("Opct", "#Prc", opacity).Long("Lctn", location).Long("Mdpn", 50);
+    return stop;
+}
+
+// A gradient fill ("GdFl"): a blue to orange gradient that fades out, of style ("Lnr ",
+// "Rdl ", ...), aligned with the layer.
+Bytes GradientFillSettings(const std::string& style, double angle)
+{
+    DescriptorWriter gradient("Grdn");
+    gradient.Text("Nm  ", "Custom").Enum("GrdF", "GrdF", "CstS").Double("Intr", 4096);
+    gradient.List("Clrs", {ColourStop(RgbColour(20, 60, 200), 0, 50),
+                           ColourStop(RgbColour(250, 140, 20), 4096, 35)});
+    gradient.List("Trns", {OpacityStop(100, 0), OpacityStop(30, 4096)});
+    DescriptorWriter offset("Pnt ");
+    offset.Unit("Hrzn", "#Prc", 10).Unit("Vrtc", "#Prc", -5);
+    DescriptorWriter settings;
+    settings.Bool("Dthr", true).Enum("gradientsInterpolationMethod", "gradientInterpolationMethodType", "Perc");
+    settings.Unit("Angl", "#Ang", angle).Enum("Type", "GrdT", style).Bool("Algn", true);
+    settings.Unit("Scl ", "#Prc", 80).Object("Ofst", offset).Object("Grad", gradient);
+    return settings.Versioned();
+}
+
+// A pattern fill ("PtFl") of the pattern identified by id, at a phase and scale.
+Bytes PatternFillSettings(const std::string& id)
+{
+    DescriptorWriter pattern("Ptrn");
+    pattern.Text("Nm  ", "checks").Text("Idnt", id);
+    DescriptorWriter phase("Pnt ");
+    phase.Double("Hrzn", 1).Double("Vrtc", 2);
+    DescriptorWriter settings;
+    settings.Unit("Scl ", "#Prc", 150).Bool("Algn", true).Object("phase", phase);
+    settings.Object("Ptrn", pattern);
+    return settings.Versioned();
+}
+
+// A layer without a rectangle or pixels, drawn from its settings block (an adjustment or a
+// fill), with more blocks after it when given.
+PsdLayer SettingsLayer(const std::string& name, const std::string& key, const Bytes& settings,
+                       const Bytes& more = {})
+{
+    PsdLayer layer(0, 0, 0, 0);
+    layer.name = name;
+    for (int16_t id : {-1, 0, 1, 2})
+        layer.Add(test_support::RawChannel(id, {}));
+    layer.additional = LayerBlock(key, settings);
+    layer.additional.insert(layer.additional.end(), more.begin(), more.end());
+    return layer;
+}
+
+// Gives layer a mask over the rectangle, holding plane (its rows, RLE): default colour 0.
+void AddMask(PsdLayer& layer, int32_t top, int32_t left, int32_t bottom, int32_t right,
+             const Bytes& plane)
+{
+    ByteWriter mask;
+    mask.I32(top).I32(left).I32(bottom).I32(right).U8(0).U8(0).U16(0);
+    layer.mask = mask.Data();
+    layer.Add(test_support::RleChannel(-2, plane, right - left));
 }
 
 void MakeSamples(const std::string& folder)
@@ -189,8 +486,10 @@ void MakeSamples(const std::string& folder)
     saver.Save(png, info);
 }
 
+// The document of --bench; when adjusted, levels, curves and hue/saturation layers come over
+// layers 5, 10 and 15 and an invert with a soft round mask over the whole canvas tops it.
 void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t height, int32_t layers,
-                           int depth)
+                           int depth, bool adjusted = false)
 {
     PsdBuilder psd;
     psd.width = width;
@@ -206,8 +505,164 @@ void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t heigh
         // Layers of the document's size, each a little shifted, with a shaped alpha.
         psd.layers.push_back(ColourLayer((i % 5) * 7, (i % 4) * 9, width, height,
                                          "layer " + std::to_string(i + 1), i, true, depth));
+        if (!adjusted)
+            continue;
+        if (i == 4)
+            psd.layers.push_back(SettingsLayer("Levels 1", "levl", LevelsSettings(18, 235, 120)));
+        else if (i == 9)
+            psd.layers.push_back(SettingsLayer(
+                "Curves 1", "curv", CurvesSettings({{0, 0}, {88, 64}, {190, 176}, {255, 255}})));
+        else if (i == 14)
+            psd.layers.push_back(
+                SettingsLayer("Hue/Saturation 1", "hue2", HueSaturationSettings(12, 20, 0, -30)));
+    }
+    if (adjusted) {
+        PsdLayer invert = SettingsLayer("Invert 1", "nvrt", {});
+        invert.opacity = 153;
+        AddMask(invert, 0, 0, height, width, Plane(width, height, [&](int x, int y) {
+            return Disc(x, y, width / 2, height / 2, std::min(width, height) / 3);
+        }));
+        psd.layers.push_back(std::move(invert));
     }
     WriteFile(path, psd.Build());
+}
+
+// A block of path records for a vector mask ("vmsk"): version 3, no flags, the fill rule and
+// initial fill records, then one closed subpath of corner knots (points as fractions of the
+// document, in 8.24 fixed point, vertical first).
+Bytes VectorMaskSettings(const std::vector<std::pair<double, double>>& corners)
+{
+    ByteWriter block;
+    block.U32(3).U32(0);
+    block.U16(6).Zeros(24);
+    block.U16(8).U16(0).Zeros(22);
+    block.U16(0).U16(static_cast<uint32_t>(corners.size())).U16(static_cast<uint32_t>(1)).U8(0);
+    block.U8(1).Zeros(18);
+    for (const auto& corner : corners) {
+        block.U16(1);
+        for (int i = 0; i < 3; ++i) {
+            block.I32(static_cast<int32_t>(std::lround(corner.second * (1 << 24))));
+            block.I32(static_cast<int32_t>(std::lround(corner.first * (1 << 24))));
+        }
+    }
+    return block.Data();
+}
+
+// An effects block ("lfx2"): object effects version 0, descriptor version 16, then a drop shadow
+// and a stroke.
+Bytes EffectsSettings()
+{
+    DescriptorWriter shadow("DrSh");
+    shadow.Bool("enab", true).Enum("Md  ", "BlnM", "Mltp").Object("Clr ", RgbColour(0, 0, 0));
+    shadow.Unit("Opct", "#Prc", 75).Bool("uglg", true).Unit("lagl", "#Ang", 120);
+    shadow.Unit("Dstn", "#Pxl", 2).Unit("Ckmt", "#Pxl", 0).Unit("blur", "#Pxl", 3);
+    DescriptorWriter stroke("FrFX");
+    stroke.Bool("enab", true).Enum("Styl", "FStl", "OutF").Enum("PntT", "FrFl", "SClr");
+    stroke.Enum("Md  ", "BlnM", "Nrml").Unit("Opct", "#Prc", 100).Unit("Sz  ", "#Pxl", 1);
+    stroke.Object("Clr ", RgbColour(255, 0, 0));
+    DescriptorWriter effects;
+    effects.Unit("Scl ", "#Prc", 100).Object("DrSh", shadow).Object("FrFX", stroke);
+    effects.Bool("masterFXSwitch", true);
+    ByteWriter block;
+    block.U32(0).Append(effects.Versioned());
+    return block.Data();
+}
+
+// An artboard ("artb"): its rectangle and a custom background colour.
+Bytes ArtboardSettings(double left, double top, double right, double bottom)
+{
+    DescriptorWriter rect("classFloatRect");
+    rect.Double("Top ", top).Double("Left", left).Double("Btom", bottom).Double("Rght", right);
+    DescriptorWriter settings;
+    settings.Object("artboardRect", rect).Text("artboardPresetName", "");
+    settings.Object("Clr ", RgbColour(240, 230, 200)).Long("artboardBackgroundType", 4);
+    return settings.Versioned();
+}
+
+// Small documents for the fuzz target: 12 x 8 pixels, a background and a smaller layer, and over
+// them what each file is about.
+void MakeFuzzSeeds(const std::string& folder)
+{
+    const int32_t width = 12, height = 8;
+    auto write = [&](const std::string& name, std::vector<PsdLayer> over, const Bytes& global = {}) {
+        PsdBuilder psd;
+        psd.width = width;
+        psd.height = height;
+        psd.compression = test_support::kPsdRle;
+        ColourPlanes(psd);
+        psd.layers.push_back(ColourLayer(0, 0, width, height, "background", 0, true));
+        psd.layers.push_back(ColourLayer(2, 3, 6, 5, "spot", 1, false));
+        psd.layers.insert(psd.layers.end(), over.begin(), over.end());
+        psd.globalBlocks = global;
+        WriteFile(folder + "/" + name + ".psd", psd.Build());
+    };
+    const Bytes cgEd = LayerBlock("CgEd", BrightnessContrastDescriptor(25, -15, false));
+    const std::pair<std::string, Bytes> kinds[] = {
+        {"levl", LevelsSettings(10, 240, 130)},
+        {"curv", CurvesSettings({{0, 0}, {100, 70}, {200, 210}, {255, 255}})},
+        {"brit", BrightnessContrastSettings(25, -15)},
+        {"hue2", HueSaturationSettings(30, -20, 10, 40)},
+        {"blnc", ColorBalanceSettings()},
+        {"selc", SelectiveColorSettings(false)},
+        {"mixr", ChannelMixerSettings(false)},
+        {"phfl", PhotoFilterSettings()},
+        {"grdm", GradientMapSettings(false)},
+        {"expA", ExposureSettings(0.75f, -0.02f, 1.1f)},
+        {"vibA", VibranceSettings(40, -10)},
+        {"blwh", BlackWhiteSettings(true)},
+        {"post", ShortSettings(4)},
+        {"thrs", ShortSettings(120)},
+        {"nvrt", {}},
+        {"clrL", ColorLookupSettings()},
+    };
+    for (const auto& kind : kinds) {
+        PsdLayer layer = SettingsLayer(kind.first, kind.first, kind.second,
+                                       kind.first == "brit" ? cgEd : Bytes());
+        // Every other one is masked, and at part opacity.
+        if ((&kind - kinds) % 2 == 1) {
+            AddMask(layer, 1, 2, 7, 10, Plane(8, 6, [](int x, int y) { return x * 32 + y * 8; }));
+            layer.opacity = 200;
+        }
+        write("adjust-" + kind.first, {layer});
+    }
+
+    // Fills: a gradient with a pixel mask, a radial gradient with a vector mask, a pattern.
+    PsdLayer masked = SettingsLayer("gradient", "GdFl", GradientFillSettings("Lnr ", 30));
+    AddMask(masked, 0, 1, 8, 11, Plane(10, 8, [](int x, int y) { return Disc(x, y, 5, 4, 4); }));
+    write("fill-gradient-mask", {masked});
+    const Bytes shape = VectorMaskSettings({{0.1, 0.2}, {0.9, 0.1}, {0.8, 0.95}, {0.2, 0.8}});
+    write("fill-gradient-vector",
+          {SettingsLayer("radial", "GdFl", GradientFillSettings("Rdl ", 0), LayerBlock("vmsk", shape))});
+    const Bytes pattern = test_support::PatternRecord(
+        "5e1f0a2c-0001", 3, 2, {{255, 0, 90, 30, 200, 10}, {0, 255, 90, 30, 10, 200}, {40, 40, 90, 220, 10, 10}},
+        {255, 255, 128, 255, 0, 255});
+    write("fill-pattern", {SettingsLayer("pattern", "PtFl", PatternFillSettings("5e1f0a2c-0001"))},
+          LayerBlock("Patt", pattern));
+
+    // Clipping: curves clipped to the spot, then a masked invert with a layer clipped to it.
+    PsdLayer curves = SettingsLayer("curves", "curv", CurvesSettings({{0, 40}, {255, 215}}));
+    curves.clipping = 1;
+    PsdLayer invert = SettingsLayer("invert", "nvrt", {});
+    AddMask(invert, 0, 0, 8, 6, Plane(6, 8, [](int x, int) { return x < 3 ? 255 : 0; }));
+    PsdLayer clipped = ColourLayer(1, 1, 10, 6, "clipped", 2, true);
+    clipped.clipping = 1;
+    clipped.opacity = 160;
+    write("clip-adjustment", {curves, invert, clipped});
+
+    // Layer effects on a layer, and an artboard holding a layer and an adjustment.
+    PsdLayer effects = ColourLayer(1, 2, 7, 5, "effects", 3, true);
+    effects.additional = LayerBlock("lfx2", EffectsSettings());
+    write("effects", {effects});
+    PsdLayer divider;
+    divider.name = "</Layer group>";
+    divider.additional = test_support::SectionBlock(test_support::kGroupDivider);
+    PsdLayer board;
+    board.name = "Artboard 1";
+    board.additional = test_support::SectionBlock(test_support::kOpenFolder, "pass");
+    const Bytes artb = LayerBlock("artb", ArtboardSettings(2, 1, 10, 7));
+    board.additional.insert(board.additional.end(), artb.begin(), artb.end());
+    write("artboard", {divider, ColourLayer(0, 0, 9, 6, "inside", 4, true),
+                       SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)), board});
 }
 
 // A flat colour of the document made by --bench-flat: layer i gets colour i, the merged image
@@ -293,7 +748,7 @@ void MakeFlatBenchmarkDocument(const std::string& path, int32_t width, int32_t h
 int main(int argc, char** argv)
 {
     try {
-        if (argc == 2) {
+        if (argc == 2 && argv[1][0] != '-') {
             MakeSamples(argv[1]);
             return 0;
         }
@@ -301,6 +756,15 @@ int main(int argc, char** argv)
         if ((argc == 6 || deep) && std::string(argv[1]) == "--bench") {
             MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
                                   std::atoi(argv[5]), deep ? 16 : 8);
+            return 0;
+        }
+        if (argc == 6 && std::string(argv[1]) == "--bench-adjusted") {
+            MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                                  std::atoi(argv[5]), 8, true);
+            return 0;
+        }
+        if (argc == 3 && std::string(argv[1]) == "--fuzz-seeds") {
+            MakeFuzzSeeds(argv[2]);
             return 0;
         }
         const bool large = argc == 7 && std::string(argv[6]) == "psb";
@@ -316,6 +780,8 @@ int main(int argc, char** argv)
     std::fprintf(stderr,
                  "usage: make-samples DIR\n"
                  "       make-samples --bench FILE W H LAYERS [16]\n"
+                 "       make-samples --bench-adjusted FILE W H LAYERS\n"
+                 "       make-samples --fuzz-seeds DIR\n"
                  "       make-samples --bench-flat FILE W H LAYERS [psb]\n");
     return 2;
 }

@@ -1,6 +1,6 @@
 // One row of an adjustment layer's work: the colour composed so far, C, becomes
 // C + strength x (B(C, f(C)) - C) with B the layer's blend mode and f its adjustment; alpha
-// stays as it was, so nothing appears over transparency.
+// stays as it was, so nothing appears over transparency (transparent pixels are passed over).
 #pragma once
 
 #include <cstdint>
@@ -27,14 +27,18 @@ public:
                float* row);
 
 private:
-    // Mixes after_ (the straight colour f(C) or T) into row through mode and strength, with
-    // backdrop_ holding C.
-    void Mix(BlendMode mode, const float* strength, int32_t count, float* row);
+    // Takes the pixels of row that are not transparent: their columns and straight colours.
+    // Returns how many there are.
+    int32_t Gather(const float* row, int32_t count);
+    // Mixes after_ into those pixels of row through mode and strength.
+    void Mix(BlendMode mode, const float* strength, int32_t visible, float* row);
 
-    std::vector<float> after_;      // the straight colour to mix in
-    std::vector<uint8_t> levels_;   // the straight colour as 8-bit red, green, blue
-    std::vector<float> source_;     // f(C) with the strength as alpha, premultiplied
-    std::vector<float> backdrop_;   // C at full alpha
+    std::vector<int32_t> columns_;  // the columns of the pixels taken
+    std::vector<float> backdrop_;   // their straight colour C at full alpha, RGBA
+    std::vector<float> after_;      // the straight colour to mix in, RGB
+    std::vector<uint8_t> levels_;   // the distinct colours as 8-bit red, green, blue
+    std::vector<int32_t> entry_;    // each pixel's distinct colour
+    std::vector<float> source_;     // the colour to mix in at the strength, premultiplied
 };
 
 }  // namespace render

@@ -10,25 +10,11 @@ namespace render {
 
 namespace {
 
-// How much of a range's change applies at hue h (degrees, 0 .. 360).
-double RangeWeight(const HueSaturationSettings::Range& range, double h)
+// value taken around the circle into 0 .. 360.
+double AroundTheCircle(double value)
 {
-    // Distances along the circle from the start of the fade-in.
-    auto along = [&](double value) {
-        double d = std::fmod(value - range.fade[0], 360.0);
-        return d < 0 ? d + 360 : d;
-    };
-    const double rise = along(range.full[0]);
-    const double top = along(range.full[1]);
-    const double fall = along(range.fade[1]);
-    const double at = along(h);
-    if (at > fall)
-        return 0;
-    if (at < rise)
-        return rise > 0 ? at / rise : 1;
-    if (at <= top)
-        return 1;
-    return fall > top ? (fall - at) / (fall - top) : 1;
+    double d = std::fmod(value, 360.0);
+    return d < 0 ? d + 360 : d;
 }
 
 // Hue in degrees of a colour (0 for grays).
@@ -79,6 +65,38 @@ double Lighten(double value, double lightness)
 
 }  // namespace
 
+HueSaturation::HueSaturation(const HueSaturationSettings& settings) : settings_(settings)
+{
+    for (const HueSaturationSettings::Range& range : settings.ranges) {
+        const HueSaturationSettings::Change& c = range.change;
+        if (c.hue == 0 && c.saturation == 0 && c.lightness == 0)
+            continue;
+        Range prepared;
+        prepared.start = AroundTheCircle(range.fade[0]);
+        prepared.rise = AroundTheCircle(range.full[0] - range.fade[0]);
+        prepared.top = AroundTheCircle(range.full[1] - range.fade[0]);
+        prepared.fall = AroundTheCircle(range.fade[1] - range.fade[0]);
+        prepared.change = c;
+        ranges_.push_back(prepared);
+    }
+}
+
+// How much of a range's change applies at hue h (degrees, 0 .. 360): in full from the start
+// of its full part to its end, fading in before and out after.
+double HueSaturation::Weight(const Range& range, double h) const
+{
+    double at = h - range.start;
+    if (at < 0)
+        at += 360;
+    if (at > range.fall)
+        return 0;
+    if (at < range.rise)
+        return range.rise > 0 ? at / range.rise : 1;
+    if (at <= range.top)
+        return 1;
+    return range.fall > range.top ? (range.fall - at) / (range.fall - range.top) : 1;
+}
+
 void HueSaturation::Pixel(uint8_t* pixel) const
 {
     double rgb[3] = {double(pixel[0]), double(pixel[1]), double(pixel[2])};
@@ -95,10 +113,10 @@ void HueSaturation::Pixel(uint8_t* pixel) const
     } else {
         double hue = settings_.master.hue, saturation = settings_.master.saturation,
                lightness = settings_.master.lightness;
-        if (high > low) {
+        if (high > low && (hue != 0 || !ranges_.empty())) {
             const double h = HueOf(rgb[0], rgb[1], rgb[2]);
-            for (const HueSaturationSettings::Range& range : settings_.ranges) {
-                const double weight = RangeWeight(range, h);
+            for (const Range& range : ranges_) {
+                const double weight = Weight(range, h);
                 hue += weight * range.change.hue;
                 saturation += weight * range.change.saturation;
                 lightness += weight * range.change.lightness;

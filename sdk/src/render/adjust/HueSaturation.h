@@ -33,13 +33,23 @@ struct HueSaturationSettings {
 
 class HueSaturation : public Adjustment {
 public:
-    explicit HueSaturation(const HueSaturationSettings& settings) : settings_(settings) {}
+    explicit HueSaturation(const HueSaturationSettings& settings);
     // One pixel: red, green, blue in and out.
     void Pixel(uint8_t* rgb) const;
     void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
+    // A range that changes something, its hues as distances along the circle from where its
+    // fade-in starts.
+    struct Range {
+        double start = 0;  // 0 .. 360
+        double rise = 0, top = 0, fall = 0;
+        HueSaturationSettings::Change change;
+    };
+    double Weight(const Range& range, double h) const;
+
     HueSaturationSettings settings_;
+    std::vector<Range> ranges_;
 };
 
 // The adjustment of a "hue2" or "hue " block: a version, the colorize flag, the colorization's

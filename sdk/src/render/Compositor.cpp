@@ -73,6 +73,29 @@ Compositor::Scratch& Compositor::Level(size_t level)
     return *levels_[level];
 }
 
+namespace {
+
+bool AnyDeepKnockout(const std::vector<PlanNode>& nodes)
+{
+    for (const PlanNode& node : nodes) {
+        if ((node.properties && node.properties->knockout == 2) ||
+            AnyDeepKnockout(node.children) || AnyDeepKnockout(node.clipped))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Compositor::KnocksOutDeep(const std::vector<PlanNode>& nodes)
+{
+    if (deepKnockoutOf_ != nodes.data()) {
+        deepKnockoutOf_ = nodes.data();
+        deepKnockout_ = AnyDeepKnockout(nodes);
+    }
+    return deepKnockout_;
+}
+
 Spans Compositor::ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination)
 {
     // The document's own level: knockouts reveal its background, or transparency.
@@ -83,7 +106,8 @@ Spans Compositor::ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* de
         PlanNode& node = nodes[i];
         const Spans spans = ComposeNode(node, y, destination, 0);
         changed.insert(changed.end(), spans.begin(), spans.end());
-        if (i == 0 && node.look && node.look->Opaque() && node.clipped.empty()) {
+        if (i == 0 && node.look && node.look->Opaque() && node.clipped.empty() &&
+            KnocksOutDeep(nodes)) {
             background_.assign(destination, destination + static_cast<size_t>(width_) * 4);
             haveBackground_ = true;
             Level(0).bottom = background_.data();

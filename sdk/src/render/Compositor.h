@@ -64,6 +64,8 @@ private:
     void AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor);
     // A group's children composed onto transparency in scratch.group; returns their columns.
     Spans ComposeGroup(PlanNode& node, int32_t y, size_t level);
+    // Whether any node of the plan knocks out deep, worked out once per plan.
+    bool KnocksOutDeep(const std::vector<PlanNode>& nodes);
     // What knocking out reveals below node on row y: what lay at the bottom of its group (or of
     // the document), as far as the node's shape and opacity (strength per column) reach.
     void KnockOut(const PlanNode& node, const Spans& spans, const float* strength,
@@ -83,9 +85,12 @@ private:
     std::vector<std::unique_ptr<Scratch>> levels_;
     AdjustRow adjust_;
     // The document's background as composed (its bottom layer when that has no transparency),
-    // which deep knockouts reveal; transparency when there is none.
+    // which deep knockouts reveal (kept only when the plan has one); transparency when there
+    // is none.
     std::vector<float> background_;
     bool haveBackground_ = false;
+    const PlanNode* deepKnockoutOf_ = nullptr;  // the plan deepKnockout_ was worked out for
+    bool deepKnockout_ = false;
 };
 
 }  // namespace render

@@ -13,12 +13,46 @@ double FeatheredRows::Sigma(double radius)
     return radius;
 }
 
+namespace {
+
+double ClampedSigma(double radius)
+{
+    return FeatheredRows::Sigma(std::min(std::max(radius, 0.0), 1000.0));
+}
+
+// The radii of three boxes whose widths make a Gaussian of standard deviation sigma.
+void BoxRadii(double sigma, int32_t (&radii)[3])
+{
+    const int n = 3;
+    int lower = static_cast<int>(std::floor(std::sqrt(12 * sigma * sigma / n + 1)));
+    if (lower % 2 == 0)
+        --lower;
+    lower = std::max(lower, 1);
+    const int upper = lower + 2;
+    const int smaller = static_cast<int>(std::lround(
+        (12 * sigma * sigma - n * lower * lower - 4 * n * lower - 3 * n) / (-4.0 * lower - 4)));
+    for (int i = 0; i < n; ++i)
+        radii[i] = ((i < smaller ? lower : upper) - 1) / 2;
+}
+
+}  // namespace
+
+int32_t FeatheredRows::ReachOf(double radius)
+{
+    const double sigma = ClampedSigma(radius);
+    if (sigma <= kExactSigma)
+        return static_cast<int32_t>(std::ceil(3 * sigma));
+    int32_t radii[3];
+    BoxRadii(sigma, radii);
+    return radii[0] + radii[1] + radii[2];
+}
+
 FeatheredRows::FeatheredRows(double radius, int32_t width, Source source)
     : width_(width), source_(std::move(source))
 {
-    const double sigma = Sigma(std::min(std::max(radius, 0.0), 1000.0));
+    const double sigma = ClampedSigma(radius);
+    reach_ = ReachOf(radius);
     if (sigma <= kExactSigma) {
-        reach_ = static_cast<int32_t>(std::ceil(3 * sigma));
         double total = 0;
         for (int32_t i = -reach_; i <= reach_; ++i) {
             const double weight = sigma > 0 ? std::exp(-0.5 * i * i / (sigma * sigma)) : 1;
@@ -32,19 +66,8 @@ FeatheredRows::FeatheredRows(double radius, int32_t width, Source source)
         out_.resize(static_cast<size_t>(width_));
         return;
     }
-    // Three boxes whose widths make a Gaussian of the standard deviation asked.
+    BoxRadii(sigma, radii_);
     const int n = 3;
-    int lower = static_cast<int>(std::floor(std::sqrt(12 * sigma * sigma / n + 1)));
-    if (lower % 2 == 0)
-        --lower;
-    lower = std::max(lower, 1);
-    const int upper = lower + 2;
-    const int smaller = static_cast<int>(std::lround(
-        (12 * sigma * sigma - n * lower * lower - 4 * n * lower - 3 * n) / (-4.0 * lower - 4)));
-    for (int i = 0; i < n; ++i) {
-        radii_[i] = ((i < smaller ? lower : upper) - 1) / 2;
-        reach_ += radii_[i];
-    }
     const size_t extended = static_cast<size_t>(width_) + 2 * static_cast<size_t>(reach_);
     for (int i = 0; i < n; ++i) {
         Stage stage;

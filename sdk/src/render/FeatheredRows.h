@@ -25,6 +25,8 @@ public:
 
     // How far the blur reaches, in rows and in columns, on each side.
     int32_t Reach() const { return reach_; }
+    // The same for a blur of the given radius, without making one.
+    static int32_t ReachOf(double radius);
     // The blurred values of row y over the window's columns (width floats), valid until the
     // next call. Rows are asked top to bottom; one row may be asked again.
     const float* Row(int32_t y);

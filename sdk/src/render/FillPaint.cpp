@@ -100,17 +100,10 @@ private:
 
 class PatternPaint : public FillPaint {
 public:
-    PatternPaint(std::unique_ptr<PatternTile> tile, double scale, double phaseX, double phaseY,
-                 bool gray)
-        : tile_(std::move(tile)), scale_(scale), phaseX_(phaseX), phaseY_(phaseY)
+    PatternPaint(std::shared_ptr<const PatternTile> tile, double scale, double phaseX,
+                 double phaseY, bool gray)
+        : tile_(std::move(tile)), scale_(scale), phaseX_(phaseX), phaseY_(phaseY), gray_(gray)
     {
-        if (gray) {
-            for (size_t i = 0; i + 3 < tile_->rgba.size(); i += 4) {
-                uint8_t* pixel = &tile_->rgba[i];
-                const int value = (30 * pixel[0] + 59 * pixel[1] + 11 * pixel[2] + 50) / 100;
-                pixel[0] = pixel[1] = pixel[2] = static_cast<uint8_t>(value);
-            }
-        }
     }
 
     void Row(int32_t y, int32_t left, int32_t width, float* rgba) const override
@@ -120,7 +113,9 @@ public:
             // Whole pixels of the tile, repeated from the phase on.
             const int32_t row = Wrap(std::floor(y - phaseY_), tile_->height);
             for (int32_t i = 0; i < width; ++i) {
-                const uint8_t* pixel = tile_->At(Wrap(std::floor(left + i - phaseX_), tile_->width), row);
+                uint8_t grayed[4];
+                const uint8_t* pixel =
+                    Texel(Wrap(std::floor(left + i - phaseX_), tile_->width), row, grayed);
                 for (int c = 0; c < 4; ++c)
                     rgba[i * 4 + c] = pixel[c] * toUnit;
             }
@@ -139,7 +134,8 @@ public:
             const int32_t columns[2] = {Wrap(fx, tile_->width), Wrap(fx + 1, tile_->width)};
             float sum[4] = {0, 0, 0, 0};
             for (int j = 0; j < 4; ++j) {
-                const uint8_t* pixel = tile_->At(columns[j & 1], rows[j >> 1]);
+                uint8_t grayed[4];
+                const uint8_t* pixel = Texel(columns[j & 1], rows[j >> 1], grayed);
                 const float weight = ((j & 1) ? wx : 1 - wx) * ((j >> 1) ? wy : 1 - wy);
                 const float alpha = pixel[3] * toUnit * weight;
                 for (int c = 0; c < 3; ++c)
@@ -154,6 +150,18 @@ public:
     }
 
 private:
+    // The tile's pixel at x, y; in a gray document made gray in grayed (the tile is shared).
+    const uint8_t* Texel(int32_t x, int32_t y, uint8_t (&grayed)[4]) const
+    {
+        const uint8_t* pixel = tile_->At(x, y);
+        if (!gray_)
+            return pixel;
+        const int value = (30 * pixel[0] + 59 * pixel[1] + 11 * pixel[2] + 50) / 100;
+        grayed[0] = grayed[1] = grayed[2] = static_cast<uint8_t>(value);
+        grayed[3] = pixel[3];
+        return grayed;
+    }
+
     // position modulo size, in 0 .. size - 1.
     static int32_t Wrap(double position, int32_t size)
     {
@@ -163,9 +171,10 @@ private:
         return std::min(static_cast<int32_t>(place), size - 1);
     }
 
-    std::unique_ptr<PatternTile> tile_;
+    std::shared_ptr<const PatternTile> tile_;
     double scale_;
     double phaseX_, phaseY_;
+    bool gray_;
 };
 
 PsdDescriptorValue ReadSettings(graphic::ImageLoaderPSD& loader, int32_t index, const char* key)
@@ -221,7 +230,8 @@ std::unique_ptr<FillPaint> ReadGradient(graphic::ImageLoaderPSD& loader, int32_t
         scale, offsetX, offsetY, settings.Bool("Rvrs", false), settings.Bool("Dthr", false)));
 }
 
-std::unique_ptr<FillPaint> ReadPattern(graphic::ImageLoaderPSD& loader, int32_t index)
+std::unique_ptr<FillPaint> ReadPattern(graphic::ImageLoaderPSD& loader, int32_t index,
+                                       PatternTiles& tiles)
 {
     const PsdDescriptorValue settings = ReadSettings(loader, index, "PtFl");
     const PsdDescriptorValue* pattern = settings.Find("Ptrn");
@@ -232,7 +242,7 @@ std::unique_ptr<FillPaint> ReadPattern(graphic::ImageLoaderPSD& loader, int32_t 
     const double scale = settings.Number("Scl ", 100) / 100;
     if (!Finite(phaseX) || !Finite(phaseY) || !Finite(scale))
         SettingsBytes::Fail();
-    std::unique_ptr<PatternTile> tile = FindPatternTile(loader, pattern->Text("Idnt"));
+    std::shared_ptr<const PatternTile> tile = tiles.Find(loader, pattern->Text("Idnt"));
     // A pattern scaled below a thousandth of a pixel a tile is not drawn.
     if (!tile || !(scale > 1e-3))
         return nullptr;
@@ -289,14 +299,15 @@ const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& prope
     return nullptr;
 }
 
-std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index)
+std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index,
+                                         PatternTiles& tiles)
 {
     const graphic::PsdBlockPlace* place = FillBlock(loader.LayerRecord(index).properties);
     if (!place)
         return nullptr;
     if (memcmp(place->key, "GdFl", 4) == 0)
         return ReadGradient(loader, index);
-    return ReadPattern(loader, index);
+    return ReadPattern(loader, index, tiles);
 }
 
 }  // namespace render

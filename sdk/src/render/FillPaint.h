@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "render/PatternTile.h"
 
 namespace sdk {
 namespace render {
@@ -33,8 +34,9 @@ const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& prope
 // The paint of layer index's gradient or pattern fill block, or nullptr when it has neither or
 // paints what is not drawn: a noise gradient, a pattern the document does not hold or of a kind
 // not drawn. Raises kDamagedSettings for a damaged block or pattern, and what LayerBlock and
-// FindPatternTile raise.
-std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index);
+// PatternTiles::Find raise. A pattern comes from tiles, which keeps it for the next fill.
+std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index,
+                                         PatternTiles& tiles);
 
 }  // namespace render
 }  // namespace sdk

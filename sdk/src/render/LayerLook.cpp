@@ -42,13 +42,14 @@ bool LayerLook::Draws(const graphic::ImageLoaderPSD::info_t& record)
     return DrawsFill(record) || (record.width > 0 && record.height > 0);
 }
 
-LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width)
+LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
+                     PatternTiles& tiles)
     : left_(left), width_(width),
       record_(loader.LayerRecord(index)), fill_(DrawsFill(record_)),
       pixels_([&loader, index] { return loader.LayerRows(index); }, record_.height)
 {
     if (fill_ && FillBlock(record_.properties)) {
-        paint_ = ReadFillPaint(loader, index);
+        paint_ = ReadFillPaint(loader, index, tiles);
         paintless_ = !paint_;
         if (paint_)
             paintRow_.resize(static_cast<size_t>(std::max(width, 0)) * 4);

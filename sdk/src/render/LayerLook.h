@@ -13,6 +13,7 @@
 #include "render/FillPaint.h"
 #include "render/MaskCoverage.h"
 #include "render/OnDemandRows.h"
+#include "render/PatternTile.h"
 #include "render/Span.h"
 
 namespace sdk {
@@ -20,7 +21,9 @@ namespace render {
 
 class LayerLook {
 public:
-    LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width);
+    // tiles: the patterns of the drawing, shared by its pattern fills.
+    LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
+              PatternTiles& tiles);
     ~LayerLook();
 
     // Document row y over the span it returns (the layer's columns on that row; empty when the

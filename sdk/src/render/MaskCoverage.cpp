@@ -20,8 +20,7 @@ MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32
     pixelMask_ = mask_.present && !mask_.disabled &&
                  !(mask_.fromVectorData && properties.hasVectorMask);
     if (pixelMask_ && mask_.feather > 0) {
-        featheredPixels_.reset(new FeatheredRows(mask_.feather, width, nullptr));
-        const int32_t reach = featheredPixels_->Reach();
+        const int32_t reach = FeatheredRows::ReachOf(mask_.feather);
         featheredPixels_.reset(new FeatheredRows(
             mask_.feather, width, [this, reach](int32_t y, float* row) {
                 PixelMaskRow(y, static_cast<int64_t>(left_) - reach, width_ + 2 * reach, row);
@@ -31,7 +30,7 @@ MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32
         const graphic::ImageLoaderPSD::info_t& merged = loader.MergedRecord();
         if (mask_.vectorFeather > 0) {
             // Drawn over the blur's reach beyond the window as well.
-            const int32_t reach = FeatheredRows(mask_.vectorFeather, width, nullptr).Reach();
+            const int32_t reach = FeatheredRows::ReachOf(mask_.vectorFeather);
             vectorMask_.reset(new VectorMaskRows(properties.vectorMask, merged.width,
                                                  merged.height, left - reach, width + 2 * reach));
             featheredVector_.reset(new FeatheredRows(

@@ -169,10 +169,14 @@ std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data)
             SettingsBytes::Fail();
     }
 
+    // Decoded, a pattern may hold far more than its stored bytes: it is bounded as they are.
+    const size_t pixels =
+        static_cast<size_t>(channels[0].width) * static_cast<size_t>(channels[0].height);
+    if (pixels > static_cast<size_t>(kLargestPattern) / 4)
+        throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
     std::unique_ptr<PatternTile> tile(new PatternTile);
     tile->width = channels[0].width;
     tile->height = channels[0].height;
-    const size_t pixels = static_cast<size_t>(tile->width) * static_cast<size_t>(tile->height);
     std::vector<std::vector<uint8_t>> planes(channels.size(), std::vector<uint8_t>(pixels));
     for (size_t c = 0; c < channels.size(); ++c)
         DecodeChannel(data, channels[c], planes[c]);
@@ -232,6 +236,22 @@ std::unique_ptr<PatternTile> FindPatternTile(graphic::ImageLoaderPSD& loader, co
         }
     }
     return nullptr;
+}
+
+std::shared_ptr<const PatternTile> PatternTiles::Find(graphic::ImageLoaderPSD& loader,
+                                                     const std::string& id)
+{
+    const auto found = tiles_.find(id);
+    if (found != tiles_.end())
+        return found->second;
+    std::shared_ptr<const PatternTile> tile(FindPatternTile(loader, id).release());
+    if (tile) {
+        bytes_ += tile->rgba.size();
+        if (bytes_ > kMostBytes)
+            throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
+    }
+    tiles_[id] = tile;
+    return tile;
 }
 
 }  // namespace render

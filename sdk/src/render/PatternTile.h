@@ -9,7 +9,9 @@
 // bits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +36,24 @@ struct PatternTile {
 // nullptr when none has it or its pixels are of a kind not drawn (bitmap, 32 bits, duotone,
 // multichannel). Raises kDamagedSettings for a block whose patterns do not fit it, or a pattern
 // whose pixels its data cannot hold, before anything is sized by them;
-// "ImageLoaderPSD::LayerBlock:470" for a pattern larger than real ones are (64 MiB).
+// "ImageLoaderPSD::LayerBlock:470" for a pattern larger than real ones are (64 MiB, stored or
+// decoded).
 std::unique_ptr<PatternTile> FindPatternTile(graphic::ImageLoaderPSD& loader,
                                              const std::string& id);
+
+// The patterns one drawing uses, each decoded once however many fills name it; together they
+// hold at most kMostBytes, so that fills naming large patterns cannot multiply the memory.
+class PatternTiles {
+public:
+    static const size_t kMostBytes = size_t(256) << 20;
+    // As FindPatternTile, kept for the next fill that names it; raises
+    // "ImageLoaderPSD::LayerBlock:470" once the patterns found hold more than kMostBytes.
+    std::shared_ptr<const PatternTile> Find(graphic::ImageLoaderPSD& loader, const std::string& id);
+
+private:
+    std::map<std::string, std::shared_ptr<const PatternTile>> tiles_;
+    size_t bytes_ = 0;
+};
 
 // Decodes the data of one pattern (after its length). Raises as FindPatternTile.
 std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data);

@@ -69,7 +69,7 @@ public:
             plan.top = std::numeric_limits<int32_t>::min();
             plan.bottom = std::numeric_limits<int32_t>::max();
         } else {
-            plan.look.reset(new LayerLook(loader_, node.layer, left_, width_));
+            plan.look.reset(new LayerLook(loader_, node.layer, left_, width_, tiles_));
             const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
             plan.columns = plan.look->Columns();
             plan.top = record.y;
@@ -166,6 +166,7 @@ private:
     const int32_t width_;
     const bool gray_ = loader_.Format().outputColors == 1;
     int32_t canvasLayers_ = 0;  // planned so far
+    PatternTiles tiles_;        // the patterns the fills planned use
 };
 
 }  // namespace

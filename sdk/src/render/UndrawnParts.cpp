@@ -83,22 +83,29 @@ bool HasBlock(const PsdLayerProperties& properties, const char* key)
 }
 
 void Shown(graphic::ImageLoaderPSD& loader, const graphic::PsdLayerNode& node,
-           std::vector<UndrawnLayer>& layers)
+           std::vector<UndrawnLayer>& layers, PatternTiles& tiles)
 {
     for (const graphic::PsdLayerNode& child : node.children) {
         if (!loader.LayerRecord(child.layer).properties.visible)
             continue;
-        std::vector<std::string> parts = UndrawnParts(loader, child.layer);
+        std::vector<std::string> parts = UndrawnParts(loader, child.layer, tiles);
         if (!parts.empty())
             layers.push_back(UndrawnLayer{child.layer, std::move(parts)});
         if (child.group)
-            Shown(loader, child, layers);
+            Shown(loader, child, layers, tiles);
     }
 }
 
 }  // namespace
 
 std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    PatternTiles tiles;
+    return UndrawnParts(loader, index, tiles);
+}
+
+std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index,
+                                      PatternTiles& tiles)
 {
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const PsdLayerProperties& properties = record.properties;
@@ -122,7 +129,7 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
         parts.push_back(AdjustmentKindOf(loader, index));
     // A fill drawn from settings the renderer cannot paint (a noise gradient, a pattern the
     // document does not hold) draws nothing.
-    if (LayerLook::DrawsFill(record) && FillBlock(properties) && !ReadFillPaint(loader, index)) {
+    if (LayerLook::DrawsFill(record) && FillBlock(properties) && !ReadFillPaint(loader, index, tiles)) {
         if (HasBlock(properties, "GdFl"))
             parts.push_back("gradient fill");
         else
@@ -134,7 +141,8 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
 std::vector<UndrawnLayer> UndrawnLayers(graphic::ImageLoaderPSD& loader)
 {
     std::vector<UndrawnLayer> layers;
-    Shown(loader, loader.LayerTree(), layers);
+    PatternTiles tiles;
+    Shown(loader, loader.LayerTree(), layers, tiles);
     std::sort(layers.begin(), layers.end(),
               [](const UndrawnLayer& a, const UndrawnLayer& b) { return a.layer < b.layer; });
     return layers;

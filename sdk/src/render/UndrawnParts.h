@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "render/PatternTile.h"
 
 namespace sdk {
 namespace render {
@@ -17,6 +18,9 @@ namespace render {
 // settings cannot be read). Raises what reading the layer's adjustment and fill settings
 // raises.
 std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index);
+// The same with the patterns that the fills asked about before left decoded in tiles.
+std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index,
+                                      PatternTiles& tiles);
 
 struct UndrawnLayer {
     int32_t layer = -1;

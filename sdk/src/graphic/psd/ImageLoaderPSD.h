@@ -116,8 +116,7 @@ private:
     void ScanLayerChannels();
     std::string ScanUnicodeName(int64_t recordEnd);
     void ScanAdditionalLayerInfo(int64_t sectionEnd);
-    void ScanMergedTransparencyBlocks(int64_t sectionEnd);
-    void ScanPatternBlocks(int64_t sectionEnd);
+    void ScanGlobalBlocks(int64_t sectionEnd);
     void ScanMergedImage();
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.

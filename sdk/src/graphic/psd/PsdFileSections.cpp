@@ -200,9 +200,7 @@ void ImageLoaderPSD::ScanLayerAndMask()
         // layer information instead.
         if (extended && layers.empty())
             ScanAdditionalLayerInfo(sectionEnd);
-        if (static_cast<int64_t>(merged.channels.size()) > format.colorChannels)
-            ScanMergedTransparencyBlocks(sectionEnd);
-        ScanPatternBlocks(sectionEnd);
+        ScanGlobalBlocks(sectionEnd);
     }
     stream.SetPos(static_cast<int32_t>(sectionEnd));
 }
@@ -238,14 +236,19 @@ void ImageLoaderPSD::ScanAdditionalLayerInfo(int64_t sectionEnd)
     }
 }
 
-void ImageLoaderPSD::ScanMergedTransparencyBlocks(int64_t sectionEnd)
+void ImageLoaderPSD::ScanGlobalBlocks(int64_t sectionEnd)
 {
     // The global layer mask information and the blocks after the layer information, as in
-    // ScanAdditionalLayerInfo. An "Mtrn", "Mt16" or "Mt32" block among them says that the
-    // merged image has a transparency. Nothing else is needed of them here, so bytes that do
-    // not fit end the search.
+    // ScanAdditionalLayerInfo. An "Mtrn", "Mt16" or "Mt32" block among them says that the merged
+    // image has a transparency (when it has channels beyond its colours); the pattern blocks
+    // ("Patt", "Pat2", "Pat3") are kept by where they lie, at most kMostPatternBlocks of them,
+    // far more than a document has. Nothing else is needed of them here, so bytes that do not
+    // fit end the search; every block read takes at least its header, so the walk ends with the
+    // section.
+    const size_t kMostPatternBlocks = 4096;
     if (layerInfoEnd <= 0 || sectionEnd - layerInfoEnd < 4)
         return;
+    const bool extraChannels = static_cast<int64_t>(merged.channels.size()) > format.colorChannels;
     stream.SetPos(static_cast<int32_t>(layerInfoEnd));
     const uint32_t maskLength = ReadBigEndian32(stream);
     if (maskLength > sectionEnd - stream.GetPos())
@@ -254,37 +257,13 @@ void ImageLoaderPSD::ScanMergedTransparencyBlocks(int64_t sectionEnd)
     char key[4] = {};
     int64_t length = 0;
     while (ReadPsdBlockHeader(stream, format, sectionEnd, key, length, nullptr)) {
-        if (memcmp(key, "Mtrn", 4) == 0 || memcmp(key, "Mt16", 4) == 0 ||
-            memcmp(key, "Mt32", 4) == 0) {
+        const int64_t start = stream.GetPos();
+        if (extraChannels && (memcmp(key, "Mtrn", 4) == 0 || memcmp(key, "Mt16", 4) == 0 ||
+                              memcmp(key, "Mt32", 4) == 0))
             extra.transparencyBlock = true;
-            return;
-        }
-        const int64_t start = stream.GetPos();
-        stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
-    }
-}
-
-void ImageLoaderPSD::ScanPatternBlocks(int64_t sectionEnd)
-{
-    // The global layer mask information and the blocks after the layer information, as in
-    // ScanAdditionalLayerInfo; only where the pattern blocks lie is kept, so bytes that do not
-    // fit end the search. At most kMostBlocks are looked at: far more than a document has.
-    const int kMostBlocks = 4096;
-    if (layerInfoEnd <= 0 || sectionEnd - layerInfoEnd < 4)
-        return;
-    stream.SetPos(static_cast<int32_t>(layerInfoEnd));
-    const uint32_t maskLength = ReadBigEndian32(stream);
-    if (maskLength > sectionEnd - stream.GetPos())
-        return;
-    stream.Seek(static_cast<int32_t>(maskLength));
-    char key[4] = {};
-    int64_t length = 0;
-    for (int block = 0; block < kMostBlocks &&
-                        ReadPsdBlockHeader(stream, format, sectionEnd, key, length, nullptr);
-         ++block) {
-        const int64_t start = stream.GetPos();
-        if (memcmp(key, "Patt", 4) == 0 || memcmp(key, "Pat2", 4) == 0 ||
-            memcmp(key, "Pat3", 4) == 0) {
+        if ((memcmp(key, "Patt", 4) == 0 || memcmp(key, "Pat2", 4) == 0 ||
+             memcmp(key, "Pat3", 4) == 0) &&
+            patternBlocks.size() < kMostPatternBlocks) {
             PsdBlockPlace place;
             memcpy(place.key, key, 4);
             place.start = start;

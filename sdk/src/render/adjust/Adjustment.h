@@ -17,6 +17,17 @@ public:
     virtual void Apply(uint8_t* rgb, int32_t count) const = 0;
 };
 
+// An adjustment made pixel by pixel: Kind::Pixel(rgb) changes one pixel in place.
+template <class Kind>
+class PixelAdjustment : public Adjustment {
+public:
+    void Apply(uint8_t* rgb, int32_t count) const override
+    {
+        for (int32_t x = 0; x < count; ++x)
+            static_cast<const Kind*>(this)->Pixel(rgb + x * 3);
+    }
+};
+
 // What a channel's value becomes, for each of its 256 values.
 using ChannelTable = std::array<uint8_t, 256>;
 

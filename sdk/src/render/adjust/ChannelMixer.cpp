@@ -20,12 +20,6 @@ void ChannelMixer::Pixel(uint8_t* rgb) const
         rgb[channel] = ToLevel(out[channel]);
 }
 
-void ChannelMixer::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 std::unique_ptr<Adjustment> ReadChannelMixer(const std::vector<uint8_t>& block, bool gray)
 {
     SettingsBytes bytes(block);

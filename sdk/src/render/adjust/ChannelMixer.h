@@ -19,12 +19,11 @@ struct ChannelMixerSettings {
     bool monochrome = false;
 };
 
-class ChannelMixer : public Adjustment {
+class ChannelMixer : public PixelAdjustment<ChannelMixer> {
 public:
     explicit ChannelMixer(const ChannelMixerSettings& settings) : settings_(settings) {}
     // out = sum(weight x in) / 100 + constant x 255 / 100, rounded and clamped.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     ChannelMixerSettings settings_;

@@ -41,12 +41,6 @@ void ColorBalance::Pixel(uint8_t* pixel) const
     StoreRgb(after, pixel);
 }
 
-void ColorBalance::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 std::unique_ptr<Adjustment> ReadColorBalance(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);

@@ -18,14 +18,13 @@ struct ColorBalanceSettings {
     bool preserveLuminosity = true;
 };
 
-class ColorBalance : public Adjustment {
+class ColorBalance : public PixelAdjustment<ColorBalance> {
 public:
     explicit ColorBalance(const ColorBalanceSettings& settings) : settings_(settings) {}
     // Each channel moves by the ranges' shifts weighted by where the pixel's lightness lies
     // (overlapping ramps over shadows, midtones, highlights that sum to one), then, kept
     // luminosity, the pixel gets its former HSL lightness back.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     ColorBalanceSettings settings_;

@@ -152,12 +152,6 @@ void HueSaturation::Pixel(uint8_t* pixel) const
         pixel[i] = ToLevel(rgb[i]);
 }
 
-void HueSaturation::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 std::unique_ptr<Adjustment> ReadHueSaturation(const std::vector<uint8_t>& block, bool old)
 {
     SettingsBytes bytes(block);

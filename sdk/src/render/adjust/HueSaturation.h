@@ -31,12 +31,11 @@ struct HueSaturationSettings {
     Range ranges[6];
 };
 
-class HueSaturation : public Adjustment {
+class HueSaturation : public PixelAdjustment<HueSaturation> {
 public:
     explicit HueSaturation(const HueSaturationSettings& settings);
     // One pixel: red, green, blue in and out.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     // A range that changes something, its hues as distances along the circle from where its

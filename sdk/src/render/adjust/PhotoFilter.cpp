@@ -21,12 +21,6 @@ void PhotoFilter::Pixel(uint8_t* pixel) const
     StoreRgb(after, pixel);
 }
 
-void PhotoFilter::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 namespace {
 
 // sRGB (0 .. 255) of a D50 XYZ colour, through the Bradford-adapted matrix to linear sRGB.

@@ -18,13 +18,12 @@ struct PhotoFilterSettings {
     bool preserveLuminosity = true;
 };
 
-class PhotoFilter : public Adjustment {
+class PhotoFilter : public PixelAdjustment<PhotoFilter> {
 public:
     explicit PhotoFilter(const PhotoFilterSettings& settings) : settings_(settings) {}
     // The pixel multiplied by the filter's colour, mixed in by the density; with luminosity
     // kept, the result then takes the pixel's former luminance.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     PhotoFilterSettings settings_;

@@ -52,12 +52,6 @@ void SelectiveColor::Pixel(uint8_t* pixel) const
         pixel[c] = ToLevel(out[c]);
 }
 
-void SelectiveColor::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 std::unique_ptr<Adjustment> ReadSelectiveColor(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);

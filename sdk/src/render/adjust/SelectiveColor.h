@@ -18,7 +18,7 @@ struct SelectiveColorSettings {
     bool absolute = false;  // otherwise relative to the ink already there
 };
 
-class SelectiveColor : public Adjustment {
+class SelectiveColor : public PixelAdjustment<SelectiveColor> {
 public:
     explicit SelectiveColor(const SelectiveColorSettings& settings) : settings_(settings) {}
     // A family's share of a pixel: for the primaries the lead of the largest channel over the
@@ -27,7 +27,6 @@ public:
     // 1 - channel; a change adds its share times the change (relative: times the ink there),
     // black counting for each ink.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     SelectiveColorSettings settings_;

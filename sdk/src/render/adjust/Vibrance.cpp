@@ -46,12 +46,6 @@ void Vibrance::Pixel(uint8_t* pixel) const
     StoreRgb(colour, pixel);
 }
 
-void Vibrance::Apply(uint8_t* rgb, int32_t count) const
-{
-    for (int32_t x = 0; x < count; ++x)
-        Pixel(rgb + x * 3);
-}
-
 std::unique_ptr<Adjustment> ReadVibrance(const std::vector<uint8_t>& block)
 {
     size_t at = 0;

@@ -11,14 +11,13 @@
 namespace sdk {
 namespace render {
 
-class Vibrance : public Adjustment {
+class Vibrance : public PixelAdjustment<Vibrance> {
 public:
     Vibrance(int vibrance, int saturation) : vibrance_(vibrance), saturation_(saturation) {}
     // The spread of the channels about the pixel's HSL lightness scaled by 1 + vibrance x
     // (1 - s)^2 (s the pixel's HSL saturation; lowering it acts alike on every pixel), then by
     // 1 + saturation; kept within 0 .. 255 by shrinking the spread.
     void Pixel(uint8_t* rgb) const;
-    void Apply(uint8_t* rgb, int32_t count) const override;
 
 private:
     int vibrance_;

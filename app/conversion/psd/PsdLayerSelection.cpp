@@ -129,9 +129,10 @@ void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
         PsdLayer layer;
         layer.index = i;
         loader.LayerInfo(i, layer.info);
-        // As shown, a fill that stores no pixels covers what it is drawn over.
-        if (option.asShown && psd && (layer.info.width < 1 || layer.info.height < 1)) {
-            const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaAsShown(*psd, i);
+        // As shown, a fill that stores no pixels covers what it is drawn over, and a layer's
+        // effects what they reach.
+        if (option.asShown && psd) {
+            const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaWithEffects(*psd, i);
             if (!area.Empty() && area.Width() <= sdk::graphic::kMaxRowWidth) {
                 layer.info.x = static_cast<int32_t>(area.left);
                 layer.info.y = static_cast<int32_t>(area.top);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "conversion/Option.h"
 #include "conversion/output/JsonText.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
@@ -117,12 +118,22 @@ private:
             Rect(node.area.Empty() ? 0 : node.area.left, node.area.Empty() ? 0 : node.area.top,
                  node.area.Width(), node.area.Height());
         } else {
-            // What the layer covers: a fill that stores no pixels covers what it is drawn over.
-            const sdk::graphic::PsdLayerArea area = sdk::render::LayerAreaAsShown(psd_, node.layer);
+            // What the layer covers: a fill that stores no pixels covers what it is drawn over;
+            // as shown, its effects what they reach.
+            const sdk::graphic::PsdLayerArea area =
+                option.asShown ? sdk::render::LayerAreaWithEffects(psd_, node.layer)
+                               : sdk::render::LayerAreaAsShown(psd_, node.layer);
             Rect(area.Empty() ? record.x : area.left, area.Empty() ? record.y : area.top,
                  area.Width(), area.Height());
         }
         json.EndObject();
+        if (!node.group && option.asShown) {
+            // The rectangle the document stores for the layer's pixels.
+            json.Key("storedRect");
+            json.BeginObject(true);
+            Rect(record.x, record.y, std::max(record.width, 0), std::max(record.height, 0));
+            json.EndObject();
+        }
         json.Key("file");
         const std::map<int32_t, std::string>& files = node.group ? pictures_ : layerFiles_;
         const auto file = files.find(node.layer);

@@ -35,6 +35,10 @@ struct Compositor::Scratch {
     Spans groupUsed;             // the columns of group that are not transparent
     std::vector<float> coverage;
     std::vector<float> clipped;  // premultiplied RGBA: a clipped layer put on by itself
+    // Premultiplied RGBA: what a styled layer leaves and what it covers, composed apart
+    // (made on first use).
+    std::vector<float> outside;
+    std::vector<float> inside;
     // What knockouts within this level reveal: the bottom of the group being composed; null
     // for transparency.
     const float* bottom = nullptr;
@@ -218,6 +222,8 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
         return Spans();
     if (node.adjustment)
         return ComposeAdjustment(node, y, destination, level);
+    if (node.style)
+        return ComposeStyled(node, y, destination, level, false);
     if (node.group && node.mode == BlendMode::PassThrough && node.clipped.empty())
         return ComposePassThrough(node, y, destination, level);
     Scratch& scratch = Level(level);
@@ -287,6 +293,79 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
         }
     }
     return spans;
+}
+
+Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, size_t level,
+                                bool alone)
+{
+    const Span span = node.columns;
+    if (span.Empty())
+        return Spans();
+    Scratch& scratch = Level(level);
+    const size_t size = static_cast<size_t>(width_) * 4;
+    if (scratch.outside.size() != size) {
+        scratch.outside.assign(size, 0.0f);
+        scratch.inside.assign(size, 0.0f);
+    }
+    float* content = scratch.content.data();
+    float* coverage = scratch.coverage.data();
+    float* outside = scratch.outside.data();
+    float* inside = scratch.inside.data();
+    // The layer's colour at full alpha and its coverage, nothing beyond its own columns.
+    std::fill(coverage + span.from, coverage + span.to, 0.0f);
+    std::fill(content + span.from * 4, content + span.to * 4, 0.0f);
+    const Spans spans = Content(node, y, level, false, 1.0f);
+    std::copy(destination + span.from * 4, destination + span.to * 4, outside + span.from * 4);
+    const graphic::PsdLayerProperties& properties = *node.properties;
+    if (!alone && properties.knockout != 0) {
+        // What lies below is knocked out as far as the layer covers: the inside starts from
+        // what the knockout reveals.
+        const float* bottom = properties.knockout == 2
+                                  ? (haveBackground_ ? background_.data() : nullptr)
+                                  : Level(level).bottom;
+        if (bottom)
+            std::copy(bottom + span.from * 4, bottom + span.to * 4, inside + span.from * 4);
+        else
+            std::fill(inside + span.from * 4, inside + span.to * 4, 0.0f);
+    } else {
+        std::copy(destination + span.from * 4, destination + span.to * 4, inside + span.from * 4);
+    }
+    LayerStyle& style = *node.style;
+    style.Shadows(y, span, outside, inside);
+    const BlendMode mode = alone ? BlendMode::Normal : node.mode;
+    if (properties.blendInteriorAsGroup) {
+        // The interior effects go onto the layer's own colour, which the fill opacity then
+        // fades with them.
+        style.Interior(y, span, content);
+        for (int32_t x = span.from * 4; x < span.to * 4; ++x)
+            content[x] *= node.fill;
+        ComposeRow(mode, content + span.from * 4, inside + span.from * 4, span.to - span.from);
+    } else {
+        for (const Span part : spans) {
+            for (int32_t x = part.from * 4; x < part.to * 4; ++x)
+                content[x] *= node.fill;
+            if (node.blendRanges && !alone)
+                ApplyBlendRanges(properties, content, inside, part.from, part.to);
+            ComposeRow(mode, content + part.from * 4, inside + part.from * 4, part.to - part.from);
+        }
+        style.Interior(y, span, inside);
+    }
+    if (!alone) {
+        for (PlanNode& clipped : node.clipped)
+            ComposeNode(clipped, y, inside, level + 1);
+    }
+    style.Exterior(y, span, coverage, outside, inside);
+    // Each part of a pixel by its share, then the layer's opacity mixes the result in.
+    const float opacity = node.opacity;
+    for (int32_t x = span.from; x < span.to; ++x) {
+        const float a = coverage[x];
+        for (int i = 0; i < 4; ++i) {
+            const float result = a * inside[x * 4 + i] + (1 - a) * outside[x * 4 + i];
+            float& below = destination[x * 4 + i];
+            below += (result - below) * opacity;
+        }
+    }
+    return Spans{span};
 }
 
 void Compositor::KnockOut(const PlanNode& node, const Spans& spans, const float* strength,
@@ -370,6 +449,12 @@ Spans Compositor::ComposePassThrough(PlanNode& node, int32_t y, float* destinati
 
 void Compositor::DrawAlone(PlanNode& node, int32_t y, float* destination)
 {
+    if (node.style) {
+        // Its effects with it, onto the transparency destination holds.
+        if (y >= node.top && y < node.bottom)
+            ComposeStyled(node, y, destination, 0, true);
+        return;
+    }
     const Spans spans = Content(node, y, 0, true, node.fill * node.opacity);
     const float* content = Level(0).content.data();
     for (const Span span : spans)

@@ -18,6 +18,7 @@
 //   base), through its opacity, fill opacity, masks and blend mode; layers clipped to it are put
 //   onto its result, which its masks and opacity then cut and fade.
 //
+// - A layer with effects is composed with them as LayerStyle.h says.
 // - Dissolve draws each pixel whole or not at all, with the chance of its alpha; the pattern
 //   is a hash of the pixel's place, not the editor's random one.
 //
@@ -60,6 +61,9 @@ private:
     Spans ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
     Spans ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
     Spans ComposeAdjustment(PlanNode& node, int32_t y, float* destination, size_t level);
+    // A layer with effects (see LayerStyle.h). Alone: in normal mode, without what is clipped
+    // to it or knocked out below it.
+    Spans ComposeStyled(PlanNode& node, int32_t y, float* destination, size_t level, bool alone);
     // An adjustment layer's masks times factor into scratch.coverage, over every column.
     void AdjustmentStrength(PlanNode& node, int32_t y, size_t level, float factor);
     // A group's children composed onto transparency in scratch.group; returns their columns.

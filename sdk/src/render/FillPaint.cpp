@@ -203,51 +203,14 @@ bool Finite(double value)
 std::unique_ptr<FillPaint> ReadGradient(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     const PsdDescriptorValue settings = ReadSettings(loader, index, "GdFl");
-    const PsdDescriptorValue* gradient = settings.Find("Grad");
-    if (!gradient || gradient->type != PsdDescriptorValue::Type::Object)
-        SettingsBytes::Fail();
-    GradientRamp ramp =
-        ReadGradientRamp(*gradient, GradientMethodOf(settings.Text("gradientsInterpolationMethod")));
-    if (ramp.noise)
-        return nullptr;
-    if (loader.Format().outputColors == 1)
-        ramp.MakeGray();
-    const std::string type = settings.Text("Type", "Lnr ");
-    using Style = GradientPaint::Style;
-    const Style style = type == "Rdl "   ? Style::Radial
-                        : type == "Angl" ? Style::Angle
-                        : type == "Rflc" ? Style::Reflected
-                        : type == "Dmnd" ? Style::Diamond
-                                         : Style::Linear;
-    double offsetX = 0, offsetY = 0;
-    ReadPoint(settings, "Ofst", offsetX, offsetY);
-    const double angle = settings.Number("Angl", 90);
-    const double scale = settings.Number("Scl ", 100);
-    if (!Finite(angle) || !Finite(scale) || !Finite(offsetX) || !Finite(offsetY))
-        SettingsBytes::Fail();
-    return std::unique_ptr<FillPaint>(new GradientPaint(
-        std::move(ramp), style, GradientBox(loader, index, settings.Bool("Algn", true)), angle,
-        scale, offsetX, offsetY, settings.Bool("Rvrs", false), settings.Bool("Dthr", false)));
+    return MakeGradientPaint(settings, GradientBox(loader, index, settings.Bool("Algn", true)),
+                             loader.Format().outputColors == 1);
 }
 
 std::unique_ptr<FillPaint> ReadPattern(graphic::ImageLoaderPSD& loader, int32_t index,
                                        PatternTiles& tiles)
 {
-    const PsdDescriptorValue settings = ReadSettings(loader, index, "PtFl");
-    const PsdDescriptorValue* pattern = settings.Find("Ptrn");
-    if (!pattern || pattern->type != PsdDescriptorValue::Type::Object)
-        SettingsBytes::Fail();
-    double phaseX = 0, phaseY = 0;
-    ReadPoint(settings, "phase", phaseX, phaseY);
-    const double scale = settings.Number("Scl ", 100) / 100;
-    if (!Finite(phaseX) || !Finite(phaseY) || !Finite(scale))
-        SettingsBytes::Fail();
-    std::shared_ptr<const PatternTile> tile = tiles.Find(loader, pattern->Text("Idnt"));
-    // A pattern scaled below a thousandth of a pixel a tile is not drawn.
-    if (!tile || !(scale > 1e-3))
-        return nullptr;
-    return std::unique_ptr<FillPaint>(new PatternPaint(std::move(tile), scale, phaseX, phaseY,
-                                                       loader.Format().outputColors == 1));
+    return MakePatternPaint(ReadSettings(loader, index, "PtFl"), loader, tiles, 0, 0);
 }
 
 }  // namespace
@@ -297,6 +260,57 @@ const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& prope
             return &place;
     }
     return nullptr;
+}
+
+std::unique_ptr<FillPaint> MakeGradientPaint(const PsdDescriptorValue& settings, const FillBox& box,
+                                             bool gray)
+{
+    const PsdDescriptorValue* gradient = settings.Find("Grad");
+    if (!gradient || gradient->type != PsdDescriptorValue::Type::Object)
+        SettingsBytes::Fail();
+    GradientRamp ramp =
+        ReadGradientRamp(*gradient, GradientMethodOf(settings.Text("gradientsInterpolationMethod")));
+    if (ramp.noise)
+        return nullptr;
+    if (gray)
+        ramp.MakeGray();
+    const std::string type = settings.Text("Type", "Lnr ");
+    using Style = GradientPaint::Style;
+    const Style style = type == "Rdl "   ? Style::Radial
+                        : type == "Angl" ? Style::Angle
+                        : type == "Rflc" ? Style::Reflected
+                        : type == "Dmnd" ? Style::Diamond
+                                         : Style::Linear;
+    double offsetX = 0, offsetY = 0;
+    ReadPoint(settings, "Ofst", offsetX, offsetY);
+    const double angle = settings.Number("Angl", 90);
+    const double scale = settings.Number("Scl ", 100);
+    if (!Finite(angle) || !Finite(scale) || !Finite(offsetX) || !Finite(offsetY))
+        SettingsBytes::Fail();
+    return std::unique_ptr<FillPaint>(new GradientPaint(
+        std::move(ramp), style, box, angle,
+        scale, offsetX, offsetY, settings.Bool("Rvrs", false), settings.Bool("Dthr", false)));
+}
+
+std::unique_ptr<FillPaint> MakePatternPaint(const PsdDescriptorValue& settings,
+                                            graphic::ImageLoaderPSD& loader, PatternTiles& tiles,
+                                            double originX, double originY)
+{
+    const PsdDescriptorValue* pattern = settings.Find("Ptrn");
+    if (!pattern || pattern->type != PsdDescriptorValue::Type::Object)
+        SettingsBytes::Fail();
+    double phaseX = 0, phaseY = 0;
+    ReadPoint(settings, "phase", phaseX, phaseY);
+    const double scale = settings.Number("Scl ", 100) / 100;
+    if (!Finite(phaseX) || !Finite(phaseY) || !Finite(scale))
+        SettingsBytes::Fail();
+    std::shared_ptr<const PatternTile> tile = tiles.Find(loader, pattern->Text("Idnt"));
+    // A pattern scaled below a thousandth of a pixel a tile is not drawn.
+    if (!tile || !(scale > 1e-3))
+        return nullptr;
+    return std::unique_ptr<FillPaint>(new PatternPaint(std::move(tile), scale, originX + phaseX,
+                                                       originY + phaseY,
+                                                       loader.Format().outputColors == 1));
 }
 
 std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_t index,

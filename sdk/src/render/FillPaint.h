@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdDescriptor.h"
 #include "render/PatternTile.h"
 
 namespace sdk {
@@ -30,6 +31,20 @@ FillBox GradientBox(const graphic::ImageLoaderPSD& loader, int32_t index, bool a
 
 // The layer's gradient or pattern fill block, or nullptr when it has neither.
 const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& properties);
+
+// The paint of a gradient's settings (the keys of a gradient fill block: "Grad", "Type",
+// "Angl", "Scl ", "Ofst", "Rvrs", "Dthr"; a gradient overlay's are the same) over box; nullptr
+// for a noise gradient. Raises kDamagedSettings for settings without a gradient or with
+// numbers out of bounds.
+std::unique_ptr<FillPaint> MakeGradientPaint(const graphic::PsdDescriptorValue& settings,
+                                             const FillBox& box, bool gray);
+// The paint of a pattern's settings ("Ptrn" naming the pattern, "Scl ", "phase"), its tiles
+// starting at originX, originY plus the phase; nullptr when the document does not hold the
+// pattern or it is not drawn. Raises kDamagedSettings as above and what PatternTiles::Find
+// raises.
+std::unique_ptr<FillPaint> MakePatternPaint(const graphic::PsdDescriptorValue& settings,
+                                            graphic::ImageLoaderPSD& loader, PatternTiles& tiles,
+                                            double originX, double originY);
 
 // The paint of layer index's gradient or pattern fill block, or nullptr when it has neither or
 // paints what is not drawn: a noise gradient, a pattern the document does not hold or of a kind

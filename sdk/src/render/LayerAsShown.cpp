@@ -12,6 +12,8 @@
 #include "render/ComposedRows.h"
 #include "render/Compositor.h"
 #include "render/RenderPlan.h"
+#include "render/effects/LayerEffects.h"
+#include "render/effects/LayerStyle.h"
 
 namespace sdk {
 namespace render {
@@ -246,6 +248,30 @@ graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, in
     return area.Empty() ? graphic::PsdLayerArea() : area;
 }
 
+graphic::PsdLayerArea LayerAreaWithEffects(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    graphic::PsdLayerArea area = LayerAreaAsShown(loader, index);
+    const graphic::PsdLayerProperties& properties = loader.LayerRecord(index).properties;
+    if (area.Empty() || !properties.hasEffects ||
+        properties.kind == graphic::PsdLayerProperties::Kind::Group)
+        return area;
+    LayerStyle::Growth reach;
+    try {
+        reach = LayerStyle::ReachOf(ReadLayerEffects(loader, index));
+    } catch (const debug::runtime_error&) {
+        return area;
+    }
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const graphic::PsdLayerArea bounds{std::min<int64_t>(area.left, 0), std::min<int64_t>(area.top, 0),
+                                       std::max<int64_t>(area.right, std::max(canvas.width, 0)),
+                                       std::max<int64_t>(area.bottom, std::max(canvas.height, 0))};
+    area.left = std::max(bounds.left, area.left - reach.left);
+    area.top = std::max(bounds.top, area.top - reach.top);
+    area.right = std::min(bounds.right, area.right + reach.right);
+    area.bottom = std::min(bounds.bottom, area.bottom + reach.bottom);
+    return area;
+}
+
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     using Kind = graphic::PsdLayerProperties::Kind;
@@ -253,7 +279,7 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
     const PsdLayerNode& root = loader.LayerTree();
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const graphic::PsdLayerProperties& properties = record.properties;
-    const graphic::PsdLayerArea area = LayerAreaAsShown(loader, index);
+    const graphic::PsdLayerArea area = LayerAreaWithEffects(loader, index);
     if (properties.kind == Kind::Group || properties.kind == Kind::Adjustment ||
         properties.section != Section::None || area.Empty() ||
         area.Width() > graphic::kMaxRowWidth)

@@ -19,7 +19,13 @@ namespace render {
 // the canvas, or the canvas.
 graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, int32_t index);
 
-// The layer's rows as shown, over LayerAreaAsShown. Records that hold no pixels of their own to draw (groups and their
+// What a layer covers as shown with its effects: LayerAreaAsShown grown by how far the effects
+// that are drawn reach (a shadow's offset and blur, an outer glow, an outside stroke), within
+// the hull of the canvas and that area. Effects whose settings cannot be read grow nothing
+// (drawing them raises).
+graphic::PsdLayerArea LayerAreaWithEffects(graphic::ImageLoaderPSD& loader, int32_t index);
+
+// The layer's rows as shown, with its effects, over LayerAreaWithEffects. Records that hold no pixels of their own to draw (groups and their
 // dividers, adjustment layers) and empty rectangles give the stored rows, with what those raise.
 // Raises what the loader's LayerTree raises.
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);

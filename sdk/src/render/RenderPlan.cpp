@@ -79,6 +79,8 @@ public:
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
             }
+            if (properties.hasEffects)
+                Style(plan, record);
         }
         return plan;
     }
@@ -123,6 +125,30 @@ public:
     }
 
 private:
+    // The layer's effects that are drawn, and the columns and rows they reach.
+    void Style(PlanNode& plan, const graphic::ImageLoaderPSD::info_t& record)
+    {
+        const LayerEffects effects = ReadLayerEffects(loader_, plan.layer);
+        if (effects.effects.empty())
+            return;
+        plan.style.reset(new LayerStyle(loader_, plan.layer, effects, left_, width_, tiles_));
+        if (!plan.style->Any()) {
+            plan.style.reset();
+            return;
+        }
+        if (LayerLook::DrawsFill(record))
+            return;  // it covers every row and column already
+        const LayerStyle::Growth reach = plan.style->Reach();
+        const int64_t from = std::max<int64_t>(int64_t(record.x) - reach.left - left_, 0);
+        const int64_t to = std::min<int64_t>(
+            int64_t(record.x) + std::max(record.width, 0) + reach.right - left_, width_);
+        plan.columns = from < to && record.height > 0
+                           ? Span{static_cast<int32_t>(from), static_cast<int32_t>(to)}
+                           : Span();
+        plan.top = int64_t(record.y) - reach.top;
+        plan.bottom = int64_t(record.y) + std::max(record.height, 0) + reach.bottom;
+    }
+
     // Whether a planned node is drawn: not an adjustment layer of a kind the renderer does not
     // draw.
     static bool Drawn(const PlanNode& plan)

@@ -13,6 +13,7 @@
 #include "render/LayerLook.h"
 #include "render/MaskCoverage.h"
 #include "render/adjust/Adjustment.h"
+#include "render/effects/LayerStyle.h"
 
 namespace sdk {
 namespace render {
@@ -36,6 +37,8 @@ struct PlanNode {
     std::unique_ptr<MaskCoverage> masks;  // a group's or an adjustment layer's masks
     // An adjustment layer's change of the colours below it (it has no look of its own).
     std::unique_ptr<Adjustment> adjustment;
+    // A layer's effects, where it has any that are drawn; its columns and rows then hold them.
+    std::unique_ptr<LayerStyle> style;
 };
 
 // The plan of the document's layers over the columns left .. left + width - 1: the nodes of

@@ -10,6 +10,8 @@
 #include "render/LayerLook.h"
 #include "render/adjust/LayerAdjustment.h"
 #include "render/adjust/SettingsBytes.h"
+#include "render/effects/LayerEffects.h"
+#include "render/effects/LayerStyle.h"
 
 namespace sdk {
 namespace render {
@@ -19,24 +21,6 @@ namespace {
 using graphic::PsdDescriptorValue;
 using graphic::PsdLayerProperties;
 
-struct EffectName {
-    const char* key;
-    const char* name;
-};
-
-// The effects of the descriptor, each under its own key, or a list of them under the key of
-// several ("lmfx" keeps repeated effects so).
-const EffectName kEffects[] = {
-    {"DrSh", "drop shadow"},       {"dropShadowMulti", "drop shadow"},
-    {"IrSh", "inner shadow"},      {"innerShadowMulti", "inner shadow"},
-    {"OrGl", "outer glow"},        {"IrGl", "inner glow"},
-    {"ebbl", "bevel and emboss"},  {"ChFX", "satin"},
-    {"SoFi", "color overlay"},     {"solidFillMulti", "color overlay"},
-    {"GrFl", "gradient overlay"},  {"gradientFillMulti", "gradient overlay"},
-    {"patternFill", "pattern overlay"},
-    {"FrFX", "stroke"},            {"frameFXMulti", "stroke"},
-};
-
 void AddOnce(std::vector<std::string>& parts, const std::string& part)
 {
     for (const std::string& known : parts) {
@@ -44,33 +28,6 @@ void AddOnce(std::vector<std::string>& parts, const std::string& part)
             return;
     }
     parts.push_back(part);
-}
-
-// The enabled effects of an effects block: an effects version, a descriptor version and the
-// descriptor.
-void EffectsOf(const std::vector<uint8_t>& block, std::vector<std::string>& parts)
-{
-    size_t at = 4;
-    if (block.size() < 4)
-        SettingsBytes::Fail();
-    const PsdDescriptorValue effects =
-        graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
-    if (!effects.Bool("masterFXSwitch", true))
-        return;
-    for (const PsdDescriptorValue& item : effects.items) {
-        for (const EffectName& effect : kEffects) {
-            if (item.key != effect.key)
-                continue;
-            bool enabled = item.Bool("enab", true);
-            if (item.type == PsdDescriptorValue::Type::List) {
-                enabled = false;
-                for (const PsdDescriptorValue& one : item.items)
-                    enabled = enabled || one.Bool("enab", true);
-            }
-            if (enabled)
-                AddOnce(parts, effect.name);
-        }
-    }
 }
 
 bool HasBlock(const PsdLayerProperties& properties, const char* key)
@@ -111,18 +68,20 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
     const PsdLayerProperties& properties = record.properties;
     std::vector<std::string> parts;
     if (properties.hasEffects) {
-        // Effects are not drawn: settings that cannot be read only leave them unnamed.
-        std::vector<std::string> effects;
+        // The effects of groups are not drawn, nor some kinds; settings that cannot be read
+        // leave them unnamed.
+        const bool group = properties.kind == PsdLayerProperties::Kind::Group;
         try {
-            std::vector<uint8_t> block;
-            if (loader.LayerBlock(index, "lmfx", block) || loader.LayerBlock(index, "lfx2", block))
-                EffectsOf(block, effects);
-            else
-                effects.push_back("layer effects");
+            const LayerEffects effects = ReadLayerEffects(loader, index);
+            if (!effects.present)
+                parts.push_back("layer effects");
+            for (const LayerEffect& effect : effects.effects) {
+                if (group || !LayerStyle::Draws(effect))
+                    AddOnce(parts, EffectName(effect.kind));
+            }
         } catch (const debug::runtime_error&) {
-            effects.assign(1, "layer effects");
+            parts.push_back("layer effects");
         }
-        parts.insert(parts.end(), effects.begin(), effects.end());
     }
     if (properties.kind == PsdLayerProperties::Kind::Adjustment &&
         !ReadLayerAdjustment(loader, index, loader.Format().outputColors == 1))

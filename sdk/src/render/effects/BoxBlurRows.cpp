@@ -1,0 +1,149 @@
+#include "render/effects/BoxBlurRows.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+void Split(double width, int32_t& whole, float& end)
+{
+    // w = 2 whole + 1 + 2 end, end in 0 .. 1.
+    const double rest = std::max(width, 1.0) - 1;
+    whole = static_cast<int32_t>(std::floor(rest / 2));
+    end = static_cast<float>((rest - 2.0 * whole) / 2);
+}
+
+}  // namespace
+
+int32_t BoxBlurRows::Reach(double width)
+{
+    if (!(width >= 1))
+        return 0;
+    int32_t whole = 0;
+    float end = 0;
+    Split(width, whole, end);
+    return whole + (end > 0 ? 1 : 0);
+}
+
+BoxBlurRows::BoxBlurRows(std::unique_ptr<CoverageRows> input, double width, Shape shape)
+    : input_(std::move(input)), width_(input_->Width()), shape_(shape), pass_(!(width >= 1))
+{
+    if (pass_)
+        return;
+    Split(width, whole_, end_);
+    const double w = 2.0 * whole_ + 1 + 2.0 * end_;
+    scale_ = 1 / (w * w);
+    gain_ = static_cast<float>(w);
+    count_ = 2 * static_cast<int64_t>(whole_) + 3;
+    ring_.resize(static_cast<size_t>(count_) * width_);
+    empty_.assign(static_cast<size_t>(count_), 1);
+    prefix_.resize(static_cast<size_t>(width_) + 1);
+    sums_.resize(static_cast<size_t>(width_));
+    out_.resize(static_cast<size_t>(width_));
+}
+
+void BoxBlurRows::Load(int64_t r)
+{
+    float* slot = Ring(r);
+    uint8_t& empty = empty_[Slot(r)];
+    nonEmpty_ -= empty ? 0 : 1;
+    const float* in = input_->Row(r);
+    bool any = false;
+    for (int32_t x = 0; x < width_ && !any; ++x)
+        any = in[x] != 0.0f;
+    empty = any ? 0 : 1;
+    if (!any) {
+        std::fill(slot, slot + width_, 0.0f);
+        return;
+    }
+    ++nonEmpty_;
+    prefix_[0] = 0;
+    for (int32_t x = 0; x < width_; ++x)
+        prefix_[x + 1] = prefix_[x] + in[x];
+    const int32_t k = whole_;
+    for (int32_t x = 0; x < width_; ++x) {
+        const int32_t from = std::max(x - k, 0);
+        const int32_t to = std::min(x + k + 1, width_);
+        double sum = prefix_[to] - prefix_[from];
+        if (end_ > 0) {
+            if (x - k - 1 >= 0)
+                sum += end_ * in[x - k - 1];
+            if (x + k + 1 < width_)
+                sum += end_ * in[x + k + 1];
+        }
+        slot[x] = static_cast<float>(sum);
+    }
+}
+
+void BoxBlurRows::Restart(int64_t centre)
+{
+    centre_ = centre;
+    started_ = true;
+    std::fill(empty_.begin(), empty_.end(), 1);
+    nonEmpty_ = 0;
+    for (int64_t r = centre - whole_ - 1; r <= centre + whole_ + 1; ++r)
+        Load(r);
+    std::fill(sums_.begin(), sums_.end(), 0.0);
+    for (int64_t r = centre - whole_; r <= centre + whole_; ++r) {
+        if (empty_[Slot(r)])
+            continue;
+        const float* row = Ring(r);
+        for (int32_t x = 0; x < width_; ++x)
+            sums_[x] += row[x];
+    }
+}
+
+const float* BoxBlurRows::Row(int64_t y)
+{
+    if (pass_)
+        return input_->Row(y);
+    const int64_t c = y;
+    if (!started_ || c < centre_ || c - centre_ > count_) {
+        if (started_ && c < centre_)
+            return out_.data();  // rows are asked in ascending order
+        Restart(c);
+    } else {
+        while (centre_ < c) {
+            // The centre moves down a row: the row above the box leaves it, the row below
+            // enters, and the next end row is read.
+            const int64_t leaving = centre_ - whole_;
+            const int64_t entering = centre_ + whole_ + 1;
+            const bool leftEmpty = empty_[Slot(leaving)];
+            const bool enterEmpty = empty_[Slot(entering)];
+            if (!leftEmpty || !enterEmpty) {
+                const float* out = Ring(leaving);
+                const float* in = Ring(entering);
+                for (int32_t x = 0; x < width_; ++x)
+                    sums_[x] += static_cast<double>(in[x]) - out[x];
+            }
+            ++centre_;
+            Load(centre_ + whole_ + 1);
+        }
+    }
+    float* out = out_.data();
+    if (nonEmpty_ == 0) {
+        std::fill(out, out + width_, 0.0f);
+        return out;
+    }
+    const float* above = Ring(centre_ - whole_ - 1);
+    const float* below = Ring(centre_ + whole_ + 1);
+    for (int32_t x = 0; x < width_; ++x) {
+        double sum = sums_[x];
+        if (end_ > 0)
+            sum += end_ * (static_cast<double>(above[x]) + below[x]);
+        float mean = static_cast<float>(sum * scale_);
+        switch (shape_) {
+        case Shape::Mean: break;
+        case Shape::Grow: mean *= gain_; break;
+        case Shape::Shrink: mean = 1 - (1 - mean) * gain_; break;
+        }
+        out[x] = std::min(std::max(mean, 0.0f), 1.0f);
+    }
+    return out;
+}
+
+}  // namespace render
+}  // namespace sdk

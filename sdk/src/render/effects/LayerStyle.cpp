@@ -1,0 +1,395 @@
+#include "render/effects/LayerStyle.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/BlendMode.h"
+#include "render/effects/BoxBlurRows.h"
+#include "render/effects/LayerCoverageRows.h"
+#include "render/effects/StrokeBandRows.h"
+
+namespace sdk {
+namespace render {
+
+namespace {
+
+// The place of each kind in the drawing order, bottom first.
+int Layer(EffectKind kind)
+{
+    switch (kind) {
+    case EffectKind::DropShadow: return 0;
+    case EffectKind::OuterGlow: return 1;
+    case EffectKind::PatternOverlay: return 2;
+    case EffectKind::GradientOverlay: return 3;
+    case EffectKind::ColourOverlay: return 4;
+    case EffectKind::Satin: return 5;
+    case EffectKind::InnerGlow: return 6;
+    case EffectKind::InnerShadow: return 7;
+    case EffectKind::Stroke: return 8;
+    case EffectKind::Bevel: return 9;
+    }
+    return 0;
+}
+
+bool IsInterior(EffectKind kind)
+{
+    return kind == EffectKind::PatternOverlay || kind == EffectKind::GradientOverlay ||
+           kind == EffectKind::ColourOverlay || kind == EffectKind::Satin ||
+           kind == EffectKind::InnerGlow || kind == EffectKind::InnerShadow;
+}
+
+// A value in 0 .. 1 that depends only on the pixel, for an effect's noise.
+float Grain(int32_t x, int32_t y)
+{
+    uint32_t h = static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u;
+    h ^= h >> 16;
+    h *= 0x7FEB352Du;
+    h ^= h >> 15;
+    h *= 0x846CA68Bu;
+    h ^= h >> 16;
+    return static_cast<float>(h >> 8) / static_cast<float>(1 << 24);
+}
+
+// The span of document columns from .. to - 1 that both hold.
+void Meet(int64_t& from, int64_t& to, int64_t otherFrom, int64_t otherTo)
+{
+    from = std::max(from, otherFrom);
+    to = std::min(to, otherTo);
+}
+
+// A shadow's offset: the light comes from the angle, so the shadow falls away from it.
+void ShadowOffset(const LayerEffect& e, int32_t& dx, int32_t& dy)
+{
+    const double radians = e.angle * 3.14159265358979323846 / 180;
+    dx = static_cast<int32_t>(-std::lround(e.distance * std::cos(radians)));
+    dy = static_cast<int32_t>(std::lround(e.distance * std::sin(radians)));
+}
+
+// A shadow's or glow's boxes: the spread grows (outside) or the choke shrinks (inside) the shape
+// by its part of the size, in one box with a gain; the rest of the size blurs it in two.
+struct Boxes {
+    double grow = 0;
+    double blur = 0;
+    int32_t Reach() const { return BoxBlurRows::Reach(grow) + 2 * BoxBlurRows::Reach(blur); }
+};
+
+Boxes BoxesOf(const LayerEffect& e)
+{
+    Boxes boxes;
+    const double spread = e.size * e.spread;
+    boxes.grow = spread >= 0.5 ? 2 * spread + 1 : 0;
+    boxes.blur = e.size - spread;
+    return boxes;
+}
+
+}  // namespace
+
+LayerStyle::Growth LayerStyle::ReachOf(const LayerEffects& effects)
+{
+    Growth reach;
+    for (const LayerEffect& e : effects.effects) {
+        if (!Draws(e))
+            continue;
+        int32_t dx = 0, dy = 0, out = 0;
+        if (e.kind == EffectKind::DropShadow || e.kind == EffectKind::OuterGlow) {
+            if (e.kind == EffectKind::DropShadow)
+                ShadowOffset(e, dx, dy);
+            out = BoxesOf(e).Reach();
+        } else if (e.kind == EffectKind::Stroke &&
+                   e.position != LayerEffect::StrokePosition::Inside) {
+            out = static_cast<int32_t>(std::ceil(
+                e.position == LayerEffect::StrokePosition::Centre ? e.size / 2 : e.size));
+        } else {
+            continue;
+        }
+        reach.left = std::max(reach.left, out - dx);
+        reach.right = std::max(reach.right, out + dx);
+        reach.top = std::max(reach.top, out - dy);
+        reach.bottom = std::max(reach.bottom, out + dy);
+    }
+    return reach;
+}
+
+struct LayerStyle::Effect {
+    LayerEffect settings;
+    std::unique_ptr<FillPaint> paint;     // a gradient or pattern; otherwise the colour
+    std::unique_ptr<CoverageRows> rows;   // what the effect measures from the layer's shape
+    std::unique_ptr<CoverageRows> inner;  // a centred stroke's inside half
+    int32_t dx = 0, dy = 0;               // a shadow's offset
+};
+
+bool LayerStyle::Draws(const LayerEffect& effect)
+{
+    switch (effect.kind) {
+    case EffectKind::Satin:
+    case EffectKind::Bevel: return false;
+    case EffectKind::OuterGlow:
+    case EffectKind::InnerGlow: return effect.paint == LayerEffect::Paint::Colour;
+    default: return true;
+    }
+}
+
+LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
+                       int32_t left, int32_t width, PatternTiles& tiles)
+    : loader_(loader), left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects))
+{
+    const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
+    const bool gray = loader.Format().outputColors == 1;
+    const bool fill = LayerLook::DrawsFill(record);
+    // The layer's columns in the document (a fill covers every one the window has).
+    const int64_t layerFrom = fill ? int64_t(left) : int64_t(record.x);
+    const int64_t layerTo =
+        fill ? int64_t(left) + width_ : int64_t(record.x) + std::max(record.width, 0);
+    const int64_t windowFrom = left, windowTo = int64_t(left) + width_;
+
+    std::vector<const LayerEffect*> order;
+    for (const LayerEffect& effect : effects.effects) {
+        if (Draws(effect))
+            order.push_back(&effect);
+    }
+    // Bottom first; of several of one kind, the first listed is drawn on top.
+    std::stable_sort(order.begin(), order.end(), [](const LayerEffect* a, const LayerEffect* b) {
+        return Layer(a->kind) < Layer(b->kind);
+    });
+    for (size_t i = 0; i < order.size();) {
+        size_t j = i;
+        while (j < order.size() && order[j]->kind == order[i]->kind)
+            ++j;
+        std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
+                     order.begin() + static_cast<std::ptrdiff_t>(j));
+        i = j;
+    }
+
+    for (const LayerEffect* settings : order) {
+        std::unique_ptr<Effect> effect(new Effect);
+        effect->settings = *settings;
+        const LayerEffect& e = effect->settings;
+        // Rows of what the effect measures, over the columns it needs: the layer's, widened by
+        // the effect's reach, within the window (moved by the effect's offset) widened alike.
+        auto rows = [&](int32_t reach, int32_t dx) -> std::unique_ptr<CoverageRows> {
+            int64_t from = layerFrom - reach - 1, to = layerTo + reach + 1;
+            Meet(from, to, windowFrom - dx - reach - 1, windowTo - dx + reach + 1);
+            if (from >= to)
+                return nullptr;
+            return std::unique_ptr<CoverageRows>(new LayerCoverageRows(
+                loader, index, static_cast<int32_t>(from), static_cast<int32_t>(to - from), tiles));
+        };
+        switch (e.kind) {
+        case EffectKind::DropShadow:
+        case EffectKind::InnerShadow:
+        case EffectKind::OuterGlow:
+        case EffectKind::InnerGlow: {
+            if (e.kind == EffectKind::DropShadow || e.kind == EffectKind::InnerShadow)
+                ShadowOffset(e, effect->dx, effect->dy);
+            const Boxes boxes = BoxesOf(e);
+            std::unique_ptr<CoverageRows> source = rows(boxes.Reach(), effect->dx);
+            if (!source)
+                continue;
+            const bool outer = e.kind == EffectKind::DropShadow || e.kind == EffectKind::OuterGlow;
+            if (boxes.grow > 0)
+                source.reset(new BoxBlurRows(std::move(source), boxes.grow,
+                                             outer ? BoxBlurRows::Shape::Grow
+                                                   : BoxBlurRows::Shape::Shrink));
+            source.reset(new BoxBlurRows(std::move(source), boxes.blur));
+            source.reset(new BoxBlurRows(std::move(source), boxes.blur));
+            effect->rows = std::move(source);
+            break;
+        }
+        case EffectKind::Stroke: {
+            using Position = LayerEffect::StrokePosition;
+            const int32_t reach = static_cast<int32_t>(std::ceil(e.size)) + 2;
+            if (e.position == Position::Centre) {
+                std::unique_ptr<CoverageRows> outside = rows(reach, 0);
+                std::unique_ptr<CoverageRows> inside = rows(reach, 0);
+                if (!outside)
+                    continue;
+                effect->rows.reset(
+                    new StrokeBandRows(std::move(outside), Position::Outside, e.size / 2));
+                effect->inner.reset(
+                    new StrokeBandRows(std::move(inside), Position::Inside, e.size / 2));
+            } else {
+                std::unique_ptr<CoverageRows> source = rows(reach, 0);
+                if (!source)
+                    continue;
+                effect->rows.reset(new StrokeBandRows(std::move(source), e.position, e.size));
+            }
+            break;
+        }
+        default: break;
+        }
+        if (e.paint != LayerEffect::Paint::Colour && e.settings) {
+            if (e.paint == LayerEffect::Paint::Gradient) {
+                // Aligned with the layer, a gradient spans the layer's box (its vector mask's
+                // where it has one); otherwise the document.
+                const bool align = e.settings->Bool("Algn", true);
+                FillBox box = GradientBox(loader, index, align);
+                if (align && !record.properties.hasVectorMask && record.width > 0 &&
+                    record.height > 0)
+                    box = FillBox{double(record.x), double(record.y),
+                                  double(record.x) + record.width,
+                                  double(record.y) + record.height};
+                effect->paint = MakeGradientPaint(*e.settings, box, gray);
+            } else {
+                const bool linked = e.settings->Bool("Algn", e.settings->Bool("Lnkd", true));
+                effect->paint = MakePatternPaint(*e.settings, loader, tiles,
+                                                 linked ? record.x : 0, linked ? record.y : 0);
+            }
+            // A gradient or pattern that is not drawn paints nothing.
+            if (!effect->paint)
+                continue;
+        }
+        effects_.push_back(std::move(effect));
+    }
+    mask_.resize(width_);
+    mask2_.resize(width_);
+    paint_.resize(static_cast<size_t>(width_) * 4);
+    source_.resize(static_cast<size_t>(width_) * 4);
+    part_.resize(width_);
+}
+
+LayerStyle::~LayerStyle() = default;
+
+void LayerStyle::Strength(Effect& effect, int32_t y, Span span)
+{
+    const LayerEffect& e = effect.settings;
+    float* mask = mask_.data();
+    if (!effect.rows) {
+        std::fill(mask + span.from, mask + span.to, 1.0f);
+        return;
+    }
+    CoverageRows& rows = *effect.rows;
+    const float* row = rows.Row(int64_t(y) - effect.dy);
+    const int64_t shift = int64_t(left_) - effect.dx - rows.Left();
+    const int32_t count = rows.Width();
+    const bool invert = e.kind == EffectKind::InnerShadow ||
+                        (e.kind == EffectKind::InnerGlow && e.source == LayerEffect::GlowSource::Edge);
+    const bool glow = e.kind == EffectKind::OuterGlow || e.kind == EffectKind::InnerGlow;
+    const float range = static_cast<float>(std::max(e.range, 0.01));
+    for (int32_t x = span.from; x < span.to; ++x) {
+        const int64_t at = x + shift;
+        float v = at >= 0 && at < count ? row[at] : 0.0f;
+        if (invert)
+            v = 1 - v;
+        if (glow)
+            v = std::min(1.0f, v / range);
+        if (!e.contour.linear)
+            v = e.contour.At(v);
+        if (e.noise > 0)
+            v *= 1 - static_cast<float>(e.noise) * Grain(left_ + x, y);
+        mask[x] = v;
+    }
+}
+
+void LayerStyle::Put(Effect& effect, Span span, const float* part, float* row)
+{
+    const LayerEffect& e = effect.settings;
+    const float* mask = mask_.data();
+    float* source = source_.data();
+    const float* paint = paint_.data();
+    for (int32_t x = span.from; x < span.to; ++x) {
+        float alpha = mask[x] * e.opacity * (part ? part[x] : 1.0f);
+        const float* colour = e.colour;
+        if (effect.paint) {
+            colour = paint + x * 4;
+            alpha *= paint[x * 4 + 3];
+        }
+        for (int i = 0; i < 3; ++i)
+            source[x * 4 + i] = colour[i] * alpha;
+        source[x * 4 + 3] = alpha;
+    }
+    ComposeRow(e.mode == BlendMode::Dissolve ? BlendMode::Normal : e.mode,
+               source + span.from * 4, row + span.from * 4, span.to - span.from);
+}
+
+void LayerStyle::Paint(Effect& effect, int32_t y, Span span, float* rgba)
+{
+    if (effect.paint)
+        effect.paint->Row(y, left_ + span.from, span.to - span.from, rgba + span.from * 4);
+}
+
+void LayerStyle::Shadows(int32_t y, Span span, float* outside, float* inside)
+{
+    for (std::unique_ptr<Effect>& effect : effects_) {
+        if (effect->settings.kind != EffectKind::DropShadow)
+            continue;
+        Strength(*effect, y, span);
+        Put(*effect, span, nullptr, outside);
+        if (!effect->settings.layerKnocksOut)
+            Put(*effect, span, nullptr, inside);
+    }
+}
+
+void LayerStyle::Interior(int32_t y, Span span, float* inside)
+{
+    for (std::unique_ptr<Effect>& effect : effects_) {
+        if (!IsInterior(effect->settings.kind))
+            continue;
+        Paint(*effect, y, span, paint_.data());
+        Strength(*effect, y, span);
+        Put(*effect, span, nullptr, inside);
+    }
+}
+
+void LayerStyle::Exterior(int32_t y, Span span, const float* coverage, float* outside,
+                          float* inside)
+{
+    float* part = part_.data();
+    for (std::unique_ptr<Effect>& effect : effects_) {
+        const EffectKind kind = effect->settings.kind;
+        if (kind == EffectKind::OuterGlow) {
+            Strength(*effect, y, span);
+            Put(*effect, span, nullptr, outside);
+            continue;
+        }
+        if (kind != EffectKind::Stroke)
+            continue;
+        Paint(*effect, y, span, paint_.data());
+        using Position = LayerEffect::StrokePosition;
+        const Position position = effect->settings.position;
+        // The band's share of each part of the pixel: outside the layer it covers what the
+        // layer leaves, inside what the layer covers.
+        const float* band = nullptr;
+        if (effect->rows) {
+            CoverageRows& rows = *effect->rows;
+            const float* row = rows.Row(y);
+            const int64_t shift = int64_t(left_) - rows.Left();
+            float* mask = mask_.data();
+            for (int32_t x = span.from; x < span.to; ++x) {
+                const int64_t at = x + shift;
+                mask[x] = at >= 0 && at < rows.Width() ? row[at] : 0.0f;
+            }
+            band = mask;
+        }
+        if (!band)
+            continue;
+        const bool centre = position == Position::Centre;
+        if (position == Position::Outside || centre) {
+            for (int32_t x = span.from; x < span.to; ++x) {
+                const float left = 1 - coverage[x];
+                part[x] = left > 1e-6f ? std::min(1.0f, band[x] / left) : 0.0f;
+            }
+            std::fill(mask_.begin() + span.from, mask_.begin() + span.to, 1.0f);
+            Put(*effect, span, part, outside);
+        }
+        if (position == Position::Inside || centre) {
+            const float* inner = band;
+            if (centre) {
+                CoverageRows& rows = *effect->inner;
+                const float* row = rows.Row(y);
+                const int64_t shift = int64_t(left_) - rows.Left();
+                for (int32_t x = span.from; x < span.to; ++x) {
+                    const int64_t at = x + shift;
+                    mask2_[x] = at >= 0 && at < rows.Width() ? row[at] : 0.0f;
+                }
+                inner = mask2_.data();
+            }
+            for (int32_t x = span.from; x < span.to; ++x)
+                part[x] = coverage[x] > 1e-6f ? std::min(1.0f, inner[x] / coverage[x]) : 0.0f;
+            std::fill(mask_.begin() + span.from, mask_.begin() + span.to, 1.0f);
+            Put(*effect, span, part, inside);
+        }
+    }
+}
+
+}  // namespace render
+}  // namespace sdk

@@ -1,0 +1,85 @@
+// A layer's effects drawn row by row around the layer, as the editor draws a layer style.
+//
+// A pixel of a styled layer is two places side by side: the part the layer covers (its
+// coverage a) and the part it leaves (1 - a). Each is composed on its own from what lies below:
+//
+// - outside: the drop shadows, then the outer glows, then the outside part of the strokes;
+// - inside: the drop shadows the layer does not knock out, then the layer's pixels faded by its
+//   fill opacity, its interior effects (pattern, gradient and colour overlays, inner glows,
+//   inner shadows) each over the whole of the inside, the layers clipped to it, then the inside
+//   part of the strokes;
+//
+// and the pixel is a x inside + (1 - a) x outside, which the layer's opacity then mixes with
+// what lay below. So interior effects are clipped to the layer exactly, a stroke meets the
+// layer's edge without a seam, and every effect keeps its own blend mode.
+//
+// Effects that need the rows around a row (shadows, glows, strokes) read the layer's coverage
+// through decoders of their own, ahead of the row composed, and keep only the window of rows
+// their blur or stroke reaches.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphic/psd/ImageLoaderPSD.h"
+#include "render/FillPaint.h"
+#include "render/PatternTile.h"
+#include "render/Span.h"
+#include "render/effects/CoverageRows.h"
+#include "render/effects/LayerEffects.h"
+
+namespace sdk {
+namespace render {
+
+class LayerStyle {
+public:
+    // The effects of layer index that are drawn, over the document's columns left ..
+    // left + width - 1. Raises what making an effect's gradient or pattern raises.
+    LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
+               int32_t left, int32_t width, PatternTiles& tiles);
+    ~LayerStyle();
+
+    // Whether an effect of this kind and these settings is drawn (satin and bevel and emboss
+    // are not yet).
+    static bool Draws(const LayerEffect& effect);
+    // Whether any effect is drawn.
+    bool Any() const { return !effects_.empty(); }
+    // How far the effects reach beyond the layer's pixels on each side, in pixels (of those
+    // drawn, and of a layer's effects before any is made).
+    struct Growth {
+        int32_t left = 0, top = 0, right = 0, bottom = 0;
+    };
+    Growth Reach() const { return reach_; }
+    static Growth ReachOf(const LayerEffects& effects);
+
+    // Row y over span (columns of the window); coverage: the layer's, 0 where it has nothing.
+    // The drop shadows onto outside, and onto inside those the layer does not knock out.
+    void Shadows(int32_t y, Span span, float* outside, float* inside);
+    // The interior effects onto inside (each over the whole of it; coverage cuts them later).
+    void Interior(int32_t y, Span span, float* inside);
+    // The outer glows onto outside and the strokes onto both, by the layer's coverage.
+    void Exterior(int32_t y, Span span, const float* coverage, float* outside, float* inside);
+
+private:
+    struct Effect;
+    void Paint(Effect& effect, int32_t y, Span span, float* rgba);
+    // The effect's strength per column of span (0 .. 1, its opacity not applied) into mask_.
+    void Strength(Effect& effect, int32_t y, Span span);
+    // Composes the effect's paint with alpha mask_ x opacity x part onto row.
+    void Put(Effect& effect, Span span, const float* part, float* row);
+
+    graphic::ImageLoaderPSD& loader_;
+    const int32_t left_;
+    const int32_t width_;
+    const Growth reach_;
+    std::vector<std::unique_ptr<Effect>> effects_;  // drawing order, bottom first
+    std::vector<float> mask_;
+    std::vector<float> mask2_;
+    std::vector<float> paint_;
+    std::vector<float> source_;
+    std::vector<float> part_;
+};
+
+}  // namespace render
+}  // namespace sdk

@@ -108,7 +108,7 @@ private:
     void ScanHeader();
     void ScanColorModeData();
     void ScanImageResources();
-    void ScanChannelResources(int64_t end);
+    void ScanResourceBlocks(int64_t end);
     void ScanLayerAndMask();
     void ScanLayer(int64_t sectionEnd);
     void ScanLayerList();

@@ -113,16 +113,18 @@ void ImageLoaderPSD::ScanImageResources()
     if (length > 0) {
         RequireBytes(stream, length, "ImageLoaderPSD::Scan:150");
         const int64_t end = static_cast<int64_t>(stream.GetPos()) + length;
-        ScanChannelResources(end);
+        ScanResourceBlocks(end);
         stream.SetPos(static_cast<int32_t>(end));
     }
 }
 
-void ImageLoaderPSD::ScanChannelResources(int64_t end)
+void ImageLoaderPSD::ScanResourceBlocks(int64_t end)
 {
     // Resource blocks: signature, id, a name padded to an even length with its length byte, a
-    // data length and the data, padded to an even length. What they say of the extra channels,
-    // in the channels' order:
+    // data length and the data, padded to an even length. Two of them hold the global light
+    // that layer effects may follow: the angle (1037) and the altitude (1049), 4-byte signed
+    // degrees each; a value out of the dialog's range (-360 .. 360, 0 .. 90) keeps the default.
+    // What the others say of the extra channels, in the channels' order:
     // - the alpha names (id 1006): a Pascal string each; the Unicode alpha names (1045): a
     //   count of UTF-16 units and the units each; the alpha identifiers (1053): 4 bytes each,
     //   0 for the transparency. The editor lists its saved selections there, and the
@@ -130,9 +132,9 @@ void ImageLoaderPSD::ScanChannelResources(int64_t end)
     // - the display information (1077, or 1007 in older files): an entry each, whose kind is 2
     //   for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
     //   form. The first block of the two decides.
-    // Resources are not needed otherwise, so a block that does not fit ends the search, and an
-    // entry that does not fit ends its list. Names are counted up to the number of extra
-    // channels, which bounds the work of a list of many short entries.
+    // None of them is needed to decode the document, so a block that does not fit ends the
+    // search, and an entry that does not fit ends its list. Names are counted up to the number
+    // of extra channels, which bounds the work of a list of many short entries.
     const int64_t extraChannels =
         std::max<int64_t>(static_cast<int64_t>(merged.channels.size()) - format.colorChannels, 0);
     bool displaySeen = false;
@@ -177,6 +179,12 @@ void ImageLoaderPSD::ScanChannelResources(int64_t end)
             entries = size / 4;
             if (entries > 0)
                 extra.firstIdentifiedAsTransparency = ReadBigEndian32(stream) == 0;
+        } else if ((id == 1037 || id == 1049) && size >= 4) {
+            const int32_t degrees = ReadI32(stream);
+            if (id == 1037 && degrees >= -360 && degrees <= 360)
+                format.globalAngle = degrees;
+            else if (id == 1049 && degrees >= 0 && degrees <= 90)
+                format.globalAltitude = degrees;
         }
         extra.described = std::max(extra.described, entries);
         stream.SetPos(static_cast<int32_t>(start + (size + 1) / 2 * 2));

@@ -1,6 +1,7 @@
 // What decoding any image of a PSD document takes from the document as a whole: its version,
 // depth and colour mode, the channels a pixel has in the file and after decoding, the size of
-// the file and the palette of an indexed document.
+// the file and the palette of an indexed document; and the document's global light, which
+// layer effects may follow.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,11 @@ struct PsdFormat {
     int32_t outputColors = 0;   // colour bytes of a decoded pixel: 1 gray, 3 colour
     int64_t fileSize = 0;
     std::vector<uint8_t> paletteR, paletteG, paletteB;  // 256 each in an indexed document
+    // The global light (image resources 1037 and 1049), in degrees: the angle counter-clockwise
+    // from the right, the altitude above the plane. The editor's defaults where the document
+    // says nothing or something out of range.
+    double globalAngle = 30;
+    double globalAltitude = 30;
 
     // The bytes of a PackBits row count: 4 in the large document format, 2 otherwise.
     int32_t RowCountSize() const { return version == 2 ? 4 : 2; }

@@ -3,8 +3,14 @@
 // strokes, shadows, overlays), otherwise "lfx2". The older binary "lrFX" block, which the editor
 // writes beside them, is not read.
 //
-// Every length is in document pixels, the effects block's scale already applied; angles are in
-// degrees counter-clockwise from the right (90 lights from above, so its shadow falls below).
+// Every length is in document pixels as the block stores it; angles are in degrees
+// counter-clockwise from the right (90 lights from above, so its shadow falls below), within
+// -180 .. 180.
+//
+// The block's scale ("Scl ") is kept but not applied to the lengths: documents of other
+// resolutions than 72 pixels per inch hold 100 x their resolution / 72 there (208.33 % at 150),
+// and the editor draws their effects at the stored sizes all the same (a stroke of 6 pixels is
+// 6 pixels wide in the merged image, not 12.5).
 #pragma once
 
 #include <cstdint>
@@ -36,7 +42,10 @@ const char* EffectName(EffectKind kind);
 
 // A contour (the shape of a shadow's, glow's or bevel's falloff): 256 values in 0 .. 1 for
 // inputs 0 .. 255, read from its curve of points ("Crv ": "Hrzn", "Vrtc" in 0 .. 255) through
-// a smooth curve as curves adjustments draw theirs. Linear by default.
+// a smooth curve as curves adjustments draw theirs, in steps of 1/255. A corner point ("Cnty"
+// off) breaks the curve: each piece between corners is smooth on its own, so a contour of
+// corners only runs straight from point to point. Linear by default, and for the points
+// (0, 0), (255, 255).
 struct EffectContour {
     float table[256];
     bool linear = true;
@@ -73,6 +82,7 @@ struct BevelSettings {
     double textureScale = 1;
     double textureDepth = 1;
     bool textureInvert = false;
+    bool textureLinked = true;
 };
 
 struct LayerEffect {
@@ -112,18 +122,21 @@ struct LayerEffect {
 struct LayerEffects {
     // Whether the layer has an effects block at all (lmfx or lfx2), read or not.
     bool present = false;
+    // The block's scale ("Scl ", 1 = 100 %, within 0.01 .. 10), not applied to the lengths.
+    double scale = 1;
     // The enabled effects, each with its settings, in the order the block lists them (several of
-    // one kind keep their list's order, the first drawn on top). Empty when the master switch
-    // is off.
+    // one kind keep their list's order, the first drawn on top). An effect the block marks
+    // disabled ("enab") or not present ("present": the editor keeps the settings of every kind,
+    // the unused ones so) is left out. Empty when the master switch is off.
     std::vector<LayerEffect> effects;
 };
 
 // The effects of layer index. Global light: the document's angle and altitude (image resources
 // 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an effect whose "uglg" is on.
-// Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block that is not a
-// descriptor or an effect whose numbers are not finite or out of their bounds (sizes above
-// 250 pixels and distances above 30000 after scaling are cut to those), and what LayerBlock
-// raises.
+// Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block of another effects
+// version than 0 or that is not a descriptor, or an enabled effect with a number that is not
+// finite or a contour of more than 256 points; other numbers are cut to their ranges (sizes to
+// 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises.
 LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index);
 
 // The effects of an effects block's bytes (the 4-byte effects version, the descriptor version,

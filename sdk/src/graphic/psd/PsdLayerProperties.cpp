@@ -163,13 +163,19 @@ private:
         return artboard;
     }
 
-    // A feather radius: a double of pixels, taken within what the editor offers (0 .. 1000).
-    static double Feather(const uint8_t* bytes)
+    static double BigEndianDouble(const uint8_t* bytes)
     {
         const uint64_t bits = (static_cast<uint64_t>(stream::BigEndian32(bytes)) << 32) |
                               stream::BigEndian32(bytes + 4);
         double value = 0;
         memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    // A feather radius: a double of pixels, taken within what the editor offers (0 .. 1000).
+    static double Feather(const uint8_t* bytes)
+    {
+        const double value = BigEndianDouble(bytes);
         return value > 0 ? std::min(value, 1000.0) : 0.0;
     }
 
@@ -292,6 +298,18 @@ private:
             vectorData = true;
         } else if (IsAnyKey(key, {"lrFX", "lfx2", "lmfx"})) {
             properties.hasEffects = true;
+        } else if (IsKey(key, "fxrp")) {
+            // Where the layer's effects are anchored: two doubles, horizontal then vertical.
+            // Places no document reaches are not kept.
+            if (length >= 16) {
+                const std::vector<uint8_t> data = BytesAt(start, 16);
+                const double x = BigEndianDouble(data.data()), y = BigEndianDouble(data.data() + 8);
+                if (std::fabs(x) <= 1e7 && std::fabs(y) <= 1e7) {
+                    properties.effectsOrigin[0] = x;
+                    properties.effectsOrigin[1] = y;
+                    properties.hasEffectsOrigin = true;
+                }
+            }
         } else if (IsKey(key, "luni")) {
             // A count beyond the block gives what the block holds.
             stream_.SetPos(static_cast<int32_t>(start));

@@ -96,6 +96,10 @@ struct PsdLayerProperties {
     bool blendInteriorAsGroup = false;
     uint8_t knockout = 0;  // 0 none, 1 shallow, 2 deep
     bool hasEffects = false;
+    // The point the layer's effects are anchored at ("fxrp"), in document pixels: a pattern
+    // overlay linked with the layer starts its tiles there.
+    bool hasEffectsOrigin = false;
+    double effectsOrigin[2] = {0, 0};
     // A solid colour fill's colour (red, green, blue).
     bool hasFillColour = false;
     uint8_t fillColour[3] = {0, 0, 0};

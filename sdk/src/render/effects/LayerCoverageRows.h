@@ -1,6 +1,8 @@
-// A layer's coverage (its pixels' alpha times its masks) as rows for an effect, read through a
-// decoder of its own so that an effect can look ahead of the row being composed: over any span
-// of the document's columns, zero where the layer has nothing.
+// A layer's coverage as rows for an effect, read through decoders of its own so that an effect
+// can look ahead of the row being composed: over any span of the document's columns, zero where
+// the layer has nothing. A layer's coverage is its pixels' alpha times its masks; a shape's
+// (a shape or fill layer with a vector mask) is its masks alone, the path and not the
+// transparency of what fills it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/LayerLook.h"
+#include "render/MaskCoverage.h"
 #include "render/PatternTile.h"
 #include "render/effects/CoverageRows.h"
 
@@ -27,7 +30,8 @@ public:
 private:
     const int32_t left_;
     const int32_t width_;
-    LayerLook look_;
+    std::unique_ptr<LayerLook> look_;
+    std::unique_ptr<MaskCoverage> shape_;
     std::vector<float> row_;
     std::vector<float> content_;
     int64_t last_ = INT64_MIN;

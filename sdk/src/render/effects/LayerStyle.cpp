@@ -219,20 +219,28 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
         }
         if (e.paint != LayerEffect::Paint::Colour && e.settings) {
             if (e.paint == LayerEffect::Paint::Gradient) {
-                // Aligned with the layer, a gradient spans the layer's box (its vector mask's
-                // where it has one); otherwise the document.
+                // Aligned with the layer, a gradient spans the layer's box (its vector mask's,
+                // out to whole pixels, where it has one); otherwise the document. It is taken
+                // at the pixels' centres.
                 const bool align = e.settings->Bool("Algn", true);
                 FillBox box = GradientBox(loader, index, align);
-                if (align && !record.properties.hasVectorMask && record.width > 0 &&
-                    record.height > 0)
+                if (align && record.properties.hasVectorMask) {
+                    box = FillBox{std::floor(box.left), std::floor(box.top), std::ceil(box.right),
+                                  std::ceil(box.bottom)};
+                } else if (align && record.width > 0 && record.height > 0) {
                     box = FillBox{double(record.x), double(record.y),
                                   double(record.x) + record.width,
                                   double(record.y) + record.height};
+                }
+                box = FillBox{box.left - 0.5, box.top - 0.5, box.right - 0.5, box.bottom - 0.5};
                 effect->paint = MakeGradientPaint(*e.settings, box, gray);
             } else {
-                const bool linked = e.settings->Bool("Algn", e.settings->Bool("Lnkd", true));
+                // Linked with the layer, the tiles start at the effects' anchor.
+                const bool linked = e.settings->Bool("Algn", e.settings->Bool("Lnkd", true)) &&
+                                    record.properties.hasEffectsOrigin;
+                const double* origin = record.properties.effectsOrigin;
                 effect->paint = MakePatternPaint(*e.settings, loader, tiles,
-                                                 linked ? record.x : 0, linked ? record.y : 0);
+                                                 linked ? origin[0] : 0, linked ? origin[1] : 0);
             }
             // A gradient or pattern that is not drawn paints nothing.
             if (!effect->paint)

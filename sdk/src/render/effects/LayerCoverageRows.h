@@ -1,8 +1,6 @@
-// A layer's coverage as rows for an effect, read through decoders of its own so that an effect
-// can look ahead of the row being composed: over any span of the document's columns, zero where
-// the layer has nothing. A layer's coverage is its pixels' alpha times its masks; a shape's
-// (a shape or fill layer with a vector mask) is its masks alone, the path and not the
-// transparency of what fills it.
+// A layer's coverage (its pixels' alpha times its masks) as rows for an effect, read through a
+// decoder of its own so that an effect can look ahead of the row being composed: over any span
+// of the document's columns, zero where the layer has nothing.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +9,6 @@
 
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/LayerLook.h"
-#include "render/MaskCoverage.h"
 #include "render/PatternTile.h"
 #include "render/effects/CoverageRows.h"
 
@@ -30,8 +27,7 @@ public:
 private:
     const int32_t left_;
     const int32_t width_;
-    std::unique_ptr<LayerLook> look_;
-    std::unique_ptr<MaskCoverage> shape_;
+    LayerLook look_;
     std::vector<float> row_;
     std::vector<float> content_;
     int64_t last_ = INT64_MIN;

@@ -333,11 +333,14 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
     LayerStyle& style = *node.style;
     style.Shadows(y, span, outside, inside);
     const BlendMode mode = alone ? BlendMode::Normal : node.mode;
-    // The layers clipped to it, and then its interior effects, which cover them too.
+    // Layers clipped to it and blended with it as a group go under its interior effects, which
+    // cover them too; clipped layers put on one by one go over them.
+    const bool clippedUnder = !alone && properties.blendClippedAsGroup;
+    const bool clippedOver = !alone && !properties.blendClippedAsGroup;
     if (properties.blendInteriorAsGroup) {
         // The interior effects go onto the layer's own colour, which the fill opacity then
         // fades with them.
-        if (!alone) {
+        if (clippedUnder) {
             for (PlanNode& clipped : node.clipped)
                 ComposeNode(clipped, y, content, level + 1);
         }
@@ -353,11 +356,15 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
                 ApplyBlendRanges(properties, content, inside, part.from, part.to);
             ComposeRow(mode, content + part.from * 4, inside + part.from * 4, part.to - part.from);
         }
-        if (!alone) {
+        if (clippedUnder) {
             for (PlanNode& clipped : node.clipped)
                 ComposeNode(clipped, y, inside, level + 1);
         }
         style.Interior(y, span, inside);
+    }
+    if (clippedOver) {
+        for (PlanNode& clipped : node.clipped)
+            ComposeNode(clipped, y, inside, level + 1);
     }
     style.Exterior(y, span, coverage, outside, inside);
     // Each part of a pixel by its share, then the layer's opacity mixes the result in.

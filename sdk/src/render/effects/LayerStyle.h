@@ -5,8 +5,9 @@
 //
 // - outside: the drop shadows, then the outer glows, then the outside part of the strokes;
 // - inside: the drop shadows the layer does not knock out, then the layer's pixels faded by its
-//   fill opacity, the layers clipped to it, its interior effects (pattern, gradient and colour
-//   overlays, inner glows, inner shadows) each over the whole of the inside, then the inside
+//   fill opacity, the layers clipped to it (when they blend with it as a group), its interior
+//   effects (pattern, gradient and colour overlays, inner glows, inner shadows) each over the
+//   whole of the inside, the layers clipped to it that are put on one by one, then the inside
 //   part of the strokes;
 //
 // and the pixel is a x inside + (1 - a) x outside, which the layer's opacity then mixes with

@@ -39,6 +39,7 @@ struct Compositor::Scratch {
     // (made on first use).
     std::vector<float> outside;
     std::vector<float> inside;
+    std::vector<float> kept;  // what a layer with restricted channels lay on
     // What knockouts within this level reveal: the bottom of the group being composed; null
     // for transparency.
     const float* bottom = nullptr;
@@ -220,6 +221,28 @@ Spans Compositor::ComposeNode(PlanNode& node, int32_t y, float* destination, siz
 {
     if (y < node.top || y >= node.bottom)
         return Spans();
+    const uint8_t restricted = node.restrictedChannels;
+    if (restricted == 0 || node.adjustment)
+        return ComposeFree(node, y, destination, level);
+    // Channels the layer does not blend into keep what lay below.
+    Scratch& scratch = Level(level);
+    if (scratch.kept.size() != static_cast<size_t>(width_) * 4)
+        scratch.kept.assign(static_cast<size_t>(width_) * 4, 0.0f);
+    std::copy(destination, destination + width_ * 4, scratch.kept.begin());
+    const Spans spans = ComposeFree(node, y, destination, level);
+    for (const Span span : spans) {
+        for (int32_t x = span.from; x < span.to; ++x) {
+            for (int i = 0; i < 3; ++i) {
+                if ((restricted >> i) & 1)
+                    destination[x * 4 + i] = scratch.kept[x * 4 + i];
+            }
+        }
+    }
+    return spans;
+}
+
+Spans Compositor::ComposeFree(PlanNode& node, int32_t y, float* destination, size_t level)
+{
     if (node.adjustment)
         return ComposeAdjustment(node, y, destination, level);
     if (node.style)

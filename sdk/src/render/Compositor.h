@@ -59,6 +59,8 @@ private:
     Scratch& Level(size_t level);
     Spans ComposeList(std::vector<PlanNode>& nodes, int32_t y, float* destination, size_t level);
     Spans ComposeNode(PlanNode& node, int32_t y, float* destination, size_t level);
+    // ComposeNode without the channels a layer leaves alone.
+    Spans ComposeFree(PlanNode& node, int32_t y, float* destination, size_t level);
     Spans ComposePassThrough(PlanNode& node, int32_t y, float* destination, size_t level);
     Spans ComposeAdjustment(PlanNode& node, int32_t y, float* destination, size_t level);
     // A layer with effects (see LayerStyle.h). Alone: in normal mode, without what is clipped

@@ -34,6 +34,9 @@ public:
         plan.opacity = properties.opacity / 255.0f;
         plan.fill = node.group ? 1.0f : properties.fillOpacity / 255.0f;
         plan.blendRanges = HasBlendRanges(properties);
+        // A gray document's one channel stands for all three.
+        plan.restrictedChannels =
+            gray_ ? ((properties.restrictedChannels & 1) ? 7 : 0) : properties.restrictedChannels & 7;
         if (node.group) {
             plan.children = List(node.children);
             plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));

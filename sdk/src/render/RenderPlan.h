@@ -25,6 +25,8 @@ struct PlanNode {
     float opacity = 1.0f;
     float fill = 1.0f;  // scales a layer's own pixels, not what is clipped to it
     bool blendRanges = false;
+    // The colour channels (bit 0 red, 1 green, 2 blue) the node leaves as they lay below.
+    uint8_t restrictedChannels = 0;
     // Where the node's layers lie: the window's columns and the document's rows top .. bottom - 1
     // that they meet (for a group, those of its children).
     Span columns;

@@ -298,6 +298,16 @@ private:
             vectorData = true;
         } else if (IsAnyKey(key, {"lrFX", "lfx2", "lmfx"})) {
             properties.hasEffects = true;
+        } else if (IsKey(key, "brst")) {
+            // The channels the layer leaves as they are below it: 4-byte channel numbers.
+            // A list longer than the channels there are says nothing more.
+            const int64_t count = std::min<int64_t>(length / 4, 64);
+            const std::vector<uint8_t> data = BytesAt(start, count * 4);
+            for (int64_t i = 0; i < count; ++i) {
+                const uint32_t channel = stream::BigEndian32(&data[static_cast<size_t>(i) * 4]);
+                if (channel < 8)
+                    properties.restrictedChannels |= static_cast<uint8_t>(1u << channel);
+            }
         } else if (IsKey(key, "fxrp")) {
             // Where the layer's effects are anchored: two doubles, horizontal then vertical.
             // Places no document reaches are not kept.

@@ -96,6 +96,9 @@ struct PsdLayerProperties {
     bool blendInteriorAsGroup = false;
     uint8_t knockout = 0;  // 0 none, 1 shallow, 2 deep
     bool hasEffects = false;
+    // The colour channels the layer does not blend into ("brst"): bit i for channel i (red,
+    // green, blue; gray is 0). What lies below keeps them.
+    uint8_t restrictedChannels = 0;
     // The point the layer's effects are anchored at ("fxrp"), in document pixels: a pattern
     // overlay linked with the layer starts its tiles there.
     bool hasEffectsOrigin = false;

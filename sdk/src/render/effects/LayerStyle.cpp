@@ -114,14 +114,13 @@ struct LayerStyle::Effect {
     LayerEffect settings;
     std::unique_ptr<FillPaint> paint;     // a gradient or pattern; otherwise the colour
     std::unique_ptr<CoverageRows> rows;   // what the effect measures from the layer's shape
-    std::unique_ptr<CoverageRows> inner;  // a centred stroke's inside half
-    int32_t dx = 0, dy = 0;               // a shadow's offset
+    std::unique_ptr<CoverageRows> inner;  // a centred stroke's inside half; satin's second copy
+    int32_t dx = 0, dy = 0;               // a shadow's offset; satin's first copy's
 };
 
 bool LayerStyle::Draws(const LayerEffect& effect)
 {
     switch (effect.kind) {
-    case EffectKind::Satin:
     case EffectKind::Bevel: return false;
     case EffectKind::OuterGlow:
     case EffectKind::InnerGlow: return effect.paint == LayerEffect::Paint::Colour;
@@ -195,6 +194,23 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
             effect->rows = std::move(source);
             break;
         }
+        case EffectKind::Satin: {
+            // Two copies of the blurred shape, each moved by the distance along the angle, one
+            // each way: where they differ, the satin shows.
+            ShadowOffset(e, effect->dx, effect->dy);
+            const int32_t reach = 2 * BoxBlurRows::Reach(e.size);
+            std::unique_ptr<CoverageRows> first = rows(reach + std::abs(effect->dx), 0);
+            std::unique_ptr<CoverageRows> second = rows(reach + std::abs(effect->dx), 0);
+            if (!first)
+                continue;
+            for (std::unique_ptr<CoverageRows>* copy : {&first, &second}) {
+                copy->reset(new BoxBlurRows(std::move(*copy), e.size));
+                copy->reset(new BoxBlurRows(std::move(*copy), e.size));
+            }
+            effect->rows = std::move(first);
+            effect->inner = std::move(second);
+            break;
+        }
         case EffectKind::Stroke: {
             using Position = LayerEffect::StrokePosition;
             const int32_t reach = static_cast<int32_t>(std::ceil(e.size)) + 2;
@@ -265,6 +281,10 @@ void LayerStyle::Strength(Effect& effect, int32_t y, Span span)
         std::fill(mask + span.from, mask + span.to, 1.0f);
         return;
     }
+    if (e.kind == EffectKind::Satin) {
+        Satin(effect, y, span);
+        return;
+    }
     CoverageRows& rows = *effect.rows;
     const float* row = rows.Row(int64_t(y) - effect.dy);
     const int64_t shift = int64_t(left_) - effect.dx - rows.Left();
@@ -285,6 +305,29 @@ void LayerStyle::Strength(Effect& effect, int32_t y, Span span)
         if (e.noise > 0)
             v *= 1 - static_cast<float>(e.noise) * Grain(left_ + x, y);
         mask[x] = v;
+    }
+}
+
+void LayerStyle::Satin(Effect& effect, int32_t y, Span span)
+{
+    const LayerEffect& e = effect.settings;
+    CoverageRows& first = *effect.rows;
+    CoverageRows& second = *effect.inner;
+    const float* one = first.Row(int64_t(y) - effect.dy);
+    const float* other = second.Row(int64_t(y) + effect.dy);
+    const int64_t shiftOne = int64_t(left_) - effect.dx - first.Left();
+    const int64_t shiftOther = int64_t(left_) + effect.dx - second.Left();
+    float* mask = mask_.data();
+    for (int32_t x = span.from; x < span.to; ++x) {
+        const int64_t at = x + shiftOne, atOther = x + shiftOther;
+        float a = at >= 0 && at < first.Width() ? one[at] : 0.0f;
+        float b = atOther >= 0 && atOther < second.Width() ? other[atOther] : 0.0f;
+        if (!e.contour.linear) {
+            a = e.contour.At(a);
+            b = e.contour.At(b);
+        }
+        const float v = std::fabs(a - b);
+        mask[x] = e.invert ? 1 - v : v;
     }
 }
 

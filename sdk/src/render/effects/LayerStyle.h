@@ -41,8 +41,7 @@ public:
                int32_t left, int32_t width, PatternTiles& tiles);
     ~LayerStyle();
 
-    // Whether an effect of this kind and these settings is drawn (satin and bevel and emboss
-    // are not yet).
+    // Whether an effect of this kind and these settings is drawn (bevel and emboss is not yet).
     static bool Draws(const LayerEffect& effect);
     // Whether any effect is drawn.
     bool Any() const { return !effects_.empty(); }
@@ -67,6 +66,8 @@ private:
     void Paint(Effect& effect, int32_t y, Span span, float* rgba);
     // The effect's strength per column of span (0 .. 1, its opacity not applied) into mask_.
     void Strength(Effect& effect, int32_t y, Span span);
+    // Satin's strength: where its two copies of the blurred shape differ.
+    void Satin(Effect& effect, int32_t y, Span span);
     // Composes the effect's paint with alpha mask_ x opacity x part onto row.
     void Put(Effect& effect, Span span, const float* part, float* row);
 

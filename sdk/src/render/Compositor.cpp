@@ -1,6 +1,7 @@
 #include "render/Compositor.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "render/BlendRanges.h"
 
@@ -293,8 +294,11 @@ Spans Compositor::ComposeFree(PlanNode& node, int32_t y, float* destination, siz
             ApplyBlendRanges(*node.properties, content, destination, span.from, span.to);
         if (node.mode == BlendMode::Dissolve)
             Dissolve(content, span, y);
-        ComposeRow(node.mode, content + span.from * 4, destination + span.from * 4,
-                   span.to - span.from);
+        if (node.textGamma && node.mode == BlendMode::Normal)
+            ComposeText(content, destination, span);
+        else
+            ComposeRow(node.mode, content + span.from * 4, destination + span.from * 4,
+                       span.to - span.from);
     }
     if (apart) {
         // Each clipped layer onto a copy of the result, which then shows as far as the base's
@@ -394,13 +398,47 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
     const float opacity = node.opacity;
     for (int32_t x = span.from; x < span.to; ++x) {
         const float a = coverage[x];
+        const float* in = inside + x * 4;
+        const float* out = outside + x * 4;
+        float result[4];
+        if (node.textGamma && a > 0 && a < 1 && in[3] >= 1 && out[3] >= 1) {
+            for (int i = 0; i < 3; ++i)
+                result[i] = TextMix(out[i], in[i], a);
+            result[3] = 1;
+        } else {
+            for (int i = 0; i < 4; ++i)
+                result[i] = a * in[i] + (1 - a) * out[i];
+        }
         for (int i = 0; i < 4; ++i) {
-            const float result = a * inside[x * 4 + i] + (1 - a) * outside[x * 4 + i];
             float& below = destination[x * 4 + i];
-            below += (result - below) * opacity;
+            below += (result[i] - below) * opacity;
         }
     }
     return Spans{span};
+}
+
+float Compositor::TextMix(float below, float over, float alpha)
+{
+    const float mixed = (1 - alpha) * std::pow(std::max(below, 0.0f), kTextGamma) +
+                        alpha * std::pow(std::max(over, 0.0f), kTextGamma);
+    return std::pow(mixed, 1 / kTextGamma);
+}
+
+void Compositor::ComposeText(const float* content, float* destination, Span span)
+{
+    for (int32_t x = span.from; x < span.to; ++x) {
+        const float* source = content + x * 4;
+        float* below = destination + x * 4;
+        const float alpha = source[3];
+        if (alpha <= 0)
+            continue;
+        if (alpha >= 1 || below[3] < 1) {
+            ComposeRow(BlendMode::Normal, source, below, 1);
+            continue;
+        }
+        for (int i = 0; i < 3; ++i)
+            below[i] = TextMix(below[i], source[i] / alpha, alpha);
+    }
 }
 
 void Compositor::KnockOut(const PlanNode& node, const Spans& spans, const float* strength,

@@ -82,6 +82,11 @@ private:
     // content is the layer's colour with alpha = strength, or the group's colour at full alpha.
     Spans Content(PlanNode& node, int32_t y, size_t level, bool cut, float strength);
 
+    // The editor blends the edges of type over an opaque backdrop in a space of this power.
+    static constexpr float kTextGamma = 1.45f;
+    static float TextMix(float below, float over, float alpha);
+    // A type layer's content onto destination in normal mode, its edges so.
+    static void ComposeText(const float* content, float* destination, Span span);
     // Dissolve: each pixel drawn whole or not at all, as its alpha is above a threshold that a
     // hash of its place gives (the same document gives the same pixels).
     void Dissolve(float* content, Span span, int32_t y) const;

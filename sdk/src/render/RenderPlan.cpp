@@ -34,6 +34,7 @@ public:
         plan.opacity = properties.opacity / 255.0f;
         plan.fill = node.group ? 1.0f : properties.fillOpacity / 255.0f;
         plan.blendRanges = HasBlendRanges(properties);
+        plan.textGamma = properties.kind == PsdLayerProperties::Kind::Type && !node.group;
         // A gray document's one channel stands for all three.
         plan.restrictedChannels =
             gray_ ? ((properties.restrictedChannels & 1) ? 7 : 0) : properties.restrictedChannels & 7;

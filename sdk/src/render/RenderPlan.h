@@ -27,6 +27,8 @@ struct PlanNode {
     bool blendRanges = false;
     // The colour channels (bit 0 red, 1 green, 2 blue) the node leaves as they lay below.
     uint8_t restrictedChannels = 0;
+    // A type layer: its edges blend with what lies below in a space of power kTextGamma.
+    bool textGamma = false;
     // Where the node's layers lie: the window's columns and the document's rows top .. bottom - 1
     // that they meet (for a group, those of its children).
     Span columns;

@@ -364,15 +364,18 @@ TEST_F(CliRun, ComposeAndAsShownDrawTheLayersAndTheReportSaysHow)
 
 TEST_F(CliRun, WhatTheDrawingLeavesOutIsSaidOnStandardError)
 {
-    // Layer "A" with an enabled drop shadow: an effects version, then the descriptor.
+    // Layer "A" with an enabled outer glow of a gradient, which is not drawn: an effects
+    // version, then the descriptor.
     test_support::ByteWriter effects;
-    effects.U32(0).Append(test_support::DescriptorWriter()
-                              .Object("DrSh", test_support::DescriptorWriter("DrSh").Bool("enab", true))
-                              .Versioned());
+    effects.U32(0).Append(
+        test_support::DescriptorWriter()
+            .Object("OrGl", test_support::DescriptorWriter("OrGl").Bool("enab", true).Object(
+                                "Grad", test_support::DescriptorWriter("Grdn")))
+            .Versioned());
     LayerShape layer{"A", 0, 0, 1, 1};
     layer.additional = test_support::LayerBlock("lfx2", effects.Data());
     WriteBytes(dir / "e.psd", RgbaDocument(2, 2, {layer}));
-    const std::string said = "quillconv-cli: e.psd: layer 1 \"A\": drop shadow not drawn\n";
+    const std::string said = "quillconv-cli: e.psd: layer 1 \"A\": outer glow not drawn\n";
     EXPECT_NE(Cli("-q --psd-png --compose e.psd", dir.Path()).err.find(said), std::string::npos);
     EXPECT_EQ(Cli("-q --psd-png e.psd", dir.Path()).err, "");
 }

@@ -9,9 +9,9 @@
 
 #include "graphic/dispatch/LoaderDispatch.h"
 #include "graphic/psd/ImageLoaderPSD.h"
-#include "render/ComposedRows.h"
-#include "render/LayerAsShown.h"
-#include "render/UndrawnParts.h"
+#include "render/compose/ComposedRows.h"
+#include "render/compose/LayerAsShown.h"
+#include "render/compose/UndrawnParts.h"
 #include "support/FileLikeStream.h"
 
 namespace {

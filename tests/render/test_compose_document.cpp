@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "graphic/psd/PsdLayerTree.h"
-#include "render/ComposedRows.h"
+#include "render/compose/ComposedRows.h"
 #include "render/FeatheredRows.h"
-#include "render/LayerAsShown.h"
+#include "render/compose/LayerAsShown.h"
 #include "render/Span.h"
-#include "render/UndrawnParts.h"
+#include "render/compose/UndrawnParts.h"
 #include "support/ErrorTag.h"
 #include "support/PsdReader.h"
 
@@ -395,12 +395,13 @@ TEST(Adjust, DamagedSettingsFailTheDrawingWithTheirTag)
 
 TEST(Adjust, WhatIsNotDrawnIsNamed)
 {
-    // An effects block (a version, then the descriptor) holding an enabled satin (not drawn)
-    // and a disabled stroke.
+    // An effects block (a version, then the descriptor) holding an outer glow of a gradient
+    // (not drawn) and a disabled stroke.
     using test_support::DescriptorWriter;
     ByteWriter effects;
     effects.U32(0).Append(DescriptorWriter()
-                              .Object("ChFX", DescriptorWriter("ChFX").Bool("enab", true))
+                              .Object("OrGl", DescriptorWriter("OrGl").Bool("enab", true).Object(
+                                                  "Grad", DescriptorWriter("Grdn")))
                               .Object("FrFX", DescriptorWriter("FrFX").Bool("enab", false))
                               .Versioned());
     PsdLayer layer = Solid(1, 9, 9, 9);
@@ -412,7 +413,7 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     PsdReader reader(file);
     const std::vector<sdk::render::UndrawnLayer> undrawn = sdk::render::UndrawnLayers(reader.psd);
     ASSERT_EQ(2u, undrawn.size());
-    EXPECT_EQ(std::vector<std::string>({"satin"}), undrawn[0].parts);
+    EXPECT_EQ(std::vector<std::string>({"outer glow"}), undrawn[0].parts);
     EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
     // Effects whose settings cannot be read are not drawn either way: named, not failing.
     layer.additional = LayerBlock("lfx2", {0, 0, 0, 0, 0, 0, 0, 16, 0});

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/ComposedRows.h"
+#include "render/compose/ComposedRows.h"
 #include "render/adjust/GradientMap.h"
 #include "render/adjust/GradientRamp.h"
 #include "support/ErrorTag.h"

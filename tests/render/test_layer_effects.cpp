@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "graphic/RowSource.h"
-#include "render/ComposedRows.h"
-#include "render/LayerAsShown.h"
-#include "render/UndrawnParts.h"
+#include "render/compose/ComposedRows.h"
+#include "render/compose/LayerAsShown.h"
+#include "render/compose/UndrawnParts.h"
 #include "render/effects/BoxBlurRows.h"
 #include "support/ErrorTag.h"
 #include "support/PsdReader.h"

@@ -23,8 +23,8 @@
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/png/ImageSaverPNG.h"
-#include "render/ComposedRows.h"
-#include "render/LayerAsShown.h"
+#include "render/compose/ComposedRows.h"
+#include "render/compose/LayerAsShown.h"
 
 using sdk::graphic::ImageInfo;
 using sdk::graphic::ImageSaverPNG;

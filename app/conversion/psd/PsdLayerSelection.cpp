@@ -9,7 +9,7 @@
 #include "graphic/ImageLimits.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdLayerTree.h"
-#include "render/LayerAsShown.h"
+#include "render/compose/LayerAsShown.h"
 
 using sdk::graphic::ImageInfo;
 using sdk::graphic::PsdLayerNode;

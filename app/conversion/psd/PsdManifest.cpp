@@ -14,7 +14,7 @@
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdLayerTree.h"
 #include "render/BlendMode.h"
-#include "render/LayerAsShown.h"
+#include "render/compose/LayerAsShown.h"
 
 using sdk::graphic::ImageLoaderPSD;
 using sdk::graphic::PsdLayerNode;

@@ -9,7 +9,7 @@
 #include "debug/Error.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/BlendMode.h"
-#include "render/UndrawnParts.h"
+#include "render/compose/UndrawnParts.h"
 #include "render/adjust/LayerAdjustment.h"
 #include "stream/StreamFile.h"
 

@@ -2,7 +2,7 @@
 
 #include "conversion/psd/PsdLayerSelection.h"
 #include "files/Format.h"
-#include "render/UndrawnParts.h"
+#include "render/compose/UndrawnParts.h"
 
 std::string UndrawnNote(sdk::graphic::ImageLoaderPSD& psd)
 {

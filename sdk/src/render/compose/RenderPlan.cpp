@@ -1,4 +1,4 @@
-#include "render/RenderPlan.h"
+#include "render/compose/RenderPlan.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "render/UndrawnParts.h"
+#include "render/compose/UndrawnParts.h"
 
 #include <algorithm>
 #include <cstring>

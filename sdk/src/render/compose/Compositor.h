@@ -31,7 +31,7 @@
 #include <vector>
 
 #include "render/AdjustRow.h"
-#include "render/RenderPlan.h"
+#include "render/compose/RenderPlan.h"
 
 namespace sdk {
 namespace render {

@@ -1,4 +1,4 @@
-#include "render/ComposedRows.h"
+#include "render/compose/ComposedRows.h"
 
 #include <algorithm>
 

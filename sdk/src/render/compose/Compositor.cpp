@@ -1,4 +1,4 @@
-#include "render/Compositor.h"
+#include "render/compose/Compositor.h"
 
 #include <algorithm>
 #include <cmath>

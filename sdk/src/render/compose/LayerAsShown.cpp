@@ -1,4 +1,4 @@
-#include "render/LayerAsShown.h"
+#include "render/compose/LayerAsShown.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,9 +9,9 @@
 #include "debug/Error.h"
 #include "graphic/ImageLimits.h"
 #include "graphic/psd/PsdLayerTree.h"
-#include "render/ComposedRows.h"
-#include "render/Compositor.h"
-#include "render/RenderPlan.h"
+#include "render/compose/ComposedRows.h"
+#include "render/compose/Compositor.h"
+#include "render/compose/RenderPlan.h"
 #include "render/effects/LayerEffects.h"
 #include "render/effects/LayerStyle.h"
 

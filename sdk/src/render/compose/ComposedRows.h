@@ -8,8 +8,8 @@
 
 #include "graphic/RowSource.h"
 #include "graphic/psd/ImageLoaderPSD.h"
-#include "render/Compositor.h"
-#include "render/RenderPlan.h"
+#include "render/compose/Compositor.h"
+#include "render/compose/RenderPlan.h"
 
 namespace sdk {
 namespace render {

@@ -319,20 +319,29 @@ TEST(Effects, ALayerAsShownGrowsByWhatItsEffectsReach)
     EXPECT_EQ(8, sdk::render::LayerAreaAsShown(reader.psd, 0).left);
 }
 
-TEST(Effects, WhatIsNotDrawnIsNamedAndDamageFailsTheDrawing)
+TEST(Effects, AGroupsEffectsAreTracedFromWhatItsLayersCompose)
 {
-    // A group's effects are not drawn.
+    // Two squares side by side in a group with a 1-pixel outside stroke: one ring round both,
+    // none between them.
     PsdLayer divider;
     divider.additional = test_support::SectionBlock(3);
-    PsdLayer folder = WithEffects(PsdLayer(), {{"DrSh", Shadow(3, 0)}},
-                                  test_support::SectionBlock(1, "pass"));
-    PsdReader reader(Document(8, {divider, Square(1, 1, 2, 9, 9, 9), folder}));
-    EXPECT_EQ(std::vector<std::string>({"drop shadow"}), sdk::render::UndrawnParts(reader.psd, 2));
-    EXPECT_TRUE(sdk::render::UndrawnParts(reader.psd, 1).empty());
-    // A layer whose effects cannot be read fails with the tag of damaged settings.
+    const PsdLayer folder = WithEffects(PsdLayer(), {{"FrFX", Stroke(1, "OutF")}},
+                                        test_support::SectionBlock(1, "pass"));
+    const std::vector<Bytes> picture = Composed(Document(
+        12, {divider, Square(2, 4, 3, 255, 0, 0), Square(5, 4, 3, 0, 0, 255), folder}));
+    EXPECT_EQ(Bytes({255, 0, 255, 0}), At(picture, 1, 5));
+    EXPECT_EQ(Bytes({255, 0, 255, 0}), At(picture, 8, 5));
+    EXPECT_EQ(Bytes({255, 0, 255, 0}), At(picture, 5, 3));
+    EXPECT_EQ(Bytes({255, 0, 0, 255}), At(picture, 4, 5));
+    EXPECT_EQ(Bytes({255, 255, 0, 0}), At(picture, 5, 5));
+}
+
+TEST(Effects, DamagedSettingsFailTheDrawingWithTheirTag)
+{
     PsdLayer damaged = Square(1, 1, 2, 9, 9, 9);
     damaged.additional = test_support::LayerBlock("lfx2", {0, 0, 0, 0, 0, 0, 0, 16, 0});
     PsdReader broken(Document(8, {damaged}));
     EXPECT_EQ("ImageLoaderPSD::LayerBlock:480",
               test_support::TagOf([&] { sdk::render::ComposedRows rows(broken.psd); }));
+    EXPECT_EQ(std::vector<std::string>({"layer effects"}), sdk::render::UndrawnParts(broken.psd, 0));
 }

@@ -534,6 +534,14 @@ void Compositor::DrawAlone(PlanNode& node, int32_t y, float* destination)
         std::copy(content + span.from * 4, content + span.to * 4, destination + span.from * 4);
 }
 
+void Compositor::Coverage(PlanNode& node, int32_t y, float* coverage)
+{
+    const Spans spans = Content(node, y, 0, true, 1.0f);
+    const float* own = Level(0).coverage.data();
+    for (const Span span : spans)
+        std::copy(own + span.from, own + span.to, coverage + span.from);
+}
+
 void Compositor::ClipStrength(PlanNode& node, int32_t y, float* strength)
 {
     const Spans spans = Content(node, y, 0, true, node.opacity);

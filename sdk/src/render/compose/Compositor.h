@@ -53,6 +53,9 @@ public:
     // column, left as it is where the node has nothing): how much of what is clipped to it
     // shows.
     void ClipStrength(PlanNode& node, int32_t y, float* strength);
+    // The node's coverage (its pixels' or children's alpha times its masks) into coverage,
+    // left as it is where the node has nothing.
+    void Coverage(PlanNode& node, int32_t y, float* coverage);
 
 private:
     struct Scratch;

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "render/BlendRanges.h"
+#include "render/compose/GroupCoverageRows.h"
+#include "render/effects/LayerCoverageRows.h"
 #include "render/adjust/LayerAdjustment.h"
 
 namespace sdk {
@@ -22,7 +24,7 @@ public:
     {
     }
 
-    PlanNode Node(const PsdLayerNode& node)
+    PlanNode Node(const PsdLayerNode& node, bool ownEffects = true)
     {
         const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
         PlanNode plan;
@@ -64,6 +66,8 @@ public:
                 plan.top = artboard.top;
                 plan.bottom = artboard.bottom;
             }
+            if (ownEffects && properties.hasEffects && !plan.children.empty())
+                GroupStyle(plan, node);
         } else if (properties.kind == PsdLayerProperties::Kind::Adjustment) {
             // It changes every column and row of what lies below it, cut by its masks.
             ++canvasLayers_;
@@ -83,8 +87,8 @@ public:
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
             }
-            if (properties.hasEffects)
-                Style(plan, record);
+            if (ownEffects && properties.hasEffects)
+                LayerStyleOf(plan, record);
         }
         return plan;
     }
@@ -130,27 +134,56 @@ public:
 
 private:
     // The layer's effects that are drawn, and the columns and rows they reach.
-    void Style(PlanNode& plan, const graphic::ImageLoaderPSD::info_t& record)
+    void LayerStyleOf(PlanNode& plan, const graphic::ImageLoaderPSD::info_t& record)
+    {
+        graphic::ImageLoaderPSD& loader = loader_;
+        PatternTiles& tiles = tiles_;
+        const int32_t index = plan.layer;
+        LayerStyle::Shape shape;
+        shape.rows = [&loader, &tiles, index](int32_t left, int32_t width) {
+            return std::unique_ptr<CoverageRows>(
+                new LayerCoverageRows(loader, index, left, width, tiles));
+        };
+        shape.area = {record.x, record.y, int64_t(record.x) + std::max(record.width, 0),
+                      int64_t(record.y) + std::max(record.height, 0)};
+        shape.everywhere = LayerLook::DrawsFill(record);
+        Style(plan, shape);
+    }
+
+    // A group's effects, traced from what its layers compose to.
+    void GroupStyle(PlanNode& plan, const PsdLayerNode& node)
+    {
+        graphic::ImageLoaderPSD& loader = loader_;
+        LayerStyle::Shape shape;
+        shape.rows = [&loader, &node](int32_t left, int32_t width) {
+            return std::unique_ptr<CoverageRows>(new GroupCoverageRows(loader, node, left, width));
+        };
+        shape.area = node.area;
+        Style(plan, shape);
+    }
+
+    void Style(PlanNode& plan, const LayerStyle::Shape& shape)
     {
         const LayerEffects effects = ReadLayerEffects(loader_, plan.layer);
         if (effects.effects.empty())
             return;
-        plan.style.reset(new LayerStyle(loader_, plan.layer, effects, left_, width_, tiles_));
+        plan.style.reset(
+            new LayerStyle(loader_, plan.layer, effects, left_, width_, tiles_, shape));
         if (!plan.style->Any()) {
             plan.style.reset();
             return;
         }
-        if (LayerLook::DrawsFill(record))
+        if (shape.everywhere)
             return;  // it covers every row and column already
+        const graphic::PsdLayerArea& area = shape.area;
         const LayerStyle::Growth reach = plan.style->Reach();
-        const int64_t from = std::max<int64_t>(int64_t(record.x) - reach.left - left_, 0);
-        const int64_t to = std::min<int64_t>(
-            int64_t(record.x) + std::max(record.width, 0) + reach.right - left_, width_);
-        plan.columns = from < to && record.height > 0
+        const int64_t from = std::max<int64_t>(area.left - reach.left - left_, 0);
+        const int64_t to = std::min<int64_t>(area.right + reach.right - left_, width_);
+        plan.columns = from < to && !area.Empty()
                            ? Span{static_cast<int32_t>(from), static_cast<int32_t>(to)}
                            : Span();
-        plan.top = int64_t(record.y) - reach.top;
-        plan.bottom = int64_t(record.y) + std::max(record.height, 0) + reach.bottom;
+        plan.top = area.top - reach.top;
+        plan.bottom = area.bottom + reach.bottom;
     }
 
     // Whether a planned node is drawn: not an adjustment layer of a kind the renderer does not
@@ -207,9 +240,9 @@ std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, 
 }
 
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, int32_t left,
-                       int32_t width)
+                       int32_t width, bool ownEffects)
 {
-    return Planner(loader, left, width).Node(node);
+    return Planner(loader, left, width).Node(node, ownEffects);
 }
 
 }  // namespace render

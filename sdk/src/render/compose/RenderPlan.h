@@ -54,9 +54,10 @@ struct PlanNode {
 std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
 
 // The plan of one node alone (its masks and pixels, its children, but not what is clipped to
-// it), for drawing one layer or group by itself.
+// it), for drawing one layer or group by itself; without its own effects when ownEffects is
+// false (the shape they are traced from).
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const graphic::PsdLayerNode& node,
-                       int32_t left, int32_t width);
+                       int32_t left, int32_t width, bool ownEffects = true);
 
 }  // namespace render
 }  // namespace sdk

@@ -68,15 +68,14 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
     const PsdLayerProperties& properties = record.properties;
     std::vector<std::string> parts;
     if (properties.hasEffects) {
-        // The effects of groups are not drawn, nor some kinds; settings that cannot be read
-        // leave them unnamed.
-        const bool group = properties.kind == PsdLayerProperties::Kind::Group;
+        // Some kinds of effects are not drawn; settings that cannot be read leave them
+        // unnamed.
         try {
             const LayerEffects effects = ReadLayerEffects(loader, index);
             if (!effects.present)
                 parts.push_back("layer effects");
             for (const LayerEffect& effect : effects.effects) {
-                if (group || !LayerStyle::Draws(effect))
+                if (!LayerStyle::Draws(effect))
                     AddOnce(parts, EffectName(effect.kind));
             }
         } catch (const debug::runtime_error&) {

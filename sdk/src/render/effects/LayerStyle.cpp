@@ -5,7 +5,6 @@
 
 #include "render/BlendMode.h"
 #include "render/effects/BoxBlurRows.h"
-#include "render/effects/LayerCoverageRows.h"
 #include "render/effects/StrokeBandRows.h"
 
 namespace sdk {
@@ -129,16 +128,14 @@ bool LayerStyle::Draws(const LayerEffect& effect)
 }
 
 LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
-                       int32_t left, int32_t width, PatternTiles& tiles)
+                       int32_t left, int32_t width, PatternTiles& tiles, const Shape& shape)
     : loader_(loader), left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects))
 {
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const bool gray = loader.Format().outputColors == 1;
-    const bool fill = LayerLook::DrawsFill(record);
-    // The layer's columns in the document (a fill covers every one the window has).
-    const int64_t layerFrom = fill ? int64_t(left) : int64_t(record.x);
-    const int64_t layerTo =
-        fill ? int64_t(left) + width_ : int64_t(record.x) + std::max(record.width, 0);
+    // The shape's columns in the document (a fill covers every one the window has).
+    const int64_t layerFrom = shape.everywhere ? int64_t(left) : shape.area.left;
+    const int64_t layerTo = shape.everywhere ? int64_t(left) + width_ : shape.area.right;
     const int64_t windowFrom = left, windowTo = int64_t(left) + width_;
 
     std::vector<const LayerEffect*> order;
@@ -170,8 +167,7 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
             Meet(from, to, windowFrom - dx - reach - 1, windowTo - dx + reach + 1);
             if (from >= to)
                 return nullptr;
-            return std::unique_ptr<CoverageRows>(new LayerCoverageRows(
-                loader, index, static_cast<int32_t>(from), static_cast<int32_t>(to - from), tiles));
+            return shape.rows(static_cast<int32_t>(from), static_cast<int32_t>(to - from));
         };
         switch (e.kind) {
         case EffectKind::DropShadow:

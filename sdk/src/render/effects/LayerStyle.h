@@ -20,10 +20,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdLayerTree.h"
 #include "render/FillPaint.h"
 #include "render/PatternTile.h"
 #include "render/Span.h"
@@ -35,10 +37,20 @@ namespace render {
 
 class LayerStyle {
 public:
-    // The effects of layer index that are drawn, over the document's columns left ..
-    // left + width - 1. Raises what making an effect's gradient or pattern raises.
+    // What the effects are traced from: the layer's (or group's) coverage as rows over any
+    // span of the document's columns, read apart from the rows being composed, and the
+    // columns it reaches (or every column, for a fill that covers the document).
+    struct Shape {
+        std::function<std::unique_ptr<CoverageRows>(int32_t left, int32_t width)> rows;
+        graphic::PsdLayerArea area;
+        bool everywhere = false;
+    };
+
+    // The effects of layer (or group) record index that are drawn, over the document's
+    // columns left .. left + width - 1. Raises what making an effect's gradient or pattern
+    // raises.
     LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
-               int32_t left, int32_t width, PatternTiles& tiles);
+               int32_t left, int32_t width, PatternTiles& tiles, const Shape& shape);
     ~LayerStyle();
 
     // Whether an effect of this kind and these settings is drawn (bevel and emboss is not yet).

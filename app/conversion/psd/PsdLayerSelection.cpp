@@ -181,10 +181,11 @@ void SelectPsdLayers(sdk::graphic::ImageLoader& loader, PsdDocument& document)
             picture.groupPicture = true;
             // A rectangle too large for these fields is refused when the picture is drawn.
             const int64_t most = INT32_MAX;
-            picture.info.x = static_cast<int32_t>(node->area.left);
-            picture.info.y = static_cast<int32_t>(node->area.top);
-            picture.info.width = static_cast<int32_t>(std::min(node->area.Width(), most));
-            picture.info.height = static_cast<int32_t>(std::min(node->area.Height(), most));
+            const sdk::graphic::PsdLayerArea area = sdk::render::GroupAreaAsShown(*psd, i);
+            picture.info.x = static_cast<int32_t>(area.left);
+            picture.info.y = static_cast<int32_t>(area.top);
+            picture.info.width = static_cast<int32_t>(std::min(area.Width(), most));
+            picture.info.height = static_cast<int32_t>(std::min(area.Height(), most));
             document.layers.push_back(picture);
         }
     }

@@ -115,8 +115,12 @@ private:
         json.Key("rect");
         json.BeginObject(true);
         if (node.group) {
-            Rect(node.area.Empty() ? 0 : node.area.left, node.area.Empty() ? 0 : node.area.top,
-                 node.area.Width(), node.area.Height());
+            // A group's picture covers what the effects of its layers reach.
+            const sdk::graphic::PsdLayerArea area =
+                pictures_.count(node.layer) ? sdk::render::GroupAreaAsShown(psd_, node.layer)
+                                            : node.area;
+            Rect(area.Empty() ? 0 : area.left, area.Empty() ? 0 : area.top, area.Width(),
+                 area.Height());
         } else {
             // What the layer covers: a fill that stores no pixels covers what it is drawn over;
             // as shown, its effects what they reach.

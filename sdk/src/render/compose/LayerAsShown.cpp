@@ -298,15 +298,67 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
                         width, static_cast<int32_t>(area.Height())));
 }
 
+namespace {
+
+// The hull of two areas (an empty one adds nothing).
+graphic::PsdLayerArea Hull(const graphic::PsdLayerArea& a, const graphic::PsdLayerArea& b)
+{
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+// What the visible layers below parent cover with their effects.
+graphic::PsdLayerArea ChildrenWithEffects(graphic::ImageLoaderPSD& loader, const PsdLayerNode& parent)
+{
+    graphic::PsdLayerArea area;
+    for (const PsdLayerNode& child : parent.children) {
+        if (!loader.LayerRecord(child.layer).properties.visible)
+            continue;
+        area = Hull(area, child.group ? GroupAreaAsShown(loader, child.layer)
+                                      : LayerAreaWithEffects(loader, child.layer));
+    }
+    return area;
+}
+
+}  // namespace
+
+graphic::PsdLayerArea GroupAreaAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    const PsdLayerNode* node = nullptr;
+    const PsdLayerNode* base = nullptr;
+    if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group ||
+        node->area.Empty())
+        return graphic::PsdLayerArea();
+    graphic::PsdLayerArea area = Hull(node->area, ChildrenWithEffects(loader, *node));
+    if (loader.LayerRecord(index).properties.hasEffects) {
+        try {
+            const LayerStyle::Growth reach = LayerStyle::ReachOf(ReadLayerEffects(loader, index));
+            area = {area.left - reach.left, area.top - reach.top, area.right + reach.right,
+                    area.bottom + reach.bottom};
+        } catch (const debug::runtime_error&) {
+        }
+    }
+    // Within the hull of the canvas and what the group's layers hold.
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const graphic::PsdLayerArea bounds =
+        Hull(node->area, {0, 0, std::max(canvas.width, 0), std::max(canvas.height, 0)});
+    return {std::max(area.left, bounds.left), std::max(area.top, bounds.top),
+            std::min(area.right, bounds.right), std::min(area.bottom, bounds.bottom)};
+}
+
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     const PsdLayerNode* node = nullptr;
     const PsdLayerNode* base = nullptr;
     if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group)
         throw debug::logic_error("GroupAsShown:130");
-    const graphic::PsdLayerArea& area = node->area;
-    if (area.Empty())
+    if (node->area.Empty())
         throw debug::runtime_error("Image::Create:59");
+    const graphic::PsdLayerArea area = GroupAreaAsShown(loader, index);
     if (area.Width() > graphic::kMaxRowWidth || area.Height() > graphic::kMaxRowWidth)
         throw debug::runtime_error("GroupAsShown:140");
     const int32_t left = static_cast<int32_t>(area.left);

@@ -25,21 +25,26 @@ graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, in
 // (drawing them raises).
 graphic::PsdLayerArea LayerAreaWithEffects(graphic::ImageLoaderPSD& loader, int32_t index);
 
-// The layer's rows as shown, with its effects, over LayerAreaWithEffects. Records that hold no pixels of their own to draw (groups and their
-// dividers, adjustment layers) and empty rectangles give the stored rows, with what those raise.
-// Raises what the loader's LayerTree raises.
+// The layer's rows as shown, with its effects, over LayerAreaWithEffects. Records that hold no
+// pixels of their own to draw (groups and their dividers, adjustment layers) and empty rectangles
+// give the stored rows, with what those raise. Raises what the loader's LayerTree raises.
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
-// A group as the editor draws it in its place, but alone: its visible layers and groups
-// composed together (adjustment layers among them changing what lies below them), its masks
-// and opacity applied, changed by the adjustment layers clipped to it and, when it is clipped, cut by how much of
-// its base shows; not its own blend mode. Rows cover the union of its children's rectangles
-// (PsdLayerNode::area). Raises what the loader's LayerTree raises, "Image::Create:59" for a group
-// without any layer that has pixels, and "GroupAsShown:140" for a rectangle wider or taller than
-// kMaxRowWidth or holding more pixels than the document and the group's layers together. When
-// only the layers it does not draw (hidden ones) make that sum large enough, their rows are
-// decoded first, and what that decode raises is raised.
+// A group as the editor draws it in its place, but alone: its visible layers and groups composed
+// together (adjustment layers among them changing what lies below them), its masks and opacity
+// applied, changed by the adjustment layers clipped to it and, when it is clipped, cut by how much
+// of its base shows; not its own blend mode. Rows cover the union of its children's rectangles
+// (PsdLayerNode::area) grown by the effects drawn (GroupAreaAsShown). Raises what the loader's
+// LayerTree raises, "Image::Create:59" for a group without any layer that has pixels, and
+// "GroupAsShown:140" for a rectangle wider or taller than kMaxRowWidth or holding more pixels than
+// the document and the group's layers together. When only the layers it does not draw (hidden ones)
+// make that sum large enough, their rows are decoded first, and what that decode raises is raised.
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
+
+// What a group's picture covers: the union of its children's rectangles, grown by what the
+// effects of its visible layers and groups and its own reach, within the hull of the canvas and
+// that union; empty for a record that is not a group or a group without layers.
+graphic::PsdLayerArea GroupAreaAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
 }  // namespace render
 }  // namespace sdk

@@ -364,18 +364,20 @@ TEST_F(CliRun, ComposeAndAsShownDrawTheLayersAndTheReportSaysHow)
 
 TEST_F(CliRun, WhatTheDrawingLeavesOutIsSaidOnStandardError)
 {
-    // Layer "A" with an enabled outer glow of a gradient, which is not drawn: an effects
-    // version, then the descriptor.
+    // Layer "A" with an enabled pattern overlay of a pattern the document does not hold, which
+    // is not drawn: an effects version, then the descriptor.
+    using test_support::DescriptorWriter;
     test_support::ByteWriter effects;
     effects.U32(0).Append(
-        test_support::DescriptorWriter()
-            .Object("OrGl", test_support::DescriptorWriter("OrGl").Bool("enab", true).Object(
-                                "Grad", test_support::DescriptorWriter("Grdn")))
+        DescriptorWriter()
+            .Object("patternFill", DescriptorWriter("patternFill")
+                                       .Bool("enab", true)
+                                       .Object("Ptrn", DescriptorWriter("Ptrn").Text("Idnt", "x")))
             .Versioned());
     LayerShape layer{"A", 0, 0, 1, 1};
     layer.additional = test_support::LayerBlock("lfx2", effects.Data());
     WriteBytes(dir / "e.psd", RgbaDocument(2, 2, {layer}));
-    const std::string said = "quillconv-cli: e.psd: layer 1 \"A\": outer glow not drawn\n";
+    const std::string said = "quillconv-cli: e.psd: layer 1 \"A\": pattern overlay not drawn\n";
     EXPECT_NE(Cli("-q --psd-png --compose e.psd", dir.Path()).err.find(said), std::string::npos);
     EXPECT_EQ(Cli("-q --psd-png e.psd", dir.Path()).err, "");
 }

@@ -395,13 +395,15 @@ TEST(Adjust, DamagedSettingsFailTheDrawingWithTheirTag)
 
 TEST(Adjust, WhatIsNotDrawnIsNamed)
 {
-    // An effects block (a version, then the descriptor) holding an outer glow of a gradient
-    // (not drawn) and a disabled stroke.
+    // An effects block (a version, then the descriptor) holding a pattern overlay of a pattern
+    // the document does not hold (not drawn) and a disabled stroke.
     using test_support::DescriptorWriter;
     ByteWriter effects;
     effects.U32(0).Append(DescriptorWriter()
-                              .Object("OrGl", DescriptorWriter("OrGl").Bool("enab", true).Object(
-                                                  "Grad", DescriptorWriter("Grdn")))
+                              .Object("patternFill",
+                                      DescriptorWriter("patternFill")
+                                          .Bool("enab", true)
+                                          .Object("Ptrn", DescriptorWriter("Ptrn").Text("Idnt", "x")))
                               .Object("FrFX", DescriptorWriter("FrFX").Bool("enab", false))
                               .Versioned());
     PsdLayer layer = Solid(1, 9, 9, 9);
@@ -413,7 +415,7 @@ TEST(Adjust, WhatIsNotDrawnIsNamed)
     PsdReader reader(file);
     const std::vector<sdk::render::UndrawnLayer> undrawn = sdk::render::UndrawnLayers(reader.psd);
     ASSERT_EQ(2u, undrawn.size());
-    EXPECT_EQ(std::vector<std::string>({"outer glow"}), undrawn[0].parts);
+    EXPECT_EQ(std::vector<std::string>({"pattern overlay"}), undrawn[0].parts);
     EXPECT_EQ(std::vector<std::string>({"color lookup"}), undrawn[1].parts);
     // Effects whose settings cannot be read are not drawn either way: named, not failing.
     layer.additional = LayerBlock("lfx2", {0, 0, 0, 0, 0, 0, 0, 16, 0});

@@ -75,7 +75,7 @@ std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t i
             if (!effects.present)
                 parts.push_back("layer effects");
             for (const LayerEffect& effect : effects.effects) {
-                if (!LayerStyle::Draws(effect))
+                if (!LayerStyle::Draws(loader, effect, tiles))
                     AddOnce(parts, EffectName(effect.kind));
             }
         } catch (const debug::runtime_error&) {

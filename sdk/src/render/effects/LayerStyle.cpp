@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/BlendMode.h"
+#include "render/adjust/GradientRamp.h"
 #include "render/effects/BoxBlurRows.h"
 #include "render/effects/StrokeBandRows.h"
 
@@ -115,16 +116,32 @@ struct LayerStyle::Effect {
     std::unique_ptr<CoverageRows> rows;   // what the effect measures from the layer's shape
     std::unique_ptr<CoverageRows> inner;  // a centred stroke's inside half; satin's second copy
     int32_t dx = 0, dy = 0;               // a shadow's offset; satin's first copy's
+    std::unique_ptr<GradientRamp> ramp;   // a glow's gradient
 };
 
 bool LayerStyle::Draws(const LayerEffect& effect)
 {
     switch (effect.kind) {
     case EffectKind::Bevel: return false;
-    case EffectKind::OuterGlow:
-    case EffectKind::InnerGlow: return effect.paint == LayerEffect::Paint::Colour;
     default: return true;
     }
+}
+
+bool LayerStyle::Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effect,
+                       PatternTiles& tiles)
+{
+    if (!Draws(effect) || !effect.settings)
+        return Draws(effect);
+    // A noise gradient or a pattern the document does not hold paints nothing.
+    if (effect.paint == LayerEffect::Paint::Gradient) {
+        const graphic::PsdDescriptorValue* gradient = effect.settings->Find("Grad");
+        return !gradient || gradient->Text("GrdF") != "ClNs";
+    }
+    if (effect.paint == LayerEffect::Paint::Pattern) {
+        const graphic::PsdDescriptorValue* pattern = effect.settings->Find("Ptrn");
+        return pattern && tiles.Find(loader, pattern->Text("Idnt"));
+    }
+    return true;
 }
 
 LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
@@ -229,7 +246,20 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
         }
         default: break;
         }
-        if (e.paint != LayerEffect::Paint::Colour && e.settings) {
+        const bool glow = e.kind == EffectKind::OuterGlow || e.kind == EffectKind::InnerGlow;
+        if (glow && e.paint == LayerEffect::Paint::Gradient && e.settings) {
+            // A glow of a gradient takes its colours along its falloff, the gradient's start
+            // at the shape's edge.
+            const graphic::PsdDescriptorValue* gradient = e.settings->Find("Grad");
+            if (gradient && gradient->type == graphic::PsdDescriptorValue::Type::Object) {
+                effect->ramp.reset(new GradientRamp(ReadGradientRamp(
+                    *gradient, GradientMethodOf(e.settings->Text("gradientsInterpolationMethod")))));
+                if (effect->ramp->noise)
+                    continue;
+                if (gray)
+                    effect->ramp->MakeGray();
+            }
+        } else if (e.paint != LayerEffect::Paint::Colour && e.settings) {
             if (e.paint == LayerEffect::Paint::Gradient) {
                 // Aligned with the layer, a gradient spans the layer's box (its vector mask's,
                 // out to whole pixels, where it has one); otherwise the document. It is taken
@@ -339,6 +369,9 @@ void LayerStyle::Put(Effect& effect, Span span, const float* part, float* row)
         if (effect.paint) {
             colour = paint + x * 4;
             alpha *= paint[x * 4 + 3];
+        } else if (effect.ramp) {
+            colour = effect.ramp->At(1 - mask[x]);
+            alpha *= colour[3];
         }
         for (int i = 0; i < 3; ++i)
             source[x * 4 + i] = colour[i] * alpha;

@@ -55,6 +55,11 @@ public:
 
     // Whether an effect of this kind and these settings is drawn (bevel and emboss is not yet).
     static bool Draws(const LayerEffect& effect);
+    // The same, and whether its gradient or pattern can be painted: not a noise gradient, a
+    // pattern the document holds and of a kind that is drawn. Raises what PatternTiles::Find
+    // raises.
+    static bool Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effect,
+                      PatternTiles& tiles);
     // Whether any effect is drawn.
     bool Any() const { return !effects_.empty(); }
     // How far the effects reach beyond the layer's pixels on each side, in pixels (of those

@@ -342,9 +342,9 @@ DescriptorWriter OpacityStop(double opacity, int32_t location)
     return stop;
 }
 
-// A gradient fill ("GdFl"): a blue to orange gradient that fades out, of style ("Lnr ",
-// "Rdl ", ...), aligned with the layer.
-Bytes GradientFillSettings(const std::string& style, double angle)
+// A gradient fill's settings ("GdFl"; a gradient overlay or stroke has the same): a blue to
+// orange gradient that fades out, of style ("Lnr ", "Rdl ", ...), aligned with the layer.
+DescriptorWriter GradientSettings(const std::string& style, double angle)
 {
     DescriptorWriter gradient("Grdn");
     gradient.Text("Nm  ", "Custom").Enum("GrdF", "GrdF", "CstS").Double("Intr", 4096);
@@ -357,11 +357,17 @@ Bytes GradientFillSettings(const std::string& style, double angle)
     settings.Bool("Dthr", true).Enum("gradientsInterpolationMethod", "gradientInterpolationMethodType", "Perc");
     settings.Unit("Angl", "#Ang", angle).Enum("Type", "GrdT", style).Bool("Algn", true);
     settings.Unit("Scl ", "#Prc", 80).Object("Ofst", offset).Object("Grad", gradient);
-    return settings.Versioned();
+    return settings;
 }
 
-// A pattern fill ("PtFl") of the pattern identified by id, at a phase and scale.
-Bytes PatternFillSettings(const std::string& id)
+Bytes GradientFillSettings(const std::string& style, double angle)
+{
+    return GradientSettings(style, angle).Versioned();
+}
+
+// A pattern fill's settings ("PtFl"; a pattern overlay's are the same) of the pattern
+// identified by id, at a phase and scale.
+DescriptorWriter PatternSettings(const std::string& id)
 {
     DescriptorWriter pattern("Ptrn");
     pattern.Text("Nm  ", "checks").Text("Idnt", id);
@@ -370,7 +376,12 @@ Bytes PatternFillSettings(const std::string& id)
     DescriptorWriter settings;
     settings.Unit("Scl ", "#Prc", 150).Bool("Algn", true).Object("phase", phase);
     settings.Object("Ptrn", pattern);
-    return settings.Versioned();
+    return settings;
+}
+
+Bytes PatternFillSettings(const std::string& id)
+{
+    return PatternSettings(id).Versioned();
 }
 
 // A layer without a rectangle or pixels, drawn from its settings block (an adjustment or a
@@ -548,21 +559,52 @@ Bytes VectorMaskSettings(const std::vector<std::pair<double, double>>& corners)
     return block.Data();
 }
 
-// An effects block ("lfx2"): object effects version 0, descriptor version 16, then a drop shadow
-// and a stroke.
-Bytes EffectsSettings()
+// An effect of class key: enabled, in mode, at opacity (percent), of colour red, green, blue.
+DescriptorWriter Effect(const std::string& key, const std::string& mode, double opacity,
+                        int red, int green, int blue)
 {
-    DescriptorWriter shadow("DrSh");
-    shadow.Bool("enab", true).Enum("Md  ", "BlnM", "Mltp").Object("Clr ", RgbColour(0, 0, 0));
-    shadow.Unit("Opct", "#Prc", 75).Bool("uglg", true).Unit("lagl", "#Ang", 120);
-    shadow.Unit("Dstn", "#Pxl", 2).Unit("Ckmt", "#Pxl", 0).Unit("blur", "#Pxl", 3);
-    DescriptorWriter stroke("FrFX");
-    stroke.Bool("enab", true).Enum("Styl", "FStl", "OutF").Enum("PntT", "FrFl", "SClr");
-    stroke.Enum("Md  ", "BlnM", "Nrml").Unit("Opct", "#Prc", 100).Unit("Sz  ", "#Pxl", 1);
-    stroke.Object("Clr ", RgbColour(255, 0, 0));
+    DescriptorWriter effect(key);
+    effect.Bool("enab", true).Enum("Md  ", "BlnM", mode).Unit("Opct", "#Prc", opacity);
+    effect.Object("Clr ", RgbColour(red, green, blue));
+    return effect;
+}
+
+// A shadow's or glow's falloff: size, spread or choke (percent), and a contour that is not
+// linear.
+DescriptorWriter& Falloff(DescriptorWriter& effect, double size, double spread)
+{
+    DescriptorWriter contour("ShpC");
+    contour.Text("Nm  ", "Cove").List("Crv ", {DescriptorWriter("CrPt").Double("Hrzn", 0).Double("Vrtc", 0),
+                                            DescriptorWriter("CrPt").Double("Hrzn", 128).Double("Vrtc", 40),
+                                            DescriptorWriter("CrPt").Double("Hrzn", 255).Double("Vrtc", 255)});
+    effect.Unit("blur", "#Pxl", size).Unit("Ckmt", "#Pxl", spread).Object("TrnS", contour);
+    return effect.Unit("Nose", "#Prc", 10);
+}
+
+DescriptorWriter Shadow(const std::string& key, double angle, double distance, double size,
+                        double spread)
+{
+    DescriptorWriter shadow = Effect(key, "Mltp", 75, 0, 0, 0);
+    shadow.Bool("uglg", false).Unit("lagl", "#Ang", angle).Unit("Dstn", "#Pxl", distance);
+    return Falloff(shadow, size, spread).Bool("layerConceals", true);
+}
+
+DescriptorWriter Stroke(const std::string& position, double width, const std::string& paint)
+{
+    DescriptorWriter stroke = paint == "GrFl" ? GradientSettings("Lnr ", 45) : DescriptorWriter();
+    stroke.Bool("enab", true).Enum("Styl", "FStl", position).Enum("PntT", "FrFl", paint);
+    stroke.Enum("Md  ", "BlnM", "Nrml").Unit("Opct", "#Prc", 100).Unit("Sz  ", "#Pxl", width);
+    return stroke.Object("Clr ", RgbColour(255, 0, 0));
+}
+
+// An effects block ("lfx2", or "lmfx" with lists): object effects version 0, descriptor
+// version 16, the effects under their keys.
+Bytes EffectsSettings(const std::vector<std::pair<std::string, DescriptorWriter>>& list)
+{
     DescriptorWriter effects;
-    effects.Unit("Scl ", "#Prc", 100).Object("DrSh", shadow).Object("FrFX", stroke);
-    effects.Bool("masterFXSwitch", true);
+    effects.Unit("Scl ", "#Prc", 100).Bool("masterFXSwitch", true);
+    for (const auto& effect : list)
+        effects.Object(effect.first, effect.second);
     ByteWriter block;
     block.U32(0).Append(effects.Versioned());
     return block.Data();
@@ -649,10 +691,63 @@ void MakeFuzzSeeds(const std::string& folder)
     clipped.opacity = 160;
     write("clip-adjustment", {curves, invert, clipped});
 
-    // Layer effects on a layer, and an artboard holding a layer and an adjustment.
-    PsdLayer effects = ColourLayer(1, 2, 7, 5, "effects", 3, true);
-    effects.additional = LayerBlock("lfx2", EffectsSettings());
-    write("effects", {effects});
+    // Layer effects of every kind, on layers and on a group.
+    auto styled = [&](const std::vector<std::pair<std::string, DescriptorWriter>>& list,
+                      const std::string& key = "lfx2") {
+        PsdLayer layer = ColourLayer(1, 2, 7, 5, "effects", 3, true);
+        layer.additional = LayerBlock(key, EffectsSettings(list));
+        return layer;
+    };
+    DescriptorWriter outerGlow = Effect("OrGl", "Scrn", 60, 255, 255, 190);
+    Falloff(outerGlow, 4, 20).Unit("Inpr", "#Prc", 40);
+    DescriptorWriter innerGlow = Effect("IrGl", "Scrn", 60, 255, 255, 190);
+    Falloff(innerGlow, 3, 10).Unit("Inpr", "#Prc", 60).Enum("glwS", "IGSr", "SrcC");
+    DescriptorWriter gradientGlow = GradientSettings("Lnr ", 0);
+    gradientGlow.Bool("enab", true).Enum("Md  ", "BlnM", "Nrml").Unit("Opct", "#Prc", 80);
+    Falloff(gradientGlow, 5, 0);
+    DescriptorWriter satin = Effect("ChFX", "Mltp", 50, 0, 0, 0);
+    satin.Bool("Invr", true).Unit("lagl", "#Ang", -60).Unit("Dstn", "#Pxl", 3);
+    satin.Unit("blur", "#Pxl", 4);
+    DescriptorWriter gradientOverlay = GradientSettings("Rflc", 60);
+    gradientOverlay.Bool("enab", true).Enum("Md  ", "BlnM", "Ovrl").Unit("Opct", "#Prc", 90);
+    DescriptorWriter patternOverlay = PatternSettings("5e1f0a2c-0001");
+    patternOverlay.Bool("enab", true).Enum("Md  ", "BlnM", "Nrml").Unit("Opct", "#Prc", 70);
+    DescriptorWriter bevel("ebbl");
+    bevel.Bool("enab", true).Enum("bvlS", "BESl", "InrB").Enum("bvlT", "bvlT", "SfBL");
+    bevel.Enum("bvlD", "BESs", "In  ").Unit("srgR", "#Prc", 200).Unit("blur", "#Pxl", 3);
+    bevel.Unit("Sftn", "#Pxl", 1).Bool("uglg", false).Unit("lagl", "#Ang", 120);
+    bevel.Unit("Lald", "#Ang", 30).Enum("hglM", "BlnM", "Scrn").Object("hglC", RgbColour(255, 255, 255));
+    bevel.Unit("hglO", "#Prc", 75).Enum("sdwM", "BlnM", "Mltp").Object("sdwC", RgbColour(0, 0, 0));
+    bevel.Unit("sdwO", "#Prc", 75);
+    DescriptorWriter emboss = bevel;
+    emboss.Enum("bvlS", "BESl", "PlEb").Enum("bvlT", "bvlT", "PrBL").Enum("bvlD", "BESs", "Out ");
+    write("effects-shadows", {styled({{"DrSh", Shadow("DrSh", 120, 2, 3, 30)},
+                                      {"IrSh", Shadow("IrSh", 45, 1, 2, 20)}})});
+    write("effects-glows", {styled({{"OrGl", outerGlow}, {"IrGl", innerGlow}}),
+                            styled({{"OrGl", gradientGlow}})});
+    write("effects-satin", {styled({{"ChFX", satin}})});
+    write("effects-overlays",
+          {styled({{"SoFi", Effect("SoFi", "Mltp", 80, 90, 200, 40)},
+                   {"GrFl", gradientOverlay},
+                   {"patternFill", patternOverlay}})},
+          LayerBlock("Patt", pattern));
+    DescriptorWriter strokes;
+    strokes.List("frameFXMulti", {Stroke("OutF", 1.5, "SClr"), Stroke("InsF", 1, "GrFl"),
+                                  Stroke("CtrF", 2, "SClr")});
+    write("effects-strokes", {styled({{"frameFXMulti", strokes}}, "lmfx")});
+    write("effects-bevels", {styled({{"ebbl", bevel}}), styled({{"ebbl", emboss}})});
+    PsdLayer groupEnd;
+    groupEnd.name = "</Layer group>";
+    groupEnd.additional = test_support::SectionBlock(test_support::kGroupDivider);
+    PsdLayer group;
+    group.name = "styled group";
+    group.additional = test_support::SectionBlock(test_support::kOpenFolder, "pass");
+    const Bytes groupEffects = LayerBlock("lfx2", EffectsSettings({{"FrFX", Stroke("OutF", 1, "SClr")},
+                                                                   {"DrSh", Shadow("DrSh", 90, 1, 2, 0)}}));
+    group.additional.insert(group.additional.end(), groupEffects.begin(), groupEffects.end());
+    write("effects-group", {groupEnd, ColourLayer(1, 1, 5, 4, "inside", 4, true), group});
+
+    // An artboard holding a layer and an adjustment.
     PsdLayer divider;
     divider.name = "</Layer group>";
     divider.additional = test_support::SectionBlock(test_support::kGroupDivider);

@@ -17,6 +17,11 @@
 //                                            the document of --bench with four adjustment
 //                                            layers among its layers: levels, curves,
 //                                            hue/saturation and, on top, an invert with a mask
+//   make-samples --bench-styled FILE W H SIZE all|shadow|none
+//                                            one layer of the document's size over a white
+//                                            background, with a drop shadow and an outer glow
+//                                            of SIZE pixels and a 3-pixel stroke, the shadow
+//                                            alone, or no effects
 //   make-samples --fuzz-seeds DIR            small documents for the fuzz target: one per
 //                                            adjustment kind, gradient and pattern fills with
 //                                            their masks, clipping to and from an adjustment,
@@ -760,6 +765,43 @@ void MakeFuzzSeeds(const std::string& folder)
                        SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)), board});
 }
 
+// A document of one layer of its size (a disc of colours on transparency) over a white
+// background, with effects of size: "all" a drop shadow and an outer glow of that size and a
+// 3-pixel stroke, "shadow" the drop shadow alone, "none" no effects.
+void MakeStyledBenchmarkDocument(const std::string& path, int32_t width, int32_t height,
+                                 double size, const std::string& kind)
+{
+    if (width < 1 || height < 1 || width > 30000 || height > 30000)
+        throw std::runtime_error("width and height must be from 1 to 30000");
+    if (kind != "all" && kind != "shadow" && kind != "none")
+        throw std::runtime_error("the effects are all, shadow or none");
+    PsdBuilder psd;
+    psd.width = width;
+    psd.height = height;
+    psd.compression = test_support::kPsdRle;
+    ColourPlanes(psd);
+    const size_t n = static_cast<size_t>(width) * height;
+    PsdLayer background(0, 0, height, width);
+    background.name = "Background";
+    for (int16_t id : {0, 1, 2})
+        background.Add(test_support::RleChannel(id, Bytes(n, 255), width));
+    psd.layers.push_back(std::move(background));
+    PsdLayer layer = ColourLayer(0, 0, width, height, "styled", 1, true);
+    std::vector<std::pair<std::string, DescriptorWriter>> effects;
+    if (kind != "none")
+        effects.push_back({"DrSh", Shadow("DrSh", 120, size / 5, size, 0)});
+    if (kind == "all") {
+        DescriptorWriter glow = Effect("OrGl", "Scrn", 75, 255, 255, 190);
+        glow.Unit("blur", "#Pxl", size).Unit("Ckmt", "#Pxl", 0).Unit("Inpr", "#Prc", 50);
+        effects.push_back({"OrGl", glow});
+        effects.push_back({"FrFX", Stroke("OutF", 3, "SClr")});
+    }
+    if (!effects.empty())
+        layer.additional = LayerBlock("lfx2", EffectsSettings(effects));
+    psd.layers.push_back(std::move(layer));
+    WriteFile(path, psd.Build());
+}
+
 // A flat colour of the document made by --bench-flat: layer i gets colour i, the merged image
 // the colour of the top layer (the last one).
 struct Flat {
@@ -853,6 +895,11 @@ int main(int argc, char** argv)
                                   std::atoi(argv[5]), deep ? 16 : 8);
             return 0;
         }
+        if (argc == 7 && std::string(argv[1]) == "--bench-styled") {
+            MakeStyledBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                                        std::atof(argv[5]), argv[6]);
+            return 0;
+        }
         if (argc == 6 && std::string(argv[1]) == "--bench-adjusted") {
             MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
                                   std::atoi(argv[5]), 8, true);
@@ -876,6 +923,7 @@ int main(int argc, char** argv)
                  "usage: make-samples DIR\n"
                  "       make-samples --bench FILE W H LAYERS [16]\n"
                  "       make-samples --bench-adjusted FILE W H LAYERS\n"
+                 "       make-samples --bench-styled FILE W H SIZE all|shadow|none\n"
                  "       make-samples --fuzz-seeds DIR\n"
                  "       make-samples --bench-flat FILE W H LAYERS [psb]\n");
     return 2;

@@ -358,7 +358,7 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
         std::copy(destination + span.from * 4, destination + span.to * 4, inside + span.from * 4);
     }
     LayerStyle& style = *node.style;
-    style.Shadows(y, span, outside, inside);
+    style.Shadows(y, span, coverage, outside, inside);
     const BlendMode mode = alone ? BlendMode::Normal : node.mode;
     // Layers clipped to it and blended with it as a group go under its interior effects, which
     // cover them too; clipped layers put on one by one go over them.

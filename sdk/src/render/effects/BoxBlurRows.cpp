@@ -40,7 +40,6 @@ BoxBlurRows::BoxBlurRows(std::unique_ptr<CoverageRows> input, double width, Shap
     count_ = 2 * static_cast<int64_t>(whole_) + 3;
     ring_.resize(static_cast<size_t>(count_) * width_);
     empty_.assign(static_cast<size_t>(count_), 1);
-    prefix_.resize(static_cast<size_t>(width_) + 1);
     sums_.resize(static_cast<size_t>(width_));
     out_.resize(static_cast<size_t>(width_));
 }
@@ -60,21 +59,28 @@ void BoxBlurRows::Load(int64_t r)
         return;
     }
     ++nonEmpty_;
-    prefix_[0] = 0;
-    for (int32_t x = 0; x < width_; ++x)
-        prefix_[x + 1] = prefix_[x] + in[x];
+    // The sum of the whole pixels around x runs along the row: the pixel entering on the
+    // right is added, the one leaving on the left taken away.
     const int32_t k = whole_;
-    for (int32_t x = 0; x < width_; ++x) {
-        const int32_t from = std::max(x - k, 0);
-        const int32_t to = std::min(x + k + 1, width_);
-        double sum = prefix_[to] - prefix_[from];
-        if (end_ > 0) {
-            if (x - k - 1 >= 0)
-                sum += end_ * in[x - k - 1];
-            if (x + k + 1 < width_)
-                sum += end_ * in[x + k + 1];
-        }
-        slot[x] = static_cast<float>(sum);
+    const auto at = [&](int64_t x) { return x >= 0 && x < width_ ? in[x] : 0.0f; };
+    double sum = 0;
+    for (int32_t x = 0; x <= k && x < width_; ++x)
+        sum += in[x];
+    // Near the ends of the row the box reaches beyond it; between them it never does.
+    const int32_t inner = std::min<int32_t>(k + 1, width_);
+    const int32_t outer = std::max<int32_t>(inner, width_ - k - 2);
+    int32_t x = 0;
+    for (; x < inner; ++x) {
+        slot[x] = static_cast<float>(sum) + end_ * (at(int64_t(x) - k - 1) + at(int64_t(x) + k + 1));
+        sum += static_cast<double>(at(int64_t(x) + k + 1)) - at(int64_t(x) - k);
+    }
+    for (; x < outer; ++x) {
+        slot[x] = static_cast<float>(sum) + end_ * (in[x - k - 1] + in[x + k + 1]);
+        sum += static_cast<double>(in[x + k + 1]) - in[x - k];
+    }
+    for (; x < width_; ++x) {
+        slot[x] = static_cast<float>(sum) + end_ * (at(int64_t(x) - k - 1) + at(int64_t(x) + k + 1));
+        sum += static_cast<double>(at(int64_t(x) + k + 1)) - at(int64_t(x) - k);
     }
 }
 

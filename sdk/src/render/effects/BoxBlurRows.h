@@ -56,7 +56,6 @@ private:
     int64_t count_ = 0;  // the rows the ring holds: the box's height and its two ends
     std::vector<float> ring_;
     std::vector<uint8_t> empty_;  // per ring row: all zero
-    std::vector<double> prefix_;
     std::vector<double> sums_;  // per column: the whole rows around the centre
     int64_t centre_ = 0;
     bool started_ = false;

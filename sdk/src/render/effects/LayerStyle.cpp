@@ -377,8 +377,18 @@ void LayerStyle::Put(Effect& effect, Span span, const float* part, float* row)
             source[x * 4 + i] = colour[i] * alpha;
         source[x * 4 + 3] = alpha;
     }
-    ComposeRow(e.mode == BlendMode::Dissolve ? BlendMode::Normal : e.mode,
-               source + span.from * 4, row + span.from * 4, span.to - span.from);
+    // Only the runs of columns the effect reaches are composed.
+    const BlendMode mode = e.mode == BlendMode::Dissolve ? BlendMode::Normal : e.mode;
+    for (int32_t x = span.from; x < span.to;) {
+        if (source[x * 4 + 3] <= 0.0f) {
+            ++x;
+            continue;
+        }
+        const int32_t from = x;
+        while (x < span.to && source[x * 4 + 3] > 0.0f)
+            ++x;
+        ComposeRow(mode, source + from * 4, row + from * 4, x - from);
+    }
 }
 
 void LayerStyle::Paint(Effect& effect, int32_t y, Span span, float* rgba)
@@ -387,13 +397,22 @@ void LayerStyle::Paint(Effect& effect, int32_t y, Span span, float* rgba)
         effect.paint->Row(y, left_ + span.from, span.to - span.from, rgba + span.from * 4);
 }
 
-void LayerStyle::Shadows(int32_t y, Span span, float* outside, float* inside)
+void LayerStyle::Left(Span span, const float* coverage)
 {
+    // What lies outside shows only where the layer does not cover the pixel whole.
+    for (int32_t x = span.from; x < span.to; ++x)
+        part_[x] = coverage[x] < 1.0f ? 1.0f : 0.0f;
+}
+
+void LayerStyle::Shadows(int32_t y, Span span, const float* coverage, float* outside,
+                         float* inside)
+{
+    Left(span, coverage);
     for (std::unique_ptr<Effect>& effect : effects_) {
         if (effect->settings.kind != EffectKind::DropShadow)
             continue;
         Strength(*effect, y, span);
-        Put(*effect, span, nullptr, outside);
+        Put(*effect, span, part_.data(), outside);
         if (!effect->settings.layerKnocksOut)
             Put(*effect, span, nullptr, inside);
     }
@@ -418,7 +437,8 @@ void LayerStyle::Exterior(int32_t y, Span span, const float* coverage, float* ou
         const EffectKind kind = effect->settings.kind;
         if (kind == EffectKind::OuterGlow) {
             Strength(*effect, y, span);
-            Put(*effect, span, nullptr, outside);
+            Left(span, coverage);
+            Put(*effect, span, part, outside);
             continue;
         }
         if (kind != EffectKind::Stroke)

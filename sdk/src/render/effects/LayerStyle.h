@@ -72,7 +72,7 @@ public:
 
     // Row y over span (columns of the window); coverage: the layer's, 0 where it has nothing.
     // The drop shadows onto outside, and onto inside those the layer does not knock out.
-    void Shadows(int32_t y, Span span, float* outside, float* inside);
+    void Shadows(int32_t y, Span span, const float* coverage, float* outside, float* inside);
     // The interior effects onto inside (each over the whole of it; coverage cuts them later).
     void Interior(int32_t y, Span span, float* inside);
     // The outer glows onto outside and the strokes onto both, by the layer's coverage.
@@ -83,6 +83,8 @@ private:
     void Paint(Effect& effect, int32_t y, Span span, float* rgba);
     // The effect's strength per column of span (0 .. 1, its opacity not applied) into mask_.
     void Strength(Effect& effect, int32_t y, Span span);
+    // Into part_: 1 where the layer leaves some of the pixel, 0 where it covers it whole.
+    void Left(Span span, const float* coverage);
     // Satin's strength: where its two copies of the blurred shape differ.
     void Satin(Effect& effect, int32_t y, Span span);
     // Composes the effect's paint with alpha mask_ x opacity x part onto row.

@@ -12,6 +12,9 @@
 # (levels, curves, hue/saturation and an invert with a mask) composed with --psd-png --compose
 # on the default workers, against the same composition of the document without them: the
 # median of three runs of each, and their ratio with its target.
+# Then an effects line: a layer with a drop shadow, an outer glow and a stroke composed against
+# the same layer without them, the time of the same effects of 10 and of 200 pixels, and the peak
+# memory of an 8000 x 8000 layer with a 250-pixel shadow converted with its effects.
 # Last, a memory table: each document below converted with --psd-png --psd-layers --psd-mng
 # (default -j; --extended for the .psb), and with ImageMagick's `convert FILE out-%02d.png`
 # when it is installed: file size, wall seconds and peak memory of both, with the memory targets
@@ -144,6 +147,37 @@ rm -rf "$work/out-compose-plain" "$work/out-compose-adjusted"
 j_plain=$(median "${plain_wall[@]}")
 j_adjusted=$(median "${adjusted_wall[@]}")
 echo "adjustments: --psd-png --compose ${j_adjusted} s with 4 adjustment layers, ${adjusted_mem} KB peak, ${j_plain} s without (median of 3); with / without $(ratio "$j_adjusted" "$j_plain") (<= 1.3)"
+
+# Layer effects: one 2400 x 1800 layer with a drop shadow and an outer glow of 50 pixels and a
+# 3-pixel stroke, composed, against the same layer without effects; the same effects of 10 and
+# 200 pixels; and the peak memory of an 8000 x 8000 layer with a 250-pixel shadow converted with
+# --compose --as-shown --psd-layers.
+for made in "50 all" "10 all" "200 all" "50 none"; do
+  read -r size kind <<<"$made"
+  [ -f "$work/styled-$size-$kind.psd" ] ||
+    "$root/build/linux/tests/make-samples" --bench-styled "$work/styled-$size-$kind.psd" 2400 1800 "$size" "$kind"
+done
+[ -f "$work/styled-8000-250.psd" ] ||
+  "$root/build/linux/tests/make-samples" --bench-styled "$work/styled-8000-250.psd" 8000 8000 250 shadow
+declare -A styled_wall=()
+for i in 1 2 3; do
+  for doc in 50-none 50-all 10-all 200-all; do
+    rm -rf "$work/out-styled"
+    timed "$cli" -q --psd-png --compose -o "$work/out-styled" "$work/styled-$doc.psd"
+    [ "$t_status" = ok ] || echo "failed: --compose of styled-$doc run $i ($t_status): $t_error" >&2
+    styled_wall[$doc]="${styled_wall[$doc]:-} $t_wall"
+  done
+done
+rm -rf "$work/out-styled"
+# shellcheck disable=SC2086
+{ s_none=$(median ${styled_wall[50-none]}); s_all=$(median ${styled_wall[50-all]})
+  s_10=$(median ${styled_wall[10-all]}); s_200=$(median ${styled_wall[200-all]}); }
+echo "effects: --psd-png --compose ${s_all} s with a 50-pixel drop shadow and outer glow and a 3-pixel stroke, ${s_none} s without (median of 3); with / without $(ratio "$s_all" "$s_none") (<= 3); the same effects of 10 pixels ${s_10} s, of 200 pixels ${s_200} s (200 / 10 $(ratio "$s_200" "$s_10"): the work per pixel does not grow with the size, the pixels the effects reach do)"
+rm -rf "$work/out-styled"
+timed "$cli" -q --psd-png --psd-layers --compose --as-shown -o "$work/out-styled" "$work/styled-8000-250.psd"
+[ "$t_status" = ok ] || echo "failed: 8000 x 8000 with a 250-pixel shadow ($t_status): $t_error" >&2
+echo "effects memory: 8000 x 8000, one layer with a 250-pixel shadow, --psd-png --psd-layers --compose --as-shown: ${t_wall} s, $(mb kb "$t_mem") MB peak (<= 160)"
+rm -rf "$work/out-styled"
 
 # The memory table.
 docs=(layers-2400x1800-5.psd layers-2400x1800-20.psd layers-2400x1800-40.psd

@@ -98,6 +98,10 @@ TEST(LayerEffectsReading, ListsReplaceTheirSingleKeyAndKeepTheirOrder)
     EXPECT_EQ(LayerEffect::StrokePosition::Centre, read.effects[2].position);
     EXPECT_EQ(LayerEffect::Paint::Gradient, read.effects[2].paint);
     EXPECT_TRUE(read.effects[2].settings);
+    // Beyond the ten of a kind the editor stacks, a list's effects are not kept.
+    DescriptorWriter many;
+    many.List("frameFXMulti", std::vector<DescriptorWriter>(12, Stroke(1)));
+    EXPECT_EQ(10u, Read(many).effects.size());
 }
 
 TEST(LayerEffectsReading, MasterSwitchAndAbsentEffectsLeaveThemOut)

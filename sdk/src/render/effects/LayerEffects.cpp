@@ -1,5 +1,7 @@
 #include "render/effects/LayerEffects.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <map>
 #include <memory>
@@ -21,6 +23,7 @@ using Type = PsdDescriptorValue::Type;
 const double kMostSize = 250;
 const double kMostDistance = 30000;
 const size_t kMostContourPoints = 256;
+const std::ptrdiff_t kMostOfAKind = 10;
 
 // Each kind under its own key, and under the key of a list where the editor lets it repeat.
 struct EffectKey {
@@ -327,6 +330,12 @@ void AddEffects(EffectKind kind, const PsdDescriptorValue& item, double globalAn
     }
     // The editor keeps every kind's settings, the absent ones off and not present.
     if (item.type != Type::Object || !item.Bool("enab", true) || !item.Bool("present", true))
+        return;
+    // The editor stacks at most ten of a kind; more are not drawn, so that a file cannot
+    // multiply the rows effects keep.
+    if (std::count_if(effects.begin(), effects.end(),
+                      [kind](const LayerEffect& effect) { return effect.kind == kind; }) >=
+        kMostOfAKind)
         return;
     effects.push_back(ReadEffect(kind, item, globalAngle, globalAltitude));
 }

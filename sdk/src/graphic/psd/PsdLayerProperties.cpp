@@ -327,7 +327,8 @@ private:
                 throw debug::runtime_error(kBlockTooShort);
         }
         const Kind kind = KindOfBlock(key);
-        if (kind == Kind::Adjustment || IsAnyKey(key, {"GdFl", "PtFl", "CgEd", "lfx2", "lmfx"})) {
+        if (kind == Kind::Adjustment ||
+            IsAnyKey(key, {"GdFl", "PtFl", "CgEd", "lfx2", "lmfx", "vstk"})) {
             PsdBlockPlace place;
             memcpy(place.key, key, 4);
             place.start = start;

@@ -5,6 +5,7 @@
 
 #include "render/BlendMode.h"
 #include "render/adjust/GradientRamp.h"
+#include "render/effects/BevelRows.h"
 #include "render/effects/BoxBlurRows.h"
 #include "render/effects/StrokeBandRows.h"
 
@@ -88,8 +89,6 @@ LayerStyle::Growth LayerStyle::ReachOf(const LayerEffects& effects)
 {
     Growth reach;
     for (const LayerEffect& e : effects.effects) {
-        if (!Draws(e))
-            continue;
         int32_t dx = 0, dy = 0, out = 0;
         if (e.kind == EffectKind::DropShadow || e.kind == EffectKind::OuterGlow) {
             if (e.kind == EffectKind::DropShadow)
@@ -99,6 +98,8 @@ LayerStyle::Growth LayerStyle::ReachOf(const LayerEffects& effects)
                    e.position != LayerEffect::StrokePosition::Inside) {
             out = static_cast<int32_t>(std::ceil(
                 e.position == LayerEffect::StrokePosition::Centre ? e.size / 2 : e.size));
+        } else if (e.kind == EffectKind::Bevel && e.bevel.style != BevelSettings::Style::Inner) {
+            out = BevelRows::Reach(e);
         } else {
             continue;
         }
@@ -115,23 +116,16 @@ struct LayerStyle::Effect {
     std::unique_ptr<FillPaint> paint;     // a gradient or pattern; otherwise the colour
     std::unique_ptr<CoverageRows> rows;   // what the effect measures from the layer's shape
     std::unique_ptr<CoverageRows> inner;  // a centred stroke's inside half; satin's second copy
+    std::unique_ptr<BevelRows> bevel;     // a bevel's highlight and shadow
     int32_t dx = 0, dy = 0;               // a shadow's offset; satin's first copy's
     std::unique_ptr<GradientRamp> ramp;   // a glow's gradient
 };
 
-bool LayerStyle::Draws(const LayerEffect& effect)
-{
-    switch (effect.kind) {
-    case EffectKind::Bevel: return false;
-    default: return true;
-    }
-}
-
 bool LayerStyle::Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effect,
                        PatternTiles& tiles)
 {
-    if (!Draws(effect) || !effect.settings)
-        return Draws(effect);
+    if (!effect.settings)
+        return true;
     // A noise gradient or a pattern the document does not hold paints nothing.
     if (effect.paint == LayerEffect::Paint::Gradient) {
         const graphic::PsdDescriptorValue* gradient = effect.settings->Find("Grad");
@@ -156,10 +150,8 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
     const int64_t windowFrom = left, windowTo = int64_t(left) + width_;
 
     std::vector<const LayerEffect*> order;
-    for (const LayerEffect& effect : effects.effects) {
-        if (Draws(effect))
-            order.push_back(&effect);
-    }
+    for (const LayerEffect& effect : effects.effects)
+        order.push_back(&effect);
     // Bottom first; of several of one kind, the first listed is drawn on top.
     std::stable_sort(order.begin(), order.end(), [](const LayerEffect* a, const LayerEffect* b) {
         return Layer(a->kind) < Layer(b->kind);
@@ -242,6 +234,13 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
                     continue;
                 effect->rows.reset(new StrokeBandRows(std::move(source), e.position, e.size));
             }
+            break;
+        }
+        case EffectKind::Bevel: {
+            std::unique_ptr<CoverageRows> source = rows(BevelRows::Reach(e), 0);
+            if (!source)
+                continue;
+            effect->bevel.reset(new BevelRows(std::move(source), e));
             break;
         }
         default: break;
@@ -439,6 +438,34 @@ void LayerStyle::Exterior(int32_t y, Span span, const float* coverage, float* ou
             Strength(*effect, y, span);
             Left(span, coverage);
             Put(*effect, span, part, outside);
+            continue;
+        }
+        if (kind == EffectKind::Bevel) {
+            // The shadow, then the highlight, each in its own colour, mode and opacity (which
+            // take their turns in the settings Put paints with): inside the layer (what it
+            // covers) for the inner and emboss styles, outside it for the outer and emboss ones.
+            using Style = BevelSettings::Style;
+            LayerEffect& e = effect->settings;
+            const BevelSettings& bevel = e.bevel;
+            const float* strengths[2] = {nullptr, nullptr};
+            effect->bevel->Row(y, strengths[0], strengths[1]);
+            const int64_t shift = int64_t(left_) - effect->bevel->Left();
+            const int32_t count = effect->bevel->Width();
+            for (int i = 1; i >= 0; --i) {
+                const float* strength = strengths[i];
+                for (int32_t x = span.from; x < span.to; ++x) {
+                    const int64_t at = x + shift;
+                    mask_[x] = at >= 0 && at < count ? strength[at] : 0.0f;
+                }
+                const float* colour = i == 0 ? bevel.highlightColour : bevel.shadowColour;
+                std::copy(colour, colour + 3, e.colour);
+                e.mode = i == 0 ? bevel.highlightMode : bevel.shadowMode;
+                e.opacity = i == 0 ? bevel.highlightOpacity : bevel.shadowOpacity;
+                if (bevel.style != Style::Inner)
+                    Put(*effect, span, nullptr, outside);
+                if (bevel.style != Style::Outer && bevel.style != Style::StrokeEmboss)
+                    Put(*effect, span, nullptr, inside);
+            }
             continue;
         }
         if (kind != EffectKind::Stroke)

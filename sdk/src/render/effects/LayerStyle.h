@@ -3,12 +3,13 @@
 // A pixel of a styled layer is two places side by side: the part the layer covers (its
 // coverage a) and the part it leaves (1 - a). Each is composed on its own from what lies below:
 //
-// - outside: the drop shadows, then the outer glows, then the outside part of the strokes;
+// - outside: the drop shadows, then the outer glows, then the outside part of the strokes and
+//   bevels;
 // - inside: the drop shadows the layer does not knock out, then the layer's pixels faded by its
 //   fill opacity, the layers clipped to it (when they blend with it as a group), its interior
 //   effects (pattern, gradient and colour overlays, inner glows, inner shadows) each over the
 //   whole of the inside, the layers clipped to it that are put on one by one, then the inside
-//   part of the strokes;
+//   part of the strokes and bevels;
 //
 // and the pixel is a x inside + (1 - a) x outside, which the layer's opacity then mixes with
 // what lay below. So interior effects are clipped to the layer exactly, a stroke meets the
@@ -53,14 +54,12 @@ public:
                int32_t left, int32_t width, PatternTiles& tiles, const Shape& shape);
     ~LayerStyle();
 
-    // Whether an effect of this kind and these settings is drawn (bevel and emboss is not yet).
-    static bool Draws(const LayerEffect& effect);
-    // The same, and whether its gradient or pattern can be painted: not a noise gradient, a
-    // pattern the document holds and of a kind that is drawn. Raises what PatternTiles::Find
-    // raises.
+    // Whether an effect is drawn: every kind is (a bevel's texture is left out), unless its
+    // gradient or pattern cannot be painted: a noise gradient, a pattern the document does not
+    // hold or of a kind not drawn. Raises what PatternTiles::Find raises.
     static bool Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effect,
                       PatternTiles& tiles);
-    // Whether any effect is drawn.
+    // Whether any effect is drawn here.
     bool Any() const { return !effects_.empty(); }
     // How far the effects reach beyond the layer's pixels on each side, in pixels (of those
     // drawn, and of a layer's effects before any is made).
@@ -75,7 +74,7 @@ public:
     void Shadows(int32_t y, Span span, const float* coverage, float* outside, float* inside);
     // The interior effects onto inside (each over the whole of it; coverage cuts them later).
     void Interior(int32_t y, Span span, float* inside);
-    // The outer glows onto outside and the strokes onto both, by the layer's coverage.
+    // The outer glows onto outside, the strokes and bevels onto both, by the layer's coverage.
     void Exterior(int32_t y, Span span, const float* coverage, float* outside, float* inside);
 
 private:

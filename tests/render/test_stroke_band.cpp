@@ -1,11 +1,12 @@
 // The band of a stroke effect around a shape's coverage: its rings at whole and fractional
-// widths, partial edge pixels, the input's edge, rows passed over, and the distance the band is
-// measured by, against that distance taken over every pixel.
+// widths, partial edge pixels, the input's edge, rows passed over, the steps the distance is
+// made of, and that distance against it taken over every pixel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -176,12 +177,34 @@ TEST(StrokeBand, RowsPassedOverStillFeedTheWindow)
     const Image every = Stroke(image, Position::Centre, 5);
     StrokeBandRows band(std::make_unique<HeldCoverage>(image), Position::Centre, 5);
     ASSERT_EQ(band.Reach(), 4);
-    // Steps of one, a few, one just within the window's reach and one beyond it; one row twice.
-    for (int64_t y : {3, 4, 6, 9, 9, 19, 20, 31, 32, 50, 59}) {
+    // Steps of one, a few, one just within the rows taken and one beyond them; one row twice.
+    for (int64_t y : {3, 4, 6, 9, 9, 19, 20, 34, 35, 50, 59}) {
         const float* row = band.Row(y);
         const std::vector<float> got(row, row + band.Width());
         EXPECT_EQ(got, every[static_cast<size_t>(y)]) << "row " << y;
     }
+}
+
+// The length of the shortest path of steps across (1), diagonal (sqrt 2) and a knight's move
+// (sqrt 5) over an offset.
+double Steps(int32_t dx, int32_t dy)
+{
+    const int32_t a = std::max(std::abs(dx), std::abs(dy)),
+                  b = std::min(std::abs(dx), std::abs(dy));
+    return a >= 2 * b ? b * std::sqrt(5.0) + (a - 2 * b)
+                      : (a - b) * std::sqrt(5.0) + (2 * b - a) * std::sqrt(2.0);
+}
+
+TEST(StrokeBand, DistancesGoInStepsAcrossDiagonalAndAKnightsMove)
+{
+    Image image = Blank(15, 15);
+    image[7][7] = 1;
+    const Image band = Stroke(image, Position::Outside, 3);
+    // Two across and two down is two diagonal steps, as the crow flies; three across and one
+    // down is a knight's move and a step, and three and two a knight's move and a diagonal.
+    EXPECT_NEAR(band[9][9], 1, 1e-5);
+    EXPECT_NEAR(band[8][10], 3 - std::sqrt(5.0), 1e-5);
+    EXPECT_NEAR(band[9][10], 4 - std::sqrt(5.0) - std::sqrt(2.0), 1e-5);
 }
 
 // The stroke's distance by its definition, over every pixel within reach (those beyond the
@@ -197,7 +220,7 @@ double Measured(const Image& image, int32_t px, int32_t py, bool inward)
             const double a = held ? image[y][x] : 0;
             if (inward ? a >= 1 : a <= 0)
                 continue;
-            const double d = std::hypot(x - px, y - py) + (inward ? a - 0.5 : 0.5 - a);
+            const double d = Steps(x - px, y - py) + (inward ? a - 0.5 : 0.5 - a);
             best = std::min(best, d);
         }
     return best;

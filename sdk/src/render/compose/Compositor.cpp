@@ -276,10 +276,8 @@ Spans Compositor::ComposeFree(PlanNode& node, int32_t y, float* destination, siz
         // Clipped layers go onto the base's colour (its fill opacity as alpha) before the
         // base's coverage cuts them and its opacity fades them.
         spans = Content(node, y, level, false, node.fill);
-        KeepStroke(node, spans, content, level);
         for (PlanNode& clipped : node.clipped)
             ComposeNode(clipped, y, content, level + 1);
-        RestoreStroke(node, y, spans, content, level);
         float* strength = scratch.coverage.data();
         for (const Span span : spans) {
             for (int32_t x = span.from; x < span.to; ++x) {
@@ -370,10 +368,8 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
         // The interior effects go onto the layer's own colour, which the fill opacity then
         // fades with them.
         if (clippedUnder) {
-            KeepStroke(node, Spans{span}, content, level);
             for (PlanNode& clipped : node.clipped)
                 ComposeNode(clipped, y, content, level + 1);
-            RestoreStroke(node, y, Spans{span}, content, level);
         }
         style.Interior(y, span, content);
         for (int32_t x = span.from * 4; x < span.to * 4; ++x)
@@ -388,10 +384,8 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
             ComposeRow(mode, content + part.from * 4, inside + part.from * 4, part.to - part.from);
         }
         if (clippedUnder) {
-            KeepStroke(node, Spans{span}, inside, level);
             for (PlanNode& clipped : node.clipped)
                 ComposeNode(clipped, y, inside, level + 1);
-            RestoreStroke(node, y, Spans{span}, inside, level);
         }
         style.Interior(y, span, inside);
     }
@@ -444,40 +438,6 @@ void Compositor::ComposeText(const float* content, float* destination, Span span
         }
         for (int i = 0; i < 3; ++i)
             below[i] = TextMix(below[i], source[i] / alpha, alpha);
-    }
-}
-
-void Compositor::KeepStroke(const PlanNode& node, const Spans& spans, const float* row,
-                            size_t level)
-{
-    if (!node.shapeStroke)
-        return;
-    Scratch& scratch = Level(level);
-    if (scratch.kept.size() != static_cast<size_t>(width_) * 4)
-        scratch.kept.assign(static_cast<size_t>(width_) * 4, 0.0f);
-    for (const Span span : spans)
-        std::copy(row + span.from * 4, row + span.to * 4, scratch.kept.begin() + span.from * 4);
-}
-
-void Compositor::RestoreStroke(PlanNode& node, int32_t y, const Spans& spans, float* row,
-                               size_t level)
-{
-    if (!node.shapeStroke)
-        return;
-    // Within the stroke's band the shape's own pixels show again, over what was clipped to it.
-    CoverageRows& band = *node.shapeStroke;
-    const float* values = band.Row(y);
-    const int64_t shift = int64_t(left_) - band.Left();
-    const float* kept = Level(level).kept.data();
-    for (const Span span : spans) {
-        for (int32_t x = span.from; x < span.to; ++x) {
-            const int64_t at = x + shift;
-            const float share = at >= 0 && at < band.Width() ? values[at] : 0.0f;
-            if (share <= 0.0f)
-                continue;
-            for (int i = 0; i < 4; ++i)
-                row[x * 4 + i] += (kept[x * 4 + i] - row[x * 4 + i]) * share;
-        }
     }
 }
 

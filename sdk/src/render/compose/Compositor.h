@@ -90,10 +90,6 @@ private:
     static float TextMix(float below, float over, float alpha);
     // A type layer's content onto destination in normal mode, its edges so.
     static void ComposeText(const float* content, float* destination, Span span);
-    // A shape's own pixels on row (its colour, before what is clipped to it goes on), and
-    // those pixels put back within its stroke's band afterwards.
-    void KeepStroke(const PlanNode& node, const Spans& spans, const float* row, size_t level);
-    void RestoreStroke(PlanNode& node, int32_t y, const Spans& spans, float* row, size_t level);
     // Dissolve: each pixel drawn whole or not at all, as its alpha is above a threshold that a
     // hash of its place gives (the same document gives the same pixels).
     void Dissolve(float* content, Span span, int32_t y) const;

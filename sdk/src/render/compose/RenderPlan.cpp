@@ -6,7 +6,6 @@
 #include "render/BlendRanges.h"
 #include "render/compose/GroupCoverageRows.h"
 #include "render/effects/LayerCoverageRows.h"
-#include "render/effects/ShapeStroke.h"
 #include "render/adjust/LayerAdjustment.h"
 
 namespace sdk {
@@ -129,12 +128,6 @@ public:
                 list.pop_back();
                 baseShown = false;
             }
-        }
-        // A shape's own stroke lies over the layers clipped to it.
-        for (PlanNode& plan : list) {
-            if (!plan.group && !plan.clipped.empty() &&
-                plan.properties->kind == PsdLayerProperties::Kind::Shape)
-                plan.shapeStroke = ShapeStrokeRows(loader_, plan.layer, left_, width_);
         }
         return list;
     }

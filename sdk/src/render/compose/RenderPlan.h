@@ -43,8 +43,6 @@ struct PlanNode {
     std::unique_ptr<Adjustment> adjustment;
     // A layer's effects, where it has any that are drawn; its columns and rows then hold them.
     std::unique_ptr<LayerStyle> style;
-    // The band of a shape's own stroke, which lies over the layers clipped to it.
-    std::unique_ptr<CoverageRows> shapeStroke;
 };
 
 // The plan of the document's layers over the columns left .. left + width - 1: the nodes of

@@ -327,8 +327,7 @@ private:
                 throw debug::runtime_error(kBlockTooShort);
         }
         const Kind kind = KindOfBlock(key);
-        if (kind == Kind::Adjustment ||
-            IsAnyKey(key, {"GdFl", "PtFl", "CgEd", "lfx2", "lmfx", "vstk"})) {
+        if (kind == Kind::Adjustment || IsAnyKey(key, {"GdFl", "PtFl", "CgEd", "lfx2", "lmfx"})) {
             PsdBlockPlace place;
             memcpy(place.key, key, 4);
             place.start = start;

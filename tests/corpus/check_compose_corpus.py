@@ -38,15 +38,12 @@ KNOWN_DIFFERENCES = {
     "adjustments/huesaturation_rgb.psd":
         "hue/saturation's six hue ranges combine with the master settings in a way not matched",
     "adjustments/levels_grayscale.psd": "levels with a gamma in gray documents are off by about 2",
-    "advanced-blending.psd": "layer effects (color overlay, stroke)",
-    "effects/double-stroke-effects.psd": "layer effects (strokes)",
-    "effects/shape-fx2.psd": "layer effects (gradient overlay, stroke)",
-    "effects/stroke-composite.psd": "layer effects (strokes)",
-    "effects/stroke-effects.psd": "layer effects (strokes)",
-    "layer_effects.psd": "layer effects",
-    "masks.psb": "layer effects (drop shadows, stroke, gradient overlay)",
-    "masks.psd": "layer effects (drop shadows, stroke, gradient overlay)",
-    "transparency/fill-opacity.psd": "layer effects (pattern overlay)",
+    "effects/stroke-composite.psd":
+        "a shape's own stroke, drawn into its pixels, lies over the layers clipped to it in the "
+        "editor; they cover it here",
+    "effects/stroke-effects.psd":
+        "its shape layers' stored pixels are older than their gradient fill settings, from which "
+        "the editor draws them",
 }
 
 

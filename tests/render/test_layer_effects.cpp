@@ -12,6 +12,7 @@
 #include "render/compose/UndrawnParts.h"
 #include "render/effects/BoxBlurRows.h"
 #include "support/ErrorTag.h"
+#include "support/HeldCoverageRows.h"
 #include "support/PsdReader.h"
 
 namespace {
@@ -26,37 +27,12 @@ using test_support::PsdLayer;
 using test_support::PsdReader;
 using test_support::RawChannel;
 
-// Rows of a picture held in memory (zero beyond it), counting the rows handed out.
-class PictureRows : public CoverageRows {
-public:
-    PictureRows(int32_t width, std::vector<std::vector<float>> rows, int64_t top = 0)
-        : width_(width), rows_(std::move(rows)), top_(top), zero_(static_cast<size_t>(width))
-    {
-    }
-    const float* Row(int64_t y) override
-    {
-        EXPECT_GE(y, last_) << "rows are asked in ascending order";
-        last_ = y;
-        const int64_t at = y - top_;
-        return at >= 0 && at < static_cast<int64_t>(rows_.size()) ? rows_[at].data() : zero_.data();
-    }
-    int32_t Width() const override { return width_; }
-    int32_t Left() const override { return 0; }
-
-private:
-    int32_t width_;
-    std::vector<std::vector<float>> rows_;
-    int64_t top_;
-    std::vector<float> zero_;
-    int64_t last_ = INT64_MIN;
-};
-
 // A single covered pixel at (centre, 0) of a row width wide.
 std::unique_ptr<CoverageRows> Dot(int32_t width, int32_t centre)
 {
     std::vector<float> row(static_cast<size_t>(width), 0.0f);
     row[centre] = 1;
-    return std::unique_ptr<CoverageRows>(new PictureRows(width, {row}));
+    return std::unique_ptr<CoverageRows>(new test_support::HeldCoverageRows({row}));
 }
 
 TEST(BoxBlur, WholeAndFractionalWidthsSpreadADotByTheirWeights)
@@ -90,12 +66,12 @@ TEST(BoxBlur, GrowAndShrinkMoveAStraightEdgeByHalfTheWidth)
     std::vector<std::vector<float>> rows(20, std::vector<float>(12, 0.0f));
     for (std::vector<float>& row : rows)
         std::fill(row.begin(), row.begin() + 5, 1.0f);
-    BoxBlurRows grow(std::unique_ptr<CoverageRows>(new PictureRows(12, rows)), 5,
+    BoxBlurRows grow(std::unique_ptr<CoverageRows>(new test_support::HeldCoverageRows(rows)), 5,
                      BoxBlurRows::Shape::Grow);
     const float* grown = grow.Row(10);
     EXPECT_FLOAT_EQ(1, grown[6]);
     EXPECT_FLOAT_EQ(0, grown[7]);
-    BoxBlurRows shrink(std::unique_ptr<CoverageRows>(new PictureRows(12, rows)), 5,
+    BoxBlurRows shrink(std::unique_ptr<CoverageRows>(new test_support::HeldCoverageRows(rows)), 5,
                        BoxBlurRows::Shape::Shrink);
     const float* shrunk = shrink.Row(10);
     EXPECT_FLOAT_EQ(1, shrunk[2]);
@@ -114,7 +90,7 @@ TEST(BoxBlur, RowsPassedOverGiveWhatAskingEveryRowGives)
     auto blur = [&] {
         return std::unique_ptr<BoxBlurRows>(new BoxBlurRows(
             std::unique_ptr<CoverageRows>(new BoxBlurRows(
-                std::unique_ptr<CoverageRows>(new PictureRows(8, rows, 5)), 4.5)),
+                std::unique_ptr<CoverageRows>(new test_support::HeldCoverageRows(rows, 5)), 4.5)),
             4.5));
     };
     std::unique_ptr<BoxBlurRows> every = blur(), some = blur();

@@ -11,38 +11,14 @@
 #include <vector>
 
 #include "render/effects/StrokeBandRows.h"
+#include "support/HeldCoverageRows.h"
 
 namespace {
 
 using sdk::render::CoverageRows;
 using sdk::render::StrokeBandRows;
 using Position = sdk::render::LayerEffect::StrokePosition;
-using Image = std::vector<std::vector<float>>;  // rows of columns
-
-// An image's coverage as a stage's input: its rows from row 0, zero above and below. Rows must
-// be asked in ascending order.
-class HeldCoverage : public CoverageRows {
-public:
-    explicit HeldCoverage(Image image)
-        : image_(std::move(image)), zero_(image_.empty() ? 0 : image_[0].size(), 0.0f)
-    {
-    }
-    const float* Row(int64_t y) override
-    {
-        EXPECT_GE(y, asked_) << "rows asked out of order";
-        asked_ = y;
-        if (y < 0 || y >= static_cast<int64_t>(image_.size()))
-            return zero_.data();
-        return image_[static_cast<size_t>(y)].data();
-    }
-    int32_t Width() const override { return static_cast<int32_t>(zero_.size()); }
-    int32_t Left() const override { return 7; }
-
-private:
-    Image image_;
-    std::vector<float> zero_;
-    int64_t asked_ = INT64_MIN;
-};
+using Image = test_support::CoverageImage;
 
 Image Blank(int32_t columns, int32_t rows)
 {
@@ -59,7 +35,7 @@ void Fill(Image& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, float a)
 // The band over the image's rows, every row asked in turn.
 Image Stroke(const Image& image, Position position, double width)
 {
-    StrokeBandRows band(std::make_unique<HeldCoverage>(image), position, width);
+    StrokeBandRows band(std::make_unique<test_support::HeldCoverageRows>(image, 0, 7), position, width);
     Image out;
     for (size_t y = 0; y < image.size(); ++y) {
         const float* row = band.Row(static_cast<int64_t>(y));
@@ -175,7 +151,7 @@ TEST(StrokeBand, RowsPassedOverStillFeedTheWindow)
 {
     const Image image = Speckled(30, 60, 7);
     const Image every = Stroke(image, Position::Centre, 5);
-    StrokeBandRows band(std::make_unique<HeldCoverage>(image), Position::Centre, 5);
+    StrokeBandRows band(std::make_unique<test_support::HeldCoverageRows>(image, 0, 7), Position::Centre, 5);
     ASSERT_EQ(band.Reach(), 4);
     // Steps of one, a few, one just within the rows taken and one beyond them; one row twice.
     for (int64_t y : {3, 4, 6, 9, 9, 19, 20, 34, 35, 50, 59}) {

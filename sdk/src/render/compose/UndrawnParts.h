@@ -1,6 +1,6 @@
-// What the renderer leaves out when it draws a document: layer effects, adjustment layers it
-// cannot draw (a color lookup through a colour profile, say) and fill layers it cannot make.
-// Callers say so, so that nothing is drawn wrong in silence.
+// What the renderer leaves out when it draws a document: adjustment layers it cannot draw (a
+// color lookup through a colour profile, say), and fill layers and layer effects whose gradient
+// or pattern it cannot paint. Callers say so, so that nothing is drawn wrong in silence.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,10 @@
 namespace sdk {
 namespace render {
 
-// The parts of layer index that are not drawn, in words ("drop shadow", "stroke",
+// The parts of layer index that are not drawn, in words ("pattern overlay", "gradient fill",
 // "color lookup"); empty when the renderer draws all of it ("layer effects" when their
-// settings cannot be read). Raises what reading the layer's adjustment and fill settings
-// raises.
+// settings cannot be read, which drawing them raises). Raises what reading the layer's
+// adjustment and fill settings raises.
 std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index);
 // The same with the patterns that the fills asked about before left decoded in tiles.
 std::vector<std::string> UndrawnParts(graphic::ImageLoaderPSD& loader, int32_t index,

@@ -362,6 +362,39 @@ TEST_F(CliRun, ComposeAndAsShownDrawTheLayersAndTheReportSaysHow)
         << report;
 }
 
+TEST_F(CliRun, AsShownLayersGrowByTheirEffectsAndTheManifestKeepsTheStoredRectangle)
+{
+    // Layer "A" (2 x 2 at 2, 2) with a 1-pixel outside stroke: as shown, 4 x 4 at 1, 1.
+    using test_support::DescriptorWriter;
+    test_support::ByteWriter effects;
+    effects.U32(0).Append(DescriptorWriter()
+                              .Object("FrFX", DescriptorWriter("FrFX")
+                                                  .Bool("enab", true)
+                                                  .Enum("Styl", "FStl", "OutF")
+                                                  .Unit("Sz  ", "#Pxl", 1))
+                              .Versioned());
+    LayerShape layer{"A", 2, 2, 2, 2};
+    layer.additional = test_support::LayerBlock("lfx2", effects.Data());
+    WriteBytes(dir / "s.psd", RgbaDocument(6, 6, {layer}));
+    const Outcome outcome =
+        Cli("-q --psd-layers --as-shown --png-offset --manifest --naming=underscore-serial s.psd",
+            dir.Path());
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    sdk::graphic::ImageInfo info;
+    const sdk::graphic::Image shown = ReadImage(dir / "s_0000.png", &info);
+    EXPECT_EQ(4, shown.Width());
+    EXPECT_EQ(4, shown.Height());
+    EXPECT_EQ(1, info.x);
+    EXPECT_EQ(1, info.y);
+    const std::string manifest = test_support::ReadWholeFile(dir / "s.json");
+    EXPECT_NE(manifest.find("\"rect\": {\"x\": 1, \"y\": 1, \"width\": 4, \"height\": 4}"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("\"storedRect\": {\"x\": 2, \"y\": 2, \"width\": 2, \"height\": 2}"),
+              std::string::npos)
+        << manifest;
+}
+
 TEST_F(CliRun, WhatTheDrawingLeavesOutIsSaidOnStandardError)
 {
     // Layer "A" with an enabled pattern overlay of a pattern the document does not hold, which

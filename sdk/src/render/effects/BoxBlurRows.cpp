@@ -136,17 +136,16 @@ const float* BoxBlurRows::Row(int64_t y)
     }
     const float* above = Ring(centre_ - whole_ - 1);
     const float* below = Ring(centre_ + whole_ + 1);
+    // The mean, then the shape's gain: out = offset + mean x factor, within 0 .. 1.
+    const float factor = shape_ == Shape::Mean ? 1.0f : gain_;
+    const float offset = shape_ == Shape::Shrink ? 1 - gain_ : 0.0f;
+    const double scale = scale_;
+    const double end = end_;
+    const double* sums = sums_.data();
     for (int32_t x = 0; x < width_; ++x) {
-        double sum = sums_[x];
-        if (end_ > 0)
-            sum += end_ * (static_cast<double>(above[x]) + below[x]);
-        float mean = static_cast<float>(sum * scale_);
-        switch (shape_) {
-        case Shape::Mean: break;
-        case Shape::Grow: mean *= gain_; break;
-        case Shape::Shrink: mean = 1 - (1 - mean) * gain_; break;
-        }
-        out[x] = std::min(std::max(mean, 0.0f), 1.0f);
+        const double sum = sums[x] + end * (static_cast<double>(above[x]) + below[x]);
+        const float value = offset + static_cast<float>(sum * scale) * factor;
+        out[x] = std::min(std::max(value, 0.0f), 1.0f);
     }
     return out;
 }

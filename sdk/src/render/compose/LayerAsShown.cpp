@@ -311,15 +311,18 @@ graphic::PsdLayerArea Hull(const graphic::PsdLayerArea& a, const graphic::PsdLay
             std::max(a.bottom, b.bottom)};
 }
 
-// What the visible layers below parent cover with their effects.
+// What the effects of the visible layers below parent reach.
 graphic::PsdLayerArea ChildrenWithEffects(graphic::ImageLoaderPSD& loader, const PsdLayerNode& parent)
 {
     graphic::PsdLayerArea area;
     for (const PsdLayerNode& child : parent.children) {
-        if (!loader.LayerRecord(child.layer).properties.visible)
+        const graphic::PsdLayerProperties& properties = loader.LayerRecord(child.layer).properties;
+        if (!properties.visible)
             continue;
-        area = Hull(area, child.group ? GroupAreaAsShown(loader, child.layer)
-                                      : LayerAreaWithEffects(loader, child.layer));
+        if (child.group)
+            area = Hull(area, GroupAreaAsShown(loader, child.layer));
+        else if (properties.hasEffects)
+            area = Hull(area, LayerAreaWithEffects(loader, child.layer));
     }
     return area;
 }
@@ -333,6 +336,9 @@ graphic::PsdLayerArea GroupAreaAsShown(graphic::ImageLoaderPSD& loader, int32_t 
     if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group ||
         node->area.Empty())
         return graphic::PsdLayerArea();
+    // An artboard shows nothing beyond its own rectangle.
+    if (loader.LayerRecord(index).properties.artboard.present)
+        return node->area;
     graphic::PsdLayerArea area = Hull(node->area, ChildrenWithEffects(loader, *node));
     if (loader.LayerRecord(index).properties.hasEffects) {
         try {

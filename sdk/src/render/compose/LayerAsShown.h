@@ -43,7 +43,8 @@ std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader
 
 // What a group's picture covers: the union of its children's rectangles, grown by what the
 // effects of its visible layers and groups and its own reach, within the hull of the canvas and
-// that union; empty for a record that is not a group or a group without layers.
+// that union (an artboard's: its rectangle); empty for a record that is not a group or a group
+// without layers.
 graphic::PsdLayerArea GroupAreaAsShown(graphic::ImageLoaderPSD& loader, int32_t index);
 
 }  // namespace render

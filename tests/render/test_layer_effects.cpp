@@ -321,3 +321,22 @@ TEST(Effects, DamagedSettingsFailTheDrawingWithTheirTag)
               test_support::TagOf([&] { sdk::render::ComposedRows rows(broken.psd); }));
     EXPECT_EQ(std::vector<std::string>({"layer effects"}), sdk::render::UndrawnParts(broken.psd, 0));
 }
+
+TEST(Effects, AGroupsPictureCoversWhatItsLayersEffectsReach)
+{
+    // A group of a 2 x 2 square at 4, 4 with a 2-pixel shadow below: its picture reaches two
+    // rows further down; a layer without effects grows nothing.
+    PsdLayer divider;
+    divider.additional = test_support::SectionBlock(3);
+    PsdLayer folder;
+    folder.additional = test_support::SectionBlock(1, "pass");
+    PsdReader styled(Document(12, {divider, WithEffects(Square(4, 4, 2, 9, 9, 9), {{"DrSh", Shadow(2, 0)}}),
+                                   folder}));
+    const sdk::graphic::PsdLayerArea area = sdk::render::GroupAreaAsShown(styled.psd, 2);
+    EXPECT_EQ(4, area.left);
+    EXPECT_EQ(4, area.top);
+    EXPECT_EQ(6, area.right);
+    EXPECT_EQ(8, area.bottom);
+    PsdReader plain(Document(12, {divider, Square(4, 4, 2, 9, 9, 9), folder}));
+    EXPECT_EQ(6, sdk::render::GroupAreaAsShown(plain.psd, 2).bottom);
+}

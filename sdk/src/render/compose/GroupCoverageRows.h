@@ -1,6 +1,8 @@
 // A group's coverage as rows for its effects: its layers composed apart from the document (the
 // alpha of what they make, times the group's masks), through a plan and decoders of its own, so
-// that an effect can look ahead of the row being composed.
+// that an effect can look ahead of the row being composed. The layers' own effects are left out
+// of it, so that nested groups with effects open decoders in proportion to their effects, not
+// to a power of them.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +19,7 @@ namespace render {
 
 class GroupCoverageRows : public CoverageRows {
 public:
-    // The coverage of group node (without its own effects) over the document's columns left ..
+    // The coverage of group node (without effects) over the document's columns left ..
     // left + width - 1.
     GroupCoverageRows(graphic::ImageLoaderPSD& loader, const graphic::PsdLayerNode& node,
                       int32_t left, int32_t width);

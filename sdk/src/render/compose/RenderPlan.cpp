@@ -19,12 +19,13 @@ using graphic::PsdLayerProperties;
 
 class Planner {
 public:
-    Planner(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width)
-        : loader_(loader), left_(left), width_(width)
+    // effects: whether the layers' and groups' effects are planned.
+    Planner(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width, bool effects = true)
+        : loader_(loader), left_(left), width_(width), effects_(effects)
     {
     }
 
-    PlanNode Node(const PsdLayerNode& node, bool ownEffects = true)
+    PlanNode Node(const PsdLayerNode& node)
     {
         const PsdLayerProperties& properties = loader_.LayerRecord(node.layer).properties;
         PlanNode plan;
@@ -66,7 +67,7 @@ public:
                 plan.top = artboard.top;
                 plan.bottom = artboard.bottom;
             }
-            if (ownEffects && properties.hasEffects && !plan.children.empty())
+            if (effects_ && properties.hasEffects && !plan.children.empty())
                 GroupStyle(plan, node);
         } else if (properties.kind == PsdLayerProperties::Kind::Adjustment) {
             // It changes every column and row of what lies below it, cut by its masks.
@@ -87,7 +88,7 @@ public:
                 plan.top = std::numeric_limits<int32_t>::min();
                 plan.bottom = std::numeric_limits<int32_t>::max();
             }
-            if (ownEffects && properties.hasEffects)
+            if (effects_ && properties.hasEffects)
                 LayerStyleOf(plan, record);
         }
         return plan;
@@ -227,6 +228,7 @@ private:
     graphic::ImageLoaderPSD& loader_;
     const int32_t left_;
     const int32_t width_;
+    const bool effects_;
     const bool gray_ = loader_.Format().outputColors == 1;
     int32_t canvasLayers_ = 0;  // planned so far
     PatternTiles tiles_;        // the patterns the fills planned use
@@ -240,9 +242,9 @@ std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, 
 }
 
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, int32_t left,
-                       int32_t width, bool ownEffects)
+                       int32_t width, bool effects)
 {
-    return Planner(loader, left, width).Node(node, ownEffects);
+    return Planner(loader, left, width, effects).Node(node);
 }
 
 }  // namespace render

@@ -54,10 +54,11 @@ struct PlanNode {
 std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
 
 // The plan of one node alone (its masks and pixels, its children, but not what is clipped to
-// it), for drawing one layer or group by itself; without its own effects when ownEffects is
-// false (the shape they are traced from).
+// it), for drawing one layer or group by itself; without any effects, its own or its layers',
+// when effects is false (the shape a group's effects are traced from: so that groups nested in
+// groups with effects cannot multiply the decoders effects open).
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const graphic::PsdLayerNode& node,
-                       int32_t left, int32_t width, bool ownEffects = true);
+                       int32_t left, int32_t width, bool effects = true);
 
 }  // namespace render
 }  // namespace sdk

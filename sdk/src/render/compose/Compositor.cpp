@@ -394,6 +394,8 @@ Spans Compositor::ComposeStyled(PlanNode& node, int32_t y, float* destination, s
             ComposeNode(clipped, y, inside, level + 1);
     }
     style.Exterior(y, span, coverage, outside, inside);
+    if (int64_t(y) + 1 >= node.bottom)
+        style.Close();  // its last row: the rows its effects kept are let go
     // Each part of a pixel by its share, then the layer's opacity mixes the result in.
     const float opacity = node.opacity;
     for (int32_t x = span.from; x < span.to; ++x) {

@@ -137,13 +137,15 @@ private:
     // The layer's effects that are drawn, and the columns and rows they reach.
     void LayerStyleOf(PlanNode& plan, const graphic::ImageLoaderPSD::info_t& record)
     {
+        // The rows are made when the layer's first row is drawn, after planning: a fill's
+        // pattern is kept for them by the style.
         graphic::ImageLoaderPSD& loader = loader_;
-        PatternTiles& tiles = tiles_;
+        const std::shared_ptr<PatternTiles> tiles = std::make_shared<PatternTiles>();
         const int32_t index = plan.layer;
         LayerStyle::Shape shape;
-        shape.rows = [&loader, &tiles, index](int32_t left, int32_t width) {
+        shape.rows = [&loader, tiles, index](int32_t left, int32_t width) {
             return std::unique_ptr<CoverageRows>(
-                new LayerCoverageRows(loader, index, left, width, tiles));
+                new LayerCoverageRows(loader, index, left, width, *tiles));
         };
         shape.area = {record.x, record.y, int64_t(record.x) + std::max(record.width, 0),
                       int64_t(record.y) + std::max(record.height, 0)};

@@ -83,6 +83,20 @@ Boxes BoxesOf(const LayerEffect& e)
     return boxes;
 }
 
+// Whether an effect of kind measures the layer's shape through rows of its own.
+bool Measures(EffectKind kind)
+{
+    return !IsInterior(kind) || kind == EffectKind::Satin || kind == EffectKind::InnerGlow ||
+           kind == EffectKind::InnerShadow;
+}
+
+int32_t ShadowDx(const LayerEffect& e)
+{
+    int32_t dx = 0, dy = 0;
+    ShadowOffset(e, dx, dy);
+    return dx;
+}
+
 }  // namespace
 
 LayerStyle::Growth LayerStyle::ReachOf(const LayerEffects& effects)
@@ -121,6 +135,16 @@ struct LayerStyle::Effect {
     std::unique_ptr<GradientRamp> ramp;   // a glow's gradient
 };
 
+int32_t LayerStyle::Reach(const LayerEffect& e)
+{
+    switch (e.kind) {
+    case EffectKind::Satin: return 2 * BoxBlurRows::Reach(e.size) + std::abs(ShadowDx(e));
+    case EffectKind::Stroke: return static_cast<int32_t>(std::ceil(e.size)) + 2;
+    case EffectKind::Bevel: return BevelRows::Reach(e);
+    default: return BoxesOf(e).Reach();
+    }
+}
+
 bool LayerStyle::Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effect,
                        PatternTiles& tiles)
 {
@@ -140,14 +164,13 @@ bool LayerStyle::Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effec
 
 LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
                        int32_t left, int32_t width, PatternTiles& tiles, const Shape& shape)
-    : loader_(loader), left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects))
+    : loader_(loader), left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects)),
+      shape_(shape), shapeFrom_(shape.everywhere ? int64_t(left) : shape.area.left),
+      shapeTo_(shape.everywhere ? int64_t(left) + width_ : shape.area.right)
 {
     const graphic::ImageLoaderPSD::info_t& record = loader.LayerRecord(index);
     const bool gray = loader.Format().outputColors == 1;
     // The shape's columns in the document (a fill covers every one the window has).
-    const int64_t layerFrom = shape.everywhere ? int64_t(left) : shape.area.left;
-    const int64_t layerTo = shape.everywhere ? int64_t(left) + width_ : shape.area.right;
-    const int64_t windowFrom = left, windowTo = int64_t(left) + width_;
 
     std::vector<const LayerEffect*> order;
     for (const LayerEffect& effect : effects.effects)
@@ -169,82 +192,14 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
         std::unique_ptr<Effect> effect(new Effect);
         effect->settings = *settings;
         const LayerEffect& e = effect->settings;
-        // Rows of what the effect measures, over the columns it needs: the layer's, widened by
-        // the effect's reach, within the window (moved by the effect's offset) widened alike.
-        auto rows = [&](int32_t reach, int32_t dx) -> std::unique_ptr<CoverageRows> {
-            int64_t from = layerFrom - reach - 1, to = layerTo + reach + 1;
-            Meet(from, to, windowFrom - dx - reach - 1, windowTo - dx + reach + 1);
-            if (from >= to)
-                return nullptr;
-            return shape.rows(static_cast<int32_t>(from), static_cast<int32_t>(to - from));
-        };
-        switch (e.kind) {
-        case EffectKind::DropShadow:
-        case EffectKind::InnerShadow:
-        case EffectKind::OuterGlow:
-        case EffectKind::InnerGlow: {
-            if (e.kind == EffectKind::DropShadow || e.kind == EffectKind::InnerShadow)
-                ShadowOffset(e, effect->dx, effect->dy);
-            const Boxes boxes = BoxesOf(e);
-            std::unique_ptr<CoverageRows> source = rows(boxes.Reach(), effect->dx);
-            if (!source)
-                continue;
-            const bool outer = e.kind == EffectKind::DropShadow || e.kind == EffectKind::OuterGlow;
-            if (boxes.grow > 0)
-                source.reset(new BoxBlurRows(std::move(source), boxes.grow,
-                                             outer ? BoxBlurRows::Shape::Grow
-                                                   : BoxBlurRows::Shape::Shrink));
-            source.reset(new BoxBlurRows(std::move(source), boxes.blur));
-            source.reset(new BoxBlurRows(std::move(source), boxes.blur));
-            effect->rows = std::move(source);
-            break;
-        }
-        case EffectKind::Satin: {
-            // Two copies of the blurred shape, each moved by the distance along the angle, one
-            // each way: where they differ, the satin shows.
-            ShadowOffset(e, effect->dx, effect->dy);
-            const int32_t reach = 2 * BoxBlurRows::Reach(e.size);
-            std::unique_ptr<CoverageRows> first = rows(reach + std::abs(effect->dx), 0);
-            std::unique_ptr<CoverageRows> second = rows(reach + std::abs(effect->dx), 0);
-            if (!first)
-                continue;
-            for (std::unique_ptr<CoverageRows>* copy : {&first, &second}) {
-                copy->reset(new BoxBlurRows(std::move(*copy), e.size));
-                copy->reset(new BoxBlurRows(std::move(*copy), e.size));
-            }
-            effect->rows = std::move(first);
-            effect->inner = std::move(second);
-            break;
-        }
-        case EffectKind::Stroke: {
-            using Position = LayerEffect::StrokePosition;
-            const int32_t reach = static_cast<int32_t>(std::ceil(e.size)) + 2;
-            if (e.position == Position::Centre) {
-                std::unique_ptr<CoverageRows> outside = rows(reach, 0);
-                std::unique_ptr<CoverageRows> inside = rows(reach, 0);
-                if (!outside)
-                    continue;
-                effect->rows.reset(
-                    new StrokeBandRows(std::move(outside), Position::Outside, e.size / 2));
-                effect->inner.reset(
-                    new StrokeBandRows(std::move(inside), Position::Inside, e.size / 2));
-            } else {
-                std::unique_ptr<CoverageRows> source = rows(reach, 0);
-                if (!source)
-                    continue;
-                effect->rows.reset(new StrokeBandRows(std::move(source), e.position, e.size));
-            }
-            break;
-        }
-        case EffectKind::Bevel: {
-            std::unique_ptr<CoverageRows> source = rows(BevelRows::Reach(e), 0);
-            if (!source)
-                continue;
-            effect->bevel.reset(new BevelRows(std::move(source), e));
-            break;
-        }
-        default: break;
-        }
+        // An effect that measures the layer's shape draws nothing when none of the columns
+        // it would measure lies within reach of the window.
+        if (Measures(e.kind) && !Columns(Reach(e), e.kind == EffectKind::DropShadow ||
+                                                           e.kind == EffectKind::InnerShadow
+                                                       ? ShadowDx(e)
+                                                       : 0,
+                                         nullptr, nullptr))
+            continue;
         const bool glow = e.kind == EffectKind::OuterGlow || e.kind == EffectKind::InnerGlow;
         if (glow && e.paint == LayerEffect::Paint::Gradient && e.settings) {
             // A glow of a gradient takes its colours along its falloff, the gradient's start
@@ -294,6 +249,115 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
     paint_.resize(static_cast<size_t>(width_) * 4);
     source_.resize(static_cast<size_t>(width_) * 4);
     part_.resize(width_);
+}
+
+void LayerStyle::Open(Effect& effect)
+{
+    const LayerEffect& e = effect.settings;
+    // Rows of what the effect measures, over the columns it needs.
+    auto rows = [&](int32_t reach, int32_t dx) -> std::unique_ptr<CoverageRows> {
+        int64_t from = 0, to = 0;
+        if (!Columns(reach, dx, &from, &to))
+            return nullptr;
+        return shape_.rows(static_cast<int32_t>(from), static_cast<int32_t>(to - from));
+    };
+    switch (e.kind) {
+    case EffectKind::DropShadow:
+    case EffectKind::InnerShadow:
+    case EffectKind::OuterGlow:
+    case EffectKind::InnerGlow: {
+        if (e.kind == EffectKind::DropShadow || e.kind == EffectKind::InnerShadow)
+            ShadowOffset(e, effect.dx, effect.dy);
+        const Boxes boxes = BoxesOf(e);
+        std::unique_ptr<CoverageRows> source = rows(Reach(e), effect.dx);
+        if (!source)
+            return;
+        const bool outer = e.kind == EffectKind::DropShadow || e.kind == EffectKind::OuterGlow;
+        if (boxes.grow > 0)
+            source.reset(new BoxBlurRows(std::move(source), boxes.grow,
+                                         outer ? BoxBlurRows::Shape::Grow
+                                               : BoxBlurRows::Shape::Shrink));
+        source.reset(new BoxBlurRows(std::move(source), boxes.blur));
+        source.reset(new BoxBlurRows(std::move(source), boxes.blur));
+        effect.rows = std::move(source);
+        break;
+    }
+    case EffectKind::Satin: {
+        // Two copies of the blurred shape, each moved by the distance along the angle, one
+        // each way: where they differ, the satin shows.
+        ShadowOffset(e, effect.dx, effect.dy);
+        std::unique_ptr<CoverageRows> first = rows(Reach(e), 0);
+        std::unique_ptr<CoverageRows> second = rows(Reach(e), 0);
+        if (!first)
+            return;
+        for (std::unique_ptr<CoverageRows>* copy : {&first, &second}) {
+            copy->reset(new BoxBlurRows(std::move(*copy), e.size));
+            copy->reset(new BoxBlurRows(std::move(*copy), e.size));
+        }
+        effect.rows = std::move(first);
+        effect.inner = std::move(second);
+        break;
+    }
+    case EffectKind::Stroke: {
+        using Position = LayerEffect::StrokePosition;
+        const int32_t reach = Reach(e);
+        if (e.position == Position::Centre) {
+            std::unique_ptr<CoverageRows> outside = rows(reach, 0);
+            std::unique_ptr<CoverageRows> inside = rows(reach, 0);
+            if (!outside)
+                return;
+            effect.rows.reset(
+                new StrokeBandRows(std::move(outside), Position::Outside, e.size / 2));
+            effect.inner.reset(
+                new StrokeBandRows(std::move(inside), Position::Inside, e.size / 2));
+        } else {
+            std::unique_ptr<CoverageRows> source = rows(reach, 0);
+            if (!source)
+                return;
+            effect.rows.reset(new StrokeBandRows(std::move(source), e.position, e.size));
+        }
+        break;
+    }
+    case EffectKind::Bevel: {
+        std::unique_ptr<CoverageRows> source = rows(Reach(e), 0);
+        if (!source)
+            return;
+        effect.bevel.reset(new BevelRows(std::move(source), e));
+        break;
+    }
+    default: break;
+    }
+}
+
+bool LayerStyle::Columns(int32_t reach, int32_t dx, int64_t* from, int64_t* to) const
+{
+    // The layer's columns widened by the effect's reach, within the window (moved by the
+    // effect's offset) widened alike.
+    int64_t first = shapeFrom_ - reach - 1, last = shapeTo_ + reach + 1;
+    Meet(first, last, int64_t(left_) - dx - reach - 1, int64_t(left_) + width_ - dx + reach + 1);
+    if (from)
+        *from = first;
+    if (to)
+        *to = last;
+    return first < last;
+}
+
+void LayerStyle::OpenAll()
+{
+    if (opened_)
+        return;
+    opened_ = true;
+    for (std::unique_ptr<Effect>& effect : effects_)
+        Open(*effect);
+}
+
+void LayerStyle::Close()
+{
+    for (std::unique_ptr<Effect>& effect : effects_) {
+        effect->rows.reset();
+        effect->inner.reset();
+        effect->bevel.reset();
+    }
 }
 
 LayerStyle::~LayerStyle() = default;
@@ -406,6 +470,7 @@ void LayerStyle::Left(Span span, const float* coverage)
 void LayerStyle::Shadows(int32_t y, Span span, const float* coverage, float* outside,
                          float* inside)
 {
+    OpenAll();
     Left(span, coverage);
     for (std::unique_ptr<Effect>& effect : effects_) {
         if (effect->settings.kind != EffectKind::DropShadow)
@@ -419,6 +484,7 @@ void LayerStyle::Shadows(int32_t y, Span span, const float* coverage, float* out
 
 void LayerStyle::Interior(int32_t y, Span span, float* inside)
 {
+    OpenAll();
     for (std::unique_ptr<Effect>& effect : effects_) {
         if (!IsInterior(effect->settings.kind))
             continue;
@@ -431,6 +497,7 @@ void LayerStyle::Interior(int32_t y, Span span, float* inside)
 void LayerStyle::Exterior(int32_t y, Span span, const float* coverage, float* outside,
                           float* inside)
 {
+    OpenAll();
     float* part = part_.data();
     for (std::unique_ptr<Effect>& effect : effects_) {
         const EffectKind kind = effect->settings.kind;

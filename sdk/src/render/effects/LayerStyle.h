@@ -69,6 +69,10 @@ public:
     Growth Reach() const { return reach_; }
     static Growth ReachOf(const LayerEffects& effects);
 
+    // The effects' rows are opened with the first row drawn (so that only the layers being
+    // composed hold them) and let go by Close, after the last.
+    void Close();
+
     // Row y over span (columns of the window); coverage: the layer's, 0 where it has nothing.
     // The drop shadows onto outside, and onto inside those the layer does not knock out.
     void Shadows(int32_t y, Span span, const float* coverage, float* outside, float* inside);
@@ -84,6 +88,15 @@ private:
     void Strength(Effect& effect, int32_t y, Span span);
     // Into part_: 1 where the layer leaves some of the pixel, 0 where it covers it whole.
     void Left(Span span, const float* coverage);
+    // The rows each effect measures the shape through, made at the first row drawn.
+    void Open(Effect& effect);
+    void OpenAll();
+    // The document columns from .. to - 1 an effect of reach, moved by dx, measures (the
+    // shape's, widened by the reach, within the window moved and widened alike); false when
+    // there are none.
+    bool Columns(int32_t reach, int32_t dx, int64_t* from, int64_t* to) const;
+    // How far beyond a pixel an effect measures the shape.
+    static int32_t Reach(const LayerEffect& e);
     // Satin's strength: where its two copies of the blurred shape differ.
     void Satin(Effect& effect, int32_t y, Span span);
     // Composes the effect's paint with alpha mask_ x opacity x part onto row.
@@ -93,6 +106,10 @@ private:
     const int32_t left_;
     const int32_t width_;
     const Growth reach_;
+    const Shape shape_;
+    const int64_t shapeFrom_;  // the shape's document columns
+    const int64_t shapeTo_;
+    bool opened_ = false;
     std::vector<std::unique_ptr<Effect>> effects_;  // drawing order, bottom first
     std::vector<float> mask_;
     std::vector<float> mask2_;

@@ -7,17 +7,18 @@
 //   bevels;
 // - inside: the drop shadows the layer does not knock out, then the layer's pixels faded by its
 //   fill opacity, the layers clipped to it (when they blend with it as a group), its interior
-//   effects (pattern, gradient and colour overlays, inner glows, inner shadows) each over the
-//   whole of the inside, the layers clipped to it that are put on one by one, then the inside
-//   part of the strokes and bevels;
+//   effects (pattern, gradient and colour overlays, satin, inner glows, inner shadows) each over
+//   the whole of the inside, the layers clipped to it that are put on one by one, then the
+//   inside part of the strokes and bevels;
 //
 // and the pixel is a x inside + (1 - a) x outside, which the layer's opacity then mixes with
 // what lay below. So interior effects are clipped to the layer exactly, a stroke meets the
 // layer's edge without a seam, and every effect keeps its own blend mode.
 //
-// Effects that need the rows around a row (shadows, glows, strokes) read the layer's coverage
-// through decoders of their own, ahead of the row composed, and keep only the window of rows
-// their blur or stroke reaches.
+// Effects that need the rows around a row (shadows, glows, satin, strokes, bevels) read the
+// layer's coverage through decoders of their own, ahead of the row composed, and keep only the
+// window of rows their blur, distance or light reaches, from the layer's first row drawn to its
+// last.
 #pragma once
 
 #include <cstdint>

@@ -204,6 +204,74 @@ private:
     int32_t next_ = 0;
 };
 
+// The hull of two areas (an empty one adds nothing).
+graphic::PsdLayerArea Hull(const graphic::PsdLayerArea& a, const graphic::PsdLayerArea& b)
+{
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+// How far the effects of record index reach; nothing when their settings cannot be read
+// (drawing them raises).
+LayerStyle::Growth EffectsReach(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    try {
+        return LayerStyle::ReachOf(ReadLayerEffects(loader, index));
+    } catch (const debug::runtime_error&) {
+        return LayerStyle::Growth();
+    }
+}
+
+// area grown by reach, within the hull of the canvas and what the picture holds (held).
+graphic::PsdLayerArea Grown(const graphic::ImageLoaderPSD& loader, const graphic::PsdLayerArea& area,
+                            const LayerStyle::Growth& reach, const graphic::PsdLayerArea& held)
+{
+    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
+    const graphic::PsdLayerArea bounds =
+        Hull(held, {0, 0, std::max(canvas.width, 0), std::max(canvas.height, 0)});
+    return {std::max(bounds.left, area.left - reach.left),
+            std::max(bounds.top, area.top - reach.top),
+            std::min(bounds.right, area.right + reach.right),
+            std::min(bounds.bottom, area.bottom + reach.bottom)};
+}
+
+graphic::PsdLayerArea GroupArea(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node);
+
+// What the effects of the visible layers below parent reach.
+graphic::PsdLayerArea ChildrenWithEffects(graphic::ImageLoaderPSD& loader, const PsdLayerNode& parent)
+{
+    graphic::PsdLayerArea area;
+    for (const PsdLayerNode& child : parent.children) {
+        const graphic::PsdLayerProperties& properties = loader.LayerRecord(child.layer).properties;
+        if (!properties.visible)
+            continue;
+        if (child.group)
+            area = Hull(area, GroupArea(loader, child));
+        else if (properties.hasEffects)
+            area = Hull(area, LayerAreaWithEffects(loader, child.layer));
+    }
+    return area;
+}
+
+// GroupAreaAsShown of group node.
+graphic::PsdLayerArea GroupArea(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node)
+{
+    if (node.area.Empty())
+        return graphic::PsdLayerArea();
+    const graphic::PsdLayerProperties& properties = loader.LayerRecord(node.layer).properties;
+    // An artboard shows nothing beyond its own rectangle.
+    if (properties.artboard.present)
+        return node.area;
+    const graphic::PsdLayerArea area = Hull(node.area, ChildrenWithEffects(loader, node));
+    const LayerStyle::Growth reach =
+        properties.hasEffects ? EffectsReach(loader, node.layer) : LayerStyle::Growth();
+    return Grown(loader, area, reach, node.area);
+}
+
 }  // namespace
 
 graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, int32_t index)
@@ -250,26 +318,12 @@ graphic::PsdLayerArea LayerAreaAsShown(const graphic::ImageLoaderPSD& loader, in
 
 graphic::PsdLayerArea LayerAreaWithEffects(graphic::ImageLoaderPSD& loader, int32_t index)
 {
-    graphic::PsdLayerArea area = LayerAreaAsShown(loader, index);
+    const graphic::PsdLayerArea area = LayerAreaAsShown(loader, index);
     const graphic::PsdLayerProperties& properties = loader.LayerRecord(index).properties;
     if (area.Empty() || !properties.hasEffects ||
         properties.kind == graphic::PsdLayerProperties::Kind::Group)
         return area;
-    LayerStyle::Growth reach;
-    try {
-        reach = LayerStyle::ReachOf(ReadLayerEffects(loader, index));
-    } catch (const debug::runtime_error&) {
-        return area;
-    }
-    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
-    const graphic::PsdLayerArea bounds{std::min<int64_t>(area.left, 0), std::min<int64_t>(area.top, 0),
-                                       std::max<int64_t>(area.right, std::max(canvas.width, 0)),
-                                       std::max<int64_t>(area.bottom, std::max(canvas.height, 0))};
-    area.left = std::max(bounds.left, area.left - reach.left);
-    area.top = std::max(bounds.top, area.top - reach.top);
-    area.right = std::min(bounds.right, area.right + reach.right);
-    area.bottom = std::min(bounds.bottom, area.bottom + reach.bottom);
-    return area;
+    return Grown(loader, area, EffectsReach(loader, index), area);
 }
 
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
@@ -298,62 +352,13 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
                         width, static_cast<int32_t>(area.Height())));
 }
 
-namespace {
-
-// The hull of two areas (an empty one adds nothing).
-graphic::PsdLayerArea Hull(const graphic::PsdLayerArea& a, const graphic::PsdLayerArea& b)
-{
-    if (a.Empty())
-        return b;
-    if (b.Empty())
-        return a;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-// What the effects of the visible layers below parent reach.
-graphic::PsdLayerArea ChildrenWithEffects(graphic::ImageLoaderPSD& loader, const PsdLayerNode& parent)
-{
-    graphic::PsdLayerArea area;
-    for (const PsdLayerNode& child : parent.children) {
-        const graphic::PsdLayerProperties& properties = loader.LayerRecord(child.layer).properties;
-        if (!properties.visible)
-            continue;
-        if (child.group)
-            area = Hull(area, GroupAreaAsShown(loader, child.layer));
-        else if (properties.hasEffects)
-            area = Hull(area, LayerAreaWithEffects(loader, child.layer));
-    }
-    return area;
-}
-
-}  // namespace
-
 graphic::PsdLayerArea GroupAreaAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     const PsdLayerNode* node = nullptr;
     const PsdLayerNode* base = nullptr;
-    if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group ||
-        node->area.Empty())
+    if (!FindWithBase(loader.LayerTree(), index, node, base, loader) || !node->group)
         return graphic::PsdLayerArea();
-    // An artboard shows nothing beyond its own rectangle.
-    if (loader.LayerRecord(index).properties.artboard.present)
-        return node->area;
-    graphic::PsdLayerArea area = Hull(node->area, ChildrenWithEffects(loader, *node));
-    if (loader.LayerRecord(index).properties.hasEffects) {
-        try {
-            const LayerStyle::Growth reach = LayerStyle::ReachOf(ReadLayerEffects(loader, index));
-            area = {area.left - reach.left, area.top - reach.top, area.right + reach.right,
-                    area.bottom + reach.bottom};
-        } catch (const debug::runtime_error&) {
-        }
-    }
-    // Within the hull of the canvas and what the group's layers hold.
-    const graphic::ImageLoaderPSD::info_t& canvas = loader.MergedRecord();
-    const graphic::PsdLayerArea bounds =
-        Hull(node->area, {0, 0, std::max(canvas.width, 0), std::max(canvas.height, 0)});
-    return {std::max(area.left, bounds.left), std::max(area.top, bounds.top),
-            std::min(area.right, bounds.right), std::min(area.bottom, bounds.bottom)};
+    return GroupArea(loader, *node);
 }
 
 std::unique_ptr<graphic::RowSource> GroupAsShown(graphic::ImageLoaderPSD& loader, int32_t index)

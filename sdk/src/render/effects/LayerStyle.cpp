@@ -83,11 +83,12 @@ Boxes BoxesOf(const LayerEffect& e)
     return boxes;
 }
 
-// Whether an effect of kind measures the layer's shape through rows of its own.
+// Whether an effect of kind measures the layer's shape through rows of its own (all but the
+// overlays, which paint the whole of what the layer covers).
 bool Measures(EffectKind kind)
 {
-    return !IsInterior(kind) || kind == EffectKind::Satin || kind == EffectKind::InnerGlow ||
-           kind == EffectKind::InnerShadow;
+    return kind != EffectKind::ColourOverlay && kind != EffectKind::GradientOverlay &&
+           kind != EffectKind::PatternOverlay;
 }
 
 int32_t ShadowDx(const LayerEffect& e)
@@ -95,6 +96,12 @@ int32_t ShadowDx(const LayerEffect& e)
     int32_t dx = 0, dy = 0;
     ShadowOffset(e, dx, dy);
     return dx;
+}
+
+// How far a shadow's rows are moved along the row; other effects are not moved.
+int32_t MeasuredDx(const LayerEffect& e)
+{
+    return e.kind == EffectKind::DropShadow || e.kind == EffectKind::InnerShadow ? ShadowDx(e) : 0;
 }
 
 }  // namespace
@@ -194,11 +201,7 @@ LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const Lay
         const LayerEffect& e = effect->settings;
         // An effect that measures the layer's shape draws nothing when none of the columns
         // it would measure lies within reach of the window.
-        if (Measures(e.kind) && !Columns(Reach(e), e.kind == EffectKind::DropShadow ||
-                                                           e.kind == EffectKind::InnerShadow
-                                                       ? ShadowDx(e)
-                                                       : 0,
-                                         nullptr, nullptr))
+        if (Measures(e.kind) && !Columns(Reach(e), MeasuredDx(e), nullptr, nullptr))
             continue;
         const bool glow = e.kind == EffectKind::OuterGlow || e.kind == EffectKind::InnerGlow;
         if (glow && e.paint == LayerEffect::Paint::Gradient && e.settings) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything both builds need and prepares libpng for the Windows cross build.
+# Installs everything both builds need and prepares libpng and LittleCMS for the Windows cross
+# build.
 # Idempotent: when everything is already in place it returns at once.
 set -euo pipefail
 
@@ -8,7 +9,8 @@ deps="$root/build/deps"
 
 packages=(
   # Linux build and tests
-  build-essential cmake ninja-build pkg-config libpng-dev zlib1g-dev libgtest-dev googletest
+  build-essential cmake ninja-build pkg-config libpng-dev zlib1g-dev liblcms2-dev libgtest-dev
+  googletest
   clang libclang-rt-14-dev
   # independent readers used by the tests
   pngcheck python3-pil python3-numpy imagemagick time
@@ -49,19 +51,25 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP'; then
   as_root locale-gen >/dev/null
 fi
 
+# Debian's source packages of the libraries the Windows programs link, fetched once into
+# build/deps/src.
+fetch_source() {
+  local package=$1 pattern=$2
+  ls "$deps"/src/$pattern >/dev/null 2>&1 && return 0
+  local srclist=/etc/apt/sources.list.d/quillmark-src.sources
+  if [ ! -f "$srclist" ]; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
+      'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+      as_root tee "$srclist" >/dev/null
+    as_root apt-get update -q
+  fi
+  mkdir -p "$deps/src"
+  (cd "$deps/src" && apt-get source --download-only "$package/bookworm")
+}
+
 # libpng for mingw, built from Debian's own source package into build/deps/mingw.
 if [ ! -f "$deps/mingw/lib/libpng16.a" ]; then
-  if ! ls "$deps"/src/libpng1.6_*.orig.tar.* >/dev/null 2>&1; then
-    srclist=/etc/apt/sources.list.d/quillmark-src.sources
-    if [ ! -f "$srclist" ]; then
-      printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
-        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
-        as_root tee "$srclist" >/dev/null
-      as_root apt-get update -q
-    fi
-    mkdir -p "$deps/src"
-    (cd "$deps/src" && apt-get source --download-only libpng1.6/bookworm)
-  fi
+  fetch_source libpng1.6 'libpng1.6_*.orig.tar.*'
   rm -rf "$deps/libpng-src" "$deps/libpng-build"
   mkdir -p "$deps/libpng-src"
   tar -xf "$(ls "$deps"/src/libpng1.6_*.orig.tar.* | head -n 1)" -C "$deps/libpng-src" --strip-components=1
@@ -73,4 +81,19 @@ if [ ! -f "$deps/mingw/lib/libpng16.a" ]; then
     -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include >/dev/null
   cmake --build "$deps/libpng-build" --target install >/dev/null
   echo "setup: libpng for mingw in $deps/mingw"
+fi
+
+# LittleCMS for mingw, from Debian's source package with Debian's patches applied, its library
+# sources compiled straight into a static library in build/deps/mingw.
+if [ ! -f "$deps/mingw/lib/liblcms2.a" ]; then
+  fetch_source lcms2 'lcms2_*.dsc'
+  rm -rf "$deps/lcms2-src" "$deps/lcms2-build"
+  dpkg-source --no-check -x "$(ls "$deps"/src/lcms2_*.dsc | head -n 1)" "$deps/lcms2-src" >/dev/null
+  mkdir -p "$deps/lcms2-build" "$deps/mingw/lib" "$deps/mingw/include"
+  ls "$deps"/lcms2-src/src/*.c | xargs -P "$(nproc)" -I{} sh -c \
+    'x86_64-w64-mingw32-gcc-posix -O2 -DNDEBUG -I"$1/include" -c "$2" -o "$3/$(basename "$2" .c).o"' \
+    _ "$deps/lcms2-src" {} "$deps/lcms2-build"
+  x86_64-w64-mingw32-ar rcs "$deps/mingw/lib/liblcms2.a" "$deps"/lcms2-build/*.o
+  cp "$deps"/lcms2-src/include/lcms2.h "$deps/mingw/include/"
+  echo "setup: LittleCMS for mingw in $deps/mingw"
 fi

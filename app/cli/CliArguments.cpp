@@ -44,6 +44,8 @@ enum LongOnly {
     kLikeWindow,
     kFlat,
     kJson,
+    kColor,
+    kCmykProfile,
 };
 
 const struct option kLongOptions[] = {
@@ -77,6 +79,8 @@ const struct option kLongOptions[] = {
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"manifest", no_argument, nullptr, kManifest},
     {"psd-apng", no_argument, nullptr, kPsdApng},
+    {"color", required_argument, nullptr, kColor},
+    {"cmyk-profile", required_argument, nullptr, kCmykProfile},
     {"like-window", no_argument, nullptr, kLikeWindow},
     {"flat", no_argument, nullptr, kFlat},
     {"json", no_argument, nullptr, kJson},
@@ -215,6 +219,24 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
     case kSkipHidden: o.skipHidden = true; return true;
     case kManifest: o.manifest = true; return true;
     case kPsdApng: o.psdToApng = true; return true;
+    case kColor:
+        if (value == "auto") o.color = ColorChoice::Auto;
+        else if (value == "srgb") o.color = ColorChoice::Srgb;
+        else if (value == "keep") o.color = ColorChoice::Keep;
+        else if (value == "none") o.color = ColorChoice::None;
+        else { reason = "--color is auto, srgb, keep or none"; return false; }
+        return true;
+    case kCmykProfile: {
+        std::string problem;
+        o.cmykProfile = sdk::graphic::ReadIccProfileFile(value, problem);
+        if (o.cmykProfile && o.cmykProfile->space != sdk::graphic::IccProfile::Space::Cmyk)
+            problem = "it is not a CMYK profile";
+        if (!problem.empty()) {
+            reason = "--cmyk-profile: " + value + ": " + problem;
+            return false;
+        }
+        return true;
+    }
     case 'j':
         if (!ParseNumber(value, 1, 256, settings.jobs)) {
             reason = "--jobs takes a whole number from 1 to 256";
@@ -299,11 +321,15 @@ const Dependence kDependences[] = {
     {kExtended, [](const cOption& o) { return o.AnyPsdOutput() || o.bmpToPng; },
      "a PSD conversion or --bmp-png"},
     {kFlat, [](const cOption& o) { return !o.outputFolder.empty(); }, "-o"},
+    {kColor, [](const cOption& o) { return LayerOutputs(o) || o.psdToPngMerged; },
+     "--psd-png, --psd-layers, --psd-mng or --psd-apng"},
+    {kCmykProfile, [](const cOption& o) { return LayerOutputs(o) || o.psdToPngMerged; },
+     "--psd-png, --psd-layers, --psd-mng or --psd-apng"},
 };
 
 // The command line's own defaults, where the window's differ: the extended reading, layers
 // without pixels left out, the merged image without its matte, animations at 10 frames a
-// second.
+// second, colours made sRGB where the document's are not.
 void CommandLineDefaults(cOption& o, const std::set<int>& given)
 {
     o.extended = true;
@@ -311,6 +337,9 @@ void CommandLineDefaults(cOption& o, const std::set<int>& given)
     o.removeMatte = true;
     if (given.count(kFps) == 0)
         o.mngFps = 10;
+    if (given.count(kColor) == 0)
+        o.color = ColorChoice::Auto;
+    o.reportColor = true;
 }
 
 // The long name of an option's code.
@@ -376,10 +405,19 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     }
     for (int i = optind; i < argc; ++i)
         settings.paths.push_back(argv[i]);
-    if (settings.likeWindow)
+    if (settings.likeWindow) {
         settings.flat = true;
-    else
+        // The window writes the numbers as decoded, untagged.
+        for (int code : {kColor, kCmykProfile}) {
+            if (given.count(code) != 0)
+                settings.notes.push_back(OptionName(code) + " has no effect with --like-window");
+            given.erase(code);
+        }
+        settings.options.color = ColorChoice::None;
+        settings.options.cmykProfile.reset();
+    } else {
         CommandLineDefaults(settings.options, given);
+    }
 
     const cOption& o = settings.options;
     if (settings.help || settings.version)
@@ -465,6 +503,17 @@ const char* HelpText()
            "                        goes to DIR/chars/, a file named itself to DIR\n"
            "  --flat                with -o: every output into DIR itself\n"
            "  --compression=MODE    PNG, MNG and APNG: standard (default), speed or ratio\n"
+           "Colour, of every PSD output but the reports:\n"
+           "  --color=MODE          auto (default): srgb for documents whose numbers are\n"
+           "                        not sRGB's already (CMYK, Lab, gray or RGB of another\n"
+           "                        ICC profile), none for the others; srgb: converted\n"
+           "                        through the document's profile to sRGB, the PNGs\n"
+           "                        marked sRGB; keep: the numbers kept, the document's\n"
+           "                        gray or RGB profile carried in the PNGs (CMYK and\n"
+           "                        Lab as srgb); none: the numbers as decoded (CMYK by a\n"
+           "                        simple ink formula), unmarked, as the window writes\n"
+           "  --cmyk-profile=FILE   the ICC profile of CMYK documents that embed none\n"
+           "                        (without it their ink is made colour by the formula)\n"
            "MNG and APNG:\n"
            "  --fps=N               frames per second, 0 to 100 (default 10); at 0 an\n"
            "                        APNG asks for the next frame at once, and players wait\n"

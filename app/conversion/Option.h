@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "graphic/color/IccProfile.h"
 #include "graphic/dispatch/LoaderDispatch.h"
 
 // Command-line tool only: how the layer PNGs follow the document's groups.
@@ -12,6 +14,14 @@ enum class GroupLayout {
     Flat,     // one file per layer record, as the window writes them
     Folders,  // each layer's file below folders named after the groups that hold it
     Images,   // each outermost group drawn as one picture in place of its layers
+};
+
+// Command-line tool only: what the colours of the PSD outputs are.
+enum class ColorChoice {
+    Auto,  // sRGB for documents whose numbers are not sRGB already, the numbers elsewhere
+    Srgb,  // converted to sRGB through the document's profile, and marked sRGB
+    Keep,  // the document's numbers, its profile carried along where PNG can carry it
+    None,  // the numbers as decoded, unmarked, as the window writes them
 };
 
 class cOption {
@@ -81,6 +91,13 @@ public:
     // its offset on the document's canvas; timed and looped as the MNG.
     bool psdToApng = false;
 
+    // Command-line tool only: what the colours of the PSD outputs are, and the profile of CMYK
+    // documents that embed none (null: the simple ink formula).
+    ColorChoice color = ColorChoice::None;
+    std::shared_ptr<const sdk::graphic::IccProfile> cmykProfile;
+    // Command-line tool only: the document report names the document's colour profile and what
+    // its colours became.
+    bool reportColor = false;
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const
     {

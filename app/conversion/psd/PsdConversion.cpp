@@ -103,12 +103,29 @@ private:
     const LayerPicture::Emit emit_ = [this](const uint8_t* row) { saver_.WriteRow(row); };
 };
 
-// A writer of a PNG datastream into stream with the usual compression settings.
-std::unique_ptr<ImageSaverPNG> PngSaver(sdk::stream::stream_out& stream)
+// A writer of a PNG datastream into stream with the usual compression settings, saying what
+// its colours are when tag says something.
+std::unique_ptr<ImageSaverPNG> PngSaver(sdk::stream::stream_out& stream,
+                                        const sdk::graphic::PngColorTag& tag = {})
 {
     std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(stream));
     ConfigurePngSaver(*saver);
+    saver->colorTag = tag;
     return saver;
+}
+
+// A decoded row with its colours made what the document's outputs show, in buffer when they
+// change.
+const uint8_t* Colored(const PsdColor& color, const uint8_t* row, int32_t channels, int32_t width,
+                       std::vector<uint8_t>& buffer)
+{
+    if (!color.ConvertsRows())
+        return row;
+    buffer.resize(static_cast<size_t>(width) * channels);
+    if (row != buffer.data())
+        std::memcpy(buffer.data(), row, buffer.size());
+    color.Convert(buffer.data(), channels, width);
+    return buffer.data();
 }
 
 // Runs one step of a decode; false when it failed, the failure being kept in the job.
@@ -278,12 +295,13 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     const int32_t width = rows.Width();
     std::unique_ptr<ImageSaverPNG> saver;
     if (job.png) {
-        saver = PngSaver(job.png->Stream());
+        saver = PngSaver(job.png->Stream(), document_.color.tag);
         job.png->Run([&] { saver->Begin(channels, width, rows.Height(), ImageInfo()); });
     }
     // The merged PNG is written as decoded, or with its matte taken out when asked.
     const bool unmatte = job.png && option.removeMatte;
     std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
+    std::vector<uint8_t> colored;
     // Whether the stored image is blank (every byte 255), for a caller that takes remarks.
     bool blank = job.png && !option.compose && context_.remarks != nullptr;
     for (int32_t y = 0; y < rows.Height() && !work.Stopping(); ++y) {
@@ -297,6 +315,7 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
             sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
             row = unmatted.data();
         }
+        row = Colored(document_.color, row, channels, width, colored);
         if (saver)
             job.png->Run([&] { saver->WriteRow(row); });
     }
@@ -337,10 +356,12 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
 
     // Each row decoded once for all.
     std::vector<uint8_t> blanked(option.fillBlank ? static_cast<size_t>(width) * channels : 0);
+    std::vector<uint8_t> colored;
     for (int32_t y = 0; y < height && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))
             return;
+        row = Colored(document_.color, row, channels, width, colored);
         if (option.fillBlank) {
             std::memcpy(blanked.data(), row, blanked.size());
             FillBlankRow(blanked.data(), channels, width);
@@ -385,7 +406,7 @@ std::unique_ptr<RowEncoding> PsdOutputs::MngFrame(ImageJob& job)
         return std::unique_ptr<RowEncoding>(new RowEncoding(mng_->Output(), mng_->Saver()));
     job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
     std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(job.frame->Stream()));
-    PsdMng::ConfigureFrameSaver(*saver);
+    PsdMng::ConfigureFrameSaver(*saver, document_.color.tag);
     return std::unique_ptr<RowEncoding>(new RowEncoding(*job.frame, std::move(saver)));
 }
 
@@ -414,7 +435,8 @@ std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, i
     std::unique_ptr<LayerPicture> picture(new LayerPicture(
         layer.info, channels, document_.width, document_.height, document_.channels));
     return std::unique_ptr<RowEncoding>(
-        new RowEncoding(*job.png, PngSaver(job.png->Stream()), std::move(picture)));
+        new RowEncoding(*job.png, PngSaver(job.png->Stream(), document_.color.tag),
+                        std::move(picture)));
 }
 
 }  // namespace
@@ -448,6 +470,14 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     // The merged image is checked first, before anything is written. Composed from the layers,
     // it is planned here; the stored image is checked all the same, which bounds the size of
     // what is drawn by what the file holds. A document without layers keeps its stored image.
+    // What the colours become, decided before any rows are decoded (a CMYK document's ink is
+    // converted as it is decoded).
+    if (psd) {
+        std::vector<std::string> notes;
+        document.color = PlanPsdColor(*psd, option.color, option.cmykProfile, notes);
+        if (context.remarks)
+            context.remarks->notes.insert(context.remarks->notes.end(), notes.begin(), notes.end());
+    }
     std::unique_ptr<RowSource> merged = loader.Rows();
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/psd/PsdColor.h"
 #include "graphic/ImageInfo.h"
 
 // One picture of the document decoded for its outputs: a layer record's pixels (its MNG frame,
@@ -31,6 +32,8 @@ struct PsdDocument {
     int32_t width = 0;
     int32_t height = 0;
     int32_t channels = 0;
+    // What its colours become in the outputs.
+    PsdColor color;
     // The pictures of the animations and the layer PNGs, in record order (a group's picture
     // after its folder record's own pixels).
     std::vector<PsdLayer> layers;

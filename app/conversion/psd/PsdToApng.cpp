@@ -22,6 +22,7 @@ PsdApng::PsdApng(const PsdDocument& document, const std::string& scratchBeside)
     // Without --mng-loop the animation plays once.
     const uint32_t plays = option.mngLoop ? 0 : 1;
     const uint32_t frames = static_cast<uint32_t>(document.ApngFrames());
+    writer_.colorTag = document.color.tag;
     output_.Run([&] { writer_.Begin(document.width, document.height, channels_, frames, plays); });
 }
 

@@ -17,12 +17,15 @@ PsdMng::PsdMng(const PsdDocument& document, const std::string& scratchBeside)
             saver_.SetLoop();
     });
     ConfigurePngSaver(saver_);
+    saver_.colorTag = document.color.tag;
 }
 
-void PsdMng::ConfigureFrameSaver(sdk::graphic::ImageSaverPNG& saver)
+void PsdMng::ConfigureFrameSaver(sdk::graphic::ImageSaverPNG& saver,
+                                 const sdk::graphic::PngColorTag& tag)
 {
     saver.InitMNGFrames(!option.mngOffset);
     ConfigurePngSaver(saver);
+    saver.colorTag = tag;
 }
 
 sdk::graphic::ImageInfo PsdMng::FrameInfo(const sdk::graphic::ImageInfo& layer)

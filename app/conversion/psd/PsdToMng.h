@@ -22,8 +22,10 @@ public:
     StagedOutput& Output() { return output_; }
     // The writer of frames that go straight into the MNG, one after another.
     sdk::graphic::ImageSaverPNG& Saver() { return saver_; }
-    // Makes saver a writer of frames made apart from the MNG, to be appended to it in order.
-    static void ConfigureFrameSaver(sdk::graphic::ImageSaverPNG& saver);
+    // Makes saver a writer of frames made apart from the MNG, to be appended to it in order,
+    // each saying what its colours are as tag does.
+    static void ConfigureFrameSaver(sdk::graphic::ImageSaverPNG& saver,
+                                    const sdk::graphic::PngColorTag& tag);
     // The record a layer's frame is written with: offset, name and blend-mode key as asked.
     static sdk::graphic::ImageInfo FrameInfo(const sdk::graphic::ImageInfo& layer);
 

@@ -7,6 +7,7 @@
 #include "conversion/output/StatusText.h"
 #include "conversion/psd/PsdLayerSelection.h"
 #include "debug/Error.h"
+#include "files/NativeText.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/BlendMode.h"
 #include "render/compose/UndrawnParts.h"
@@ -129,6 +130,12 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         report.Line("\tWidth        = " + Number(document.width));
         report.Line("\tHeight       = " + Number(document.height));
         report.Line("\tLayer Count  = " + Number(layer_count));
+        if (option.reportColor) {
+            if (document.color.hasProfile)
+                report.Line("\tColorProfile = " +
+                            sdk::files::Utf16ToNative(document.color.profile));
+            report.Line("\tColorOutput  = " + document.color.mode);
+        }
         auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
         if (option.compose && layer_count > 0 && psd) {
             const bool whole = sdk::render::UndrawnLayers(*psd).empty();

@@ -264,6 +264,8 @@ void ImageSaverAPNG::Begin(int32_t width, int32_t height, int32_t channels, uint
     PutBigEndian32(actl, frames);
     PutBigEndian32(actl + 4, plays);
     WriteChunk("acTL", actl, sizeof actl);
+    for (const PngChunk& chunk : ColorTagChunks(colorTag))
+        WriteChunk(chunk.type, chunk.body.data(), static_cast<uint32_t>(chunk.body.size()));
 }
 
 void ImageSaverAPNG::BeginFrame(const ApngFrame& frame)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphic/png/PngColorTag.h"
 #include "stream/Stream.h"
 
 namespace sdk {
@@ -54,6 +55,9 @@ public:
     // Ends the animation with IEND. Raises "ImageSaverAPNG::End:90" unless every frame announced
     // is in.
     void End();
+
+    // What the colours of the animation mean, written with its header; nothing by default.
+    PngColorTag colorTag;
 
 private:
     class FrameStream;

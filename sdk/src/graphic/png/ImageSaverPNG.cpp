@@ -300,6 +300,16 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
                 png_set_oFFs(png, pngInfo, x, y, PNG_OFFSET_PIXEL);
             if (textCount != 0)
                 png_set_text(png, pngInfo, texts, textCount);
+            if (colorTag.kind == PngColorTag::Kind::Srgb) {
+                png_set_sRGB_gAMA_and_cHRM(png, pngInfo, PNG_sRGB_INTENT_PERCEPTUAL);
+            } else if (colorTag.kind == PngColorTag::Kind::Icc && !colorTag.profile.empty()) {
+                // A profile libpng finds fault with is left out with a warning rather than
+                // failing the image: the pixels are right either way.
+                png_set_benign_errors(png, 1);
+                png_set_iCCP(png, pngInfo, colorTag.name.c_str(), PNG_COMPRESSION_TYPE_BASE,
+                             colorTag.profile.data(),
+                             static_cast<png_uint_32>(colorTag.profile.size()));
+            }
             png_write_info(png, pngInfo);
         }))
         Abandon();

@@ -14,6 +14,7 @@
 
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
+#include "graphic/png/PngColorTag.h"
 #include "stream/Stream.h"
 
 namespace sdk {
@@ -75,6 +76,9 @@ public:
     // fastCompression.
     bool bestCompression = false;
     bool fastCompression = false;
+    // What the colours of the images mean, written before their pixels (an MNG's frames each
+    // carry it); nothing by default.
+    PngColorTag colorTag;
 
 private:
     bool outputFailed = false;  // a write to output raised: a partial chunk may be on it

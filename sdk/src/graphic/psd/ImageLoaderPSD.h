@@ -76,6 +76,19 @@ public:
     const info_t& MergedRecord() const { return merged; }
     const info_t& LayerRecord(int32_t index) const;
     const PsdFormat& Format() const { return format; }
+    // The ICC profile the document embeds (image resource 1039), as stored and unchecked; empty
+    // when it has none, or one larger than kLargestIccProfile (then iccTooLarge). Whether the
+    // document says its colours are untagged (resource 1041), whatever profile it keeps.
+    const std::vector<uint8_t>& IccProfileBytes() const { return iccProfile; }
+    bool IccProfileTooLarge() const { return iccTooLarge; }
+    bool ColorsUntagged() const { return iccUntagged; }
+    // CMYK documents: every image's ink is made colour through transform (ink in, B G R out)
+    // from now on, instead of by the simple ink formula; null restores the formula. Set before
+    // any rows are asked for.
+    void SetInkConversion(std::shared_ptr<const ColorTransform> transform)
+    {
+        format.inkToColor = std::move(transform);
+    }
 
     // How each layer is shown. Raises the tag of the first layer whose properties were damaged
     // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.
@@ -137,6 +150,9 @@ private:
     std::mutex treeMutex;
     std::unique_ptr<PsdLayerNode> tree;
     std::vector<PsdBlockPlace> patternBlocks;
+    std::vector<uint8_t> iccProfile;
+    bool iccTooLarge = false;
+    bool iccUntagged = false;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // What the document says of the merged channels after the colour channels ("extra"

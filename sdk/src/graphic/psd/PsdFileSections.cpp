@@ -132,6 +132,8 @@ void ImageLoaderPSD::ScanResourceBlocks(int64_t end)
     // - the display information (1077, or 1007 in older files): an entry each, whose kind is 2
     //   for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
     //   form. The first block of the two decides.
+    // The embedded ICC profile (1039) and the flag that the colours are untagged (1041, one
+    // byte) say what the numbers mean; the first profile counts.
     // None of them is needed to decode the document, so a block that does not fit ends the
     // search, and an entry that does not fit ends its list. Names are counted up to the number
     // of extra channels, which bounds the work of a list of many short entries.
@@ -179,6 +181,15 @@ void ImageLoaderPSD::ScanResourceBlocks(int64_t end)
             entries = size / 4;
             if (entries > 0)
                 extra.firstIdentifiedAsTransparency = ReadBigEndian32(stream) == 0;
+        } else if (id == 1039 && iccProfile.empty() && !iccTooLarge) {
+            // The embedded colour profile, kept as it is: it is checked where it is used.
+            iccTooLarge = size > kLargestIccProfile;
+            if (!iccTooLarge && size > 0) {
+                iccProfile.resize(size);
+                stream.Read(iccProfile.data(), size);
+            }
+        } else if (id == 1041 && size >= 1) {
+            iccUntagged = ReadByte(stream) != 0;
         } else if ((id == 1037 || id == 1049) && size >= 4) {
             const int32_t degrees = ReadI32(stream);
             if (id == 1037 && degrees >= -360 && degrees <= 360)

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "graphic/color/ColorTransform.h"
 
 namespace sdk {
 namespace graphic {
@@ -35,6 +38,9 @@ struct PsdFormat {
     // says nothing or something out of range.
     double globalAngle = 30;
     double globalAltitude = 30;
+    // How a CMYK document's ink becomes colour: through this transform (ink in, B G R out), or
+    // by the simple formula (each colour byte times black) when null.
+    std::shared_ptr<const ColorTransform> inkToColor;
 
     // The bytes of a PackBits row count: 4 in the large document format, 2 otherwise.
     int32_t RowCountSize() const { return version == 2 ? 4 : 2; }

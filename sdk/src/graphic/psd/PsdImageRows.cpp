@@ -206,7 +206,9 @@ const uint8_t* PsdImageRows::NextRow()
         }
         StoreChannelRow(channel, source);
     }
-    if (format_.colorMode == PsdFormat::kCmyk)
+    if (format_.colorMode == PsdFormat::kCmyk && format_.inkToColor)
+        InkToColor();
+    else if (format_.colorMode == PsdFormat::kCmyk)
         CmykRowToRgb(pixels_.data(), channels_, width_, black_.data());
     else if (format_.colorMode == PsdFormat::kLab)
         LabRowToRgb(pixels_.data(), channels_, width_);
@@ -269,6 +271,26 @@ void StoreStrided(const uint8_t* __restrict source, int32_t width, uint8_t* __re
 }
 
 }  // namespace
+
+void PsdImageRows::InkToColor()
+{
+    // The ink gathered pixel by pixel (cyan in the red byte, magenta in green, yellow in blue),
+    // made colour, and put back in place.
+    ink_.resize(static_cast<size_t>(width_) * 4);
+    color_.resize(static_cast<size_t>(width_) * 3);
+    uint8_t* pixel = pixels_.data() + (channels_ == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width_; ++x, pixel += channels_) {
+        uint8_t* ink = &ink_[static_cast<size_t>(x) * 4];
+        ink[0] = pixel[2];
+        ink[1] = pixel[1];
+        ink[2] = pixel[0];
+        ink[3] = black_[x];
+    }
+    format_.inkToColor->Convert(ink_.data(), color_.data(), width_);
+    pixel = pixels_.data() + (channels_ == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width_; ++x, pixel += channels_)
+        std::memcpy(pixel, &color_[static_cast<size_t>(x) * 3], 3);
+}
 
 void PsdImageRows::Interleave()
 {

@@ -65,6 +65,8 @@ private:
     void StoreChannelRow(const Channel& channel, const uint8_t* source);
     // Every pixel byte from the stored row of its one channel, in one pass.
     void Interleave();
+    // A CMYK row's ink made colour through the document's transform.
+    void InkToColor();
 
     const PsdFormat& format_;
     PsdInput& input_;
@@ -76,6 +78,7 @@ private:
     std::vector<uint8_t> eightBit_;  // one channel's row as 8-bit values
     std::vector<uint8_t> black_;     // the black row of a CMYK image
     std::vector<uint8_t> pixels_;    // the row handed out
+    std::vector<uint8_t> ink_, color_;  // a CMYK row on its way through the transform
     // Each pixel byte's source, when one shown 8-bit channel writes every byte (else empty).
     std::vector<const uint8_t*> interleaved_;
     int32_t next_ = 0;

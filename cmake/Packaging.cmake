@@ -38,7 +38,7 @@ else()
 animations and text reports, and BMP and PNG images into each other with alpha carried in one
 of three ways. It offers the conversions of the Quillmark window program from a terminal.")
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-  # The dependencies are the Debian packages of the libraries the tool links (libpng, zlib and
+  # The dependencies are the Debian packages of the libraries the tool links (libpng, zlib, lcms2 and
   # the C and C++ runtimes), as dpkg-shlibdeps finds them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

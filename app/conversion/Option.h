@@ -95,8 +95,8 @@ public:
     // documents that embed none (null: the simple ink formula).
     ColorChoice color = ColorChoice::None;
     std::shared_ptr<const sdk::graphic::IccProfile> cmykProfile;
-    // Command-line tool only: the document report names the document's colour profile and what
-    // its colours became.
+    // Command-line tool only: the document report and the manifest name the document's colour
+    // profile and what its colours became.
     bool reportColor = false;
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const

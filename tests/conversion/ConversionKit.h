@@ -92,9 +92,10 @@ inline sdk::graphic::Image ExpectedPixels(int32_t l, int32_t width, int32_t heig
     return image;
 }
 
-// An RGB document with alpha, width x height, with the given layers; RLE and raw channels
-// alternate between layers.
-inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerShape>& layers)
+// An RGB document with alpha, width x height, with the given layers (and image resources);
+// RLE and raw channels alternate between layers.
+inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerShape>& layers,
+                          const Bytes& resources = {})
 {
     auto plane = [](int32_t l, int32_t c, int32_t w, int32_t h) {
         Bytes bytes;
@@ -107,6 +108,7 @@ inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<Layer
     psd.channels = 4;
     psd.width = width;
     psd.height = height;
+    psd.resources = resources;
     for (int32_t c : {0, 1, 2, -1})
         psd.planes.push_back(plane(-1, c, width, height));
     for (size_t i = 0; i < layers.size(); ++i) {

@@ -147,6 +147,8 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         {"--psd-png --jobs", "--jobs needs a value"},
         {"--psd-png -nx a.psd", "unknown option -x"},
         {"--psd-png --quiet=yes a.psd", "--quiet takes no value"},
+        {"--psd-png --color=vivid a.psd", "--color is auto, srgb, keep or none"},
+        {"--psd-png --cmyk-profile=none.icc a.psd", "--cmyk-profile: none.icc: there is no such file"},
         {"--mng a.psd",
          "--mng is ambiguous: it could be --mng-offset, --mng-title, --mng-comment or --mng-loop"},
     };
@@ -756,6 +758,11 @@ TEST_F(CliRun, TheCommandLinesOwnDefaults)
         EXPECT_EQ(file.second, test_support::ReadWholeFile(dir / ("out/" + file.first))) << file.first;
     const std::string mng = like.at("a.mng");
     EXPECT_EQ(mng.substr(24, 4), std::string("\0\0\0\x0a", 4));  // 10 ticks per second
+
+    // The window's colours are the numbers as decoded, whatever is asked.
+    const Outcome colors = Cli("--like-window --color=srgb --psd-png -o colors work/a.psd", dir.Path());
+    EXPECT_NE(colors.err.find("--color has no effect with --like-window"), std::string::npos);
+    EXPECT_EQ(test_support::ReadWholeFile(dir / "colors/a.png"), like.at("a.png"));
 
     // -q leaves the failures alone.
     const Outcome quiet = Cli("-q --psd-png -o quiet work", dir.Path());

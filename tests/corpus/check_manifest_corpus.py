@@ -25,7 +25,7 @@ LAYOUTS = {
     "images": ["--groups=images"],
     "images, hidden skipped": ["--groups=images", "--skip-hidden"],
 }
-DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "layers"}
+DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "colorOutput", "layers"}
 NODE_KEYS = {"name", "kind", "visible", "opacity", "fillOpacity", "blendMode", "clipping", "mask",
              "vectorMask", "rect", "file"}
 KINDS = {"pixel", "type", "shape", "smartObject", "fill", "adjustment", "group"}
@@ -104,7 +104,9 @@ def main():
                     continue
                 manifests += 1
                 problems, files = [], set()
-                if manifest.keys() != DOCUMENT_KEYS or manifest["version"] != 1:
+                # The colour profile is named when the document has one.
+                if (manifest.keys() - {"colorProfile"} != DOCUMENT_KEYS or manifest["version"] != 1
+                        or manifest.get("colorOutput") not in ("srgb", "keep", "none")):
                     problems.append(f"document keys {sorted(manifest.keys())}")
                 check_nodes(manifest.get("layers", []), folder, "--skip-hidden" in extra,
                             problems, files)

@@ -201,12 +201,14 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     json.String(ColorModeName(psd->Format().colorMode));
     json.Key("depth");
     json.Number(psd->Format().depth);
-    if (document.color.hasProfile) {
-        json.Key("colorProfile");
-        json.String(sdk::files::Utf16ToUtf8(document.color.profile));
+    if (option.reportColor) {
+        if (document.color.hasProfile) {
+            json.Key("colorProfile");
+            json.String(sdk::files::Utf16ToUtf8(document.color.profile));
+        }
+        json.Key("colorOutput");
+        json.String(document.color.mode);
     }
-    json.Key("colorOutput");
-    json.String(document.color.mode);
     json.Key("layers");
     writer.Nodes(psd->LayerTree());
     json.EndObject();

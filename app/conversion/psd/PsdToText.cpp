@@ -130,7 +130,8 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
         report.Line("\tWidth        = " + Number(document.width));
         report.Line("\tHeight       = " + Number(document.height));
         report.Line("\tLayer Count  = " + Number(layer_count));
-        if (option.reportColor) {
+        // What the colours became, for a document that has a profile or whose colours changed.
+        if (option.reportColor && (document.color.hasProfile || document.color.mode != "none")) {
             if (document.color.hasProfile)
                 report.Line("\tColorProfile = " +
                             sdk::files::Utf16ToNative(document.color.profile));

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "files/FileSystem.h"
 #include "graphic/color/LittleCms.h"
 #include "stream/StreamFile.h"
 
@@ -123,6 +124,11 @@ std::shared_ptr<const IccProfile> ReadIccProfile(const uint8_t* data, size_t siz
 
 std::shared_ptr<const IccProfile> ReadIccProfileFile(const std::string& path, std::string& problem)
 {
+    // Asked first, so that a name that is no file is not logged as a failure of the system.
+    if (!files::IsRegularFile(path)) {
+        problem = "there is no such file";
+        return nullptr;
+    }
     std::vector<uint8_t> bytes;
     try {
         stream::file_in file(path);

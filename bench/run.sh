@@ -8,6 +8,8 @@
 # Then a one-core line: the processor time (user + sys) of that document with -j 1, the median
 # of five runs, and the wall time of the default -j run (also the median of five) divided by it,
 # with its target.
+# Then a colours line: the document with a wide-gamut RGB profile converted into sRGB against
+# the same document written with its numbers, with its target.
 # Then an adjustments line: the 20-layer document with four adjustment layers among its layers
 # (levels, curves, hue/saturation and an invert with a mask) composed with --psd-png --compose
 # on the default workers, against the same composition of the document without them: the
@@ -129,6 +131,27 @@ o_cpu=$(median "${one_cpu[@]}")
 a_wall=$(median "${all_wall[@]}")
 a_cpu=$(median "${all_cpu[@]}")
 echo "one core: -j 1 processor time ${o_cpu} s (median of 5); default -j ${a_wall} s wall, ${a_cpu} s processor; default -j wall / -j 1 processor time $(ratio "$a_wall" "$o_cpu") (<= 0.55)"
+
+# Colours: the document with a wide-gamut RGB profile converted into sRGB (--color=srgb, its
+# layers and merged image through the profile) against the same document written with its
+# numbers (--color=none), the median of three runs on the default workers.
+[ -f "$work/big-profiled.psd" ] ||
+  "$root/build/linux/tests/make-samples" --bench-profiled "$work/big-profiled.psd" 2400 1800 20
+srgb_wall=() none_wall=()
+for i in 1 2 3; do
+  rm -rf "$work/out-color"
+  timed "$cli" -q --color=none --psd-png --psd-layers -o "$work/out-color" "$work/big-profiled.psd"
+  [ "$t_status" = ok ] || echo "failed: --color=none run $i ($t_status): $t_error" >&2
+  none_wall+=("$t_wall")
+  rm -rf "$work/out-color"
+  timed "$cli" -q --color=srgb --psd-png --psd-layers -o "$work/out-color" "$work/big-profiled.psd"
+  [ "$t_status" = ok ] || echo "failed: --color=srgb run $i ($t_status): $t_error" >&2
+  srgb_wall+=("$t_wall")
+done
+rm -rf "$work/out-color"
+k_none=$(median "${none_wall[@]}")
+k_srgb=$(median "${srgb_wall[@]}")
+echo "colours: --color=srgb through a wide-gamut profile ${k_srgb} s, --color=none ${k_none} s (median of 3); srgb / none $(ratio "$k_srgb" "$k_none") (<= 1.25)"
 
 # Adjustment layers: the composition of the document with them over that of the one without.
 [ -f "$work/big-adjusted.psd" ] ||

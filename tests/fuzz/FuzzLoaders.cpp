@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "graphic/dispatch/LoaderDispatch.h"
+#include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
@@ -30,6 +31,35 @@ void ReadRows(Make make, int64_t most = INT64_MAX)
         for (int32_t y = 0; y < rows->Height(); ++y)
             rows->NextRow();
     } catch (const std::exception&) {
+    }
+}
+
+// The document's colour profile checked and, when it is sound, joined to sRGB, measured against
+// it and used on a few pixels; a CMYK document's merged image decoded through it.
+void ReadColors(sdk::graphic::ImageLoaderPSD& psd)
+{
+    using sdk::graphic::ColorLayout;
+    std::string problem;
+    const auto profile = sdk::graphic::ReadIccProfile(psd.IccProfileBytes(), problem);
+    if (!profile)
+        return;
+    sdk::graphic::DistanceFromSrgb(*profile);
+    sdk::graphic::WithSrgbCurves(*profile, problem);
+    uint8_t pixels[4 * 16] = {};
+    for (int i = 0; i < 64; ++i)
+        pixels[i] = static_cast<uint8_t>(i * 37);
+    for (ColorLayout in : {ColorLayout::AlphaGray, ColorLayout::AlphaBgr, ColorLayout::Ink}) {
+        const ColorLayout out = in == ColorLayout::Ink ? ColorLayout::Bgr : in;
+        const auto transform = sdk::graphic::TransformToSrgb(*profile, in, out, problem);
+        if (!transform)
+            continue;
+        uint8_t converted[4 * 16];
+        transform->Convert(pixels, converted, 16);
+        if (in == ColorLayout::Ink && psd.Format().colorMode == sdk::graphic::PsdFormat::kCmyk) {
+            psd.SetInkConversion(transform);
+            ReadRows([&] { return psd.Rows(); });
+            psd.SetInkConversion(nullptr);
+        }
     }
 }
 
@@ -61,8 +91,9 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
             ReadRows([&] { return loader->Rows(); });
             for (int32_t index = -1; index <= count && index < 256; ++index)
                 ReadRows([&] { return loader->LayerRows(index); });
-            // The layer tree and the renderer, on documents small enough to draw quickly.
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
+            ReadColors(psd);
+            // The layer tree and the renderer, on documents small enough to draw quickly.
             const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
             if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {
                 // What the drawing leaves out (effects, adjustments it cannot make), as the

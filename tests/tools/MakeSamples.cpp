@@ -17,6 +17,9 @@
 //                                            the document of --bench with four adjustment
 //                                            layers among its layers: levels, curves,
 //                                            hue/saturation and, on top, an invert with a mask
+//   make-samples --bench-profiled FILE W H LAYERS
+//                                            the document of --bench with a wide-gamut RGB
+//                                            profile (Adobe RGB's primaries, gamma 2.2)
 //   make-samples --bench-styled FILE W H SIZE all|shadow|none
 //                                            one layer of the document's size over a white
 //                                            background, with a drop shadow and an outer glow
@@ -25,7 +28,8 @@
 //   make-samples --fuzz-seeds DIR            small documents for the fuzz target: one per
 //                                            adjustment kind, gradient and pattern fills with
 //                                            their masks, clipping to and from an adjustment,
-//                                            layer effects and an artboard
+//                                            layer effects, an artboard, and CMYK, RGB and
+//                                            gray documents with colour profiles
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -42,6 +46,7 @@
 #include "graphic/bmp/ImageSaverBMP.h"
 #include "graphic/png/ImageSaverPNG.h"
 #include "stream/StreamFile.h"
+#include "support/IccProfiles.h"
 #include "support/PsdBuilder.h"
 
 using sdk::graphic::Image;
@@ -505,12 +510,14 @@ void MakeSamples(const std::string& folder)
 // The document of --bench; when adjusted, levels, curves and hue/saturation layers come over
 // layers 5, 10 and 15 and an invert with a soft round mask over the whole canvas tops it.
 void MakeBenchmarkDocument(const std::string& path, int32_t width, int32_t height, int32_t layers,
-                           int depth, bool adjusted = false)
+                           int depth, bool adjusted = false, bool profiled = false)
 {
     PsdBuilder psd;
     psd.width = width;
     psd.height = height;
     psd.compression = test_support::kPsdRle;
+    if (profiled)
+        psd.resources = test_support::ImageResource(1039, test_support::WideRgbProfile());
     ColourPlanes(psd);
     if (depth == 16) {
         psd.depth = 16;
@@ -763,6 +770,27 @@ void MakeFuzzSeeds(const std::string& folder)
     board.additional.insert(board.additional.end(), artb.begin(), artb.end());
     write("artboard", {divider, ColourLayer(0, 0, 9, 6, "inside", 4, true),
                        SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)), board});
+
+    // Colour profiles: CMYK ink through its profile, wide-gamut RGB, linear gray.
+    const std::pair<std::string, uint16_t> modes[] = {{"cmyk", 4}, {"rgb", 3}, {"gray", 1}};
+    for (const auto& mode : modes) {
+        PsdBuilder psd;
+        psd.width = width;
+        psd.height = height;
+        psd.colorMode = mode.second;
+        psd.channels = mode.second == 4 ? 4 : mode.second == 3 ? 3 : 1;
+        const Bytes profile = mode.second == 4   ? test_support::InkProfile()
+                              : mode.second == 3 ? test_support::WideRgbProfile()
+                                                 : test_support::GrayGammaProfile(1.0);
+        psd.resources = test_support::ImageResource(1039, profile);
+        for (int32_t c = 0; c < psd.channels; ++c) {
+            Bytes plane;
+            for (int32_t i = 0; i < width * height; ++i)
+                plane.push_back(static_cast<uint8_t>(i * 29 + c * 71));
+            psd.planes.push_back(plane);
+        }
+        WriteFile(folder + "/color-" + mode.first + ".psd", psd.Build());
+    }
 }
 
 // A document of one layer of its size (a disc of colours on transparency) over a white
@@ -900,6 +928,11 @@ int main(int argc, char** argv)
                                         std::atof(argv[5]), argv[6]);
             return 0;
         }
+        if (argc == 6 && std::string(argv[1]) == "--bench-profiled") {
+            MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                                  std::atoi(argv[5]), 8, false, true);
+            return 0;
+        }
         if (argc == 6 && std::string(argv[1]) == "--bench-adjusted") {
             MakeBenchmarkDocument(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
                                   std::atoi(argv[5]), 8, true);
@@ -923,6 +956,7 @@ int main(int argc, char** argv)
                  "usage: make-samples DIR\n"
                  "       make-samples --bench FILE W H LAYERS [16]\n"
                  "       make-samples --bench-adjusted FILE W H LAYERS\n"
+                 "       make-samples --bench-profiled FILE W H LAYERS\n"
                  "       make-samples --bench-styled FILE W H SIZE all|shadow|none\n"
                  "       make-samples --fuzz-seeds DIR\n"
                  "       make-samples --bench-flat FILE W H LAYERS [psb]\n");

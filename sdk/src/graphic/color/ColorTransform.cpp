@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "graphic/color/ColorTables.h"
 #include "graphic/color/LittleCms.h"
 
 namespace sdk {
@@ -149,7 +150,11 @@ ColorTransform::~ColorTransform() { cmsDeleteTransform(handle_); }
 
 void ColorTransform::Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const
 {
-    if (pixels > 0)
+    if (pixels <= 0)
+        return;
+    if (tables_)
+        tables_->Convert(in, out, pixels);
+    else
         cmsDoTransform(handle_, in, out, static_cast<cmsUInt32Number>(pixels));
 }
 
@@ -178,7 +183,8 @@ std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile,
         problem = "the colour engine cannot convert its colours to sRGB";
         return nullptr;
     }
-    std::shared_ptr<const ColorTransform> transform(new ColorTransform(handle.release(), in, out));
+    std::shared_ptr<ColorTransform> transform(new ColorTransform(handle.release(), in, out));
+    transform->tables_ = ColorTables::For(profile, transform->handle_, in, out);
     std::lock_guard<std::mutex> lock(keptLock);
     kept.push_front(Kept{profile.bytes, in, out, transform});
     if (kept.size() > kTransformsKept)

@@ -1,5 +1,6 @@
 // The conversion of rows of pixels from a profile's colours into sRGB: relative colorimetric with
-// black-point compensation, 8 bits a sample, through the colour engine's optimised transforms.
+// black-point compensation, 8 bits a sample, through tables where they give what the engine gives
+// (see ColorTables.h), else through the engine's optimised transforms.
 // A transform is built once for a profile and layouts and shared by every thread and document
 // that needs the same (a few are kept for the documents of a run that share a profile).
 #pragma once
@@ -18,6 +19,8 @@ namespace graphic {
 enum class ColorLayout { Gray, AlphaGray, Bgr, AlphaBgr, Ink };
 
 int32_t BytesPerPixel(ColorLayout layout);
+
+class ColorTables;
 
 class ColorTransform {
 public:
@@ -38,6 +41,7 @@ private:
 
     void* handle_;
     ColorLayout in_, out_;
+    std::unique_ptr<ColorTables> tables_;  // null: every pixel through the engine
 };
 
 // From profile's colours in layout in to sRGB in layout out: a gray layout out is gray with

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project: build/linux (native), and with arguments also build/asan (native with
-# AddressSanitizer and UndefinedBehaviorSanitizer), build/tsan (native with ThreadSanitizer, for
-# the parallel command-line runs) and build/windows (mingw-w64 cross build).
+# AddressSanitizer and UndefinedBehaviorSanitizer), build/tsan (native with ThreadSanitizer: the
+# tool and the test programs that run several threads) and build/windows (mingw-w64 cross build).
 # Usage: scripts/build.sh [linux] [asan] [tsan] [windows]   (default: linux)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,5 +20,8 @@ for flavour in "$@"; do
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   fi
-  cmake --build "$dir" -j "$jobs"
+  # The ThreadSanitizer build makes the tool and the test programs that run several threads.
+  targets=()
+  [ "$flavour" != tsan ] || targets=(--target quillconv-cli graphic_tests conversion_tests cli_tests)
+  cmake --build "$dir" -j "$jobs" "${targets[@]}"
 done

@@ -42,10 +42,10 @@ for stage in "$@"; do
       ;;
     tsan)
       echo "== Linux tests under ThreadSanitizer"
-      # The corpus checks run in the other stages; the threads of a composed document are
-      # checked here by the command-line tests.
+      # The test programs whose tests run several threads (the reader's rows, the layers of a
+      # document on several workers, the command-line tool's parallel runs).
       TSAN_OPTIONS=halt_on_error=1 \
-        ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -E "_corpus$"
+        ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -L threads
       ;;
     windows)
       echo "== Windows tests under Wine"

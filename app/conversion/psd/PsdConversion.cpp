@@ -467,17 +467,18 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     steps += option.manifest ? 1 : 0;
     context.progress.SetRange(0, steps);
 
-    // The merged image is checked first, before anything is written. Composed from the layers,
-    // it is planned here; the stored image is checked all the same, which bounds the size of
-    // what is drawn by what the file holds. A document without layers keeps its stored image.
     // What the colours become, decided before any rows are decoded (a CMYK document's ink is
-    // converted as it is decoded).
-    if (psd) {
+    // converted as it is decoded). The window's numbers are never looked at.
+    if (psd && (option.color != ColorChoice::None || option.reportColor)) {
         std::vector<std::string> notes;
         document.color = PlanPsdColor(*psd, option.color, option.cmykProfile, notes);
         if (context.remarks)
             context.remarks->notes.insert(context.remarks->notes.end(), notes.begin(), notes.end());
     }
+
+    // The merged image is checked first, before anything is written. Composed from the layers,
+    // it is planned here; the stored image is checked all the same, which bounds the size of
+    // what is drawn by what the file holds. A document without layers keeps its stored image.
     std::unique_ptr<RowSource> merged = loader.Rows();
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));

@@ -9,6 +9,7 @@
 #include "stream/StreamBuffer.h"
 #include "stream/StreamMemory.h"
 #include "support/ErrorTag.h"
+#include "support/IccProfiles.h"
 #include "support/MngBuilder.h"
 #include "support/TestImages.h"
 
@@ -184,4 +185,40 @@ TEST(PngWriter, FailuresEndTheSaveWithTheirTags)
                   "memory_out::Write:54")
             << room;
     }
+}
+
+TEST(PngWriter, SixteenBitSamplesGoBigEndianInTheFileAndColourTagsBeforeThem)
+{
+    // Two pixels of A, B, G, R samples of 16 bits, in the machine's byte order.
+    const uint16_t samples[8] = {0xFFFF, 0x0102, 0x0304, 0x0506, 0x8000, 0xA0B0, 0xC0D0, 0xE0F0};
+    sdk::stream::buffer_io out;
+    ImageSaverPNG saver(out);
+    saver.fastCompression = true;  // no filtering: the rows are in the data as they are
+    saver.sixteenBits = true;
+    saver.colorTag.kind = PngColorTag::Kind::Srgb;
+    saver.Begin(4, 2, 1, ImageInfo());
+    saver.WriteRow(reinterpret_cast<const uint8_t*>(samples));
+    saver.End();
+    const Bytes file = out.Bytes();
+    EXPECT_EQ(file[24], 16);  // IHDR's bit depth
+    EXPECT_EQ(TypesOf(ParseChunks(file)), "IHDR gAMA sRGB cHRM IDAT IEND");
+    EXPECT_EQ(Inflated(file, 17), (Bytes{0, 0x05, 0x06, 0x03, 0x04, 0x01, 0x02, 0xFF, 0xFF,  //
+                                         0xE0, 0xF0, 0xC0, 0xD0, 0xA0, 0xB0, 0x80, 0x00}));
+
+    // A profile goes compressed into iCCP behind its name; one that libpng finds fault with is
+    // left out, and the image written all the same.
+    auto savedWith = [](const Bytes& profile) {
+        sdk::stream::buffer_io tagged;
+        ImageSaverPNG profiled(tagged);
+        profiled.colorTag.kind = PngColorTag::Kind::Icc;
+        profiled.colorTag.name = "Wide RGB";
+        profiled.colorTag.profile = profile;
+        profiled.Save(Gradient(3, 2, 2), ImageInfo());
+        return ParseChunks(tagged.Bytes());
+    };
+    const std::vector<ChunkRecord> chunks = savedWith(WideRgbProfile());
+    EXPECT_EQ(TypesOf(chunks), "IHDR iCCP IDAT IEND");
+    EXPECT_EQ(std::string(chunks[1].body.begin(), chunks[1].body.begin() + 10),
+              std::string("Wide RGB\0\0", 10));
+    EXPECT_EQ(TypesOf(savedWith(Bytes(600, 7))), "IHDR IDAT IEND");
 }

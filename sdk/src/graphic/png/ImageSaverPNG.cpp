@@ -264,7 +264,7 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
     const png_uint_32 pngWidth = static_cast<png_uint_32>(width < 0 ? 0 : width);
     const png_uint_32 pngHeight = static_cast<png_uint_32>(height < 0 ? 0 : height);
     Encoding& e = *encoding;
-    e.bytesPerPixel = static_cast<size_t>(channels);
+    e.bytesPerPixel = static_cast<size_t>(channels) * (sixteenBits ? 2 : 1);
     e.rowBytes = static_cast<size_t>(pngWidth) * e.bytesPerPixel;
     e.height = pngHeight;
     if (!fast) {
@@ -294,8 +294,8 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
         ++textCount;
     }
     if (!libpng::RunGuarded(png, [&] {
-            png_set_IHDR(png, pngInfo, pngWidth, pngHeight, 8, colourType, PNG_INTERLACE_NONE,
-                         PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+            png_set_IHDR(png, pngInfo, pngWidth, pngHeight, sixteenBits ? 16 : 8, colourType,
+                         PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
             if (x != 0 || y != 0)
                 png_set_oFFs(png, pngInfo, x, y, PNG_OFFSET_PIXEL);
             if (textCount != 0)
@@ -311,6 +311,10 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
                              static_cast<png_uint_32>(colorTag.profile.size()));
             }
             png_write_info(png, pngInfo);
+            // Samples of 16 bits come in the machine's byte order; PNG keeps them big-endian.
+            const uint16_t probe = 1;
+            if (sixteenBits && *reinterpret_cast<const uint8_t*>(&probe) == 1)
+                png_set_swap(png);
         }))
         Abandon();
     if (e.allowed != 0)

@@ -79,6 +79,9 @@ public:
     // What the colours of the images mean, written before their pixels (an MNG's frames each
     // carry it); nothing by default.
     PngColorTag colorTag;
+    // Samples of 16 bits: each of a row's samples (in Image's order, A B G R) is two bytes in the
+    // machine's byte order. A PNG only: an MNG's frames stay 8-bit.
+    bool sixteenBits = false;
 
 private:
     bool outputFailed = false;  // a write to output raised: a partial chunk may be on it

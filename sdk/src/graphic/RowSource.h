@@ -14,8 +14,11 @@ public:
     virtual int32_t Channels() const = 0;
     virtual int32_t Width() const = 0;
     virtual int32_t Height() const = 0;
-    // The next row, Width() x Channels() bytes, valid until the next call or until the source
-    // goes. Raises what producing it raises; asking for more than Height() rows is a logic
+    // The bytes of a sample: 1, or 2 for a source of 16-bit samples (each in the machine's byte
+    // order).
+    virtual int32_t SampleBytes() const { return 1; }
+    // The next row, Width() x Channels() x SampleBytes() bytes, valid until the next call or
+    // until the source goes. Raises what producing it raises; asking for more than Height() rows is a logic
     // error.
     virtual const uint8_t* NextRow() = 0;
 

@@ -37,8 +37,8 @@ std::vector<uint8_t> Converted(const IccProfile& profile, ColorLayout in, ColorL
     std::string problem;
     auto transform = sdk::graphic::TransformToSrgb(profile, in, out, problem);
     EXPECT_TRUE(transform) << problem;
-    const int32_t count = static_cast<int32_t>(pixels.size()) / sdk::graphic::BytesPerPixel(in);
-    std::vector<uint8_t> result(static_cast<size_t>(count) * sdk::graphic::BytesPerPixel(out));
+    const int32_t count = static_cast<int32_t>(pixels.size()) / sdk::graphic::SamplesPerPixel(in);
+    std::vector<uint8_t> result(static_cast<size_t>(count) * sdk::graphic::SamplesPerPixel(out));
     if (transform)
         transform->Convert(pixels.data(), result.data(), count);
     return result;

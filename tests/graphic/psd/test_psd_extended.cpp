@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -147,6 +148,90 @@ TEST(PsdExtended, CmykAndLabBecomeRgb)
     lab.width = 3;
     lab.planes = {{255, 0, 128}, {128, 128, 128}, {128, 128, 128}};
     EXPECT_EQ(MergedRaster(lab.Build(), true), (Bytes{255, 255, 255, 0, 0, 0, 119, 119, 119}));
+}
+
+namespace {
+
+// Every row of a source of 16-bit samples, one after another.
+std::vector<uint16_t> Samples16(sdk::graphic::RowSource& rows)
+{
+    EXPECT_EQ(rows.SampleBytes(), 2);
+    std::vector<uint16_t> samples;
+    const size_t count = static_cast<size_t>(rows.Width()) * rows.Channels();
+    for (int32_t y = 0; y < rows.Height(); ++y) {
+        const uint8_t* row = rows.NextRow();
+        std::vector<uint16_t> values(count);
+        std::memcpy(values.data(), row, count * sizeof(uint16_t));
+        samples.insert(samples.end(), values.begin(), values.end());
+    }
+    return samples;
+}
+
+Bytes BigEndian16(const std::vector<uint16_t>& values)
+{
+    Bytes bytes;
+    for (uint16_t value : values) {
+        bytes.push_back(static_cast<uint8_t>(value >> 8));
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(PsdExtended, RowsOfSixteenBitsKeepTheSamples)
+{
+    // 16-bit RGB with alpha: A, B, G, R as stored, in the layer too.
+    PsdBuilder rgb;
+    rgb.depth = 16;
+    rgb.channels = 4;
+    rgb.width = 2;
+    rgb.planes = {BigEndian16({1, 65535}), BigEndian16({300, 32769}), BigEndian16({4097, 7}),
+                  BigEndian16({65535, 0})};
+    rgb.layers.push_back(PsdLayer(0, 0, 1, 1)
+                             .Add(RawChannel(-1, BigEndian16({40000})))
+                             .Add(RawChannel(0, BigEndian16({1})))
+                             .Add(RawChannel(1, BigEndian16({2})))
+                             .Add(RawChannel(2, BigEndian16({3}))));
+    Reader reader(rgb.Build(), true);
+    EXPECT_EQ(Samples16(*reader.psd.Rows16()),
+              (std::vector<uint16_t>{65535, 4097, 300, 1, 0, 7, 32769, 65535}));
+    EXPECT_EQ(Samples16(*reader.psd.LayerRows16(0)), (std::vector<uint16_t>{40000, 3, 2, 1}));
+
+    // 32-bit gray: light on sRGB's curve (0.5 -> 0.73536 x 65535 = 48191.6), alpha scaled.
+    PsdBuilder deep;
+    deep.depth = 32;
+    deep.colorMode = 1;
+    deep.channels = 2;
+    deep.planes = {test_support::FloatSamples({0.5f}), test_support::FloatSamples({0.5f})};
+    Reader deepReader(deep.Build(), true);
+    EXPECT_EQ(Samples16(*deepReader.psd.Rows16()), (std::vector<uint16_t>{32768, 48192}));
+
+    // CMYK by the formula at 16 bits, Lab to sRGB: white, and a middle gray close to 119 x 257.
+    PsdBuilder cmyk;
+    cmyk.depth = 16;
+    cmyk.colorMode = 4;
+    cmyk.channels = 4;
+    cmyk.width = 2;
+    cmyk.planes = {BigEndian16({65535, 1000}), BigEndian16({65535, 65535}),
+                   BigEndian16({0, 65535}), BigEndian16({65535, 32768})};
+    Reader cmykReader(cmyk.Build(), true);
+    EXPECT_EQ(Samples16(*cmykReader.psd.Rows16()),
+              (std::vector<uint16_t>{0, 65535, 65535, 32768, 32768, 500}));
+    PsdBuilder lab;
+    lab.depth = 16;
+    lab.colorMode = 9;
+    lab.channels = 3;
+    lab.width = 2;
+    lab.planes = {BigEndian16({65535, 32896}), BigEndian16({32896, 32896}),
+                  BigEndian16({32896, 32896})};
+    Reader labReader(lab.Build(), true);
+    const std::vector<uint16_t> labSamples = Samples16(*labReader.psd.Rows16());
+    ASSERT_EQ(labSamples.size(), 6u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(labSamples[i], 65535, 2);
+        EXPECT_NEAR(labSamples[3 + i], 119 * 257, 257);
+    }
 }
 
 TEST(PsdExtended, ALayerTakesItsUnicodeName)

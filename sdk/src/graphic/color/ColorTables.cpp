@@ -78,7 +78,7 @@ std::vector<uint8_t> Samples(ColorLayout layout, int32_t& pixels)
             for (int32_t g = 0; g < 256; g += 15)
                 for (int32_t r = 0; r < 256; r += 15)
                     add(static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r));
-    pixels = static_cast<int32_t>(samples.size()) / BytesPerPixel(layout);
+    pixels = static_cast<int32_t>(samples.size()) / SamplesPerPixel(layout);
     return samples;
 }
 
@@ -162,7 +162,7 @@ bool ColorTables::AgreeWith(void* handle) const
 
 void ColorTables::Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const
 {
-    const int32_t bytes = BytesPerPixel(in_);
+    const int32_t bytes = SamplesPerPixel(in_);
     const int32_t first = HasAlpha(in_) ? 1 : 0;
     if (!rgb_) {
         for (int32_t x = 0; x < pixels; ++x, in += bytes, out += bytes) {

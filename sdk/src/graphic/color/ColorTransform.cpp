@@ -17,15 +17,17 @@ namespace {
 // Transforms kept for later documents: a run's documents rarely bring more profiles than this.
 const size_t kTransformsKept = 8;
 
-cmsUInt32Number EngineFormat(ColorLayout layout)
+cmsUInt32Number EngineFormat(ColorLayout layout, int32_t sampleBytes)
 {
+    const cmsUInt32Number bytes = BYTES_SH(static_cast<cmsUInt32Number>(sampleBytes));
     switch (layout) {
-    case ColorLayout::Gray: return TYPE_GRAY_8;
+    case ColorLayout::Gray: return COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | bytes;
     case ColorLayout::AlphaGray:
-        return COLORSPACE_SH(PT_GRAY) | EXTRA_SH(1) | CHANNELS_SH(1) | BYTES_SH(1) | SWAPFIRST_SH(1);
-    case ColorLayout::Bgr: return TYPE_BGR_8;
-    case ColorLayout::AlphaBgr: return TYPE_ABGR_8;
-    case ColorLayout::Ink: return TYPE_CMYK_8_REV;
+        return COLORSPACE_SH(PT_GRAY) | EXTRA_SH(1) | CHANNELS_SH(1) | bytes | SWAPFIRST_SH(1);
+    case ColorLayout::Bgr: return COLORSPACE_SH(PT_RGB) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
+    case ColorLayout::AlphaBgr:
+        return COLORSPACE_SH(PT_RGB) | EXTRA_SH(1) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
+    case ColorLayout::Ink: return COLORSPACE_SH(PT_CMYK) | CHANNELS_SH(4) | bytes | FLAVOR_SH(1);
     }
     return 0;
 }
@@ -74,14 +76,16 @@ ProfileHandle Open(const IccProfile& profile)
                                                   static_cast<cmsUInt32Number>(profile.bytes.size())));
 }
 
-TransformHandle Join(cmsHPROFILE from, ColorLayout in, cmsHPROFILE to, ColorLayout out)
+TransformHandle Join(cmsHPROFILE from, ColorLayout in, cmsHPROFILE to, ColorLayout out,
+                     int32_t sampleBytes = 1)
 {
     cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION;
     if (HasAlpha(in) && HasAlpha(out))
         flags |= cmsFLAGS_COPY_ALPHA;
-    return TransformHandle(cmsCreateTransformTHR(ColorContext(), from, EngineFormat(in), to,
-                                                 EngineFormat(out), INTENT_RELATIVE_COLORIMETRIC,
-                                                 flags));
+    return TransformHandle(cmsCreateTransformTHR(ColorContext(), from,
+                                                 EngineFormat(in, sampleBytes), to,
+                                                 EngineFormat(out, sampleBytes),
+                                                 INTENT_RELATIVE_COLORIMETRIC, flags));
 }
 
 // The largest difference between the numbers in and what the transform from the profile to the
@@ -121,6 +125,7 @@ int32_t Distance(const IccProfile& profile, cmsHPROFILE reference)
 struct Kept {
     std::vector<uint8_t> profile;
     ColorLayout in, out;
+    int32_t sampleBytes;
     std::shared_ptr<const ColorTransform> transform;
 };
 
@@ -129,7 +134,7 @@ std::deque<Kept> kept;  // the most recently used first
 
 }  // namespace
 
-int32_t BytesPerPixel(ColorLayout layout)
+int32_t SamplesPerPixel(ColorLayout layout)
 {
     switch (layout) {
     case ColorLayout::Gray: return 1;
@@ -159,8 +164,13 @@ void ColorTransform::Convert(const uint8_t* in, uint8_t* out, int32_t pixels) co
 }
 
 std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile, ColorLayout in,
-                                                      ColorLayout out, std::string& problem)
+                                                      ColorLayout out, std::string& problem,
+                                                      int32_t sampleBytes)
 {
+    if (sampleBytes != 1 && sampleBytes != 2) {
+        problem = "samples are of 8 or 16 bits";
+        return nullptr;
+    }
     if (profile.space != SpaceOf(in) || (IsGray(out) && !IsGray(in))) {
         problem = "its colours are not those of the document";
         return nullptr;
@@ -168,7 +178,8 @@ std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile,
     {
         std::lock_guard<std::mutex> lock(keptLock);
         for (auto entry = kept.begin(); entry != kept.end(); ++entry) {
-            if (entry->in == in && entry->out == out && entry->profile == profile.bytes) {
+            if (entry->in == in && entry->out == out && entry->sampleBytes == sampleBytes &&
+                entry->profile == profile.bytes) {
                 Kept found = *entry;
                 kept.erase(entry);
                 kept.push_front(found);
@@ -178,15 +189,16 @@ std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile,
     }
     ProfileHandle from = Open(profile);
     ProfileHandle to = SrgbProfile(out);
-    TransformHandle handle = from && to ? Join(from.get(), in, to.get(), out) : nullptr;
+    TransformHandle handle = from && to ? Join(from.get(), in, to.get(), out, sampleBytes) : nullptr;
     if (!handle) {
         problem = "the colour engine cannot convert its colours to sRGB";
         return nullptr;
     }
     std::shared_ptr<ColorTransform> transform(new ColorTransform(handle.release(), in, out));
-    transform->tables_ = ColorTables::For(profile, transform->handle_, in, out);
+    if (sampleBytes == 1)
+        transform->tables_ = ColorTables::For(profile, transform->handle_, in, out);
     std::lock_guard<std::mutex> lock(keptLock);
-    kept.push_front(Kept{profile.bytes, in, out, transform});
+    kept.push_front(Kept{profile.bytes, in, out, sampleBytes, transform});
     if (kept.size() > kTransformsKept)
         kept.pop_back();
     return transform;

@@ -18,7 +18,8 @@ namespace graphic {
 // first (A B G R), and ink (C M Y K as a PSD stores them: 255 is no ink). Alpha is copied.
 enum class ColorLayout { Gray, AlphaGray, Bgr, AlphaBgr, Ink };
 
-int32_t BytesPerPixel(ColorLayout layout);
+// The samples of a pixel.
+int32_t SamplesPerPixel(ColorLayout layout);
 
 class ColorTables;
 
@@ -30,13 +31,14 @@ public:
 
     ColorLayout In() const { return in_; }
     ColorLayout Out() const { return out_; }
-    // Converts pixels pixels of in into out; in and out may be the same row when the layouts
-    // take the same bytes.
+    // Converts pixels pixels of in into out (of the transform's sample size); in and out may be
+    // the same row when the layouts take the same bytes.
     void Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const;
 
 private:
     friend std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile&, ColorLayout,
-                                                                 ColorLayout, std::string&);
+                                                                 ColorLayout, std::string&,
+                                                                 int32_t);
     ColorTransform(void* handle, ColorLayout in, ColorLayout out);
 
     void* handle_;
@@ -44,12 +46,14 @@ private:
     std::unique_ptr<ColorTables> tables_;  // null: every pixel through the engine
 };
 
-// From profile's colours in layout in to sRGB in layout out: a gray layout out is gray with
-// sRGB's tone curve (what a PNG marked sRGB means by gray), from a gray profile only. Null with
-// the reason in problem when the profile does not describe the layout in's colours or the engine
-// cannot join it to sRGB.
+// From profile's colours in layout in to sRGB in layout out, of 8-bit samples, or of 16-bit ones
+// (in the machine's byte order) when sampleBytes is 2: a gray layout out is gray with sRGB's tone
+// curve (what a PNG marked sRGB means by gray), from a gray profile only. Null with the reason in
+// problem when the profile does not describe the layout in's colours or the engine cannot join
+// it to sRGB.
 std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile, ColorLayout in,
-                                                      ColorLayout out, std::string& problem);
+                                                      ColorLayout out, std::string& problem,
+                                                      int32_t sampleBytes = 1);
 
 // How far, in 8-bit levels, a gray or colour profile's numbers lie from the same numbers taken as
 // sRGB, over a grid of colours: 0 for sRGB itself. -1 when it cannot be worked out.

@@ -35,6 +35,13 @@ std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows(int32_t index)
     return RecordRows(layers[static_cast<size_t>(index)]);
 }
 
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows16(int32_t index)
+{
+    if (index < 0 || index >= LayerCount())
+        throw debug::runtime_error("ImageLoaderPSD::LayerLoad:75");
+    return RecordRows(layers[static_cast<size_t>(index)], true);
+}
+
 void ImageLoaderPSD::LayerInfo(int32_t index, ImageInfo& info)
 {
     if (index < 0 || index >= LayerCount())
@@ -106,6 +113,11 @@ std::unique_ptr<RowSource> ImageLoaderPSD::Rows()
     return RecordRows(merged);
 }
 
+std::unique_ptr<RowSource> ImageLoaderPSD::Rows16()
+{
+    return RecordRows(merged, true);
+}
+
 // The scan runs through the sections of the file in their order: PsdFileSections.cpp, with
 // the layer records in PsdLayerRecords.cpp.
 
@@ -140,10 +152,10 @@ bool ImageLoaderPSD::HasAlpha(const info_t& record) const
     return static_cast<int64_t>(record.channels.size()) - record.masks > format.colorChannels;
 }
 
-std::unique_ptr<RowSource> ImageLoaderPSD::RecordRows(const info_t& record)
+std::unique_ptr<RowSource> ImageLoaderPSD::RecordRows(const info_t& record, bool sixteen)
 {
-    return std::unique_ptr<RowSource>(
-        new PsdImageRows(format, *input, record, HasAlpha(record), &record == &merged));
+    return std::unique_ptr<RowSource>(new PsdImageRows(format, *input, record, HasAlpha(record),
+                                                       &record == &merged, sixteen));
 }
 
 }  // namespace graphic

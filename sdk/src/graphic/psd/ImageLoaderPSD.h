@@ -82,13 +82,20 @@ public:
     const std::vector<uint8_t>& IccProfileBytes() const { return iccProfile; }
     bool IccProfileTooLarge() const { return iccTooLarge; }
     bool ColorsUntagged() const { return iccUntagged; }
-    // CMYK documents: every image's ink is made colour through transform (ink in, B G R out)
-    // from now on, instead of by the simple ink formula; null restores the formula. Set before
-    // any rows are asked for.
-    void SetInkConversion(std::shared_ptr<const ColorTransform> transform)
+    // CMYK documents: every image's ink is made colour through transform (ink in, B G R out;
+    // transform16 for rows of 16 bits) from now on, instead of by the simple ink formula; null
+    // restores the formula. Set before any rows are asked for.
+    void SetInkConversion(std::shared_ptr<const ColorTransform> transform,
+                          std::shared_ptr<const ColorTransform> transform16 = nullptr)
     {
         format.inkToColor = std::move(transform);
+        format.inkToColor16 = std::move(transform16);
     }
+    // The merged image's rows, and a layer's, with 16-bit samples (see RowSource): the samples
+    // of a 16-bit document as stored, those of a 32-bit one as its 8-bit rows make them but to 16
+    // bits; raising what Rows and LayerRows raise.
+    std::unique_ptr<RowSource> Rows16();
+    std::unique_ptr<RowSource> LayerRows16(int32_t index);
 
     // How each layer is shown. Raises the tag of the first layer whose properties were damaged
     // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.
@@ -137,7 +144,7 @@ private:
 
     // Whether the decoded pixels of record carry an alpha byte.
     bool HasAlpha(const info_t& record) const;
-    std::unique_ptr<RowSource> RecordRows(const info_t& record);
+    std::unique_ptr<RowSource> RecordRows(const info_t& record, bool sixteen = false);
     void ReadRowCounts(int64_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
 
     stream::stream_in& stream;

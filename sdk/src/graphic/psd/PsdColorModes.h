@@ -22,5 +22,10 @@ void LabRowToRgb(uint8_t* row, int32_t channels, int32_t width);
 // One Lab pixel in the 8-bit encoding above, as sRGB bytes.
 void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, uint8_t& blue);
 
+// The same at 16 bits a sample (in the machine's byte order): CMYK, each colour value times black
+// over 65535, rounded; Lab with 65535 for 255 of the 8-bit encoding, to sRGB of 16 bits.
+void CmykRowToRgb16(uint16_t* row, int32_t channels, int32_t width, const uint16_t* black);
+void LabRowToRgb16(uint16_t* row, int32_t channels, int32_t width);
+
 }  // namespace graphic
 }  // namespace sdk

@@ -38,9 +38,10 @@ struct PsdFormat {
     // says nothing or something out of range.
     double globalAngle = 30;
     double globalAltitude = 30;
-    // How a CMYK document's ink becomes colour: through this transform (ink in, B G R out), or
-    // by the simple formula (each colour byte times black) when null.
-    std::shared_ptr<const ColorTransform> inkToColor;
+    // How a CMYK document's ink becomes colour: through these transforms (ink in, B G R out; of
+    // 8-bit samples, and of 16-bit ones for rows of 16 bits), or by the simple formula (each
+    // colour value times black) where null.
+    std::shared_ptr<const ColorTransform> inkToColor, inkToColor16;
 
     // The bytes of a PackBits row count: 4 in the large document format, 2 otherwise.
     int32_t RowCountSize() const { return version == 2 ? 4 : 2; }

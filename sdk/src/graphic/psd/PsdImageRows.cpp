@@ -33,13 +33,15 @@ int64_t SaturatedProduct(int64_t a, int64_t b)
 }  // namespace
 
 PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
-                           const ImageLoaderPSD::info_t& record, bool alpha, bool merged)
+                           const ImageLoaderPSD::info_t& record, bool alpha, bool merged,
+                           bool sixteen)
     : format_(format),
       input_(input),
       width_(record.width),
       height_(record.height),
       channels_(format.outputColors + (alpha ? 1 : 0)),
-      rowBytes_(PsdRowBytes(std::max(record.width, 0), format.depth))
+      rowBytes_(PsdRowBytes(std::max(record.width, 0), format.depth)),
+      sixteen_(sixteen)
 {
     CheckImageShape(channels_, width_, height_);  // "Image::Create:59" or ":60"
 
@@ -85,6 +87,13 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
             continue;
         channel.rows = Cursor(channel);
         channel.stored.assign(static_cast<size_t>(rowBytes_), 0);
+    }
+    if (sixteen_) {
+        sixteenBit_.assign(static_cast<size_t>(width_), 0);
+        pixels16_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_), 0);
+        if (format_.colorMode == PsdFormat::kCmyk)
+            black16_.assign(static_cast<size_t>(width_), 0);
+        return;
     }
     eightBit_.assign(static_cast<size_t>(width_), 0);
     pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_), 0);
@@ -188,6 +197,10 @@ const uint8_t* PsdImageRows::NextRow()
         DecodeInFileOrder(decoded_.size(), nullptr);
         throw;
     }
+    if (sixteen_) {
+        ++next_;
+        return SixteenBitRow();
+    }
     if (!interleaved_.empty()) {
         Interleave();
         ++next_;
@@ -290,6 +303,67 @@ void PsdImageRows::InkToColor()
     pixel = pixels_.data() + (channels_ == 4 ? 1 : 0);
     for (int32_t x = 0; x < width_; ++x, pixel += channels_)
         std::memcpy(pixel, &color_[static_cast<size_t>(x) * 3], 3);
+}
+
+const uint8_t* PsdImageRows::SixteenBitRow()
+{
+    for (const Channel& channel : decoded_) {
+        if (!channel.shown)
+            continue;
+        // Colour is light; transparency is coverage.
+        const int32_t id = channel.record->id;
+        const bool light = id != kTransparency && !format_.IsExtraColourId(id);
+        PsdRowToSixteenBit(channel.stored.data(), sixteenBit_.data(), width_, format_.depth, light);
+        StoreChannelRow16(channel, sixteenBit_.data());
+    }
+    if (format_.colorMode == PsdFormat::kCmyk && format_.inkToColor16) {
+        // The ink gathered pixel by pixel, made colour, and put back in place.
+        ink16_.resize(static_cast<size_t>(width_) * 4);
+        color16_.resize(static_cast<size_t>(width_) * 3);
+        uint16_t* pixel = pixels16_.data() + (channels_ == 4 ? 1 : 0);
+        for (int32_t x = 0; x < width_; ++x, pixel += channels_) {
+            uint16_t* ink = &ink16_[static_cast<size_t>(x) * 4];
+            ink[0] = pixel[2];
+            ink[1] = pixel[1];
+            ink[2] = pixel[0];
+            ink[3] = black16_[x];
+        }
+        format_.inkToColor16->Convert(reinterpret_cast<const uint8_t*>(ink16_.data()),
+                                      reinterpret_cast<uint8_t*>(color16_.data()), width_);
+        pixel = pixels16_.data() + (channels_ == 4 ? 1 : 0);
+        for (int32_t x = 0; x < width_; ++x, pixel += channels_)
+            std::memcpy(pixel, &color16_[static_cast<size_t>(x) * 3], 3 * sizeof(uint16_t));
+    } else if (format_.colorMode == PsdFormat::kCmyk) {
+        CmykRowToRgb16(pixels16_.data(), channels_, width_, black16_.data());
+    } else if (format_.colorMode == PsdFormat::kLab) {
+        LabRowToRgb16(pixels16_.data(), channels_, width_);
+    }
+    return reinterpret_cast<const uint8_t*>(pixels16_.data());
+}
+
+void PsdImageRows::StoreChannelRow16(const Channel& channel, const uint16_t* source)
+{
+    // As StoreChannelRow places bytes.
+    const size_t step = static_cast<size_t>(channels_);
+    uint16_t* const row = pixels16_.data();
+    if (format_.colorMode == PsdFormat::kIndexed && channel.record->id != kTransparency) {
+        for (int32_t x = 0; x < width_; ++x) {
+            const uint8_t index = static_cast<uint8_t>(source[x] >> 8);
+            uint16_t* pixel = row + step * x + channel.target;
+            pixel[0] = static_cast<uint16_t>(format_.paletteB[index] * 257);
+            pixel[1] = static_cast<uint16_t>(format_.paletteG[index] * 257);
+            pixel[2] = static_cast<uint16_t>(format_.paletteR[index] * 257);
+        }
+        return;
+    }
+    if (channel.target == kBlackTarget) {
+        std::memcpy(black16_.data(), source, static_cast<size_t>(width_) * sizeof(uint16_t));
+        return;
+    }
+    if (channel.target < 0 || channel.target >= channels_)
+        return;  // nothing is ever written outside a pixel
+    for (int32_t x = 0; x < width_; ++x)
+        row[step * x + channel.target] = source[x];
 }
 
 void PsdImageRows::Interleave()

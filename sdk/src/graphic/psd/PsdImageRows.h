@@ -29,15 +29,16 @@ public:
     // channel whose data the file does not hold ":310" (raw), ":320", ":330", ":335" (PackBits
     // counts or data), ":337" (ZIP); ":340" for rows wider than the decode takes. alpha: the
     // pixels get an alpha byte. merged: the record is the merged image, whose channels may lie
-    // anywhere in the file (a layer's lie within their own lengths). format, input and record
-    // must outlive the source.
+    // anywhere in the file (a layer's lie within their own lengths). sixteen: samples of 16
+    // bits (see RowSource). format, input and record must outlive the source.
     PsdImageRows(const PsdFormat& format, PsdInput& input, const ImageLoaderPSD::info_t& record,
-                 bool alpha, bool merged);
+                 bool alpha, bool merged, bool sixteen = false);
     ~PsdImageRows() override;
 
     int32_t Channels() const override { return channels_; }
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
+    int32_t SampleBytes() const override { return sixteen_ ? 2 : 1; }
     const uint8_t* NextRow() override;
 
 private:
@@ -67,6 +68,9 @@ private:
     void Interleave();
     // A CMYK row's ink made colour through the document's transform.
     void InkToColor();
+    // NextRow's end for 16-bit samples: each channel's row placed, the colour mode's conversion.
+    const uint8_t* SixteenBitRow();
+    void StoreChannelRow16(const Channel& channel, const uint16_t* source);
 
     const PsdFormat& format_;
     PsdInput& input_;
@@ -79,6 +83,9 @@ private:
     std::vector<uint8_t> black_;     // the black row of a CMYK image
     std::vector<uint8_t> pixels_;    // the row handed out
     std::vector<uint8_t> ink_, color_;  // a CMYK row on its way through the transform
+    const bool sixteen_;
+    // The same for rows of 16-bit samples.
+    std::vector<uint16_t> sixteenBit_, black16_, pixels16_, ink16_, color16_;
     // Each pixel byte's source, when one shown 8-bit channel writes every byte (else empty).
     std::vector<const uint8_t*> interleaved_;
     int32_t next_ = 0;

@@ -1,4 +1,4 @@
-// Channel samples of a PSD document at its bit depth, made 8-bit one row at a time.
+// Channel samples of a PSD document at its bit depth, made 8-bit (or 16-bit) one row at a time.
 //
 // Rows of 1 bit per sample are packed eight pixels to a byte, the first pixel in the high bit;
 // 16-bit samples are big-endian integers; 32-bit samples are big-endian IEEE floats in linear
@@ -27,6 +27,14 @@ uint8_t EightBitFromFloat(float value, bool light);
 // clear one white (255). light is passed on for 32-bit samples.
 void PsdRowToEightBit(const uint8_t* source, uint8_t* destination, int32_t width, int32_t depth,
                       bool light);
+
+// A linear 32-bit value to 16 bits, as EightBitFromFloat does to 8.
+uint16_t SixteenBitFromFloat(float value, bool light);
+
+// One row of width samples at depth, as 16-bit values: 16-bit samples as they are, 32-bit ones
+// as SixteenBitFromFloat makes them, 8-bit ones times 257, 1-bit ones 0 (set) or 65535.
+void PsdRowToSixteenBit(const uint8_t* source, uint16_t* destination, int32_t width, int32_t depth,
+                        bool light);
 
 }  // namespace graphic
 }  // namespace sdk

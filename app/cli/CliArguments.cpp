@@ -46,6 +46,7 @@ enum LongOnly {
     kJson,
     kColor,
     kCmykProfile,
+    kDepth,
 };
 
 const struct option kLongOptions[] = {
@@ -81,6 +82,7 @@ const struct option kLongOptions[] = {
     {"psd-apng", no_argument, nullptr, kPsdApng},
     {"color", required_argument, nullptr, kColor},
     {"cmyk-profile", required_argument, nullptr, kCmykProfile},
+    {"depth", required_argument, nullptr, kDepth},
     {"like-window", no_argument, nullptr, kLikeWindow},
     {"flat", no_argument, nullptr, kFlat},
     {"json", no_argument, nullptr, kJson},
@@ -226,6 +228,11 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         else if (value == "none") o.color = ColorChoice::None;
         else { reason = "--color is auto, srgb, keep or none"; return false; }
         return true;
+    case kDepth:
+        if (value == "8") o.sixteenBitPngs = false;
+        else if (value == "16") o.sixteenBitPngs = true;
+        else { reason = "--depth is 8 or 16"; return false; }
+        return true;
     case kCmykProfile: {
         std::string problem;
         o.cmykProfile = sdk::graphic::ReadIccProfileFile(value, problem);
@@ -325,6 +332,8 @@ const Dependence kDependences[] = {
      "--psd-png, --psd-layers, --psd-mng or --psd-apng"},
     {kCmykProfile, [](const cOption& o) { return LayerOutputs(o) || o.psdToPngMerged; },
      "--psd-png, --psd-layers, --psd-mng or --psd-apng"},
+    {kDepth, [](const cOption& o) { return o.psdToPngLayers || o.psdToPngMerged; },
+     "--psd-png or --psd-layers"},
 };
 
 // The command line's own defaults, where the window's differ: the extended reading, layers
@@ -408,13 +417,14 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     if (settings.likeWindow) {
         settings.flat = true;
         // The window writes the numbers as decoded, untagged.
-        for (int code : {kColor, kCmykProfile}) {
+        for (int code : {kColor, kCmykProfile, kDepth}) {
             if (given.count(code) != 0)
                 settings.notes.push_back(OptionName(code) + " has no effect with --like-window");
             given.erase(code);
         }
         settings.options.color = ColorChoice::None;
         settings.options.cmykProfile.reset();
+        settings.options.sixteenBitPngs = false;
     } else {
         CommandLineDefaults(settings.options, given);
     }
@@ -503,7 +513,7 @@ const char* HelpText()
            "                        goes to DIR/chars/, a file named itself to DIR\n"
            "  --flat                with -o: every output into DIR itself\n"
            "  --compression=MODE    PNG, MNG and APNG: standard (default), speed or ratio\n"
-           "Colour, of every PSD output but the reports:\n"
+           "Colour and depth, of every PSD output but the reports:\n"
            "  --color=MODE          auto (default): srgb for documents whose numbers are\n"
            "                        not sRGB's already (CMYK, Lab, gray or RGB of another\n"
            "                        ICC profile), none for the others; srgb: converted\n"
@@ -514,6 +524,10 @@ const char* HelpText()
            "                        simple ink formula), unmarked, as the window writes\n"
            "  --cmyk-profile=FILE   the ICC profile of CMYK documents that embed none\n"
            "                        (without it their ink is made colour by the formula)\n"
+           "  --depth=N             8 (default) or 16: PNGs of 16-bit samples for 16- and\n"
+           "                        32-bit documents, their merged image and their layers\n"
+           "                        as stored (composed and as-shown pictures, group\n"
+           "                        pictures and animations stay 8-bit)\n"
            "MNG and APNG:\n"
            "  --fps=N               frames per second, 0 to 100 (default 10); at 0 an\n"
            "                        APNG asks for the next frame at once, and players wait\n"

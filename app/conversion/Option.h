@@ -95,6 +95,9 @@ public:
     // documents that embed none (null: the simple ink formula).
     ColorChoice color = ColorChoice::None;
     std::shared_ptr<const sdk::graphic::IccProfile> cmykProfile;
+    // Command-line tool only: documents of 16 and 32 bits give PNGs of 16-bit samples (the
+    // merged image and the layer PNGs of stored pixels; animations stay 8-bit).
+    bool sixteenBitPngs = false;
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.
     bool reportColor = false;

@@ -1,5 +1,6 @@
 // What a document's colours become in its outputs: converted through its ICC profile to sRGB,
-// kept with the profile carried, or left as decoded; and the PNG chunks that say which.
+// kept with the profile carried, or left as decoded; and the PNG chunks that say which. And the
+// 16-bit PNGs of deep documents.
 #include <gtest/gtest.h>
 
 #include <zlib.h>
@@ -218,4 +219,77 @@ TEST_F(PsdColorOutputs, TheReportAndTheManifestNameTheProfile)
     const std::string manifest = test_support::ReadWholeFile(dir / "a.json");
     EXPECT_NE(manifest.find("\"colorProfile\": \"Wide RGB\""), std::string::npos);
     EXPECT_NE(manifest.find("\"colorOutput\": \"srgb\""), std::string::npos);
+}
+
+namespace {
+
+// The samples of a PNG written without filtering (--compression=speed): its bit depth, and its
+// samples in the file's order (R, G, B, A), of 16 bits.
+std::vector<uint16_t> Samples16(const std::string& path, int32_t& depth)
+{
+    const Bytes file = ReadBytes(path);
+    depth = file.at(24);
+    Bytes data;
+    for (const test_support::ChunkRecord& chunk : test_support::ParseChunks(file))
+        if (chunk.type == "IDAT")
+            data.insert(data.end(), chunk.body.begin(), chunk.body.end());
+    Bytes raw(1 << 16);
+    uLongf size = raw.size();
+    EXPECT_EQ(uncompress(raw.data(), &size, data.data(), static_cast<uLong>(data.size())), Z_OK);
+    const uint32_t width = static_cast<uint32_t>(file[16] << 24 | file[17] << 16 | file[18] << 8 |
+                                                 file[19]);
+    std::vector<uint16_t> samples;
+    const int32_t channels = file[25] == 0 ? 1 : file[25] == 4 ? 2 : file[25] == 2 ? 3 : 4;
+    const size_t row = 1 + static_cast<size_t>(width) * channels * 2;
+    for (size_t at = 0; at + row <= size; at += row) {
+        EXPECT_EQ(raw[at], 0);  // no filter
+        for (size_t i = at + 1; i < at + row; i += 2)
+            samples.push_back(static_cast<uint16_t>(raw[i] << 8 | raw[i + 1]));
+    }
+    return samples;
+}
+
+}  // namespace
+
+TEST_F(PsdColorOutputs, SixteenBitDocumentsKeepTheirSamplesInTheMergedAndLayerPngs)
+{
+    // 2 x 1, 16-bit RGB with alpha; a 1 x 1 layer at 1, 0.
+    auto wide = [](std::initializer_list<uint16_t> values) {
+        Bytes bytes;
+        for (uint16_t value : values)
+            bytes.insert(bytes.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
+        return bytes;
+    };
+    test_support::PsdBuilder psd;
+    psd.depth = 16;
+    psd.channels = 4;
+    psd.width = 2;
+    psd.planes = {wide({1000, 65535}), wide({2000, 300}), wide({3000, 7}), wide({65535, 32768})};
+    test_support::PsdLayer layer(0, 1, 1, 2);
+    layer.name = "deep";
+    layer.Add(test_support::RawChannel(-1, wide({40000})))
+        .Add(test_support::RawChannel(0, wide({11})))
+        .Add(test_support::RawChannel(1, wide({12})))
+        .Add(test_support::RawChannel(2, wide({13})));
+    psd.layers.push_back(layer);
+    option.sixteenBitPngs = option.compressFast = option.psdToMng = true;
+    option.pngTrim = true;  // the layer on the document's canvas
+    Convert(psd.Build(), ColorChoice::None);
+
+    int32_t depth = 0;
+    // R, G, B, A: the second pixel's matte is not taken out (removeMatte is off).
+    EXPECT_EQ(Samples16(dir / "a.png", depth),
+              (std::vector<uint16_t>{1000, 2000, 3000, 65535, 65535, 300, 7, 32768}));
+    EXPECT_EQ(depth, 16);
+    EXPECT_EQ(Samples16(dir / "a/deep.png", depth),
+              (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));
+    EXPECT_EQ(depth, 16);
+    // The animation stays 8-bit.
+    const Bytes mng = ReadBytes(dir / "a.mng");
+    const std::string text(mng.begin(), mng.end());
+    EXPECT_EQ(mng.at(text.find("IHDR") + 12), 8);
+
+    // An 8-bit document stays 8-bit.
+    Convert(RgbaDocument(2, 2, kOneLayer), ColorChoice::None);
+    EXPECT_EQ(ReadBytes(dir / "a.png").at(24), 8);
 }

@@ -1,5 +1,7 @@
 #include "conversion/output/OutputFiles.h"
 
+#include <algorithm>
+
 #include "conversion/Option.h"
 #include "conversion/output/RunOutputs.h"
 #include "debug/Error.h"
@@ -91,6 +93,17 @@ void FillBlank(Image& image)
     uint8_t* row = image.Data();
     for (int32_t y = 0; y < image.Height(); ++y, row += image.Stride())
         FillBlankRow(row, image.Channels(), image.Width());
+}
+
+void FillBlankRow16(uint16_t* row, int32_t channels, int32_t width)
+{
+    if (channels != 2 && channels != 4)
+        return;
+    uint16_t* pixel = row;
+    for (int32_t i = 0; i < width; ++i, pixel += channels) {
+        if (pixel[0] == 0)
+            std::fill(pixel + 1, pixel + channels, uint16_t{0});
+    }
 }
 
 void FillBlankRow(uint8_t* row, int32_t channels, int32_t width)

@@ -50,3 +50,5 @@ void SavePngInfo(const sdk::graphic::Image& image, const sdk::graphic::ImageInfo
 void FillBlank(sdk::graphic::Image& image);
 // The same on one row of width pixels of channels bytes each.
 void FillBlankRow(uint8_t* row, int32_t channels, int32_t width);
+// The same on a row of 16-bit samples.
+void FillBlankRow16(uint16_t* row, int32_t channels, int32_t width);

@@ -7,9 +7,10 @@
 #include "graphic/Draw.h"
 
 LayerPicture::LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels,
-                           int32_t documentWidth, int32_t documentHeight, int32_t documentChannels)
-    : info_(layer), layerChannels_(layerChannels), layerX_(layer.x), layerY_(layer.y),
-      layerWidth_(layer.width)
+                           int32_t documentWidth, int32_t documentHeight, int32_t documentChannels,
+                           int32_t sampleBytes)
+    : info_(layer), layerChannels_(layerChannels), sampleBytes_(sampleBytes), layerX_(layer.x),
+      layerY_(layer.y), layerWidth_(layer.width)
 {
     const bool layerAlpha = layerChannels % 2 == 0;
     if (option.pngTrim) {
@@ -42,7 +43,7 @@ void LayerPicture::Cut(int32_t x, int32_t y, int32_t width, int32_t height, int3
     height_ = height;
     channels_ = channels;
     layerRowsAsTheyAre_ = x == layerX_ && width == layerWidth_ && channels == layerChannels_;
-    row_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_), 0);
+    row_.assign(static_cast<size_t>(width_) * static_cast<size_t>(channels_) * sampleBytes_, 0);
 }
 
 void LayerPicture::Add(const uint8_t* layerRow, const Emit& emit)
@@ -60,14 +61,27 @@ void LayerPicture::Add(const uint8_t* layerRow, const Emit& emit)
                                                 static_cast<int64_t>(x_) + width_);
         if (left > x_ || right < static_cast<int64_t>(x_) + width_)
             std::fill(row_.begin(), row_.end(), 0);
-        if (left < right) {
-            sdk::graphic::ConvertRow(row_.data() + (left - x_) * channels_, channels_,
-                                     layerRow + (left - layerX_) * layerChannels_, layerChannels_,
-                                     static_cast<int32_t>(right - left));
-        }
+        if (left < right)
+            Place(layerRow, left, right);
         emit(row_.data());
     }
     ++emitted_;
+}
+
+void LayerPicture::Place(const uint8_t* layerRow, int64_t from, int64_t to)
+{
+    const int32_t count = static_cast<int32_t>(to - from);
+    if (sampleBytes_ == 1) {
+        sdk::graphic::ConvertRow(row_.data() + (from - x_) * channels_, channels_,
+                                 layerRow + (from - layerX_) * layerChannels_, layerChannels_, count);
+        return;
+    }
+    // Rows of 16-bit samples are aligned to them (vectors of bytes are aligned for any value).
+    sdk::graphic::ConvertRow16(reinterpret_cast<uint16_t*>(row_.data()) + (from - x_) * channels_,
+                               channels_,
+                               reinterpret_cast<const uint16_t*>(layerRow) +
+                                   (from - layerX_) * layerChannels_,
+                               layerChannels_, count);
 }
 
 void LayerPicture::Finish(const Emit& emit)

@@ -16,10 +16,11 @@ public:
     // A row of the picture, handed on as soon as it is complete.
     using Emit = std::function<void(const uint8_t* row)>;
 
-    // layer: the layer's record; layerChannels: bytes per pixel of its rows. The document's
-    // size and the bytes per pixel of its merged image set the frame and its layout.
+    // layer: the layer's record; layerChannels: samples per pixel of its rows, of sampleBytes
+    // bytes each (2: 16 bits, see RowSource), as the picture's are. The document's size and the
+    // samples per pixel of its merged image set the frame and its layout.
     LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels, int32_t documentWidth,
-                 int32_t documentHeight, int32_t documentChannels);
+                 int32_t documentHeight, int32_t documentChannels, int32_t sampleBytes = 1);
     // The picture of the rectangle x, y, width, height of the document in channels bytes per
     // pixel: the layer's pixels where they fall inside it, 0 elsewhere. Its record is the layer's
     // with the rectangle's offset.
@@ -38,10 +39,13 @@ public:
 
 private:
     void Cut(int32_t x, int32_t y, int32_t width, int32_t height, int32_t channels);
+    // Pixels of the layer's row into the picture's row, from the layer's column from on.
+    void Place(const uint8_t* layerRow, int64_t from, int64_t to);
     void EmitBlankRowsUpTo(int32_t row, const Emit& emit);
 
     sdk::graphic::ImageInfo info_;
     const int32_t layerChannels_;
+    int32_t sampleBytes_ = 1;
     const int32_t layerX_, layerY_, layerWidth_;
     // The picture's rectangle in the document, and its layout.
     int32_t x_ = 0, y_ = 0, channels_ = 0, width_ = 0, height_ = 0;

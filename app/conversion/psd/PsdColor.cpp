@@ -68,7 +68,7 @@ std::shared_ptr<const IccProfile> EmbeddedProfile(sdk::graphic::ImageLoaderPSD& 
 
 // Gray and colour documents: converted at the end, or carried.
 void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorChoice asked,
-                 std::vector<std::string>& notes)
+                 bool sixteen, std::vector<std::string>& notes)
 {
     const int32_t distance = sdk::graphic::DistanceFromSrgb(profile);
     const bool srgbAlready =
@@ -92,14 +92,18 @@ void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorCho
     if (distance >= 0 && distance <= kSrgbAlready)
         return;  // sRGB's numbers already: nothing to convert
     std::string problem;
-    color.opaque = sdk::graphic::TransformToSrgb(
-        profile, gray ? ColorLayout::Gray : ColorLayout::Bgr,
-        gray ? ColorLayout::Gray : ColorLayout::Bgr, problem);
+    const ColorLayout opaque = gray ? ColorLayout::Gray : ColorLayout::Bgr;
+    const ColorLayout withAlpha = gray ? ColorLayout::AlphaGray : ColorLayout::AlphaBgr;
+    color.opaque = sdk::graphic::TransformToSrgb(profile, opaque, opaque, problem);
     if (color.opaque)
-        color.withAlpha = sdk::graphic::TransformToSrgb(
-            profile, gray ? ColorLayout::AlphaGray : ColorLayout::AlphaBgr,
-            gray ? ColorLayout::AlphaGray : ColorLayout::AlphaBgr, problem);
-    if (!color.opaque || !color.withAlpha) {
+        color.withAlpha = sdk::graphic::TransformToSrgb(profile, withAlpha, withAlpha, problem);
+    if (color.withAlpha && sixteen) {
+        color.opaque16 = sdk::graphic::TransformToSrgb(profile, opaque, opaque, problem, 2);
+        if (color.opaque16)
+            color.withAlpha16 =
+                sdk::graphic::TransformToSrgb(profile, withAlpha, withAlpha, problem, 2);
+    }
+    if (!color.opaque || !color.withAlpha || (sixteen && !color.withAlpha16)) {
         notes.push_back("the document's colour profile is left aside: " + problem);
         color = PsdColor();
     }
@@ -107,16 +111,18 @@ void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorCho
 
 }  // namespace
 
-void PsdColor::Convert(uint8_t* row, int32_t channels, int32_t width) const
+void PsdColor::Convert(uint8_t* row, int32_t channels, int32_t width, int32_t sampleBytes) const
 {
-    const sdk::graphic::ColorTransform* transform = channels % 2 == 0 ? withAlpha.get() : opaque.get();
+    const bool alpha = channels % 2 == 0;
+    const sdk::graphic::ColorTransform* transform =
+        sampleBytes == 2 ? (alpha ? withAlpha16 : opaque16).get() : (alpha ? withAlpha : opaque).get();
     if (transform != nullptr)
         transform->Convert(row, row, width);
 }
 
 PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,
                       const std::shared_ptr<const IccProfile>& cmykProfile,
-                      std::vector<std::string>& notes)
+                      std::vector<std::string>& notes, bool sixteen)
 {
     PsdColor color;
     psd.SetInkConversion(nullptr);
@@ -148,11 +154,15 @@ PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,
         std::string problem;
         std::shared_ptr<const sdk::graphic::ColorTransform> ink =
             sdk::graphic::TransformToSrgb(*profile, ColorLayout::Ink, ColorLayout::Bgr, problem);
-        if (!ink) {
+        std::shared_ptr<const sdk::graphic::ColorTransform> ink16;
+        if (ink && sixteen)
+            ink16 = sdk::graphic::TransformToSrgb(*profile, ColorLayout::Ink, ColorLayout::Bgr,
+                                                  problem, 2);
+        if (!ink || (sixteen && !ink16)) {
             notes.push_back("the CMYK profile is left aside: " + problem);
             return color;
         }
-        psd.SetInkConversion(ink);
+        psd.SetInkConversion(ink, ink16);
         color.mode = "srgb";
         color.tag = SrgbTag();
         return color;
@@ -184,7 +194,7 @@ PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,
             }
         }
         const std::u16string description = color.profile;
-        PlanNumbers(color, *profile, gray, asked, notes);
+        PlanNumbers(color, *profile, gray, asked, sixteen, notes);
         color.profile = description;
         color.hasProfile = true;
         return color;

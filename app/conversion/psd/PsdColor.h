@@ -38,17 +38,19 @@ struct PsdColor {
     bool hasProfile = false;
     // What the PNGs say of their colours.
     sdk::graphic::PngColorTag tag;
-    // The conversions of decoded rows at their end, without and with alpha; null when the rows
-    // keep their numbers.
-    std::shared_ptr<const sdk::graphic::ColorTransform> opaque, withAlpha;
+    // The conversions of decoded rows at their end, without and with alpha, of 8-bit samples
+    // and of 16-bit ones; null when the rows keep their numbers.
+    std::shared_ptr<const sdk::graphic::ColorTransform> opaque, withAlpha, opaque16, withAlpha16;
 
     bool ConvertsRows() const { return opaque != nullptr; }
-    // Converts a row of width pixels of channels bytes (1 to 4) in place.
-    void Convert(uint8_t* row, int32_t channels, int32_t width) const;
+    // Converts a row of width pixels of channels samples (1 to 4) of sampleBytes bytes (1, or 2
+    // for 16 bits) in place.
+    void Convert(uint8_t* row, int32_t channels, int32_t width, int32_t sampleBytes = 1) const;
 };
 
 // Decides for psd, and sets its ink conversion where its CMYK is converted; notes gets what the
-// user should know (a profile left aside, CMYK without a profile).
+// user should know (a profile left aside, CMYK without a profile). sixteen: rows of 16-bit
+// samples will be converted too.
 PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,
                       const std::shared_ptr<const sdk::graphic::IccProfile>& cmykProfile,
-                      std::vector<std::string>& notes);
+                      std::vector<std::string>& notes, bool sixteen = false);

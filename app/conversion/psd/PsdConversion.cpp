@@ -22,6 +22,7 @@
 #include "conversion/output/StagedOutput.h"
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdSamples.h"
 #include "graphic/png/ImageSaverPNG.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
@@ -117,14 +118,24 @@ std::unique_ptr<ImageSaverPNG> PngSaver(sdk::stream::stream_out& stream,
 // A decoded row with its colours made what the document's outputs show, in buffer when they
 // change.
 const uint8_t* Colored(const PsdColor& color, const uint8_t* row, int32_t channels, int32_t width,
-                       std::vector<uint8_t>& buffer)
+                       int32_t sampleBytes, std::vector<uint8_t>& buffer)
 {
     if (!color.ConvertsRows())
         return row;
-    buffer.resize(static_cast<size_t>(width) * channels);
+    buffer.resize(static_cast<size_t>(width) * channels * sampleBytes);
     if (row != buffer.data())
         std::memcpy(buffer.data(), row, buffer.size());
-    color.Convert(buffer.data(), channels, width);
+    color.Convert(buffer.data(), channels, width, sampleBytes);
+    return buffer.data();
+}
+
+// A row of 16-bit samples as 8-bit ones, in buffer.
+const uint8_t* EightBitRow(const uint8_t* row, size_t samples, std::vector<uint8_t>& buffer)
+{
+    buffer.resize(samples);
+    const uint16_t* wide = reinterpret_cast<const uint16_t*>(row);
+    for (size_t i = 0; i < samples; ++i)
+        buffer[i] = sdk::graphic::EightBitFrom16(wide[i]);
     return buffer.data();
 }
 
@@ -165,7 +176,8 @@ private:
     // The encodings a layer's rows feed, when its outputs are still wanted.
     std::unique_ptr<RowEncoding> MngFrame(ImageJob& job);
     std::unique_ptr<RowEncoding> ApngFrame(ImageJob& job, int32_t channels);
-    std::unique_ptr<RowEncoding> LayerPng(ImageJob& job, size_t index, int32_t channels);
+    std::unique_ptr<RowEncoding> LayerPng(ImageJob& job, size_t index, int32_t channels,
+                                          int32_t sampleBytes);
 
     ConvertContext& context_;
     sdk::graphic::ImageLoader& loader_;
@@ -293,14 +305,17 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
     RowSource& rows = *job.rows;
     const int32_t channels = rows.Channels();
     const int32_t width = rows.Width();
+    const int32_t sampleBytes = rows.SampleBytes();
+    const size_t rowBytes = static_cast<size_t>(width) * channels * sampleBytes;
     std::unique_ptr<ImageSaverPNG> saver;
     if (job.png) {
         saver = PngSaver(job.png->Stream(), document_.color.tag);
+        saver->sixteenBits = sampleBytes == 2;
         job.png->Run([&] { saver->Begin(channels, width, rows.Height(), ImageInfo()); });
     }
     // The merged PNG is written as decoded, or with its matte taken out when asked.
     const bool unmatte = job.png && option.removeMatte;
-    std::vector<uint8_t> unmatted(unmatte ? static_cast<size_t>(width) * channels : 0);
+    std::vector<uint8_t> unmatted(unmatte ? rowBytes : 0);
     std::vector<uint8_t> colored;
     // Whether the stored image is blank (every byte 255), for a caller that takes remarks.
     bool blank = job.png && !option.compose && context_.remarks != nullptr;
@@ -308,14 +323,18 @@ void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))
             return;
-        for (int64_t i = 0; blank && i < static_cast<int64_t>(width) * channels; ++i)
+        for (size_t i = 0; blank && i < rowBytes; ++i)
             blank = row[i] == 0xFF;
         if (unmatte) {
             std::memcpy(unmatted.data(), row, unmatted.size());
-            sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
+            if (sampleBytes == 2)
+                sdk::graphic::RemoveMatteRow16(reinterpret_cast<uint16_t*>(unmatted.data()),
+                                               channels, width);
+            else
+                sdk::graphic::RemoveMatteRow(unmatted.data(), channels, width);
             row = unmatted.data();
         }
-        row = Colored(document_.color, row, channels, width, colored);
+        row = Colored(document_.color, row, channels, width, sampleBytes, colored);
         if (saver)
             job.png->Run([&] { saver->WriteRow(row); });
     }
@@ -337,6 +356,8 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
                 job.rows = sdk::render::GroupAsShown(*psd, layer.index);
             else if (option.asShown && psd)
                 job.rows = sdk::render::LayerAsShown(*psd, layer.index);
+            else if (document_.sixteen && layer.png && psd)
+                job.rows = psd->LayerRows16(layer.index);
             else
                 job.rows = loader_.LayerRows(layer.index);
         }))
@@ -345,32 +366,41 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     const int32_t channels = rows.Channels();
     const int32_t width = rows.Width();
     const int32_t height = rows.Height();
+    const int32_t sampleBytes = rows.SampleBytes();
     const std::unique_ptr<RowEncoding> frame = MngFrame(job);
     const std::unique_ptr<RowEncoding> apngFrame = ApngFrame(job, channels);
-    const std::unique_ptr<RowEncoding> png = LayerPng(job, index, channels);
+    const std::unique_ptr<RowEncoding> png = LayerPng(job, index, channels, sampleBytes);
     const ImageInfo frameInfo = frame ? PsdMng::FrameInfo(layer.info) : ImageInfo();
     for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
         if (encoding)
             encoding->Begin(channels, width, height, frameInfo);
     }
 
-    // Each row decoded once for all.
-    std::vector<uint8_t> blanked(option.fillBlank ? static_cast<size_t>(width) * channels : 0);
-    std::vector<uint8_t> colored;
+    // Each row decoded once for all; animations take rows of 16-bit samples as 8-bit ones.
+    const size_t samples = static_cast<size_t>(width) * channels;
+    std::vector<uint8_t> blanked(option.fillBlank ? samples * sampleBytes : 0);
+    std::vector<uint8_t> colored, eightBit;
     for (int32_t y = 0; y < height && !work.Stopping(); ++y) {
         const uint8_t* row = nullptr;
         if (!Decoded(job, [&] { row = rows.NextRow(); }))
             return;
-        row = Colored(document_.color, row, channels, width, colored);
+        row = Colored(document_.color, row, channels, width, sampleBytes, colored);
         if (option.fillBlank) {
             std::memcpy(blanked.data(), row, blanked.size());
-            FillBlankRow(blanked.data(), channels, width);
+            if (sampleBytes == 2)
+                FillBlankRow16(reinterpret_cast<uint16_t*>(blanked.data()), channels, width);
+            else
+                FillBlankRow(blanked.data(), channels, width);
             row = blanked.data();
         }
-        for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+        const uint8_t* frameRow =
+            sampleBytes == 2 && (frame || apngFrame) ? EightBitRow(row, samples, eightBit) : row;
+        for (RowEncoding* encoding : {frame.get(), apngFrame.get()}) {
             if (encoding)
-                encoding->Row(row);
+                encoding->Row(frameRow);
         }
+        if (png)
+            png->Row(row);
     }
     if (frame) {
         frame->End();
@@ -426,17 +456,20 @@ std::unique_ptr<RowEncoding> PsdOutputs::ApngFrame(ImageJob& job, int32_t channe
         new RowEncoding(*job.apngFrame, PngSaver(job.apngFrame->Stream()), std::move(picture)));
 }
 
-std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, int32_t channels)
+std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, int32_t channels,
+                                                  int32_t sampleBytes)
 {
     const PsdLayer& layer = *job.layer;
     if (!layer.png || index >= firstFailedPng_)
         return nullptr;
     job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
-    std::unique_ptr<LayerPicture> picture(new LayerPicture(
-        layer.info, channels, document_.width, document_.height, document_.channels));
+    std::unique_ptr<LayerPicture> picture(new LayerPicture(layer.info, channels, document_.width,
+                                                           document_.height, document_.channels,
+                                                           sampleBytes));
+    std::unique_ptr<ImageSaverPNG> saver = PngSaver(job.png->Stream(), document_.color.tag);
+    saver->sixteenBits = sampleBytes == 2;
     return std::unique_ptr<RowEncoding>(
-        new RowEncoding(*job.png, PngSaver(job.png->Stream(), document_.color.tag),
-                        std::move(picture)));
+        new RowEncoding(*job.png, std::move(saver), std::move(picture)));
 }
 
 }  // namespace
@@ -469,9 +502,12 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
 
     // What the colours become, decided before any rows are decoded (a CMYK document's ink is
     // converted as it is decoded). The window's numbers are never looked at.
+    // Documents of 16 and 32 bits keep 16 bits where asked.
+    document.sixteen = option.sixteenBitPngs && psd && psd->Format().depth >= 16;
     if (psd && (option.color != ColorChoice::None || option.reportColor)) {
         std::vector<std::string> notes;
-        document.color = PlanPsdColor(*psd, option.color, option.cmykProfile, notes);
+        document.color =
+            PlanPsdColor(*psd, option.color, option.cmykProfile, notes, document.sixteen);
         if (context.remarks)
             context.remarks->notes.insert(context.remarks->notes.end(), notes.begin(), notes.end());
     }
@@ -479,7 +515,7 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     // The merged image is checked first, before anything is written. Composed from the layers,
     // it is planned here; the stored image is checked all the same, which bounds the size of
     // what is drawn by what the file holds. A document without layers keeps its stored image.
-    std::unique_ptr<RowSource> merged = loader.Rows();
+    std::unique_ptr<RowSource> merged = document.sixteen ? psd->Rows16() : loader.Rows();
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));
     // What the drawing of the layers leaves out is said once, before anything is written.

@@ -34,6 +34,8 @@ struct PsdDocument {
     int32_t channels = 0;
     // What its colours become in the outputs.
     PsdColor color;
+    // The merged image and the layer PNGs of stored pixels have 16-bit samples.
+    bool sixteen = false;
     // The pictures of the animations and the layer PNGs, in record order (a group's picture
     // after its folder record's own pixels).
     std::vector<PsdLayer> layers;

@@ -195,5 +195,25 @@ void ConvertRow(uint8_t* dst, int32_t dstChannels, const uint8_t* src, int32_t s
     kernels[dstChannels - 1][srcChannels - 1](t);
 }
 
+void ConvertRow16(uint16_t* dst, int32_t dstChannels, const uint16_t* src, int32_t srcChannels,
+                  int32_t width)
+{
+    const bool srcAlpha = srcChannels % 2 == 0, dstAlpha = dstChannels % 2 == 0;
+    for (int32_t x = 0; x < width; ++x, src += srcChannels, dst += dstChannels) {
+        const uint16_t alpha = srcAlpha ? src[0] : 65535;
+        const uint16_t* colour = src + (srcAlpha ? 1 : 0);
+        uint16_t bgr[3] = {colour[0], colour[0], colour[0]};
+        if (srcChannels >= 3)
+            std::copy(colour, colour + 3, bgr);
+        uint16_t* out = dst;
+        if (dstAlpha)
+            *out++ = alpha;
+        if (dstChannels >= 3)
+            std::copy(bgr, bgr + 3, out);
+        else  // as Luminance weighs them
+            out[0] = static_cast<uint16_t>((bgr[2] * 76 + bgr[1] * 150 + bgr[0] * 30) >> 8);
+    }
+}
+
 }  // namespace graphic
 }  // namespace sdk

@@ -30,6 +30,9 @@ void Draw(Image& dst, const Image& src);
 // dstChannels as Draw converts (the same layout is copied). Channel counts are 1 to 4.
 void ConvertRow(uint8_t* dst, int32_t dstChannels, const uint8_t* src, int32_t srcChannels,
                 int32_t width);
+// The same for rows of 16-bit samples (65535 opaque).
+void ConvertRow16(uint16_t* dst, int32_t dstChannels, const uint16_t* src, int32_t srcChannels,
+                  int32_t width);
 
 }  // namespace graphic
 }  // namespace sdk

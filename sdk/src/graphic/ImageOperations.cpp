@@ -70,6 +70,23 @@ void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width)
     }
 }
 
+void RemoveMatteRow16(uint16_t* row, int32_t channels, int32_t width)
+{
+    if (channels != 2 && channels != 4)
+        return;
+    uint16_t* p = row;
+    for (int32_t i = 0; i < width; ++i, p += channels) {
+        const int64_t alpha = p[0];
+        if (alpha == 0 || alpha == 65535)
+            continue;
+        for (int32_t c = 1; c < channels; ++c) {
+            const int64_t unblended = (p[c] + alpha - 65535) * 65535;
+            p[c] = static_cast<uint16_t>(
+                unblended <= 0 ? 0 : std::min<int64_t>(65535, (unblended + alpha / 2) / alpha));
+        }
+    }
+}
+
 Image ExtractAlpha(const Image& image)
 {
     RequireValid(image, "ExtractAlpha:114");

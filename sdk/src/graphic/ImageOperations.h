@@ -24,6 +24,8 @@ void InvertAlpha(Image& image);
 void RemoveMatte(Image& image);
 // The same on one row of width pixels of a 2- or 4-channel layout; other layouts are left alone.
 void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width);
+// The same on a row of 16-bit samples, with 65535 for 255.
+void RemoveMatteRow16(uint16_t* row, int32_t channels, int32_t width);
 
 // A new gray image of the alpha of every pixel (255 for images without alpha).
 Image ExtractAlpha(const Image& image);

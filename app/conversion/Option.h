@@ -96,7 +96,7 @@ public:
     ColorChoice color = ColorChoice::None;
     std::shared_ptr<const sdk::graphic::IccProfile> cmykProfile;
     // Command-line tool only: documents of 16 and 32 bits give PNGs of 16-bit samples (the
-    // merged image and the layer PNGs of stored pixels; animations stay 8-bit).
+    // merged image, the layer PNGs and group pictures, drawn or stored; animations stay 8-bit).
     bool sixteenBitPngs = false;
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.

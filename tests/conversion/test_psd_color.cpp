@@ -289,6 +289,16 @@ TEST_F(PsdColorOutputs, SixteenBitDocumentsKeepTheirSamplesInTheMergedAndLayerPn
     const std::string text(mng.begin(), mng.end());
     EXPECT_EQ(mng.at(text.find("IHDR") + 12), 8);
 
+    // Drawn from the layers, at 16 bits too: the composition, the layer as shown.
+    const Bytes document = psd.Build();
+    option.compose = option.asShown = true;
+    Convert(document, ColorChoice::None);
+    EXPECT_EQ(Samples16(dir / "a.png", depth), (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));
+    EXPECT_EQ(depth, 16);
+    EXPECT_EQ(Samples16(dir / "a/deep.png", depth),
+              (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));
+    EXPECT_EQ(depth, 16);
+
     // An 8-bit document stays 8-bit.
     Convert(RgbaDocument(2, 2, kOneLayer), ColorChoice::None);
     EXPECT_EQ(ReadBytes(dir / "a.png").at(24), 8);

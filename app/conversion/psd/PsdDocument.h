@@ -34,7 +34,7 @@ struct PsdDocument {
     int32_t channels = 0;
     // What its colours become in the outputs.
     PsdColor color;
-    // The merged image and the layer PNGs of stored pixels have 16-bit samples.
+    // The merged image, the layer PNGs and the group pictures have 16-bit samples.
     bool sixteen = false;
     // The pictures of the animations and the layer PNGs, in record order (a group's picture
     // after its folder record's own pixels).

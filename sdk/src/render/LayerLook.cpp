@@ -46,7 +46,12 @@ LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t lef
                      PatternTiles& tiles)
     : left_(left), width_(width),
       record_(loader.LayerRecord(index)), fill_(DrawsFill(record_)),
-      pixels_([&loader, index] { return loader.LayerRows(index); }, record_.height)
+      pixels_(
+          [&loader, index] {
+              return loader.Format().drawSixteen ? loader.LayerRows16(index)
+                                                 : loader.LayerRows(index);
+          },
+          record_.height)
 {
     if (fill_ && FillBlock(record_.properties)) {
         paint_ = ReadFillPaint(loader, index, tiles);
@@ -91,16 +96,22 @@ bool LayerLook::Opaque() const
 
 namespace {
 
+// The unit of a sample: 8 or 16 bits.
+template <class Sample>
+constexpr float kToUnit = 1.0f / 255.0f;
+template <>
+constexpr float kToUnit<uint16_t> = 1.0f / 65535.0f;
+
 // Writes content (premultiplied RGBA) for count pixels of one layout: colour times the alpha
 // scale[x] (Scaled) or the constant alpha.
-template <int Channels, bool Scaled>
-void StoreContent(const uint8_t* __restrict pixels, int32_t count,
+template <class Sample, int Channels, bool Scaled>
+void StoreContent(const Sample* __restrict pixels, int32_t count,
                   const float* __restrict scale, float constant, float* __restrict content)
 {
-    const float toUnit = 1.0f / 255.0f;
+    const float toUnit = kToUnit<Sample>;
     const int first = Channels == 2 || Channels == 4 ? 1 : 0;
     for (int32_t x = 0; x < count; ++x) {
-        const uint8_t* pixel = pixels + x * Channels;
+        const Sample* pixel = pixels + x * Channels;
         const float alpha = Scaled ? scale[x] : constant;
         const float factor = alpha * toUnit;
         float* out = content + x * 4;
@@ -118,26 +129,26 @@ void StoreContent(const uint8_t* __restrict pixels, int32_t count,
     }
 }
 
-template <int Channels>
-void StoreContent(const uint8_t* pixels, int32_t count, const float* scale, float constant,
+template <class Sample, int Channels>
+void StoreContent(const Sample* pixels, int32_t count, const float* scale, float constant,
                   float* content)
 {
     if (scale)
-        StoreContent<Channels, true>(pixels, count, scale, constant, content);
+        StoreContent<Sample, Channels, true>(pixels, count, scale, constant, content);
     else
-        StoreContent<Channels, false>(pixels, count, scale, constant, content);
+        StoreContent<Sample, Channels, false>(pixels, count, scale, constant, content);
 }
 
-// Content and coverage in one pass for pixels with alpha and no mask: the alpha byte times
+// Content and coverage in one pass for pixels with alpha and no mask: the alpha sample times
 // strength.
-template <int Channels>
-void StoreCutContent(const uint8_t* __restrict pixels, int32_t count, float strength,
+template <class Sample, int Channels>
+void StoreCutContent(const Sample* __restrict pixels, int32_t count, float strength,
                      float* __restrict coverage, float* __restrict content)
 {
-    const float toUnit = 1.0f / 255.0f;
+    const float toUnit = kToUnit<Sample>;
     const float alphaScale = strength * toUnit;
     for (int32_t x = 0; x < count; ++x) {
-        const uint8_t* pixel = pixels + x * Channels;
+        const Sample* pixel = pixels + x * Channels;
         const float alpha = pixel[0] * alphaScale;
         const float factor = alpha * toUnit;
         float* out = content + x * 4;
@@ -156,12 +167,13 @@ void StoreCutContent(const uint8_t* __restrict pixels, int32_t count, float stre
     }
 }
 
-// The coverage of count pixels from their alpha bytes, channels apart.
-void StoreAlpha(const uint8_t* __restrict pixels, int32_t count, int32_t channels,
+// The coverage of count pixels from their alpha samples, channels apart.
+template <class Sample>
+void StoreAlpha(const Sample* __restrict pixels, int32_t count, int32_t channels,
                 float* __restrict coverage)
 {
     for (int32_t x = 0; x < count; ++x)
-        coverage[x] = pixels[x * channels] * (1.0f / 255.0f);
+        coverage[x] = pixels[x * channels] * kToUnit<Sample>;
 }
 
 }  // namespace
@@ -204,19 +216,29 @@ Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* 
     if (!pixels)
         return Span();
 
+    if (pixels_.SampleBytes() == 2)
+        return PixelRow(y, reinterpret_cast<const uint16_t*>(pixels), span, strength, cut, content,
+                        coverage);
+    return PixelRow(y, pixels, span, strength, cut, content, coverage);
+}
+
+template <class Sample>
+Span LayerLook::PixelRow(int32_t y, const Sample* pixels, Span span, float strength, bool cut,
+                         float* content, float* coverage)
+{
     // Layouts: G, A G, B G R, A B G R; alpha first when there is one.
     const int32_t channels = pixels_.Channels();
     const bool alpha = channels == 2 || channels == 4;
     const int32_t count = span.to - span.from;
-    const uint8_t* first =
+    const Sample* first =
         pixels + (static_cast<int64_t>(left_) + span.from - record_.x) * channels;
     float* cover = coverage + span.from;
     float* out = content + span.from * 4;
     if (cut && alpha && !masks_->Any()) {
         if (channels == 2)
-            StoreCutContent<2>(first, count, strength, cover, out);
+            StoreCutContent<Sample, 2>(first, count, strength, cover, out);
         else
-            StoreCutContent<4>(first, count, strength, cover, out);
+            StoreCutContent<Sample, 4>(first, count, strength, cover, out);
         return span;
     }
     if (alpha)
@@ -233,10 +255,10 @@ Span LayerLook::Row(int32_t y, float strength, bool cut, float* content, float* 
     }
     const float* scale = cut && !opaque ? cover : nullptr;
     switch (channels) {
-    case 1: StoreContent<1>(first, count, scale, strength, out); break;
-    case 2: StoreContent<2>(first, count, scale, strength, out); break;
-    case 3: StoreContent<3>(first, count, scale, strength, out); break;
-    default: StoreContent<4>(first, count, scale, strength, out); break;
+    case 1: StoreContent<Sample, 1>(first, count, scale, strength, out); break;
+    case 2: StoreContent<Sample, 2>(first, count, scale, strength, out); break;
+    case 3: StoreContent<Sample, 3>(first, count, scale, strength, out); break;
+    default: StoreContent<Sample, 4>(first, count, scale, strength, out); break;
     }
     return span;
 }

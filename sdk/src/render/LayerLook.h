@@ -48,6 +48,11 @@ public:
     static bool Draws(const graphic::ImageLoaderPSD::info_t& record);
 
 private:
+    // Row for a layer of pixels, of 8- or 16-bit samples, over the columns of span.
+    template <class Sample>
+    Span PixelRow(int32_t y, const Sample* pixels, Span span, float strength, bool cut,
+                  float* content, float* coverage);
+
     const int32_t left_;
     const int32_t width_;
     const graphic::ImageLoaderPSD::info_t& record_;

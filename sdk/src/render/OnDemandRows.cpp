@@ -12,8 +12,10 @@ const uint8_t* OnDemandRows::Row(int64_t index)
     if (!opened_) {
         opened_ = true;
         source_ = open_();
-        if (source_)
+        if (source_) {
             channels_ = source_->Channels();
+            sampleBytes_ = source_->SampleBytes();
+        }
     }
     const uint8_t* row = nullptr;
     while (source_ && read_ <= index) {
@@ -21,7 +23,7 @@ const uint8_t* OnDemandRows::Row(int64_t index)
         ++read_;
     }
     if (row && read_ >= height_) {
-        last_.assign(row, row + static_cast<size_t>(source_->Width()) * channels_);
+        last_.assign(row, row + static_cast<size_t>(source_->Width()) * channels_ * sampleBytes_);
         source_.reset();
         row = last_.data();
     }

@@ -24,8 +24,9 @@ public:
     // Row index (ascending from call to call), valid until the next call; null when there is
     // no source or the row was passed already. Raises what opening and decoding raise.
     const uint8_t* Row(int64_t index);
-    // The source's bytes per pixel, once a row has been handed out.
+    // The source's samples per pixel and bytes per sample, once a row has been handed out.
     int32_t Channels() const { return channels_; }
+    int32_t SampleBytes() const { return sampleBytes_; }
 
 private:
     Open open_;
@@ -34,6 +35,7 @@ private:
     bool opened_ = false;
     int64_t read_ = 0;
     int32_t channels_ = 0;
+    int32_t sampleBytes_ = 1;
     std::vector<uint8_t> last_;  // the last row, kept once the source is let go
 };
 

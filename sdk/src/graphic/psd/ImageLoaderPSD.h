@@ -96,6 +96,10 @@ public:
     // bits; raising what Rows and LayerRows raise.
     std::unique_ptr<RowSource> Rows16();
     std::unique_ptr<RowSource> LayerRows16(int32_t index);
+    // Documents of 16 and 32 bits: the pictures drawn from the layers from now on take their
+    // 16-bit samples and give 16-bit ones (see PsdFormat::drawSixteen); a document of fewer bits
+    // keeps 8. Set before any rows are asked for.
+    void SetSixteenBitDrawing(bool on) { format.drawSixteen = on && format.depth >= 16; }
 
     // How each layer is shown. Raises the tag of the first layer whose properties were damaged
     // (see ReadPsdLayerProperties); the scan itself does not refuse a document for them.

@@ -42,6 +42,9 @@ struct PsdFormat {
     // 8-bit samples, and of 16-bit ones for rows of 16 bits), or by the simple formula (each
     // colour value times black) where null.
     std::shared_ptr<const ColorTransform> inkToColor, inkToColor16;
+    // Pictures drawn from the layers (composed, as shown) take the layers' 16-bit samples and
+    // give 16-bit ones (a document of 16 or 32 bits whose outputs keep 16 bits).
+    bool drawSixteen = false;
 
     // The bytes of a PackBits row count: 4 in the large document format, 2 otherwise.
     int32_t RowCountSize() const { return version == 2 ? 4 : 2; }

@@ -22,36 +22,50 @@ int32_t CheckedWidth(const graphic::ImageLoaderPSD& loader)
     return merged.width;
 }
 
-uint8_t ToByte(float value)
+// A unit value as a sample of 8 or 16 bits, clamped and rounded.
+template <class Sample>
+Sample ToSample(float value)
 {
-    return static_cast<uint8_t>(std::min(1.0f, std::max(0.0f, value)) * 255.0f + 0.5f);
+    const float most = sizeof(Sample) == 1 ? 255.0f : 65535.0f;
+    return static_cast<Sample>(std::min(1.0f, std::max(0.0f, value)) * most + 0.5f);
 }
 
-}  // namespace
-
-void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channels, uint8_t* out)
+template <class Sample>
+void StoreStraight(const float* premultiplied, int32_t count, int32_t channels, Sample* out)
 {
     for (int32_t x = 0; x < count; ++x) {
         const float* pixel = premultiplied + x * 4;
         const float alpha = pixel[3];
         const float unpremultiply = alpha > 0.0f ? 1.0f / alpha : 0.0f;
-        uint8_t* target = out + x * channels;
-        target[0] = ToByte(alpha);
+        Sample* target = out + x * channels;
+        target[0] = ToSample<Sample>(alpha);
         if (channels == 2) {
-            target[1] = ToByte(pixel[0] * unpremultiply);
+            target[1] = ToSample<Sample>(pixel[0] * unpremultiply);
         } else {
-            target[1] = ToByte(pixel[2] * unpremultiply);
-            target[2] = ToByte(pixel[1] * unpremultiply);
-            target[3] = ToByte(pixel[0] * unpremultiply);
+            target[1] = ToSample<Sample>(pixel[2] * unpremultiply);
+            target[2] = ToSample<Sample>(pixel[1] * unpremultiply);
+            target[3] = ToSample<Sample>(pixel[0] * unpremultiply);
         }
     }
+}
+
+}  // namespace
+
+void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channels, uint8_t* out,
+                      int32_t sampleBytes)
+{
+    if (sampleBytes == 2)
+        StoreStraight(premultiplied, count, channels, reinterpret_cast<uint16_t*>(out));
+    else
+        StoreStraight(premultiplied, count, channels, out);
 }
 
 ComposedRows::ComposedRows(graphic::ImageLoaderPSD& loader)
     : width_(CheckedWidth(loader)), height_(loader.MergedRecord().height),
       channels_(loader.Format().outputColors + 1), plan_(PlanLayers(loader, 0, width_)),
-      compositor_(width_), row_(static_cast<size_t>(width_) * 4),
-      pixels_(static_cast<size_t>(width_) * channels_)
+      sampleBytes_(loader.Format().drawSixteen ? 2 : 1), compositor_(width_),
+      row_(static_cast<size_t>(width_) * 4),
+      pixels_(static_cast<size_t>(width_) * channels_ * sampleBytes_)
 {
 }
 
@@ -63,7 +77,7 @@ const uint8_t* ComposedRows::NextRow()
         throw debug::logic_error("ComposedRows::NextRow");
     std::fill(row_.begin(), row_.end(), 0.0f);
     compositor_.ComposeList(plan_, next_++, row_.data());
-    StoreStraightRow(row_.data(), width_, channels_, pixels_.data());
+    StoreStraightRow(row_.data(), width_, channels_, pixels_.data(), sampleBytes_);
     return pixels_.data();
 }
 

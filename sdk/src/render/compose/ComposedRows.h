@@ -26,6 +26,8 @@ public:
     int32_t Channels() const override { return channels_; }
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
+    // 2 when the loader draws with 16-bit samples (ImageLoaderPSD::SetSixteenBitDrawing).
+    int32_t SampleBytes() const override { return sampleBytes_; }
     const uint8_t* NextRow() override;
 
 private:
@@ -33,15 +35,17 @@ private:
     const int32_t height_;
     const int32_t channels_;
     std::vector<PlanNode> plan_;
+    const int32_t sampleBytes_;
     Compositor compositor_;
     std::vector<float> row_;
     std::vector<uint8_t> pixels_;
     int32_t next_ = 0;
 };
 
-// Writes premultiplied RGBA floats as straight 8-bit pixels of channels bytes (2: A G, 4:
-// A B G R).
-void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channels, uint8_t* out);
+// Writes premultiplied RGBA floats as straight pixels of channels samples (2: A G, 4: A B G R)
+// of sampleBytes bytes (1, or 2 for 16 bits in the machine's byte order).
+void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channels, uint8_t* out,
+                      int32_t sampleBytes = 1);
 
 }  // namespace render
 }  // namespace sdk

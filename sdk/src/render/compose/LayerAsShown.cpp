@@ -156,10 +156,11 @@ public:
                 int32_t x, int32_t y, int32_t width, int32_t height)
         : y_(y), width_(width), height_(height),
           channels_(loader.Format().outputColors + 1),
+          sampleBytes_(loader.Format().drawSixteen ? 2 : 1),
           self_(std::move(self)), adjustments_(AdjustmentsAbove(loader, self_.layer, x, width)),
           drawing_(width, x), baseDrawing_(width, x),
           row_(static_cast<size_t>(width) * 4), strength_(static_cast<size_t>(width)),
-          pixels_(static_cast<size_t>(width) * channels_)
+          pixels_(static_cast<size_t>(width) * channels_ * sampleBytes_)
     {
         if (base)
             base_.reset(new PlanNode(PlanNodeAlone(loader, *base, x, width)));
@@ -168,6 +169,7 @@ public:
     int32_t Channels() const override { return channels_; }
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
+    int32_t SampleBytes() const override { return sampleBytes_; }
 
     const uint8_t* NextRow() override
     {
@@ -186,13 +188,14 @@ public:
                     row_[x * 4 + i] *= strength_[x];
             }
         }
-        StoreStraightRow(row_.data(), width_, channels_, pixels_.data());
+        StoreStraightRow(row_.data(), width_, channels_, pixels_.data(), sampleBytes_);
         return pixels_.data();
     }
 
 private:
     const int32_t y_, width_, height_;
     const int32_t channels_;
+    const int32_t sampleBytes_;
     PlanNode self_;
     std::vector<PlanNode> adjustments_;  // clipped above self, part of its look
     std::unique_ptr<PlanNode> base_;
@@ -326,6 +329,16 @@ graphic::PsdLayerArea LayerAreaWithEffects(graphic::ImageLoaderPSD& loader, int3
     return Grown(loader, area, EffectsReach(loader, index), area);
 }
 
+namespace {
+
+// A layer's stored rows, of the samples the loader draws with.
+std::unique_ptr<graphic::RowSource> StoredRows(graphic::ImageLoaderPSD& loader, int32_t index)
+{
+    return loader.Format().drawSixteen ? loader.LayerRows16(index) : loader.LayerRows(index);
+}
+
+}  // namespace
+
 std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader, int32_t index)
 {
     using Kind = graphic::PsdLayerProperties::Kind;
@@ -337,11 +350,11 @@ std::unique_ptr<graphic::RowSource> LayerAsShown(graphic::ImageLoaderPSD& loader
     if (properties.kind == Kind::Group || properties.kind == Kind::Adjustment ||
         properties.section != Section::None || area.Empty() ||
         area.Width() > graphic::kMaxRowWidth)
-        return loader.LayerRows(index);
+        return StoredRows(loader, index);
     const PsdLayerNode* node = nullptr;
     const PsdLayerNode* base = nullptr;
     if (!FindWithBase(root, index, node, base, loader))
-        return loader.LayerRows(index);
+        return StoredRows(loader, index);
     // The layer's own decode is checked before anything is drawn, as its stored rows would be.
     if (record.width > 0 && record.height > 0)
         loader.LayerRows(index);

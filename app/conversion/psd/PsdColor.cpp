@@ -70,14 +70,14 @@ std::shared_ptr<const IccProfile> EmbeddedProfile(sdk::graphic::ImageLoaderPSD& 
 void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorChoice asked,
                  bool sixteen, std::vector<std::string>& notes)
 {
+    auto close = [](int32_t distance) { return distance >= 0 && distance <= kSrgbAlready; };
     const int32_t distance = sdk::graphic::DistanceFromSrgb(profile);
-    const bool srgbAlready =
-        (distance >= 0 && distance <= kSrgbAlready) ||
-        (gray && asked == ColorChoice::Auto &&
-         sdk::graphic::DistanceFromGamma22(profile) <= kSrgbAlready &&
-         sdk::graphic::DistanceFromGamma22(profile) >= 0);
-    if (asked == ColorChoice::Auto)
+    if (asked == ColorChoice::Auto) {
+        // Gray of gamma 2.2 passes for sRGB's too: viewers take it so.
+        const bool srgbAlready =
+            close(distance) || (gray && close(sdk::graphic::DistanceFromGamma22(profile)));
         asked = srgbAlready ? ColorChoice::None : ColorChoice::Srgb;
+    }
     if (asked == ColorChoice::None)
         return;
     if (asked == ColorChoice::Keep) {
@@ -89,7 +89,7 @@ void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorCho
     }
     color.mode = "srgb";
     color.tag = SrgbTag();
-    if (distance >= 0 && distance <= kSrgbAlready)
+    if (close(distance))
         return;  // sRGB's numbers already: nothing to convert
     std::string problem;
     const ColorLayout opaque = gray ? ColorLayout::Gray : ColorLayout::Bgr;

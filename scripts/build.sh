@@ -14,7 +14,10 @@ for flavour in "$@"; do
     linux)   args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
     asan)    args=(-DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON) ;;
     tsan)    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_SANITIZE_THREAD=ON) ;;
-    windows) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake") ;;
+    # Without debug information: nothing under Wine reads it, the packages strip it, and the
+    # build is a fifth faster.
+    windows) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
+                   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG") ;;
     *) echo "build.sh: unknown build '$flavour' (linux, asan, tsan or windows)" >&2; exit 2 ;;
   esac
   if [ ! -f "$dir/CMakeCache.txt" ]; then

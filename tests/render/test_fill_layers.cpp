@@ -8,6 +8,8 @@
 #include "render/compose/ComposedRows.h"
 #include "render/adjust/GradientMap.h"
 #include "render/adjust/GradientRamp.h"
+#include "render/PatternTile.h"
+#include "support/IccProfiles.h"
 #include "support/ErrorTag.h"
 #include "support/PsdReader.h"
 
@@ -175,6 +177,22 @@ TEST(FillLayers, PatternIsFoundByItsIdentifierAndTiledFromItsPhase)
     const Bytes file = PatternDocument("p-1", kRedBlue);
     EXPECT_EQ(Bytes({0, 255, 0, 255}), Composed(file));
     EXPECT_EQ(Bytes({255, 0, 255, 0}), Composed(file, 1));  // blue
+}
+
+TEST(FillLayers, CmykPatternsTakeTheDocumentsInkConversion)
+{
+    // Full cyan, stored as inverted ink: the formula gives red 0; the test profile keeps half.
+    const Bytes record =
+        test_support::PatternRecord("p-c", 1, 1, {{0}, {255}, {255}, {255}}, {}, 4);
+    const std::vector<uint8_t> data(record.begin() + 4, record.end());
+    EXPECT_EQ(sdk::render::DecodePatternTile(data)->rgba, Bytes({0, 255, 255, 255}));
+    std::string problem;
+    const auto profile = sdk::graphic::ReadIccProfile(test_support::InkProfile(), problem);
+    ASSERT_TRUE(profile) << problem;
+    const auto ink = sdk::graphic::TransformToSrgb(*profile, sdk::graphic::ColorLayout::Ink,
+                                                   sdk::graphic::ColorLayout::Bgr, problem);
+    ASSERT_TRUE(ink) << problem;
+    EXPECT_NEAR(sdk::render::DecodePatternTile(data, ink.get())->rgba[0], 128, 3);
 }
 
 TEST(FillLayers, NoiseGradientAndMissingPatternDrawNothing)

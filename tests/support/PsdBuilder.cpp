@@ -408,7 +408,7 @@ Bytes DescriptorWriter::Versioned() const
 }
 
 Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
-                    const std::vector<Bytes>& planes, const Bytes& alpha)
+                    const std::vector<Bytes>& planes, const Bytes& alpha, uint32_t mode)
 {
     const uint32_t slots = 24;  // colour slots; a user mask and the transparency follow
     ByteWriter channels;
@@ -426,7 +426,7 @@ Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
     ByteWriter list;
     list.U32(0).U32(0).I32(height).I32(width).U32(slots).Append(channels.Data());
     ByteWriter pattern;
-    pattern.U32(1).U32(3).I16(height).I16(width).U32(0);
+    pattern.U32(1).U32(mode).I16(height).I16(width).U32(0);
     pattern.U8(static_cast<uint32_t>(id.size())).Text(id);
     pattern.U32(3).U32(static_cast<uint32_t>(list.Size())).Append(list.Data());
     ByteWriter record;

@@ -119,10 +119,11 @@ private:
     ByteWriter items_;
 };
 
-// One pattern of a pattern block ("Patt"), with its length and padding: RGB, raw channels of
-// width x height samples each (alpha, when given, in the last slot), identifier id.
+// One pattern of a pattern block ("Patt"), with its length and padding: of colour mode mode (3
+// RGB, 4 CMYK), raw channels of width x height samples each (alpha, when given, in the last
+// slot), identifier id.
 Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
-                    const std::vector<Bytes>& planes, const Bytes& alpha = {});
+                    const std::vector<Bytes>& planes, const Bytes& alpha = {}, uint32_t mode = 3);
 
 struct PsdLayer {
     PsdLayer() = default;

@@ -94,7 +94,8 @@ bool Holds(const ChannelData& channel)
 
 }  // namespace
 
-std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data)
+std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data,
+                                               const graphic::ColorTransform* ink)
 {
     SettingsBytes bytes(data);
     if (bytes.U32() != 1)
@@ -181,11 +182,25 @@ std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data)
     for (size_t c = 0; c < channels.size(); ++c)
         DecodeChannel(data, channels[c], planes[c]);
     tile->rgba.resize(pixels * 4);
+    // Inks stored inverted (0 full ink) through the document's profile, all at once, into B G R.
+    std::vector<uint8_t> converted;
+    if (mode == PsdFormat::kCmyk && ink) {
+        std::vector<uint8_t> stored(pixels * 4);
+        for (size_t p = 0; p < pixels; ++p)
+            for (int c = 0; c < 4; ++c)
+                stored[p * 4 + c] = planes[c][p];
+        converted.resize(pixels * 3);
+        ink->Convert(stored.data(), converted.data(), static_cast<int32_t>(pixels));
+    }
     for (size_t p = 0; p < pixels; ++p) {
         uint8_t* out = &tile->rgba[p * 4];
         if (mode == PsdFormat::kRgb) {
             for (int c = 0; c < 3; ++c)
                 out[c] = planes[c][p];
+        } else if (!converted.empty()) {
+            out[0] = converted[p * 3 + 2];
+            out[1] = converted[p * 3 + 1];
+            out[2] = converted[p * 3];
         } else if (mode == PsdFormat::kCmyk) {
             // Inks stored inverted (0 full ink), without a colour profile.
             for (int c = 0; c < 3; ++c)
@@ -230,7 +245,7 @@ std::unique_ptr<PatternTile> FindPatternTile(graphic::ImageLoaderPSD& loader, co
                 if (length > kLargestPattern)
                     throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
                 loader.BlockPart(place, start, length, part);
-                return DecodePatternTile(part);
+                return DecodePatternTile(part, loader.Format().inkToColor.get());
             }
             offset = start + (length + 3) / 4 * 4;
         }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 
 namespace sdk {
@@ -32,7 +33,8 @@ struct PatternTile {
     }
 };
 
-// The pattern of the document's pattern blocks with identifier id (trailing zeros aside), or
+// The pattern of the document's pattern blocks with identifier id (trailing zeros aside), its
+// CMYK made colour as the document's images are, or
 // nullptr when none has it or its pixels are of a kind not drawn (bitmap, 32 bits, duotone,
 // multichannel). Raises kDamagedSettings for a block whose patterns do not fit it, or a pattern
 // whose pixels its data cannot hold, before anything is sized by them;
@@ -55,8 +57,11 @@ private:
     size_t bytes_ = 0;
 };
 
-// Decodes the data of one pattern (after its length). Raises as FindPatternTile.
-std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data);
+// Decodes the data of one pattern (after its length). Raises as FindPatternTile. The ink of a
+// CMYK pattern is made colour through ink (ink in, B G R out) where given, else by the simple
+// formula.
+std::unique_ptr<PatternTile> DecodePatternTile(const std::vector<uint8_t>& data,
+                                               const graphic::ColorTransform* ink = nullptr);
 
 }  // namespace render
 }  // namespace sdk

@@ -43,17 +43,26 @@ int SampleInk(const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo)
 
 Bytes SrgbProfile() { return Saved(cmsCreate_sRGBProfile(), "sRGB built-in"); }
 
-Bytes WideRgbProfile()
+namespace {
+
+// An RGB profile of the D65 white, a green primary at x, y and sRGB's red and blue, gamma gamma.
+Bytes RgbProfile(double greenX, double greenY, double gamma, const char* description)
 {
     cmsCIExyY white;
     cmsWhitePointFromTemp(&white, 6504);
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {greenX, greenY, 1}, {0.15, 0.06, 1}};
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
     cmsToneCurve* curves[3] = {curve, curve, curve};
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsFreeToneCurve(curve);
-    return Saved(profile, "Wide RGB");
+    return Saved(profile, description);
 }
+
+}  // namespace
+
+Bytes WideRgbProfile() { return RgbProfile(0.21, 0.71, 2.2, "Wide RGB"); }
+
+Bytes LinearSrgbProfile() { return RgbProfile(0.30, 0.60, 1.0, "Linear sRGB"); }
 
 Bytes GrayGammaProfile(double gamma)
 {

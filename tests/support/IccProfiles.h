@@ -14,6 +14,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes SrgbProfile();
 // A wide-gamut RGB profile: Adobe RGB's primaries and white, gamma 2.2, described "Wide RGB".
 Bytes WideRgbProfile();
+// sRGB's primaries and white with a linear curve, as 32-bit documents embed; described
+// "Linear sRGB".
+Bytes LinearSrgbProfile();
 // Gray of a gamma (white D50), described "Gray gamma G".
 Bytes GrayGammaProfile(double gamma);
 // A CMYK profile (colour-space class) whose ink darkens sRGB nearly as the simple formula does,

@@ -53,38 +53,36 @@ void RemoveMatte(Image& image)
         RemoveMatteRow(row, channels, image.Width());
 }
 
-void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width)
+namespace {
+
+template <class Sample, int64_t Most>
+void RemoveMatteSamples(Sample* row, int32_t channels, int32_t width)
 {
     if (channels != 2 && channels != 4)
         return;
-    uint8_t* p = row;
+    Sample* p = row;
     for (int32_t i = 0; i < width; ++i, p += channels) {
-        const int32_t alpha = p[0];
-        if (alpha == 0 || alpha == 255)
+        const int64_t alpha = p[0];
+        if (alpha == 0 || alpha == Most)
             continue;
         for (int32_t c = 1; c < channels; ++c) {
-            const int32_t unblended = (p[c] + alpha - 255) * 255;
-            p[c] = static_cast<uint8_t>(
-                unblended <= 0 ? 0 : std::min<int32_t>(255, (unblended + alpha / 2) / alpha));
+            const int64_t unblended = (p[c] + alpha - Most) * Most;
+            p[c] = static_cast<Sample>(
+                unblended <= 0 ? 0 : std::min<int64_t>(Most, (unblended + alpha / 2) / alpha));
         }
     }
 }
 
+}  // namespace
+
+void RemoveMatteRow(uint8_t* row, int32_t channels, int32_t width)
+{
+    RemoveMatteSamples<uint8_t, 255>(row, channels, width);
+}
+
 void RemoveMatteRow16(uint16_t* row, int32_t channels, int32_t width)
 {
-    if (channels != 2 && channels != 4)
-        return;
-    uint16_t* p = row;
-    for (int32_t i = 0; i < width; ++i, p += channels) {
-        const int64_t alpha = p[0];
-        if (alpha == 0 || alpha == 65535)
-            continue;
-        for (int32_t c = 1; c < channels; ++c) {
-            const int64_t unblended = (p[c] + alpha - 65535) * 65535;
-            p[c] = static_cast<uint16_t>(
-                unblended <= 0 ? 0 : std::min<int64_t>(65535, (unblended + alpha / 2) / alpha));
-        }
-    }
+    RemoveMatteSamples<uint16_t, 65535>(row, channels, width);
 }
 
 Image ExtractAlpha(const Image& image)

@@ -1,8 +1,6 @@
 // ICC profiles read and checked, and rows converted through them into sRGB.
 #include <gtest/gtest.h>
 
-#include <lcms2.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -146,21 +144,7 @@ TEST(ColorTransform, InkBecomesColourThroughTheProfileAndTransformsAreShared)
 
 TEST(ColorTransform, LinearProfilesTakeSrgbsCurve)
 {
-    // sRGB's primaries with a linear curve: what a 32-bit document embeds.
-    cmsCIExyY white;
-    cmsWhitePointFromTemp(&white, 6504);
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, 1.0);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE made = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(curve);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(made, nullptr, &size);
-    Bytes bytes(size);
-    cmsSaveProfileToMem(made, bytes.data(), &size);
-    cmsCloseProfile(made);
-
-    auto linear = Read(bytes);
+    auto linear = Read(test_support::LinearSrgbProfile());
     ASSERT_TRUE(linear);
     std::string problem;
     auto curved = sdk::graphic::WithSrgbCurves(*linear, problem);

@@ -16,14 +16,25 @@ double LabInverse(double t)
 
 }  // namespace
 
+namespace {
+
+// Each colour value times black over the largest value, rounded.
+template <class Sample, uint64_t Most>
+void CmykRow(Sample* row, int32_t channels, int32_t width, const Sample* black)
+{
+    Sample* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels) {
+        const uint64_t k = black[x];
+        for (int32_t i = 0; i < 3; ++i)
+            pixel[i] = static_cast<Sample>((2 * pixel[i] * k + Most) / (2 * Most));
+    }
+}
+
+}  // namespace
+
 void CmykRowToRgb(uint8_t* row, int32_t channels, int32_t width, const uint8_t* black)
 {
-    uint8_t* pixel = row + (channels == 4 ? 1 : 0);
-    for (int32_t x = 0; x < width; ++x, pixel += channels) {
-        const uint8_t k = black[x];
-        for (int32_t i = 0; i < 3; ++i)
-            pixel[i] = static_cast<uint8_t>((2 * pixel[i] * k + 255) / 510);
-    }
+    CmykRow<uint8_t, 255>(row, channels, width, black);
 }
 
 namespace {
@@ -57,12 +68,7 @@ void LabToSrgb(uint8_t l, uint8_t a, uint8_t b, uint8_t& red, uint8_t& green, ui
 
 void CmykRowToRgb16(uint16_t* row, int32_t channels, int32_t width, const uint16_t* black)
 {
-    uint16_t* pixel = row + (channels == 4 ? 1 : 0);
-    for (int32_t x = 0; x < width; ++x, pixel += channels) {
-        const uint64_t k = black[x];
-        for (int32_t i = 0; i < 3; ++i)
-            pixel[i] = static_cast<uint16_t>((2 * pixel[i] * k + 65535) / 131070);
-    }
+    CmykRow<uint16_t, 65535>(row, channels, width, black);
 }
 
 void LabRowToRgb16(uint16_t* row, int32_t channels, int32_t width)

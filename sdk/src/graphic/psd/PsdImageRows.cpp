@@ -30,6 +30,29 @@ int64_t SaturatedProduct(int64_t a, int64_t b)
     return a != 0 && b > largest / a ? largest : a * b;
 }
 
+// A CMYK row's ink (cyan in the red sample, magenta in green, yellow in blue, black in a row of
+// its own) gathered pixel by pixel, made colour through transform, and put back in place.
+template <class Sample>
+void InkThrough(const ColorTransform& transform, Sample* row, int32_t channels, int32_t width,
+                const Sample* black, std::vector<Sample>& ink, std::vector<Sample>& color)
+{
+    ink.resize(static_cast<size_t>(width) * 4);
+    color.resize(static_cast<size_t>(width) * 3);
+    Sample* pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels) {
+        Sample* gathered = &ink[static_cast<size_t>(x) * 4];
+        gathered[0] = pixel[2];
+        gathered[1] = pixel[1];
+        gathered[2] = pixel[0];
+        gathered[3] = black[x];
+    }
+    transform.Convert(reinterpret_cast<const uint8_t*>(ink.data()),
+                      reinterpret_cast<uint8_t*>(color.data()), width);
+    pixel = row + (channels == 4 ? 1 : 0);
+    for (int32_t x = 0; x < width; ++x, pixel += channels)
+        std::memcpy(pixel, &color[static_cast<size_t>(x) * 3], 3 * sizeof(Sample));
+}
+
 }  // namespace
 
 PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
@@ -220,7 +243,8 @@ const uint8_t* PsdImageRows::NextRow()
         StoreChannelRow(channel, source);
     }
     if (format_.colorMode == PsdFormat::kCmyk && format_.inkToColor)
-        InkToColor();
+        InkThrough(*format_.inkToColor, pixels_.data(), channels_, width_, black_.data(), ink_,
+                   color_);
     else if (format_.colorMode == PsdFormat::kCmyk)
         CmykRowToRgb(pixels_.data(), channels_, width_, black_.data());
     else if (format_.colorMode == PsdFormat::kLab)
@@ -285,26 +309,6 @@ void StoreStrided(const uint8_t* __restrict source, int32_t width, uint8_t* __re
 
 }  // namespace
 
-void PsdImageRows::InkToColor()
-{
-    // The ink gathered pixel by pixel (cyan in the red byte, magenta in green, yellow in blue),
-    // made colour, and put back in place.
-    ink_.resize(static_cast<size_t>(width_) * 4);
-    color_.resize(static_cast<size_t>(width_) * 3);
-    uint8_t* pixel = pixels_.data() + (channels_ == 4 ? 1 : 0);
-    for (int32_t x = 0; x < width_; ++x, pixel += channels_) {
-        uint8_t* ink = &ink_[static_cast<size_t>(x) * 4];
-        ink[0] = pixel[2];
-        ink[1] = pixel[1];
-        ink[2] = pixel[0];
-        ink[3] = black_[x];
-    }
-    format_.inkToColor->Convert(ink_.data(), color_.data(), width_);
-    pixel = pixels_.data() + (channels_ == 4 ? 1 : 0);
-    for (int32_t x = 0; x < width_; ++x, pixel += channels_)
-        std::memcpy(pixel, &color_[static_cast<size_t>(x) * 3], 3);
-}
-
 const uint8_t* PsdImageRows::SixteenBitRow()
 {
     for (const Channel& channel : decoded_) {
@@ -317,22 +321,8 @@ const uint8_t* PsdImageRows::SixteenBitRow()
         StoreChannelRow16(channel, sixteenBit_.data());
     }
     if (format_.colorMode == PsdFormat::kCmyk && format_.inkToColor16) {
-        // The ink gathered pixel by pixel, made colour, and put back in place.
-        ink16_.resize(static_cast<size_t>(width_) * 4);
-        color16_.resize(static_cast<size_t>(width_) * 3);
-        uint16_t* pixel = pixels16_.data() + (channels_ == 4 ? 1 : 0);
-        for (int32_t x = 0; x < width_; ++x, pixel += channels_) {
-            uint16_t* ink = &ink16_[static_cast<size_t>(x) * 4];
-            ink[0] = pixel[2];
-            ink[1] = pixel[1];
-            ink[2] = pixel[0];
-            ink[3] = black16_[x];
-        }
-        format_.inkToColor16->Convert(reinterpret_cast<const uint8_t*>(ink16_.data()),
-                                      reinterpret_cast<uint8_t*>(color16_.data()), width_);
-        pixel = pixels16_.data() + (channels_ == 4 ? 1 : 0);
-        for (int32_t x = 0; x < width_; ++x, pixel += channels_)
-            std::memcpy(pixel, &color16_[static_cast<size_t>(x) * 3], 3 * sizeof(uint16_t));
+        InkThrough(*format_.inkToColor16, pixels16_.data(), channels_, width_, black16_.data(),
+                   ink16_, color16_);
     } else if (format_.colorMode == PsdFormat::kCmyk) {
         CmykRowToRgb16(pixels16_.data(), channels_, width_, black16_.data());
     } else if (format_.colorMode == PsdFormat::kLab) {

@@ -66,8 +66,6 @@ private:
     void StoreChannelRow(const Channel& channel, const uint8_t* source);
     // Every pixel byte from the stored row of its one channel, in one pass.
     void Interleave();
-    // A CMYK row's ink made colour through the document's transform.
-    void InkToColor();
     // NextRow's end for 16-bit samples: each channel's row placed, the colour mode's conversion.
     const uint8_t* SixteenBitRow();
     void StoreChannelRow16(const Channel& channel, const uint16_t* source);

@@ -83,7 +83,8 @@ Bytes CyanDocument(const Bytes& resources)
     psd.planes = {{0}, {255}, {255}, {255}};  // stored ink: 255 is none
     test_support::PsdLayer layer(0, 0, 1, 1);
     for (int16_t id : {-1, 0, 1, 2, 3})
-        layer.Add(test_support::RawChannel(id, {static_cast<uint8_t>(id <= 0 ? 255 * (id < 0) : 255)}));
+        layer.Add(
+            test_support::RawChannel(id, {static_cast<uint8_t>(id <= 0 ? 255 * (id < 0) : 255)}));
     layer.name = "ink";
     psd.layers.push_back(layer);
     return psd.Build();
@@ -103,7 +104,10 @@ Bytes GrayDocument(const Bytes& resources)
 
 const std::vector<LayerShape> kOneLayer = {{"layer", 0, 0, 2, 2}};
 
-Bytes Profiled(const Bytes& profile) { return test_support::ImageResource(1039, profile); }
+Bytes Profiled(const Bytes& profile)
+{
+    return test_support::ImageResource(1039, profile);
+}
 
 }  // namespace
 
@@ -128,8 +132,8 @@ TEST_F(PsdColorOutputs, CmykInkGoesThroughTheEmbeddedProfile)
 TEST_F(PsdColorOutputs, CmykWithoutAProfileTakesTheUsersOrTheFormula)
 {
     // Untagged (the flag of resource 1041 outweighs the profile kept beside it).
-    const Bytes untagged = CyanDocument(Profiled(test_support::InkProfile()) +
-                                        test_support::ImageResource(1041, {1}));
+    const Bytes untagged =
+        CyanDocument(Profiled(test_support::InkProfile()) + test_support::ImageResource(1041, {1}));
     Convert(untagged, ColorChoice::Srgb);
     EXPECT_EQ(Pixels("a.png").back(), 0);
     EXPECT_FALSE(Tagged("a.png", "sRGB"));
@@ -236,8 +240,8 @@ std::vector<uint16_t> Samples16(const std::string& path, int32_t& depth)
     Bytes raw(1 << 16);
     uLongf size = raw.size();
     EXPECT_EQ(uncompress(raw.data(), &size, data.data(), static_cast<uLong>(data.size())), Z_OK);
-    const uint32_t width = static_cast<uint32_t>(file[16] << 24 | file[17] << 16 | file[18] << 8 |
-                                                 file[19]);
+    const uint32_t width =
+        static_cast<uint32_t>(file[16] << 24 | file[17] << 16 | file[18] << 8 | file[19]);
     std::vector<uint16_t> samples;
     const int32_t channels = file[25] == 0 ? 1 : file[25] == 4 ? 2 : file[25] == 2 ? 3 : 4;
     const size_t row = 1 + static_cast<size_t>(width) * channels * 2;
@@ -257,7 +261,8 @@ TEST_F(PsdColorOutputs, SixteenBitDocumentsKeepTheirSamplesInTheMergedAndLayerPn
     auto wide = [](std::initializer_list<uint16_t> values) {
         Bytes bytes;
         for (uint16_t value : values)
-            bytes.insert(bytes.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
+            bytes.insert(bytes.end(),
+                         {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
         return bytes;
     };
     test_support::PsdBuilder psd;
@@ -293,7 +298,8 @@ TEST_F(PsdColorOutputs, SixteenBitDocumentsKeepTheirSamplesInTheMergedAndLayerPn
     const Bytes document = psd.Build();
     option.compose = option.asShown = true;
     Convert(document, ColorChoice::None);
-    EXPECT_EQ(Samples16(dir / "a.png", depth), (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));
+    EXPECT_EQ(Samples16(dir / "a.png", depth),
+              (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));
     EXPECT_EQ(depth, 16);
     EXPECT_EQ(Samples16(dir / "a/deep.png", depth),
               (std::vector<uint16_t>{0, 0, 0, 0, 11, 12, 13, 40000}));

@@ -41,7 +41,10 @@ int SampleInk(const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo)
 
 }  // namespace
 
-Bytes SrgbProfile() { return Saved(cmsCreate_sRGBProfile(), "sRGB built-in"); }
+Bytes SrgbProfile()
+{
+    return Saved(cmsCreate_sRGBProfile(), "sRGB built-in");
+}
 
 namespace {
 
@@ -60,9 +63,15 @@ Bytes RgbProfile(double greenX, double greenY, double gamma, const char* descrip
 
 }  // namespace
 
-Bytes WideRgbProfile() { return RgbProfile(0.21, 0.71, 2.2, "Wide RGB"); }
+Bytes WideRgbProfile()
+{
+    return RgbProfile(0.21, 0.71, 2.2, "Wide RGB");
+}
 
-Bytes LinearSrgbProfile() { return RgbProfile(0.30, 0.60, 1.0, "Linear sRGB"); }
+Bytes LinearSrgbProfile()
+{
+    return RgbProfile(0.30, 0.60, 1.0, "Linear sRGB");
+}
 
 Bytes GrayGammaProfile(double gamma)
 {
@@ -83,8 +92,8 @@ Bytes InkProfile()
 
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_16, lab, TYPE_Lab_16,
-                                             INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsHTRANSFORM toLab =
+        cmsCreateTransform(srgb, TYPE_RGB_16, lab, TYPE_Lab_16, INTENT_RELATIVE_COLORIMETRIC, 0);
     cmsPipeline* table = cmsPipelineAlloc(nullptr, 4, 3);
     cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
     cmsStageSampleCLut16bit(grid, SampleInk, toLab, 0);

@@ -73,7 +73,8 @@ void LayerPicture::Place(const uint8_t* layerRow, int64_t from, int64_t to)
     const int32_t count = static_cast<int32_t>(to - from);
     if (sampleBytes_ == 1) {
         sdk::graphic::ConvertRow(row_.data() + (from - x_) * channels_, channels_,
-                                 layerRow + (from - layerX_) * layerChannels_, layerChannels_, count);
+                                 layerRow + (from - layerX_) * layerChannels_, layerChannels_,
+                                 count);
         return;
     }
     // Rows of 16-bit samples are aligned to them (vectors of bytes are aligned for any value).

@@ -60,7 +60,8 @@ std::shared_ptr<const IccProfile> EmbeddedProfile(sdk::graphic::ImageLoaderPSD& 
         return nullptr;
     }
     if (profile->space != space) {
-        notes.push_back(kLeftAside + std::string("it is not a profile of the document's colour mode"));
+        notes.push_back(kLeftAside +
+                        std::string("it is not a profile of the document's colour mode"));
         return nullptr;
     }
     return profile;
@@ -114,8 +115,9 @@ void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorCho
 void PsdColor::Convert(uint8_t* row, int32_t channels, int32_t width, int32_t sampleBytes) const
 {
     const bool alpha = channels % 2 == 0;
-    const sdk::graphic::ColorTransform* transform =
-        sampleBytes == 2 ? (alpha ? withAlpha16 : opaque16).get() : (alpha ? withAlpha : opaque).get();
+    const sdk::graphic::ColorTransform* transform = sampleBytes == 2
+                                                        ? (alpha ? withAlpha16 : opaque16).get()
+                                                        : (alpha ? withAlpha : opaque).get();
     if (transform != nullptr)
         transform->Convert(row, row, width);
 }
@@ -128,79 +130,81 @@ PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,
     psd.SetInkConversion(nullptr);
     const PsdFormat& format = psd.Format();
     switch (format.colorMode) {
-    case PsdFormat::kLab:
-        // Made sRGB by the CIE formulas as it is decoded.
-        if (asked != ColorChoice::None) {
-            color.mode = "srgb";
-            color.tag = SrgbTag();
-        }
-        return color;
-    case PsdFormat::kCmyk: {
-        std::shared_ptr<const IccProfile> profile = EmbeddedProfile(psd, IccProfile::Space::Cmyk, notes);
-        if (profile) {
-            color.profile = profile->description;
-            color.hasProfile = true;
-        }
-        if (asked == ColorChoice::None)
-            return color;
-        if (!profile)
-            profile = cmykProfile;
-        if (!profile) {
-            notes.push_back("the CMYK document has no colour profile: its ink is made colour by "
-                            "the simple formula (--cmyk-profile names a profile for such "
-                            "documents)");
-            return color;
-        }
-        std::string problem;
-        std::shared_ptr<const sdk::graphic::ColorTransform> ink =
-            sdk::graphic::TransformToSrgb(*profile, ColorLayout::Ink, ColorLayout::Bgr, problem);
-        std::shared_ptr<const sdk::graphic::ColorTransform> ink16;
-        if (ink && sixteen)
-            ink16 = sdk::graphic::TransformToSrgb(*profile, ColorLayout::Ink, ColorLayout::Bgr,
-                                                  problem, 2);
-        if (!ink || (sixteen && !ink16)) {
-            notes.push_back("the CMYK profile is left aside: " + problem);
-            return color;
-        }
-        psd.SetInkConversion(ink, ink16);
-        color.mode = "srgb";
-        color.tag = SrgbTag();
-        return color;
-    }
-    case PsdFormat::kGrayscale:
-    case PsdFormat::kRgb:
-    case PsdFormat::kIndexed: {
-        const bool gray = format.colorMode == PsdFormat::kGrayscale;
-        std::shared_ptr<const IccProfile> profile =
-            EmbeddedProfile(psd, gray ? IccProfile::Space::Gray : IccProfile::Space::Rgb, notes);
-        if (!profile) {
-            // Untagged numbers are taken for sRGB's, as every viewer takes them.
-            if (asked == ColorChoice::Srgb) {
+        case PsdFormat::kLab:
+            // Made sRGB by the CIE formulas as it is decoded.
+            if (asked != ColorChoice::None) {
                 color.mode = "srgb";
                 color.tag = SrgbTag();
             }
             return color;
-        }
-        color.profile = profile->description;
-        color.hasProfile = true;
-        if (format.depth == 32) {
-            // Linear numbers, given sRGB's curve as they were made 8-bit.
-            std::string problem;
-            profile = sdk::graphic::WithSrgbCurves(*profile, problem);
+        case PsdFormat::kCmyk: {
+            std::shared_ptr<const IccProfile> profile =
+                EmbeddedProfile(psd, IccProfile::Space::Cmyk, notes);
+            if (profile) {
+                color.profile = profile->description;
+                color.hasProfile = true;
+            }
+            if (asked == ColorChoice::None)
+                return color;
+            if (!profile)
+                profile = cmykProfile;
             if (!profile) {
-                if (asked != ColorChoice::None && asked != ColorChoice::Auto)
-                    notes.push_back("the document's colour profile is left aside: " + problem);
+                notes.push_back(
+                    "the CMYK document has no colour profile: its ink is made colour by "
+                    "the simple formula (--cmyk-profile names a profile for such "
+                    "documents)");
                 return color;
             }
+            std::string problem;
+            std::shared_ptr<const sdk::graphic::ColorTransform> ink = sdk::graphic::TransformToSrgb(
+                *profile, ColorLayout::Ink, ColorLayout::Bgr, problem);
+            std::shared_ptr<const sdk::graphic::ColorTransform> ink16;
+            if (ink && sixteen)
+                ink16 = sdk::graphic::TransformToSrgb(*profile, ColorLayout::Ink, ColorLayout::Bgr,
+                                                      problem, 2);
+            if (!ink || (sixteen && !ink16)) {
+                notes.push_back("the CMYK profile is left aside: " + problem);
+                return color;
+            }
+            psd.SetInkConversion(ink, ink16);
+            color.mode = "srgb";
+            color.tag = SrgbTag();
+            return color;
         }
-        const std::u16string description = color.profile;
-        PlanNumbers(color, *profile, gray, asked, sixteen, notes);
-        color.profile = description;
-        color.hasProfile = true;
-        return color;
-    }
-    default:
-        // Bitmap, multichannel and duotone: their gray has no profile that PNG could use.
-        return color;
+        case PsdFormat::kGrayscale:
+        case PsdFormat::kRgb:
+        case PsdFormat::kIndexed: {
+            const bool gray = format.colorMode == PsdFormat::kGrayscale;
+            std::shared_ptr<const IccProfile> profile = EmbeddedProfile(
+                psd, gray ? IccProfile::Space::Gray : IccProfile::Space::Rgb, notes);
+            if (!profile) {
+                // Untagged numbers are taken for sRGB's, as every viewer takes them.
+                if (asked == ColorChoice::Srgb) {
+                    color.mode = "srgb";
+                    color.tag = SrgbTag();
+                }
+                return color;
+            }
+            color.profile = profile->description;
+            color.hasProfile = true;
+            if (format.depth == 32) {
+                // Linear numbers, given sRGB's curve as they were made 8-bit.
+                std::string problem;
+                profile = sdk::graphic::WithSrgbCurves(*profile, problem);
+                if (!profile) {
+                    if (asked != ColorChoice::None && asked != ColorChoice::Auto)
+                        notes.push_back("the document's colour profile is left aside: " + problem);
+                    return color;
+                }
+            }
+            const std::u16string description = color.profile;
+            PlanNumbers(color, *profile, gray, asked, sixteen, notes);
+            color.profile = description;
+            color.hasProfile = true;
+            return color;
+        }
+        default:
+            // Bitmap, multichannel and duotone: their gray has no profile that PNG could use.
+            return color;
     }
 }

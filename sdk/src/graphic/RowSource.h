@@ -18,8 +18,8 @@ public:
     // order).
     virtual int32_t SampleBytes() const { return 1; }
     // The next row, Width() x Channels() x SampleBytes() bytes, valid until the next call or
-    // until the source goes. Raises what producing it raises; asking for more than Height() rows is a logic
-    // error.
+    // until the source goes. Raises what producing it raises; asking for more than Height()
+    // rows is a logic error.
     virtual const uint8_t* NextRow() = 0;
 
 protected:

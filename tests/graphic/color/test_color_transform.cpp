@@ -50,8 +50,8 @@ std::vector<uint8_t> Converted(const IccProfile& profile, ColorLayout in, ColorL
         return ::testing::AssertionFailure() << "size " << actual.size();
     for (size_t i = 0; i < actual.size(); ++i)
         if (std::abs(actual[i] - expected[i]) > tolerance)
-            return ::testing::AssertionFailure() << "byte " << i << " is " << int(actual[i])
-                                                 << ", not " << expected[i];
+            return ::testing::AssertionFailure()
+                   << "byte " << i << " is " << int(actual[i]) << ", not " << expected[i];
     return ::testing::AssertionSuccess();
 }
 

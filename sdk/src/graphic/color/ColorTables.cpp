@@ -24,7 +24,10 @@ bool HasAlpha(ColorLayout layout)
     return layout == ColorLayout::AlphaGray || layout == ColorLayout::AlphaBgr;
 }
 
-bool IsGray(ColorLayout layout) { return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray; }
+bool IsGray(ColorLayout layout)
+{
+    return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray;
+}
 
 // The 3 x 3 matrix of a profile's colorants (columns R, G, B; rows X, Y, Z); false without them.
 bool Colorants(cmsHPROFILE profile, double (&matrix)[3][3])
@@ -112,8 +115,8 @@ bool ColorTables::MakeGray(void* handle)
 
 bool ColorTables::MakeRgb(const IccProfile& profile)
 {
-    ProfileHandle source(cmsOpenProfileFromMemTHR(ColorContext(), profile.bytes.data(),
-                                                  static_cast<cmsUInt32Number>(profile.bytes.size())));
+    ProfileHandle source(cmsOpenProfileFromMemTHR(
+        ColorContext(), profile.bytes.data(), static_cast<cmsUInt32Number>(profile.bytes.size())));
     ProfileHandle srgb(cmsCreate_sRGBProfileTHR(ColorContext()));
     if (!source || !srgb || !cmsIsMatrixShaper(source.get()))
         return false;
@@ -140,7 +143,8 @@ bool ColorTables::MakeRgb(const IccProfile& profile)
     encode_.resize(kEncodeSteps + 1);
     for (int32_t i = 0; i <= kEncodeSteps; ++i) {
         const double light = static_cast<double>(i) / kEncodeSteps;
-        const double value = light <= 0.0031308 ? 12.92 * light : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
+        const double value =
+            light <= 0.0031308 ? 12.92 * light : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
         encode_[i] = static_cast<uint8_t>(std::lround(std::min(std::max(value, 0.0), 1.0) * 255));
     }
     rgb_ = true;
@@ -180,16 +184,17 @@ void ColorTables::Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const
         if (first)
             out[0] = in[0];
         // B, G, R bytes.
-        const uint32_t colour = static_cast<uint32_t>(in[first]) | in[first + 1] << 8 | in[first + 2] << 16;
+        const uint32_t colour =
+            static_cast<uint32_t>(in[first]) | in[first + 1] << 8 | in[first + 2] << 16;
         if (colour != last) {
             last = colour;
             const int64_t red = linear_[0][in[first + 2]];
             const int64_t green = linear_[1][in[first + 1]];
             const int64_t blue = linear_[2][in[first]];
             for (int c = 0; c < 3; ++c) {
-                const int64_t light =
-                    (matrix_[c][0] * red + matrix_[c][1] * green + matrix_[c][2] * blue +
-                     (int64_t{1} << (shift - 1))) >> shift;
+                const int64_t light = (matrix_[c][0] * red + matrix_[c][1] * green +
+                                       matrix_[c][2] * blue + (int64_t{1} << (shift - 1))) >>
+                                      shift;
                 made[2 - c] = encode_[light < 0 ? 0 : light > kEncodeSteps ? kEncodeSteps : light];
             }
         }

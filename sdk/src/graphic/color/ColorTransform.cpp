@@ -21,18 +21,24 @@ cmsUInt32Number EngineFormat(ColorLayout layout, int32_t sampleBytes)
 {
     const cmsUInt32Number bytes = BYTES_SH(static_cast<cmsUInt32Number>(sampleBytes));
     switch (layout) {
-    case ColorLayout::Gray: return COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | bytes;
-    case ColorLayout::AlphaGray:
-        return COLORSPACE_SH(PT_GRAY) | EXTRA_SH(1) | CHANNELS_SH(1) | bytes | SWAPFIRST_SH(1);
-    case ColorLayout::Bgr: return COLORSPACE_SH(PT_RGB) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
-    case ColorLayout::AlphaBgr:
-        return COLORSPACE_SH(PT_RGB) | EXTRA_SH(1) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
-    case ColorLayout::Ink: return COLORSPACE_SH(PT_CMYK) | CHANNELS_SH(4) | bytes | FLAVOR_SH(1);
+        case ColorLayout::Gray:
+            return COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | bytes;
+        case ColorLayout::AlphaGray:
+            return COLORSPACE_SH(PT_GRAY) | EXTRA_SH(1) | CHANNELS_SH(1) | bytes | SWAPFIRST_SH(1);
+        case ColorLayout::Bgr:
+            return COLORSPACE_SH(PT_RGB) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
+        case ColorLayout::AlphaBgr:
+            return COLORSPACE_SH(PT_RGB) | EXTRA_SH(1) | CHANNELS_SH(3) | bytes | DOSWAP_SH(1);
+        case ColorLayout::Ink:
+            return COLORSPACE_SH(PT_CMYK) | CHANNELS_SH(4) | bytes | FLAVOR_SH(1);
     }
     return 0;
 }
 
-bool IsGray(ColorLayout layout) { return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray; }
+bool IsGray(ColorLayout layout)
+{
+    return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray;
+}
 bool HasAlpha(ColorLayout layout)
 {
     return layout == ColorLayout::AlphaGray || layout == ColorLayout::AlphaBgr;
@@ -40,8 +46,9 @@ bool HasAlpha(ColorLayout layout)
 
 IccProfile::Space SpaceOf(ColorLayout layout)
 {
-    return IsGray(layout) ? IccProfile::Space::Gray
-                          : layout == ColorLayout::Ink ? IccProfile::Space::Cmyk : IccProfile::Space::Rgb;
+    return IsGray(layout)               ? IccProfile::Space::Gray
+           : layout == ColorLayout::Ink ? IccProfile::Space::Cmyk
+                                        : IccProfile::Space::Rgb;
 }
 
 // sRGB's tone curve: the parametric curve of type 4.
@@ -54,8 +61,7 @@ cmsToneCurve* SrgbCurve()
 // Gray of a tone curve (sRGB's, or the gamma given), white D50.
 ProfileHandle GrayProfile(double gamma)
 {
-    cmsToneCurve* curve =
-        gamma > 0 ? cmsBuildGamma(ColorContext(), gamma) : SrgbCurve();
+    cmsToneCurve* curve = gamma > 0 ? cmsBuildGamma(ColorContext(), gamma) : SrgbCurve();
     if (curve == nullptr)
         return nullptr;
     ProfileHandle profile(cmsCreateGrayProfileTHR(ColorContext(), cmsD50_xyY(), curve));
@@ -72,8 +78,8 @@ ProfileHandle SrgbProfile(ColorLayout layout)
 
 ProfileHandle Open(const IccProfile& profile)
 {
-    return ProfileHandle(cmsOpenProfileFromMemTHR(ColorContext(), profile.bytes.data(),
-                                                  static_cast<cmsUInt32Number>(profile.bytes.size())));
+    return ProfileHandle(cmsOpenProfileFromMemTHR(
+        ColorContext(), profile.bytes.data(), static_cast<cmsUInt32Number>(profile.bytes.size())));
 }
 
 TransformHandle Join(cmsHPROFILE from, ColorLayout in, cmsHPROFILE to, ColorLayout out,
@@ -82,10 +88,9 @@ TransformHandle Join(cmsHPROFILE from, ColorLayout in, cmsHPROFILE to, ColorLayo
     cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION;
     if (HasAlpha(in) && HasAlpha(out))
         flags |= cmsFLAGS_COPY_ALPHA;
-    return TransformHandle(cmsCreateTransformTHR(ColorContext(), from,
-                                                 EngineFormat(in, sampleBytes), to,
-                                                 EngineFormat(out, sampleBytes),
-                                                 INTENT_RELATIVE_COLORIMETRIC, flags));
+    return TransformHandle(
+        cmsCreateTransformTHR(ColorContext(), from, EngineFormat(in, sampleBytes), to,
+                              EngineFormat(out, sampleBytes), INTENT_RELATIVE_COLORIMETRIC, flags));
 }
 
 // The largest difference between the numbers in and what the transform from the profile to the
@@ -137,11 +142,15 @@ std::deque<Kept> kept;  // the most recently used first
 int32_t SamplesPerPixel(ColorLayout layout)
 {
     switch (layout) {
-    case ColorLayout::Gray: return 1;
-    case ColorLayout::AlphaGray: return 2;
-    case ColorLayout::Bgr: return 3;
-    case ColorLayout::AlphaBgr:
-    case ColorLayout::Ink: return 4;
+        case ColorLayout::Gray:
+            return 1;
+        case ColorLayout::AlphaGray:
+            return 2;
+        case ColorLayout::Bgr:
+            return 3;
+        case ColorLayout::AlphaBgr:
+        case ColorLayout::Ink:
+            return 4;
     }
     return 0;
 }
@@ -151,7 +160,10 @@ ColorTransform::ColorTransform(void* handle, ColorLayout in, ColorLayout out)
 {
 }
 
-ColorTransform::~ColorTransform() { cmsDeleteTransform(handle_); }
+ColorTransform::~ColorTransform()
+{
+    cmsDeleteTransform(handle_);
+}
 
 void ColorTransform::Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const
 {
@@ -189,7 +201,8 @@ std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile,
     }
     ProfileHandle from = Open(profile);
     ProfileHandle to = SrgbProfile(out);
-    TransformHandle handle = from && to ? Join(from.get(), in, to.get(), out, sampleBytes) : nullptr;
+    TransformHandle handle =
+        from && to ? Join(from.get(), in, to.get(), out, sampleBytes) : nullptr;
     if (!handle) {
         problem = "the colour engine cannot convert its colours to sRGB";
         return nullptr;
@@ -206,8 +219,8 @@ std::shared_ptr<const ColorTransform> TransformToSrgb(const IccProfile& profile,
 
 int32_t DistanceFromSrgb(const IccProfile& profile)
 {
-    const ProfileHandle srgb =
-        SrgbProfile(profile.space == IccProfile::Space::Gray ? ColorLayout::Gray : ColorLayout::Bgr);
+    const ProfileHandle srgb = SrgbProfile(
+        profile.space == IccProfile::Space::Gray ? ColorLayout::Gray : ColorLayout::Bgr);
     return Distance(profile, srgb.get());
 }
 

@@ -23,7 +23,8 @@ uint32_t BigEndian32(const uint8_t* p)
 
 bool IsSignature(const uint8_t* p, const char* signature)
 {
-    return p[0] == static_cast<uint8_t>(signature[0]) && p[1] == static_cast<uint8_t>(signature[1]) &&
+    return p[0] == static_cast<uint8_t>(signature[0]) &&
+           p[1] == static_cast<uint8_t>(signature[1]) &&
            p[2] == static_cast<uint8_t>(signature[2]) && p[3] == static_cast<uint8_t>(signature[3]);
 }
 
@@ -59,11 +60,16 @@ std::string LayoutProblem(const uint8_t* data, size_t size)
 IccProfile::Space SpaceOf(cmsColorSpaceSignature space)
 {
     switch (space) {
-    case cmsSigGrayData: return IccProfile::Space::Gray;
-    case cmsSigRgbData: return IccProfile::Space::Rgb;
-    case cmsSigCmykData: return IccProfile::Space::Cmyk;
-    case cmsSigLabData: return IccProfile::Space::Lab;
-    default: return IccProfile::Space::Other;
+        case cmsSigGrayData:
+            return IccProfile::Space::Gray;
+        case cmsSigRgbData:
+            return IccProfile::Space::Rgb;
+        case cmsSigCmykData:
+            return IccProfile::Space::Cmyk;
+        case cmsSigLabData:
+            return IccProfile::Space::Lab;
+        default:
+            return IccProfile::Space::Other;
     }
 }
 

@@ -500,13 +500,13 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     steps += option.manifest ? 1 : 0;
     context.progress.SetRange(0, steps);
 
-    // What the colours become, decided before any rows are decoded (a CMYK document's ink is
-    // converted as it is decoded). The window's numbers are never looked at.
     // Documents of 16 and 32 bits keep 16 bits where asked, in what is drawn from their layers
     // too.
     document.sixteen = option.sixteenBitPngs && psd && psd->Format().depth >= 16;
     if (psd)
         psd->SetSixteenBitDrawing(document.sixteen);
+    // What the colours become, decided before any rows are decoded (a CMYK document's ink is
+    // converted as it is decoded). The window's numbers are never looked at.
     if (psd && (option.color != ColorChoice::None || option.reportColor)) {
         std::vector<std::string> notes;
         document.color =

@@ -748,28 +748,27 @@ void MakeFuzzSeeds(const std::string& folder)
                                   Stroke("CtrF", 2, "SClr")});
     write("effects-strokes", {styled({{"frameFXMulti", strokes}}, "lmfx")});
     write("effects-bevels", {styled({{"ebbl", bevel}}), styled({{"ebbl", emboss}})});
-    PsdLayer groupEnd;
-    groupEnd.name = "</Layer group>";
-    groupEnd.additional = test_support::SectionBlock(test_support::kGroupDivider);
-    PsdLayer group;
-    group.name = "styled group";
-    group.additional = test_support::SectionBlock(test_support::kOpenFolder, "pass");
-    const Bytes groupEffects = LayerBlock("lfx2", EffectsSettings({{"FrFX", Stroke("OutF", 1, "SClr")},
-                                                                   {"DrSh", Shadow("DrSh", 90, 1, 2, 0)}}));
-    group.additional.insert(group.additional.end(), groupEffects.begin(), groupEffects.end());
-    write("effects-group", {groupEnd, ColourLayer(1, 1, 5, 4, "inside", 4, true), group});
-
-    // An artboard holding a layer and an adjustment.
+    // A group's two records: the divider below its layers, and its folder with a block of
+    // settings.
     PsdLayer divider;
     divider.name = "</Layer group>";
     divider.additional = test_support::SectionBlock(test_support::kGroupDivider);
-    PsdLayer board;
-    board.name = "Artboard 1";
-    board.additional = test_support::SectionBlock(test_support::kOpenFolder, "pass");
-    const Bytes artb = LayerBlock("artb", ArtboardSettings(2, 1, 10, 7));
-    board.additional.insert(board.additional.end(), artb.begin(), artb.end());
+    auto groupFolder = [](const std::string& name, const Bytes& block) {
+        PsdLayer layer;
+        layer.name = name;
+        layer.additional = test_support::SectionBlock(test_support::kOpenFolder, "pass");
+        layer.additional.insert(layer.additional.end(), block.begin(), block.end());
+        return layer;
+    };
+    const Bytes groupEffects = LayerBlock("lfx2", EffectsSettings({{"FrFX", Stroke("OutF", 1, "SClr")},
+                                                                   {"DrSh", Shadow("DrSh", 90, 1, 2, 0)}}));
+    write("effects-group", {divider, ColourLayer(1, 1, 5, 4, "inside", 4, true),
+                            groupFolder("styled group", groupEffects)});
+
+    // An artboard holding a layer and an adjustment.
     write("artboard", {divider, ColourLayer(0, 0, 9, 6, "inside", 4, true),
-                       SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)), board});
+                       SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)),
+                       groupFolder("Artboard 1", LayerBlock("artb", ArtboardSettings(2, 1, 10, 7)))});
 
     // Colour profiles: CMYK ink through its profile, wide-gamut RGB, linear gray.
     const std::pair<std::string, uint16_t> modes[] = {{"cmyk", 4}, {"rgb", 3}, {"gray", 1}};

@@ -1,5 +1,7 @@
 #include "conversion/psd/PsdColor.h"
 
+#include <cstring>
+
 #include "graphic/psd/ImageLoaderPSD.h"
 
 using sdk::graphic::ColorLayout;
@@ -112,14 +114,17 @@ void PlanNumbers(PsdColor& color, const IccProfile& profile, bool gray, ColorCho
 
 }  // namespace
 
-void PsdColor::Convert(uint8_t* row, int32_t channels, int32_t width, int32_t sampleBytes) const
+void PsdColor::Convert(const uint8_t* row, uint8_t* out, int32_t channels, int32_t width,
+                       int32_t sampleBytes) const
 {
     const bool alpha = channels % 2 == 0;
     const sdk::graphic::ColorTransform* transform = sampleBytes == 2
                                                         ? (alpha ? withAlpha16 : opaque16).get()
                                                         : (alpha ? withAlpha : opaque).get();
     if (transform != nullptr)
-        transform->Convert(row, row, width);
+        transform->Convert(row, out, width);
+    else if (row != out)
+        std::memcpy(out, row, static_cast<size_t>(width) * channels * sampleBytes);
 }
 
 PsdColor PlanPsdColor(sdk::graphic::ImageLoaderPSD& psd, ColorChoice asked,

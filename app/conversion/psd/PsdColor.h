@@ -44,8 +44,9 @@ struct PsdColor {
 
     bool ConvertsRows() const { return opaque != nullptr; }
     // Converts a row of width pixels of channels samples (1 to 4) of sampleBytes bytes (1, or 2
-    // for 16 bits) in place.
-    void Convert(uint8_t* row, int32_t channels, int32_t width, int32_t sampleBytes = 1) const;
+    // for 16 bits) into out, which may be the row itself.
+    void Convert(const uint8_t* row, uint8_t* out, int32_t channels, int32_t width,
+                 int32_t sampleBytes = 1) const;
 };
 
 // Decides for psd, and sets its ink conversion where its CMYK is converted; notes gets what the

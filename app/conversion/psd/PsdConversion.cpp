@@ -123,9 +123,7 @@ const uint8_t* Colored(const PsdColor& color, const uint8_t* row, int32_t channe
     if (!color.ConvertsRows())
         return row;
     buffer.resize(static_cast<size_t>(width) * channels * sampleBytes);
-    if (row != buffer.data())
-        std::memcpy(buffer.data(), row, buffer.size());
-    color.Convert(buffer.data(), channels, width, sampleBytes);
+    color.Convert(row, buffer.data(), channels, width, sampleBytes);
     return buffer.data();
 }
 

@@ -19,16 +19,6 @@ const int32_t kEncodeSteps = 1 << kEncodeBits;
 const int32_t kLightBits = 16;
 const int32_t kMatrixBits = 14;
 
-bool HasAlpha(ColorLayout layout)
-{
-    return layout == ColorLayout::AlphaGray || layout == ColorLayout::AlphaBgr;
-}
-
-bool IsGray(ColorLayout layout)
-{
-    return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray;
-}
-
 // The 3 x 3 matrix of a profile's colorants (columns R, G, B; rows X, Y, Z); false without them.
 bool Colorants(cmsHPROFILE profile, double (&matrix)[3][3])
 {

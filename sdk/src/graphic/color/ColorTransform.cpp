@@ -35,14 +35,6 @@ cmsUInt32Number EngineFormat(ColorLayout layout, int32_t sampleBytes)
     return 0;
 }
 
-bool IsGray(ColorLayout layout)
-{
-    return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray;
-}
-bool HasAlpha(ColorLayout layout)
-{
-    return layout == ColorLayout::AlphaGray || layout == ColorLayout::AlphaBgr;
-}
 
 IccProfile::Space SpaceOf(ColorLayout layout)
 {
@@ -138,6 +130,16 @@ std::mutex keptLock;
 std::deque<Kept> kept;  // the most recently used first
 
 }  // namespace
+
+bool IsGray(ColorLayout layout)
+{
+    return layout == ColorLayout::Gray || layout == ColorLayout::AlphaGray;
+}
+
+bool HasAlpha(ColorLayout layout)
+{
+    return layout == ColorLayout::AlphaGray || layout == ColorLayout::AlphaBgr;
+}
 
 int32_t SamplesPerPixel(ColorLayout layout)
 {

@@ -18,8 +18,10 @@ namespace graphic {
 // first (A B G R), and ink (C M Y K as a PSD stores them: 255 is no ink). Alpha is copied.
 enum class ColorLayout { Gray, AlphaGray, Bgr, AlphaBgr, Ink };
 
-// The samples of a pixel.
+// The samples of a pixel; whether one is alpha (the first); whether the colour is gray.
 int32_t SamplesPerPixel(ColorLayout layout);
+bool HasAlpha(ColorLayout layout);
+bool IsGray(ColorLayout layout);
 
 class ColorTables;
 

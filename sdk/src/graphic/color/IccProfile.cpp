@@ -6,6 +6,7 @@
 
 #include "files/FileSystem.h"
 #include "graphic/color/LittleCms.h"
+#include "stream/ByteOrder.h"
 #include "stream/StreamFile.h"
 
 namespace sdk {
@@ -14,12 +15,6 @@ namespace graphic {
 namespace {
 
 const size_t kHeaderSize = 128;
-
-uint32_t BigEndian32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
 
 bool IsSignature(const uint8_t* p, const char* signature)
 {
@@ -34,7 +29,7 @@ std::string LayoutProblem(const uint8_t* data, size_t size)
 {
     if (size < kHeaderSize + 4)
         return "it is too short to be one";
-    const uint32_t claimed = BigEndian32(data);
+    const uint32_t claimed = stream::BigEndian32(data);
     if (claimed > size || claimed < kHeaderSize + 4)
         return "its header gives a size of " + std::to_string(claimed) + " bytes for " +
                std::to_string(size);
@@ -44,13 +39,13 @@ std::string LayoutProblem(const uint8_t* data, size_t size)
     if (!IsSignature(kind, "scnr") && !IsSignature(kind, "mntr") && !IsSignature(kind, "prtr") &&
         !IsSignature(kind, "spac"))
         return "it is not a profile of a colour space or device";
-    const uint64_t tags = BigEndian32(data + kHeaderSize);
+    const uint64_t tags = stream::BigEndian32(data + kHeaderSize);
     if (tags > (claimed - kHeaderSize - 4) / 12)
         return "its tag table does not fit in it";
     for (uint64_t i = 0; i < tags; ++i) {
         const uint8_t* entry = data + kHeaderSize + 4 + 12 * i;
-        const uint64_t offset = BigEndian32(entry + 4);
-        const uint64_t length = BigEndian32(entry + 8);
+        const uint64_t offset = stream::BigEndian32(entry + 4);
+        const uint64_t length = stream::BigEndian32(entry + 8);
         if (offset < kHeaderSize + 4 + 12 * tags || offset + length > claimed)
             return "a tag of it lies outside it";
     }
@@ -111,7 +106,7 @@ std::shared_ptr<const IccProfile> ReadIccProfile(const uint8_t* data, size_t siz
     problem = LayoutProblem(data, size);
     if (!problem.empty())
         return nullptr;
-    const uint32_t claimed = BigEndian32(data);
+    const uint32_t claimed = stream::BigEndian32(data);
     ProfileHandle handle(cmsOpenProfileFromMemTHR(ColorContext(), data, claimed));
     if (!handle) {
         problem = "the colour engine cannot read it";

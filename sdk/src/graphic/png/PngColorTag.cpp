@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "stream/ByteOrder.h"
+
 namespace sdk {
 namespace graphic {
 
@@ -11,8 +13,8 @@ namespace {
 
 void Put32(std::vector<uint8_t>& body, uint32_t value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        body.push_back(static_cast<uint8_t>(value >> shift));
+    body.resize(body.size() + 4);
+    stream::PutBigEndian32(body.data() + body.size() - 4, value);
 }
 
 PngChunk Chunk(const char* type, std::vector<uint8_t> body)

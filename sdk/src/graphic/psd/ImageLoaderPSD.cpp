@@ -59,15 +59,18 @@ const ImageLoaderPSD::info_t& ImageLoaderPSD::LayerRecord(int32_t index) const
 bool ImageLoaderPSD::LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes)
 {
     const int64_t kLargest = 64 << 20;
-    for (const PsdBlockPlace& place : LayerRecord(index).properties.drawingBlocks) {
-        if (memcmp(place.key, key, 4) != 0)
-            continue;
-        if (place.length > kLargest)
-            throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
-        bytes.assign(static_cast<size_t>(place.length), 0);
-        if (!bytes.empty())
-            input->ReadAt(place.start, bytes.data(), static_cast<uint32_t>(bytes.size()));
-        return true;
+    const PsdLayerProperties& properties = LayerRecord(index).properties;
+    for (const auto* list : {&properties.drawingBlocks, &properties.describingBlocks}) {
+        for (const PsdBlockPlace& place : *list) {
+            if (memcmp(place.key, key, 4) != 0)
+                continue;
+            if (place.length > kLargest)
+                throw debug::runtime_error("ImageLoaderPSD::LayerBlock:470");
+            bytes.assign(static_cast<size_t>(place.length), 0);
+            if (!bytes.empty())
+                input->ReadAt(place.start, bytes.data(), static_cast<uint32_t>(bytes.size()));
+            return true;
+        }
     }
     return false;
 }

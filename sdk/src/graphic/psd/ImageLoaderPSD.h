@@ -82,6 +82,11 @@ public:
     const std::vector<uint8_t>& IccProfileBytes() const { return iccProfile; }
     bool IccProfileTooLarge() const { return iccTooLarge; }
     bool ColorsUntagged() const { return iccUntagged; }
+    // The document's resolution (image resource 1005), when it says one.
+    const PsdResolution& Resolution() const { return resolution; }
+    // Where the document's layer comps (image resource 1065) lie: a versioned descriptor; a
+    // length of 0 when it has none.
+    const PsdBlockPlace& LayerCompsResource() const { return layerCompsResource; }
     // CMYK documents: every image's ink is made colour through transform (ink in, B G R out;
     // transform16 for rows of 16 bits) from now on, instead of by the simple ink formula; null
     // restores the formula. Set before any rows are asked for.
@@ -111,8 +116,8 @@ public:
     // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
     // the mask's channel raises. (PsdMaskRows.cpp)
     std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
-    // The data of the layer's drawing block with the 4-character key (see
-    // PsdLayerProperties::drawingBlocks) into bytes; false when the layer has no such block.
+    // The data of the layer's drawing or describing block with the 4-character key (see
+    // PsdLayerProperties::drawingBlocks and describingBlocks) into bytes; false when the layer has no such block.
     // Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real settings are
     // (64 MiB). A block the file ends inside comes back with zeros for the missing bytes.
     bool LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes);
@@ -164,6 +169,8 @@ private:
     std::vector<uint8_t> iccProfile;
     bool iccTooLarge = false;
     bool iccUntagged = false;
+    PsdResolution resolution;
+    PsdBlockPlace layerCompsResource;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // What the document says of the merged channels after the colour channels ("extra"

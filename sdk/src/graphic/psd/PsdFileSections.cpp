@@ -132,6 +132,7 @@ void ImageLoaderPSD::ScanResourceBlocks(int64_t end)
     // - the display information (1077, or 1007 in older files): an entry each, whose kind is 2
     //   for a spot colour: 13 bytes each after a 4-byte version, or 14 bytes each in the older
     //   form. The first block of the two decides.
+    // The resolution (1005) and the layer comps (1065) are kept for the reports.
     // The embedded ICC profile (1039) and the flag that the colours are untagged (1041, one
     // byte) say what the numbers mean; the first profile counts.
     // None of them is needed to decode the document, so a block that does not fit ends the
@@ -188,6 +189,23 @@ void ImageLoaderPSD::ScanResourceBlocks(int64_t end)
                 iccProfile.resize(size);
                 stream.Read(iccProfile.data(), size);
             }
+        } else if (id == 1005 && size >= 16 && !resolution.present) {
+            // Pixels per inch across as a 16.16 fixed-point number, its display unit and the
+            // width's unit; then the same down. A resolution no document has is not kept.
+            uint8_t fields[16];
+            stream.Read(fields, 16);
+            const double across = stream::BigEndian32(fields) / 65536.0;
+            const double down = stream::BigEndian32(fields + 8) / 65536.0;
+            if (across > 0 && down > 0) {
+                resolution.present = true;
+                resolution.horizontal = across;
+                resolution.vertical = down;
+                resolution.horizontalUnit = stream::BigEndian16(fields + 4);
+                resolution.verticalUnit = stream::BigEndian16(fields + 12);
+            }
+        } else if (id == 1065 && layerCompsResource.length == 0) {
+            layerCompsResource.start = start;
+            layerCompsResource.length = size;
         } else if (id == 1041 && size >= 1) {
             iccUntagged = ReadByte(stream) != 0;
         } else if ((id == 1037 || id == 1049) && size >= 4) {

@@ -320,6 +320,16 @@ private:
                     properties.hasEffectsOrigin = true;
                 }
             }
+        } else if (IsAnyKey(key, {"lyid", "lspf"}) && length >= 4) {
+            const uint32_t value = stream::BigEndian32(BytesAt(start, 4).data());
+            if (IsKey(key, "lyid")) {
+                properties.layerId = value;
+                properties.hasLayerId = true;
+            } else {
+                properties.locks = value;
+            }
+        } else if (IsKey(key, "lclr") && length >= 2) {
+            properties.colorLabel = stream::BigEndian16(BytesAt(start, 2).data());
         } else if (IsKey(key, "luni")) {
             // A count beyond the block gives what the block holds.
             stream_.SetPos(static_cast<int32_t>(start));
@@ -333,6 +343,12 @@ private:
             place.start = start;
             place.length = length;
             properties.drawingBlocks.push_back(place);
+        } else if (IsAnyKey(key, {"TySh", "SoLd", "SoLE", "PlLd", "shmd"})) {
+            PsdBlockPlace place;
+            memcpy(place.key, key, 4);
+            place.start = start;
+            place.length = length;
+            properties.describingBlocks.push_back(place);
         }
         if (Rank(kind) > Rank(properties.kind))
             properties.kind = kind;

@@ -57,6 +57,14 @@ struct PsdBlockPlace {
     int64_t length = 0;
 };
 
+// A document's resolution: pixels per inch across and down, and the unit the editor shows each
+// in (1 pixels per inch, 2 pixels per centimetre).
+struct PsdResolution {
+    bool present = false;
+    double horizontal = 72, vertical = 72;
+    uint16_t horizontalUnit = 1, verticalUnit = 1;
+};
+
 // An artboard: a group with a rectangle of its own that cuts what it holds, and a background.
 struct PsdArtboard {
     enum Background { White = 1, Black = 2, Transparent = 3, Colour = 4 };
@@ -116,8 +124,22 @@ struct PsdLayerProperties {
     // ("lfx2", "lmfx").
     std::vector<PsdBlockPlace> drawingBlocks;
 
+    // The blocks that say what the layer is without changing how it is drawn: the type tool's
+    // text ("TySh"), a placed file's placement ("SoLd", "SoLE", "PlLd") and the layer's metadata
+    // ("shmd", which keeps the layer comps' records). Read when a report asks for them.
+    std::vector<PsdBlockPlace> describingBlocks;
+
     // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.
     std::u16string unicodeName;
+    // The layer's id ("lyid"), unique within the document and kept when layers move.
+    bool hasLayerId = false;
+    uint32_t layerId = 0;
+    // What is locked ("lspf"): bit 0 transparency, bit 1 pixels, bit 2 position, bit 3
+    // artboard nesting; bit 31 everything.
+    uint32_t locks = 0;
+    // The layer panel's colour label ("lclr"): 0 none, 1 red, 2 orange, 3 yellow, 4 green,
+    // 5 blue, 6 violet, 7 gray.
+    uint16_t colorLabel = 0;
 
     // The tag of the first damage met in the record's mask data or blocks; empty when none.
     std::string damage;

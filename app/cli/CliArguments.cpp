@@ -338,7 +338,8 @@ const Dependence kDependences[] = {
 
 // The command line's own defaults, where the window's differ: the extended reading, layers
 // without pixels left out, the merged image without its matte, animations at 10 frames a
-// second, colours made sRGB where the document's are not.
+// second, colours made sRGB where the document's are not, reports and manifests without the
+// pixels.
 void CommandLineDefaults(cOption& o, const std::set<int>& given)
 {
     o.extended = true;
@@ -349,6 +350,7 @@ void CommandLineDefaults(cOption& o, const std::set<int>& given)
     if (given.count(kColor) == 0)
         o.color = ColorChoice::Auto;
     o.reportColor = true;
+    o.reportsWithoutPixels = true;
 }
 
 // The long name of an option's code.

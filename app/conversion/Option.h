@@ -101,6 +101,14 @@ public:
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.
     bool reportColor = false;
+    // Command-line tool only: a run that writes only reports and manifests reads no pixels (the
+    // merged image is not decoded), so damaged image data does not stop them.
+    bool reportsWithoutPixels = false;
+    // True when a PSD output that holds pixels is asked for.
+    bool AnyPsdPicture() const
+    {
+        return psdToMng || psdToPngMerged || psdToPngLayers || psdToApng;
+    }
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const
     {

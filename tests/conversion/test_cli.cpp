@@ -25,6 +25,7 @@
 #include "conversion/output/RunOutputs.h"
 #include "graphic/bmp/ImageSaverBMP.h"
 #include "support/BmpBuilder.h"
+#include "support/ManifestSchema.h"
 
 using namespace conversion_test;
 using sdk::graphic::Image;
@@ -389,6 +390,7 @@ TEST_F(CliRun, AsShownLayersGrowByTheirEffectsAndTheManifestKeepsTheStoredRectan
     EXPECT_EQ(1, info.x);
     EXPECT_EQ(1, info.y);
     const std::string manifest = test_support::ReadWholeFile(dir / "s.json");
+    test_support::ExpectManifestMatchesSchema(dir / "s.json");
     EXPECT_NE(manifest.find("\"rect\": {\"x\": 1, \"y\": 1, \"width\": 4, \"height\": 4}"),
               std::string::npos)
         << manifest;

@@ -13,6 +13,7 @@
 #include "conversion/Option.h"
 #include "graphic/color/IccProfile.h"
 #include "support/IccProfiles.h"
+#include "support/ManifestSchema.h"
 
 using namespace conversion_test;
 using sdk::graphic::Image;
@@ -223,6 +224,7 @@ TEST_F(PsdColorOutputs, TheReportAndTheManifestNameTheProfile)
     const std::string manifest = test_support::ReadWholeFile(dir / "a.json");
     EXPECT_NE(manifest.find("\"colorProfile\": \"Wide RGB\""), std::string::npos);
     EXPECT_NE(manifest.find("\"colorOutput\": \"srgb\""), std::string::npos);
+    test_support::ExpectManifestMatchesSchema(dir / "a.json");
 }
 
 namespace {

@@ -19,6 +19,7 @@
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "stream/StreamMemory.h"
+#include "support/ManifestSchema.h"
 
 using namespace conversion_test;
 using test_support::SectionBlock;
@@ -185,9 +186,11 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     EXPECT_EQ(recorder.lines.back(), "a.psd → a.json");
     const std::string json = test_support::ReadWholeFile(dir / "a.json");
     auto at = [&](const std::string& text) { return json.find(text); };
-    EXPECT_EQ(0u, at("{\r\n  \"version\": 1,\r\n  \"width\": 4,\r\n  \"height\": 3,\r\n"
-                     "  \"colorMode\": \"rgb\",\r\n  \"depth\": 8,\r\n  \"layers\": [\r\n"
+    EXPECT_EQ(0u, at("{\r\n  \"version\": 2,\r\n  \"width\": 4,\r\n  \"height\": 3,\r\n"
+                     "  \"colorMode\": \"rgb\",\r\n  \"depth\": 8,\r\n"
+                     "  \"resolution\": null,\r\n  \"layers\": [\r\n"
                      "    {\r\n      \"name\": \"../a:b\",\r\n      \"kind\": \"group\",\r\n"));
+    test_support::ExpectManifestMatchesSchema(dir / "a.json");
     // Top first: the path-named group, the second Outer, Hidden, Outer, the background.
     EXPECT_LT(at("\"name\": \"../a:b\""), at("\"file\": \"a/Outer/arm (2).png\""));
     EXPECT_LT(at("\"file\": \"a/Outer/arm (2).png\""), at("\"name\": \"Hidden\""));
@@ -202,6 +205,13 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     EXPECT_NE(std::string::npos, at("\"blendMode\": {\"key\": \"pass\", \"name\": \"pass through\"}"));
     EXPECT_EQ(std::string::npos, at("ghost.png"));
     EXPECT_EQ(std::string::npos, at("</Layer group>"));
+    // A visible layer in a hidden group is not shown; the hidden group covers nothing written.
+    EXPECT_NE(std::string::npos, at("\"name\": \"ghost\",\r\n          \"kind\": \"pixel\",\r\n"
+                                    "          \"id\": null,\r\n          \"visible\": true,\r\n"
+                                    "          \"shown\": false,"));
+    const size_t hidden = at("\"name\": \"Hidden\"");
+    EXPECT_LT(json.find("\"rect\": {\"x\": 0, \"y\": 0, \"width\": 0, \"height\": 0}", hidden),
+              at("\"name\": \"ghost\""));
 
     // A stored name (code page 932) is the same UTF-8 in the manifest on every platform, also
     // with single bytes that start no character but that Windows maps (0xA0, 0xFD).
@@ -209,6 +219,57 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     ASSERT_TRUE(Convert({{"\x94\x77\x8c\x69\xA0\xFD", 0, 0, 1, 1}}));  // 背景, U+F8F0, U+F8F1
     EXPECT_NE(std::string::npos, test_support::ReadWholeFile(dir / "a.json")
                                      .find("\"name\": \"\xE8\x83\x8C\xE6\x99\xAF\xEF\xA3\xB0\xEF\xA3\xB1\""));
+}
+
+TEST_F(PsdGroups, ManifestGivesIdsLocksLabelsAndResolution)
+{
+    using test_support::ByteWriter;
+    using test_support::LayerBlock;
+    option.psdToPngLayers = false;
+    option.manifest = true;
+    LayerShape layer{"bg", 0, 0, 4, 3};
+    for (const Bytes& block : {LayerBlock("lyid", ByteWriter().U32(17).Data()),
+                               LayerBlock("lspf", ByteWriter().U32(0x80000006u).Data()),
+                               LayerBlock("lclr", ByteWriter().U16(4).Zeros(6).Data())})
+        layer.additional.insert(layer.additional.end(), block.begin(), block.end());
+    const Bytes resolution = test_support::ImageResource(
+        1005, ByteWriter().U32(144 << 16).U16(1).U16(1).U32(144 << 16).U16(1).U16(1).Data());
+    WriteBytes(dir / "a.psd", RgbaDocument(4, 3, {layer}, resolution));
+    ASSERT_TRUE(ConvertFile(recorder.context, dir / "a.psd"));
+    const std::string json = test_support::ReadWholeFile(dir / "a.json");
+    EXPECT_NE(std::string::npos,
+              json.find("\"resolution\": {\"x\": 144.000, \"y\": 144.000, \"displayUnit\": "
+                        "\"pixelsPerInch\"}"));
+    EXPECT_NE(std::string::npos, json.find("\"id\": 17,"));
+    EXPECT_NE(std::string::npos,
+              json.find("\"locks\": {\"transparency\": false, \"pixels\": true, \"position\": "
+                        "true, \"artboards\": false, \"all\": true}"));
+    EXPECT_NE(std::string::npos, json.find("\"colorLabel\": \"green\""));
+    test_support::ExpectManifestMatchesSchema(dir / "a.json");
+}
+
+TEST_F(PsdGroups, ReportsAndManifestsAloneReadNoPixels)
+{
+    // The merged image's data is cut short: a run that writes pixels fails, one that writes
+    // reports and the manifest alone does not, and says what it found.
+    option.psdToPngLayers = false;
+    option.manifest = option.textImageInfo = option.textLayerInfo = true;
+    option.reportsWithoutPixels = true;
+    Bytes file = RgbaDocument(4, 3, Layers());
+    file.resize(file.size() - 20);
+    WriteBytes(dir / "a.psd", file);
+    ConversionRemarks remarks;
+    recorder.context.remarks = &remarks;
+    ASSERT_TRUE(ConvertFile(recorder.context, dir / "a.psd"));
+    EXPECT_TRUE(sdk::files::IsFile(dir / "a.json"));
+    EXPECT_NE(std::string::npos,
+              test_support::ReadWholeFile(dir / "a.txt").find("\tWidth        = 4\r\n"));
+    ASSERT_EQ(1u, remarks.notes.size());
+    EXPECT_EQ(0u, remarks.notes[0].find("the image data is damaged (ImageLoaderPSD::"));
+
+    option.psdToPngMerged = true;
+    EXPECT_FALSE(ConvertFile(recorder.context, dir / "a.psd"));
+    recorder.context.remarks = nullptr;
 }
 
 TEST_F(PsdGroups, AFailedLayerIsNamedAsTheLayerPanelNestsIt)

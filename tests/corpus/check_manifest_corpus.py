@@ -7,9 +7,10 @@ each into a folder of its own. A document must convert under every layout unless
 without them. Each manifest must parse with Python's json module and have the layout's keys;
 every node's file must be a PNG that was written, of the node's rectangle (its size, and its
 offset in the oFFs chunk); every PNG written must be some node's file; with --skip-hidden no
-hidden node, nor any node inside a hidden group, has a file. Passes with a notice when the
-corpus is not there.
-Usage: check_manifest_corpus.py --cli QUILLCONV_CLI --corpus DIR"""
+hidden node, nor any node inside a hidden group, has a file, and a group's rectangle is the union
+of what its written layers cover. Every manifest validates against the published schema. Passes
+with a notice when the corpus is not there.
+Usage: check_manifest_corpus.py --cli QUILLCONV_CLI --corpus DIR --schema SCHEMA"""
 import argparse
 import csv
 import json
@@ -19,16 +20,15 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from check_manifest_schema import problems as schema_problems, validator  # noqa: E402
+
 LAYOUTS = {
     "flat": ["--groups=flat"],
-    "folders": ["--groups=folders"],
+    "folders, hidden skipped": ["--groups=folders", "--skip-hidden"],
     "images": ["--groups=images"],
     "images, hidden skipped": ["--groups=images", "--skip-hidden"],
 }
-DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "colorOutput", "layers"}
-NODE_KEYS = {"name", "kind", "visible", "opacity", "fillOpacity", "blendMode", "clipping", "mask",
-             "vectorMask", "rect", "file"}
-KINDS = {"pixel", "type", "shape", "smartObject", "fill", "adjustment", "group"}
 
 
 def png_geometry(path):
@@ -47,15 +47,36 @@ def png_geometry(path):
     return width, height, x, y
 
 
-def check_nodes(nodes, folder, hidden_skipped, problems, files, inside_hidden=False):
+def union(rects):
+    """The rectangle that holds every non-empty rectangle of rects, or None."""
+    rects = [r for r in rects if r and r["width"] > 0 and r["height"] > 0]
+    if not rects:
+        return None
+    left, top = min(r["x"] for r in rects), min(r["y"] for r in rects)
+    right = max(r["x"] + r["width"] for r in rects)
+    bottom = max(r["y"] + r["height"] for r in rects)
+    return {"x": left, "y": top, "width": right - left, "height": bottom - top}
+
+
+def written_area(node):
+    """What the layers written below a group cover (their stored rectangles)."""
+    return union([written_area(child) if child["kind"] == "group"
+                  else child.get("storedRect", child["rect"])
+                  for child in node.get("children", []) if child["file"] or child["kind"] == "group"])
+
+
+def check_nodes(nodes, folder, hidden_skipped, problems, files, inside_hidden=False,
+                inside_picture=False):
     for node in nodes:
-        missing = NODE_KEYS - node.keys()
-        if missing:
-            problems.append(f"node without {sorted(missing)}")
-            continue
-        if node["kind"] not in KINDS:
-            problems.append(f"unknown kind {node['kind']}")
         hidden = inside_hidden or not node["visible"]
+        if node["shown"] == hidden:
+            problems.append(f"{node['name']!r}: shown is {node['shown']} inside hidden={hidden}")
+        # Under --skip-hidden a group's rectangle is what its written layers cover.
+        picture = inside_picture or (node["kind"] == "group" and node["file"] is not None)
+        if hidden_skipped and node["kind"] == "group" and not picture:
+            area = written_area(node) or {"x": 0, "y": 0, "width": 0, "height": 0}
+            if node["rect"] != area:
+                problems.append(f"group {node['name']!r} covers {node['rect']}, its layers {area}")
         if node["file"] is not None:
             files.add(node["file"])
             path = os.path.join(folder, node["file"])
@@ -68,7 +89,8 @@ def check_nodes(nodes, folder, hidden_skipped, problems, files, inside_hidden=Fa
                 problems.append(f"{node['file']} is {png_geometry(path)}, its node {rect}")
         if (node["kind"] == "group") != ("children" in node):
             problems.append(f"{node['name']!r}: children and kind disagree")
-        check_nodes(node.get("children", []), folder, hidden_skipped, problems, files, hidden)
+        check_nodes(node.get("children", []), folder, hidden_skipped, problems, files, hidden,
+                    picture)
 
 
 def convert(cli, path, folder, extra):
@@ -80,7 +102,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
     parser.add_argument("--corpus", required=True)
+    parser.add_argument("--schema", required=True)
     args = parser.parse_args()
+    check = validator(args.schema)
     index = os.path.join(args.corpus, "INDEX.tsv")
     if not os.path.isfile(index):
         print(f"no corpus at {args.corpus}: the manifest check is skipped")
@@ -103,11 +127,10 @@ def main():
                     failures.append(f"{row['file']} ({layout}): {error}")
                     continue
                 manifests += 1
-                problems, files = [], set()
-                # The colour profile is named when the document has one.
-                if (manifest.keys() - {"colorProfile"} != DOCUMENT_KEYS or manifest["version"] != 1
-                        or manifest.get("colorOutput") not in ("srgb", "keep", "none")):
-                    problems.append(f"document keys {sorted(manifest.keys())}")
+                problems, files = schema_problems(check, manifest), set()
+                if problems:
+                    failures += [f"{row['file']} ({layout}): {problem}" for problem in problems]
+                    continue
                 check_nodes(manifest.get("layers", []), folder, "--skip-hidden" in extra,
                             problems, files)
                 grouped += layout == "flat" and any(n["kind"] == "group" for n in manifest["layers"])

@@ -300,6 +300,8 @@ void PsdOutputs::Write(int32_t layerCount)
 
 void PsdOutputs::DecodeMerged(ImageJob& job, const OrderedWork& work)
 {
+    if (!job.rows)
+        return;  // reports and manifests alone
     RowSource& rows = *job.rows;
     const int32_t channels = rows.Channels();
     const int32_t width = rows.Width();
@@ -511,6 +513,24 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
             PlanPsdColor(*psd, option.color, option.cmykProfile, notes, document.sixteen);
         if (context.remarks)
             context.remarks->notes.insert(context.remarks->notes.end(), notes.begin(), notes.end());
+    }
+
+    // Reports and manifests alone take the merged image's size and channels from its record:
+    // its pixels are not decoded, and damage found in its data is a note.
+    if (psd && option.reportsWithoutPixels && !option.AnyPsdPicture()) {
+        document.width = psd->MergedRecord().width;
+        document.height = psd->MergedRecord().height;
+        document.channels = psd->MergedChannels();
+        try {
+            loader.Rows();  // checks that the channels' data is there, decoding no row
+        } catch (const std::exception& error) {
+            if (context.remarks)
+                context.remarks->notes.push_back(
+                    std::string("the image data is damaged (") + error.what() +
+                    "); the reports and the manifest are written from the layer records");
+        }
+        PsdOutputs(context, loader, document, nullptr).Write(count);
+        return;
     }
 
     // The merged image is checked first, before anything is written. Composed from the layers,

@@ -53,6 +53,10 @@ const char* KindName(const PsdLayerProperties& properties, bool group)
     }
 }
 
+// The layer panel's colour labels, by their number.
+const char* const kColorLabels[] = {"none",   "red",  "orange", "yellow",
+                                    "green", "blue", "violet", "gray"};
+
 class ManifestWriter {
 public:
     ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path)
@@ -64,22 +68,24 @@ public:
         }
     }
 
-    void Nodes(const PsdLayerNode& parent)
+    // parentShown: whether every group around the children is visible.
+    void Nodes(const PsdLayerNode& parent, bool parentShown = true)
     {
         json.BeginArray();
         // Top first, as the layer panel lists them; the file keeps them bottom first.
         for (auto child = parent.children.rbegin(); child != parent.children.rend(); ++child)
-            Node(*child);
+            Node(*child, parentShown);
         json.EndArray();
     }
 
     JsonText json;
 
 private:
-    void Node(const PsdLayerNode& node)
+    void Node(const PsdLayerNode& node, bool parentShown)
     {
         const ImageLoaderPSD::info_t& record = psd_.LayerRecord(node.layer);
         const PsdLayerProperties& properties = record.properties;
+        const bool shown = parentShown && properties.visible;
         json.BeginObject();
         json.Key("name");
         json.String(properties.unicodeName.empty()
@@ -87,8 +93,15 @@ private:
                         : sdk::files::Utf16ToUtf8(properties.unicodeName));
         json.Key("kind");
         json.String(KindName(properties, node.group));
+        json.Key("id");
+        if (properties.hasLayerId)
+            json.Number(properties.layerId);
+        else
+            json.Null();
         json.Key("visible");
         json.Bool(properties.visible);
+        json.Key("shown");
+        json.Bool(shown);
         json.Key("opacity");
         json.Number(properties.opacity);
         json.Key("fillOpacity");
@@ -112,13 +125,22 @@ private:
                                               properties.mask.real));
         json.Key("vectorMask");
         json.Bool(properties.hasVectorMask);
+        Locks(properties.locks);
+        json.Key("colorLabel");
+        if (properties.colorLabel < sizeof kColorLabels / sizeof kColorLabels[0])
+            json.String(kColorLabels[properties.colorLabel]);
+        else
+            json.Null();
         json.Key("rect");
         json.BeginObject(true);
         if (node.group) {
             // A group's picture covers what the effects of its layers reach.
+            // Under --skip-hidden, what its written layers cover: nothing in a hidden group.
             const sdk::graphic::PsdLayerArea area =
                 pictures_.count(node.layer) ? sdk::render::GroupAreaAsShown(psd_, node.layer)
-                                            : node.area;
+                : !option.skipHidden        ? node.area
+                : shown                     ? ShownArea(node)
+                                            : sdk::graphic::PsdLayerArea();
             Rect(area.Empty() ? 0 : area.left, area.Empty() ? 0 : area.top, area.Width(),
                  area.Height());
         } else {
@@ -147,8 +169,44 @@ private:
             json.Null();
         if (node.group) {
             json.Key("children");
-            Nodes(node);
+            Nodes(node, shown);
         }
+        json.EndObject();
+    }
+
+    // What a group's layers cover that are visible, in visible groups.
+    sdk::graphic::PsdLayerArea ShownArea(const PsdLayerNode& group) const
+    {
+        sdk::graphic::PsdLayerArea area;
+        for (const PsdLayerNode& child : group.children) {
+            if (!psd_.LayerRecord(child.layer).properties.visible)
+                continue;
+            const sdk::graphic::PsdLayerArea part = child.group ? ShownArea(child) : child.area;
+            if (part.Empty())
+                continue;
+            if (area.Empty()) {
+                area = part;
+                continue;
+            }
+            area.left = std::min(area.left, part.left);
+            area.top = std::min(area.top, part.top);
+            area.right = std::max(area.right, part.right);
+            area.bottom = std::max(area.bottom, part.bottom);
+        }
+        return area;
+    }
+
+    void Locks(uint32_t locks)
+    {
+        json.Key("locks");
+        json.BeginObject(true);
+        const char* const names[] = {"transparency", "pixels", "position", "artboards"};
+        for (uint32_t bit = 0; bit < 4; ++bit) {
+            json.Key(names[bit]);
+            json.Bool((locks & (1u << bit)) != 0);
+        }
+        json.Key("all");
+        json.Bool((locks & 0x80000000u) != 0);
         json.EndObject();
     }
 
@@ -192,7 +250,7 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     JsonText& json = writer.json;
     json.BeginObject();
     json.Key("version");
-    json.Number(1);
+    json.Number(kManifestVersion);
     json.Key("width");
     json.Number(document.width);
     json.Key("height");
@@ -201,6 +259,21 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     json.String(ColorModeName(psd->Format().colorMode));
     json.Key("depth");
     json.Number(psd->Format().depth);
+    json.Key("resolution");
+    const sdk::graphic::PsdResolution& resolution = psd->Resolution();
+    if (resolution.present) {
+        // Pixels per inch, and the unit the editor shows them in.
+        json.BeginObject(true);
+        json.Key("x");
+        json.Decimal(resolution.horizontal, 3);
+        json.Key("y");
+        json.Decimal(resolution.vertical, 3);
+        json.Key("displayUnit");
+        json.String(resolution.horizontalUnit == 2 ? "pixelsPerCentimeter" : "pixelsPerInch");
+        json.EndObject();
+    } else {
+        json.Null();
+    }
     if (option.reportColor) {
         if (document.color.hasProfile) {
             json.Key("colorProfile");

@@ -10,6 +10,10 @@
 #include "conversion/psd/PsdDocument.h"
 #include "graphic/ImageLoader.h"
 
+// The manifest's layout version, its "version" key: raised whenever a key changes meaning or
+// leaves; keys may be added within a version.
+const int kManifestVersion = 2;
+
 // Writes the manifest of document at its turn (after the layer PNGs): status line, the file
 // whole or not at all, a progress step. Raises what the reader's layer tree raises.
 void WriteManifest(ConvertContext& context, const PsdDocument& document,

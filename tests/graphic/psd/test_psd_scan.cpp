@@ -252,3 +252,47 @@ TEST(PsdScan, LengthsAndCountsBeyondTheFileAreRefused)
     file[channelCount] = file[channelCount + 1] = 0xFF;
     EXPECT_EQ(ScanTag(file), "ImageLoaderPSD::ScanLayerInfo:260");
 }
+
+TEST(PsdScan, WhatTheDocumentAndItsLayersSayOfThemselves)
+{
+    using test_support::ByteWriter;
+    using test_support::ImageResource;
+    using test_support::LayerBlock;
+    PsdBuilder psd = OneLayer({0, 1, 2});
+    // 300 pixels per inch across, shown per centimetre; 150 down; then the layer comps.
+    psd.resources = ImageResource(
+        1005, ByteWriter().U32(300 << 16).U16(2).U16(1).U32(150 << 16).U16(1).U16(1).Data());
+    const Bytes comps = ImageResource(1065, Bytes(6, 0xCD));
+    psd.resources.insert(psd.resources.end(), comps.begin(), comps.end());
+    Bytes& blocks = psd.layers[0].additional;
+    for (const Bytes& block : {LayerBlock("lyid", ByteWriter().U32(4242).Data()),
+                               LayerBlock("lspf", ByteWriter().U32(0x80000005u).Data()),
+                               LayerBlock("lclr", ByteWriter().U16(5).Zeros(6).Data()),
+                               LayerBlock("TySh", Bytes(8, 0x77))})
+        blocks.insert(blocks.end(), block.begin(), block.end());
+    Reader reader(psd.Build());
+
+    const sdk::graphic::PsdResolution& resolution = reader.psd.Resolution();
+    EXPECT_TRUE(resolution.present);
+    EXPECT_EQ(300, resolution.horizontal);
+    EXPECT_EQ(150, resolution.vertical);
+    EXPECT_EQ(2, resolution.horizontalUnit);
+    EXPECT_EQ(6, reader.psd.LayerCompsResource().length);
+    const sdk::graphic::PsdLayerProperties& layer = reader.psd.LayerRecord(0).properties;
+    EXPECT_TRUE(layer.hasLayerId);
+    EXPECT_EQ(4242u, layer.layerId);
+    EXPECT_EQ(0x80000005u, layer.locks);
+    EXPECT_EQ(5, layer.colorLabel);
+    EXPECT_EQ(sdk::graphic::PsdLayerProperties::Kind::Type, layer.kind);
+    // A describing block is read as a drawing block is.
+    std::vector<uint8_t> text;
+    ASSERT_TRUE(reader.psd.LayerBlock(0, "TySh", text));
+    EXPECT_EQ(Bytes(8, 0x77), text);
+
+    // Without them: no id, nothing locked, no label, no resolution, no comps.
+    Reader plain(OneLayer({0, 1, 2}).Build());
+    EXPECT_FALSE(plain.psd.Resolution().present);
+    EXPECT_EQ(0, plain.psd.LayerCompsResource().length);
+    EXPECT_FALSE(plain.psd.LayerRecord(0).properties.hasLayerId);
+    EXPECT_EQ(0u, plain.psd.LayerRecord(0).properties.locks);
+}

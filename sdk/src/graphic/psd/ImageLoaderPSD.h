@@ -74,6 +74,9 @@ public:
     // The records the scan built, for callers that report on the document's structure.
     uint8_t ColorMode() const { return format.colorMode; }
     const info_t& MergedRecord() const { return merged; }
+    // The channels of the merged image's decoded pixels (as Rows gives them), known without
+    // decoding it.
+    int32_t MergedChannels() const { return format.outputColors + (HasAlpha(merged) ? 1 : 0); }
     const info_t& LayerRecord(int32_t index) const;
     const PsdFormat& Format() const { return format; }
     // The ICC profile the document embeds (image resource 1039), as stored and unchecked; empty

@@ -1,6 +1,6 @@
 # What an installation holds, and the package made of it by cpack (scripts/package.sh runs it).
-# Linux: the command-line tool, its manual page, its bash completion and the documents, under any
-# prefix, packaged as a Debian package. Windows: the window program and the documents side by
+# Linux: the command-line tool, its manual page, its bash completion and the documents (with the
+# manifest's schema), under any prefix, packaged as a Debian package. Windows: the window program and the documents side by
 # side, packaged as a zip that a user unpacks and starts the program from.
 include(GNUInstallDirs)
 
@@ -28,7 +28,8 @@ else()
   install(FILES "${QUILLMARK_MANUAL_PAGE}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
   install(FILES "${PROJECT_SOURCE_DIR}/app/cli/quillconv-cli.bash-completion"
     DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions" RENAME quillconv-cli)
-  install(FILES ${quillmark_documents} DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/quillmark")
+  install(FILES ${quillmark_documents} "${PROJECT_SOURCE_DIR}/docs/manifest.schema.json"
+    DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/quillmark")
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME quillconv-cli)

@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-14-dev
   # independent readers used by the tests
   pngcheck python3-pil python3-numpy imagemagick time
+  # the manifest's schema, and a second reader of what layers hold besides pixels
+  python3-jsonschema python3-psd-tools
   # a scheduler that spreads runs of the command-line tool (its test)
   parallel
   # Windows cross build

@@ -35,7 +35,7 @@ mapfile -t installed < <(dpkg -L quillconv-cli)
 [ "$(command -v quillconv-cli)" = /usr/bin/quillconv-cli ] || fail "quillconv-cli is not /usr/bin/quillconv-cli"
 quillconv-cli --version | grep -qF "($version)" || fail "--version says '$(quillconv-cli --version)', not $version"
 [ "$(man -w quillconv-cli)" = /usr/share/man/man1/quillconv-cli.1 ] || fail "man -w quillconv-cli finds no page"
-for document in README.md LICENSE NOTICES; do
+for document in README.md LICENSE NOTICES manifest.schema.json; do
   [ -f "/usr/share/doc/quillmark/$document" ] || fail "/usr/share/doc/quillmark/$document is missing"
 done
 completion=$(bash -c 'source /usr/share/bash-completion/completions/quillconv-cli

@@ -13,7 +13,6 @@ namespace sdk {
 namespace files {
 
 namespace {
-const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 // The bytes one replacement character stands for, as the Encoding Standard's Shift_JIS decoder
 // counts them: a byte that starts a two-byte character takes its partner along, so that one
@@ -68,7 +67,7 @@ std::string ShiftJisToNative(const std::string& text)
             // one replacement character. Then go on.
             const char* windows = WindowsOnlySingleByte(static_cast<unsigned char>(*in));
             size_t skip = windows != nullptr ? 1 : BadSequenceLength(in, in_left);
-            result += windows != nullptr ? windows : kReplacement;
+            result += windows != nullptr ? windows : kUtf8Replacement;
             in += skip;
             in_left -= skip;
         }

@@ -7,7 +7,6 @@ namespace files {
 
 namespace {
 
-const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 void AppendUtf8(std::string& out, uint32_t code)
 {
@@ -72,7 +71,7 @@ std::string Utf16ToUtf8(const std::u16string& text)
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
             ++i;
         } else if (code >= 0xD800 && code <= 0xDFFF) {
-            result += kReplacement;
+            result += kUtf8Replacement;
             continue;
         }
         AppendUtf8(result, code);
@@ -87,7 +86,7 @@ std::string ValidUtf8(const std::string& text)
     for (size_t pos = 0; pos < text.size();) {
         const size_t length = SequenceLength(text, pos);
         if (length == 0) {
-            result += kReplacement;
+            result += kUtf8Replacement;
             ++pos;
         } else {
             result.append(text, pos, length);

@@ -8,6 +8,9 @@
 namespace sdk {
 namespace files {
 
+// U+FFFD, the replacement character, in UTF-8.
+constexpr char kUtf8Replacement[] = "\xEF\xBF\xBD";
+
 // UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text);
 

@@ -13,10 +13,8 @@ namespace graphic {
 
 namespace {
 
-const uint32_t kFileHeaderSize = 14;
 const uint32_t kCoreHeaderSize = 12;
 const uint32_t kOs2ShortHeaderSize = 16;
-const uint32_t kInfoHeaderSize = 40;
 const uint32_t kOs2HeaderSize = 64;
 const uint32_t kLongestHeaderSize = 124;  // BITMAPV5HEADER
 
@@ -35,13 +33,13 @@ using stream::LittleEndian32;
 bool IsBasicBmp(stream::stream_in& stream)
 {
     stream.SetPos(0);
-    uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
+    uint8_t header[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
     const uint32_t held =
         static_cast<uint32_t>(std::min<int64_t>(stream::BytesLeft(stream), sizeof header));
-    if (!stream::ReadWhole(stream, header, held) || held < kFileHeaderSize + 4)
+    if (!stream::ReadWhole(stream, header, held) || held < kBmpFileHeaderSize + 4)
         return true;
-    const uint8_t* const info = header + kFileHeaderSize;
-    if (LittleEndian32(info) < kInfoHeaderSize)
+    const uint8_t* const info = header + kBmpFileHeaderSize;
+    if (LittleEndian32(info) < kBmpInfoHeaderSize)
         return false;
     const uint16_t bits = LittleEndian16(info + 14);
     return held < sizeof header || (LittleEndian32(info + 16) == kRgb &&
@@ -54,20 +52,20 @@ void ReadBmpHeader(stream::stream_in& stream, BmpHeader& header)
 
     // Fields beyond what a shorter header holds stay zero, as OS/2 2.x headers leave them.
     stream.SetPos(0);
-    uint8_t bytes[kFileHeaderSize + kLongestHeaderSize] = {};
-    stream::ReadExactly(stream, bytes, kFileHeaderSize + 4, "ImageLoaderBMP::LoadInfo:131");
+    uint8_t bytes[kBmpFileHeaderSize + kLongestHeaderSize] = {};
+    stream::ReadExactly(stream, bytes, kBmpFileHeaderSize + 4, "ImageLoaderBMP::LoadInfo:131");
     const uint32_t offBits = LittleEndian32(bytes + 10);
     const uint32_t infoSize = LittleEndian32(bytes + 14);
     const bool core = infoSize == kCoreHeaderSize;
-    if (!core && infoSize != kOs2ShortHeaderSize && infoSize < kInfoHeaderSize)
+    if (!core && infoSize != kOs2ShortHeaderSize && infoSize < kBmpInfoHeaderSize)
         throw debug::runtime_error("ImageLoaderBMP::LoadInfo:121");
     const uint32_t held = std::min(infoSize, kLongestHeaderSize);
-    stream::ReadExactly(stream, bytes + kFileHeaderSize + 4, held - 4,
+    stream::ReadExactly(stream, bytes + kBmpFileHeaderSize + 4, held - 4,
                         "ImageLoaderBMP::LoadInfo:132");
     stream::RequireBytes(stream, int64_t{infoSize} - held, "ImageLoaderBMP::LoadInfo:136");
     stream.Seek(static_cast<int32_t>(infoSize - held));
 
-    const uint8_t* const info = bytes + kFileHeaderSize;
+    const uint8_t* const info = bytes + kBmpFileHeaderSize;
     int64_t width, height;
     uint16_t planes, bits;
     uint32_t compression = kRgb, colourCount = 0;
@@ -108,7 +106,7 @@ void ReadBmpHeader(stream::stream_in& stream, BmpHeader& header)
             throw debug::runtime_error("ImageLoaderBMP::LoadInfo:139");
         header.coding = BmpHeader::Coding::BitFields;
         // The alpha mask is there in BI_ALPHABITFIELDS, and in the header from 56 bytes on.
-        maskCount = compression == kAlphaBitFields || infoSize >= kInfoHeaderSize + 16 ? 4 : 3;
+        maskCount = compression == kAlphaBitFields || infoSize >= kBmpInfoHeaderSize + 16 ? 4 : 3;
         break;
     default:  // JPEG, PNG and whatever else
         throw debug::runtime_error("ImageLoaderBMP::LoadInfo:139");
@@ -145,12 +143,12 @@ void ReadBmpHeader(stream::stream_in& stream, BmpHeader& header)
 
     // The masks follow the first 40 bytes, inside a longer header or after a 40-byte one.
     if (maskCount != 0) {
-        const uint32_t maskEnd = kInfoHeaderSize + 4 * maskCount;
+        const uint32_t maskEnd = kBmpInfoHeaderSize + 4 * maskCount;
         if (infoSize < maskEnd)
-            stream::ReadExactly(stream, bytes + kFileHeaderSize + infoSize, maskEnd - infoSize,
+            stream::ReadExactly(stream, bytes + kBmpFileHeaderSize + infoSize, maskEnd - infoSize,
                                 "ImageLoaderBMP::LoadInfo:137");
         for (int i = 0; i < maskCount; ++i)
-            header.masks[i] = LittleEndian32(info + kInfoHeaderSize + 4 * i);
+            header.masks[i] = LittleEndian32(info + kBmpInfoHeaderSize + 4 * i);
     } else if (header.coding == BmpHeader::Coding::Rgb && bits == 16) {
         header.coding = BmpHeader::Coding::BitFields;
         header.masks[0] = 0x7C00;

@@ -13,6 +13,10 @@
 namespace sdk {
 namespace graphic {
 
+// The file header's size, and the information header's (the one both readers take).
+const uint32_t kBmpFileHeaderSize = 14;
+const uint32_t kBmpInfoHeaderSize = 40;
+
 // One palette entry as the image stores a pixel: blue, green, red.
 struct BmpColour {
     uint8_t blue;

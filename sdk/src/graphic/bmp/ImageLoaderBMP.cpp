@@ -15,9 +15,6 @@ namespace graphic {
 
 namespace {
 
-const int64_t kFileHeaderSize = 14;
-const int64_t kInfoHeaderSize = 40;
-
 using stream::LittleEndian16;
 using stream::LittleEndian32;
 
@@ -86,18 +83,18 @@ void ImageLoaderBMP::LoadBasicInfo(ImageInfo& info)
     // File streams read short and silently at the end of a file, so each block is checked to
     // be there before it is read: no field is ever taken from bytes the file does not hold.
     stream.SetPos(0);
-    uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
-    stream::ReadExactly(stream, header, kFileHeaderSize + 4, "ImageLoaderBMP::LoadInfo:131");
+    uint8_t header[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
+    stream::ReadExactly(stream, header, kBmpFileHeaderSize + 4, "ImageLoaderBMP::LoadInfo:131");
     const uint32_t offBits = LittleEndian32(header + 10);
     const uint32_t infoSize = LittleEndian32(header + 14);
     // A header too short to be an information header (the 12-byte core header, say) is named
     // as such even when the file is too short for 40 bytes as well.
-    if (infoSize < kInfoHeaderSize)
+    if (infoSize < kBmpInfoHeaderSize)
         throw debug::runtime_error("ImageLoaderBMP::LoadInfo:121");
-    stream::ReadExactly(stream, header + kFileHeaderSize + 4, kInfoHeaderSize - 4,
+    stream::ReadExactly(stream, header + kBmpFileHeaderSize + 4, kBmpInfoHeaderSize - 4,
                         "ImageLoaderBMP::LoadInfo:132");
 
-    const uint8_t* const infoHeader = header + kFileHeaderSize;
+    const uint8_t* const infoHeader = header + kBmpFileHeaderSize;
     const int32_t width = static_cast<int32_t>(LittleEndian32(infoHeader + 4));
     const int32_t height = static_cast<int32_t>(LittleEndian32(infoHeader + 8));
     const uint16_t planes = LittleEndian16(infoHeader + 12);
@@ -138,7 +135,7 @@ void ImageLoaderBMP::LoadBasicInfo(ImageInfo& info)
 
     // The rest of a longer information header, the palette and the start of the pixel data
     // must all lie inside the file.
-    const int64_t extra = static_cast<int64_t>(infoSize) - kInfoHeaderSize;
+    const int64_t extra = static_cast<int64_t>(infoSize) - kBmpInfoHeaderSize;
     stream::RequireBytes(stream, extra, "ImageLoaderBMP::LoadInfo:136");
     stream.Seek(static_cast<int32_t>(extra));
 

@@ -7,8 +7,9 @@ each into a folder of its own. A document must convert under every layout unless
 without them. Each manifest must parse with Python's json module and have the layout's keys;
 every node's file must be a PNG that was written, of the node's rectangle (its size, and its
 offset in the oFFs chunk); every PNG written must be some node's file; with --skip-hidden no
-hidden node, nor any node inside a hidden group, has a file. Passes with a notice when the
-corpus is not there.
+hidden node, nor any node inside a hidden group, has a file. A node has no keys but those
+known; its adjustment, fill and effects, where it has them, are of the kinds known (or null).
+Passes with a notice when the corpus is not there.
 Usage: check_manifest_corpus.py --cli QUILLCONV_CLI --corpus DIR"""
 import argparse
 import csv
@@ -28,7 +29,16 @@ LAYOUTS = {
 DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "colorOutput", "layers"}
 NODE_KEYS = {"name", "kind", "visible", "opacity", "fillOpacity", "blendMode", "clipping", "mask",
              "vectorMask", "rect", "file"}
+# Keys only some nodes have: the rectangle stored (--as-shown), a group's children, and the
+# settings that change or paint what the layer covers.
+OPTIONAL_NODE_KEYS = {"storedRect", "children", "adjustment", "fill", "effectsEnabled", "effects"}
 KINDS = {"pixel", "type", "shape", "smartObject", "fill", "adjustment", "group"}
+ADJUSTMENTS = {"levels", "curves", "brightnessContrast", "hueSaturation", "colorBalance",
+               "selectiveColor", "channelMixer", "photoFilter", "gradientMap", "exposure",
+               "vibrance", "blackWhite", "posterize", "threshold", "invert", "colorLookup"}
+FILLS = {"color", "gradient", "pattern"}
+EFFECTS = {"dropShadow", "innerShadow", "outerGlow", "innerGlow", "satin", "colorOverlay",
+           "gradientOverlay", "patternOverlay", "stroke", "bevel"}
 
 
 def png_geometry(path):
@@ -47,12 +57,33 @@ def png_geometry(path):
     return width, height, x, y
 
 
+def check_settings(node, problems):
+    """The node's adjustment, fill and effects: of known kinds, or null."""
+    name = node["name"]
+    adjustment = node.get("adjustment")
+    if adjustment is not None and adjustment.get("kind") not in ADJUSTMENTS:
+        problems.append(f"{name!r}: adjustment {adjustment.get('kind')!r}")
+    fill = node.get("fill")
+    if fill is not None and fill.get("type") not in FILLS:
+        problems.append(f"{name!r}: fill {fill.get('type')!r}")
+    effects = node.get("effects")
+    if ("effectsEnabled" in node) != (effects is not None):
+        problems.append(f"{name!r}: effectsEnabled and effects disagree")
+    for effect in effects or []:
+        if effect.get("kind") not in EFFECTS or not isinstance(effect.get("enabled"), bool):
+            problems.append(f"{name!r}: effect {effect}")
+
+
 def check_nodes(nodes, folder, hidden_skipped, problems, files, inside_hidden=False):
     for node in nodes:
         missing = NODE_KEYS - node.keys()
         if missing:
             problems.append(f"node without {sorted(missing)}")
             continue
+        unknown = node.keys() - NODE_KEYS - OPTIONAL_NODE_KEYS
+        if unknown:
+            problems.append(f"{node['name']!r}: unknown keys {sorted(unknown)}")
+        check_settings(node, problems)
         if node["kind"] not in KINDS:
             problems.append(f"unknown kind {node['kind']}")
         hidden = inside_hidden or not node["visible"]

@@ -6,7 +6,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "conversion/output/JsonText.h"
+#include "conversion/psd/ManifestLayerSettings.h"
 #include "graphic/dispatch/LoaderDispatch.h"
 #include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
@@ -93,6 +97,13 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                 ReadRows([&] { return loader->LayerRows(index); });
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
             ReadColors(psd);
+            // The settings the layer manifest lists for each layer, which never raise.
+            for (int32_t index = 0; index < count && index < 256; ++index) {
+                JsonText json;
+                json.BeginObject();
+                std::vector<std::string> unread;
+                WriteLayerSettings(json, psd, index, unread);
+            }
             // The layer tree and the renderer, on documents small enough to draw quickly.
             const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
             if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {

@@ -116,6 +116,41 @@ TEST(LayerEffectsReading, MasterSwitchAndAbsentEffectsLeaveThemOut)
     EXPECT_TRUE(Read(unused).effects.empty());
 }
 
+TEST(LayerEffectsReading, ReadingAllKeepsTheEffectsSwitchedOffMarkedAsSo)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    DescriptorWriter effects;
+    effects.Bool("masterFXSwitch", true).Object("FrFX", Stroke(2, "InsF", false));
+    effects.Object("SoFi", DescriptorWriter("SoFi").Bool("present", false));
+    // A disabled effect that cannot be read is left out, as the drawing leaves it out.
+    effects.List("dropShadowMulti",
+                 {DescriptorWriter("DrSh").Bool("enab", false).Unit("Dstn", "#Pxl", nan),
+                  DescriptorWriter("DrSh").Unit("Dstn", "#Pxl", 4)});
+    const LayerEffects all =
+        ReadLayerEffectsBlock(EffectsBlock(effects), 90, 30, sdk::render::EffectsRead::All);
+    ASSERT_EQ(2u, all.effects.size());
+    EXPECT_TRUE(all.on);
+    EXPECT_EQ(EffectKind::Stroke, all.effects[0].kind);
+    EXPECT_FALSE(all.effects[0].enabled);
+    EXPECT_EQ(LayerEffect::StrokePosition::Inside, all.effects[0].position);
+    EXPECT_TRUE(all.effects[1].enabled);
+    EXPECT_DOUBLE_EQ(4, all.effects[1].distance);
+    EXPECT_EQ(1u, Read(effects).effects.size());
+
+    // Under a master switch that is off every effect is kept, each with its own switch.
+    DescriptorWriter off;
+    off.Bool("masterFXSwitch", false)
+        .Object("FrFX", Stroke(1))
+        .Object("ChFX", DescriptorWriter("ChFX").Bool("enab", false));
+    const LayerEffects kept =
+        ReadLayerEffectsBlock(EffectsBlock(off), 90, 30, sdk::render::EffectsRead::All);
+    EXPECT_FALSE(kept.on);
+    ASSERT_EQ(2u, kept.effects.size());
+    EXPECT_TRUE(kept.effects[0].enabled);
+    EXPECT_FALSE(kept.effects[1].enabled);
+    EXPECT_FALSE(Read(off).on);
+}
+
 TEST(LayerEffectsReading, ContourIsSmoothThroughItsPointsAndStraightBetweenCorners)
 {
     const std::vector<std::pair<double, double>> cone = {{0, 0}, {128, 255}, {255, 0}};

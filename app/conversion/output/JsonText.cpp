@@ -1,5 +1,7 @@
 #include "conversion/output/JsonText.h"
 
+#include <cmath>
+
 #include "files/Format.h"
 #include "files/Utf8Text.h"
 
@@ -27,6 +29,24 @@ void JsonText::Decimal(double value, int places)
 {
     BeforeItem();
     text_ += sdk::files::Format("%.*f", places, value);
+}
+
+void JsonText::Real(double value, int places)
+{
+    BeforeItem();
+    if (!std::isfinite(value)) {
+        text_ += "null";
+        return;
+    }
+    // Far beyond what a setting holds, the exponent form keeps the number short (1e+300).
+    std::string number = std::fabs(value) < 1e15 ? sdk::files::Format("%.*f", places, value)
+                                                 : sdk::files::Format("%.15g", value);
+    if (number.find('.') != std::string::npos && number.find('e') == std::string::npos) {
+        number.erase(number.find_last_not_of('0') + 1);
+        if (number.back() == '.')
+            number.pop_back();
+    }
+    text_ += number == "-0" ? "0" : number;
 }
 
 void JsonText::Bool(bool value)

@@ -12,7 +12,7 @@ public:
     // oneLine: the members stay on the opening line ({"x": 0, "y": 0}).
     void BeginObject(bool oneLine = false) { Open('{', oneLine); }
     void EndObject() { Close('}'); }
-    void BeginArray() { Open('[', false); }
+    void BeginArray(bool oneLine = false) { Open('[', oneLine); }
     void EndArray() { Close(']'); }
     // The key of the object member whose value comes next.
     void Key(const std::string& name);
@@ -20,6 +20,9 @@ public:
     void Number(int64_t value);
     // A number with places digits after the point.
     void Decimal(double value, int places);
+    // A number rounded to places digits after the point, without the zeros that end them (0.3,
+    // 12, -2.5); null for a value that is not finite, which JSON has no number for.
+    void Real(double value, int places = 4);
     void Bool(bool value);
     void Null();
 

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "conversion/Option.h"
 #include "conversion/output/JsonText.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
+#include "conversion/psd/ManifestLayerSettings.h"
+#include "conversion/psd/PsdLayerSelection.h"
 #include "debug/Error.h"
+#include "files/Format.h"
 #include "files/NativeText.h"
 #include "files/Path.h"
 #include "files/Utf8Text.h"
@@ -79,6 +84,8 @@ public:
     }
 
     JsonText json;
+    // The layers whose settings could not be read, each "layer N "path": keys".
+    std::vector<std::string> unread;
 
 private:
     void Node(const PsdLayerNode& node, bool parentShown)
@@ -167,6 +174,16 @@ private:
             json.String(Relative(file->second));
         else
             json.Null();
+        std::vector<std::string> keys;
+        WriteLayerSettings(json, psd_, node.layer, keys);
+        if (!keys.empty()) {
+            std::string named;
+            for (const std::string& key : keys)
+                named += (named.empty() ? "" : ", ") + key;
+            unread.push_back(sdk::files::Format("layer %d \"%s\": %s", node.layer + 1,
+                                                LayerPathShown(psd_, node.layer).c_str(),
+                                                named.c_str()));
+        }
         if (node.group) {
             json.Key("children");
             Nodes(node, shown);
@@ -286,6 +303,13 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     writer.Nodes(psd->LayerTree());
     json.EndObject();
     const std::string text = json.Text();
+    if (!writer.unread.empty() && context.remarks) {
+        std::string layers;
+        for (const std::string& layer : writer.unread)
+            layers += (layers.empty() ? "" : "; ") + layer;
+        context.remarks->notes.push_back(
+            "the manifest gives null for settings that cannot be read: " + layers);
+    }
 
     AddStatusLine(context, StatusLine(document.inputPath, output));
     PrepareOutput(context, document.inputPath, output);

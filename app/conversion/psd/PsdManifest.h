@@ -3,7 +3,8 @@
 // document's size, colour mode and depth, and "layers", the tree of layers and groups top first
 // as the editor's layer panel shows it. Each node carries its name, kind, visibility, opacities,
 // blend mode, clipping, masks, rectangle (a group's: the union of its children's) and the file
-// written for it, relative to the manifest, or null.
+// written for it, relative to the manifest, or null; then its adjustment, fill and effects
+// settings where it has them (ManifestLayerSettings.h).
 #pragma once
 
 #include "conversion/ConvertContext.h"
@@ -15,6 +16,7 @@
 const int kManifestVersion = 2;
 
 // Writes the manifest of document at its turn (after the layer PNGs): status line, the file
-// whole or not at all, a progress step. Raises what the reader's layer tree raises.
+// whole or not at all, a progress step; one note (to context's remarks) names the layers whose
+// settings could not be read and are null. Raises what the reader's layer tree raises.
 void WriteManifest(ConvertContext& context, const PsdDocument& document,
                    sdk::graphic::ImageLoader& loader);

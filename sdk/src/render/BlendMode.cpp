@@ -446,6 +446,14 @@ const char* BlendModeName(BlendMode mode)
     return "unknown";
 }
 
+const char* BlendModeKey(BlendMode mode)
+{
+    for (const ModeEntry& entry : kModes)
+        if (entry.mode == mode)
+            return entry.key;
+    return "norm";
+}
+
 void ComposeRow(BlendMode mode, const float* source, float* backdrop, int32_t count)
 {
     RowFunctionOf(mode)(source, backdrop, count);

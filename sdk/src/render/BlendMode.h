@@ -49,6 +49,8 @@ enum class BlendMode {
 bool BlendModeFromKey(const char (&key)[4], BlendMode& mode);
 // The mode's English name in lower case with spaces ("color burn", "pass through").
 const char* BlendModeName(BlendMode mode);
+// The mode's 4-character key as layer records store it ("mul ").
+const char* BlendModeKey(BlendMode mode);
 
 // Composes count pixels of source onto backdrop, in place, in the given mode (pass-through and
 // dissolve compose as normal). Both rows are premultiplied RGBA, 4 floats per pixel, in 0 .. 1.

@@ -33,16 +33,18 @@ float Noise(int32_t x, int32_t y)
 
 class GradientPaint : public FillPaint {
 public:
-    enum class Style { Linear, Radial, Angle, Reflected, Diamond };
+    using Style = GradientSettings::Style;
 
-    GradientPaint(GradientRamp ramp, Style style, const FillBox& box, double angle, double scale,
-                  double offsetX, double offsetY, bool reverse, bool dither)
-        : ramp_(std::move(ramp)), style_(style), reverse_(reverse), dither_(dither)
+    GradientPaint(GradientSettings settings, const FillBox& box)
+        : ramp_(std::move(settings.ramp)),
+          style_(settings.style),
+          reverse_(settings.reverse),
+          dither_(settings.dither)
     {
         const double width = box.right - box.left, height = box.bottom - box.top;
-        centreX_ = (box.left + box.right) / 2 + offsetX / 100 * width;
-        centreY_ = (box.top + box.bottom) / 2 + offsetY / 100 * height;
-        const double radians = angle * kPi / 180;
+        centreX_ = (box.left + box.right) / 2 + settings.offsetX / 100 * width;
+        centreY_ = (box.top + box.bottom) / 2 + settings.offsetY / 100 * height;
+        const double radians = settings.angle * kPi / 180;
         cos_ = std::cos(radians);
         sin_ = -std::sin(radians);  // rows run down
         // The gradient runs along the line through the box's centre at its angle, from edge to
@@ -52,7 +54,7 @@ public:
             length = std::min(length, width / std::fabs(cos_));
         if (std::fabs(sin_) > 1e-9)
             length = std::min(length, height / std::fabs(sin_));
-        length_ = std::max(length * scale / 100, 1e-6);
+        length_ = std::max(length * settings.scale / 100, 1e-6);
     }
 
     void Row(int32_t y, int32_t left, int32_t width, float* rgba) const override
@@ -177,14 +179,6 @@ private:
     bool gray_;
 };
 
-PsdDescriptorValue ReadSettings(graphic::ImageLoaderPSD& loader, int32_t index, const char* key)
-{
-    std::vector<uint8_t> block;
-    loader.LayerBlock(index, key, block);
-    size_t at = 0;
-    return graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
-}
-
 // A point's horizontal and vertical numbers ("Hrzn", "Vrtc").
 void ReadPoint(const PsdDescriptorValue& settings, const char* key, double& x, double& y)
 {
@@ -198,19 +192,6 @@ void ReadPoint(const PsdDescriptorValue& settings, const char* key, double& x, d
 bool Finite(double value)
 {
     return std::isfinite(value) && std::fabs(value) < 1e9;
-}
-
-std::unique_ptr<FillPaint> ReadGradient(graphic::ImageLoaderPSD& loader, int32_t index)
-{
-    const PsdDescriptorValue settings = ReadSettings(loader, index, "GdFl");
-    return MakeGradientPaint(settings, GradientBox(loader, index, settings.Bool("Algn", true)),
-                             loader.Format().outputColors == 1);
-}
-
-std::unique_ptr<FillPaint> ReadPattern(graphic::ImageLoaderPSD& loader, int32_t index,
-                                       PatternTiles& tiles)
-{
-    return MakePatternPaint(ReadSettings(loader, index, "PtFl"), loader, tiles, 0, 0);
 }
 
 }  // namespace
@@ -262,54 +243,82 @@ const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& prope
     return nullptr;
 }
 
-std::unique_ptr<FillPaint> MakeGradientPaint(const PsdDescriptorValue& settings, const FillBox& box,
-                                             bool gray)
+graphic::PsdDescriptorValue ReadFillSettings(graphic::ImageLoaderPSD& loader, int32_t index,
+                                             const graphic::PsdBlockPlace& place)
+{
+    std::vector<uint8_t> block;
+    const char key[5] = {place.key[0], place.key[1], place.key[2], place.key[3], 0};
+    loader.LayerBlock(index, key, block);
+    size_t at = 0;
+    return graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
+}
+
+GradientSettings ReadGradientSettings(const PsdDescriptorValue& settings)
 {
     const PsdDescriptorValue* gradient = settings.Find("Grad");
     if (!gradient || gradient->type != PsdDescriptorValue::Type::Object)
         SettingsBytes::Fail();
-    GradientRamp ramp =
-        ReadGradientRamp(*gradient, GradientMethodOf(settings.Text("gradientsInterpolationMethod")));
-    if (ramp.noise)
+    GradientSettings read;
+    read.ramp = ReadGradientRamp(*gradient,
+                                 GradientMethodOf(settings.Text("gradientsInterpolationMethod")));
+    const std::string type = settings.Text("Type", "Lnr ");
+    using Style = GradientSettings::Style;
+    read.style = type == "Rdl "   ? Style::Radial
+                 : type == "Angl" ? Style::Angle
+                 : type == "Rflc" ? Style::Reflected
+                 : type == "Dmnd" ? Style::Diamond
+                                  : Style::Linear;
+    ReadPoint(settings, "Ofst", read.offsetX, read.offsetY);
+    read.angle = settings.Number("Angl", 90);
+    read.scale = settings.Number("Scl ", 100);
+    if (!Finite(read.angle) || !Finite(read.scale) || !Finite(read.offsetX) ||
+        !Finite(read.offsetY))
+        SettingsBytes::Fail();
+    read.reverse = settings.Bool("Rvrs", false);
+    read.dither = settings.Bool("Dthr", false);
+    read.align = settings.Bool("Algn", true);
+    return read;
+}
+
+std::unique_ptr<FillPaint> MakeGradientPaint(const PsdDescriptorValue& settings, const FillBox& box,
+                                             bool gray)
+{
+    GradientSettings read = ReadGradientSettings(settings);
+    if (read.ramp.noise)
         return nullptr;
     if (gray)
-        ramp.MakeGray();
-    const std::string type = settings.Text("Type", "Lnr ");
-    using Style = GradientPaint::Style;
-    const Style style = type == "Rdl "   ? Style::Radial
-                        : type == "Angl" ? Style::Angle
-                        : type == "Rflc" ? Style::Reflected
-                        : type == "Dmnd" ? Style::Diamond
-                                         : Style::Linear;
-    double offsetX = 0, offsetY = 0;
-    ReadPoint(settings, "Ofst", offsetX, offsetY);
-    const double angle = settings.Number("Angl", 90);
-    const double scale = settings.Number("Scl ", 100);
-    if (!Finite(angle) || !Finite(scale) || !Finite(offsetX) || !Finite(offsetY))
+        read.ramp.MakeGray();
+    return std::unique_ptr<FillPaint>(new GradientPaint(std::move(read), box));
+}
+
+PatternSettings ReadPatternSettings(const PsdDescriptorValue& settings)
+{
+    const PsdDescriptorValue* pattern = settings.Find("Ptrn");
+    if (!pattern || pattern->type != PsdDescriptorValue::Type::Object)
         SettingsBytes::Fail();
-    return std::unique_ptr<FillPaint>(new GradientPaint(
-        std::move(ramp), style, box, angle,
-        scale, offsetX, offsetY, settings.Bool("Rvrs", false), settings.Bool("Dthr", false)));
+    PatternSettings read;
+    read.id = pattern->Text("Idnt");
+    const PsdDescriptorValue* name = pattern->Find("Nm  ");
+    if (name && name->type == PsdDescriptorValue::Type::Text)
+        read.name = name->wide;
+    ReadPoint(settings, "phase", read.phaseX, read.phaseY);
+    read.scale = settings.Number("Scl ", 100) / 100;
+    if (!Finite(read.phaseX) || !Finite(read.phaseY) || !Finite(read.scale))
+        SettingsBytes::Fail();
+    return read;
 }
 
 std::unique_ptr<FillPaint> MakePatternPaint(const PsdDescriptorValue& settings,
                                             graphic::ImageLoaderPSD& loader, PatternTiles& tiles,
                                             double originX, double originY)
 {
-    const PsdDescriptorValue* pattern = settings.Find("Ptrn");
-    if (!pattern || pattern->type != PsdDescriptorValue::Type::Object)
-        SettingsBytes::Fail();
-    double phaseX = 0, phaseY = 0;
-    ReadPoint(settings, "phase", phaseX, phaseY);
-    const double scale = settings.Number("Scl ", 100) / 100;
-    if (!Finite(phaseX) || !Finite(phaseY) || !Finite(scale))
-        SettingsBytes::Fail();
-    std::shared_ptr<const PatternTile> tile = tiles.Find(loader, pattern->Text("Idnt"));
+    const PatternSettings read = ReadPatternSettings(settings);
+    std::shared_ptr<const PatternTile> tile = tiles.Find(loader, read.id);
     // A pattern scaled below a thousandth of a pixel a tile is not drawn.
-    if (!tile || !(scale > 1e-3))
+    if (!tile || !(read.scale > 1e-3))
         return nullptr;
-    return std::unique_ptr<FillPaint>(new PatternPaint(std::move(tile), scale, originX + phaseX,
-                                                       originY + phaseY,
+    return std::unique_ptr<FillPaint>(new PatternPaint(std::move(tile), read.scale,
+                                                       originX + read.phaseX, originY + read.phaseY,
                                                        loader.Format().outputColors == 1));
 }
 
@@ -319,9 +328,11 @@ std::unique_ptr<FillPaint> ReadFillPaint(graphic::ImageLoaderPSD& loader, int32_
     const graphic::PsdBlockPlace* place = FillBlock(loader.LayerRecord(index).properties);
     if (!place)
         return nullptr;
+    const PsdDescriptorValue settings = ReadFillSettings(loader, index, *place);
     if (memcmp(place->key, "GdFl", 4) == 0)
-        return ReadGradient(loader, index);
-    return ReadPattern(loader, index, tiles);
+        return MakeGradientPaint(settings, GradientBox(loader, index, settings.Bool("Algn", true)),
+                                 loader.Format().outputColors == 1);
+    return MakePatternPaint(settings, loader, tiles, 0, 0);
 }
 
 }  // namespace render

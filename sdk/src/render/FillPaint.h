@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdDescriptor.h"
 #include "render/PatternTile.h"
+#include "render/adjust/GradientRamp.h"
 
 namespace sdk {
 namespace render {
@@ -32,16 +34,54 @@ FillBox GradientBox(const graphic::ImageLoaderPSD& loader, int32_t index, bool a
 // The layer's gradient or pattern fill block, or nullptr when it has neither.
 const graphic::PsdBlockPlace* FillBlock(const graphic::PsdLayerProperties& properties);
 
-// The paint of a gradient's settings (the keys of a gradient fill block: "Grad", "Type",
-// "Angl", "Scl ", "Ofst", "Rvrs", "Dthr"; a gradient overlay's are the same) over box; nullptr
-// for a noise gradient. Raises kDamagedSettings for settings without a gradient or with
-// numbers out of bounds.
+// The descriptor of layer index's gradient or pattern fill block (place: its FillBlock).
+// Raises kDamagedSettings for a block that is no descriptor, and what LayerBlock raises.
+graphic::PsdDescriptorValue ReadFillSettings(graphic::ImageLoaderPSD& loader, int32_t index,
+                                             const graphic::PsdBlockPlace& place);
+
+// A gradient as a fill or an effect paints it: its ramp (built), how it runs (style), its
+// angle in degrees counter-clockwise from the right, its scale and offset in percent of the
+// box it spans, and whether it runs backwards, is dithered and spans the layer's box.
+struct GradientSettings {
+    enum class Style { Linear, Radial, Angle, Reflected, Diamond };
+    GradientRamp ramp;
+    Style style = Style::Linear;
+    double angle = 90;
+    double scale = 100;
+    double offsetX = 0, offsetY = 0;
+    bool reverse = false;
+    bool dither = false;
+    bool align = true;
+};
+
+// The gradient of a gradient's settings (the keys of a gradient fill block: "Grad", "Type",
+// "Angl", "Scl ", "Ofst", "Rvrs", "Dthr", "Algn", "gradientsInterpolationMethod"; a gradient
+// overlay's are the same). Raises kDamagedSettings for settings without a gradient or with
+// numbers out of bounds, and what ReadGradientRamp raises.
+GradientSettings ReadGradientSettings(const graphic::PsdDescriptorValue& settings);
+
+// The paint of a gradient's settings over box; nullptr for a noise gradient. Raises as
+// ReadGradientSettings.
 std::unique_ptr<FillPaint> MakeGradientPaint(const graphic::PsdDescriptorValue& settings,
                                              const FillBox& box, bool gray);
-// The paint of a pattern's settings ("Ptrn" naming the pattern, "Scl ", "phase"), its tiles
-// starting at originX, originY plus the phase; nullptr when the document does not hold the
-// pattern or it is not drawn. Raises kDamagedSettings as above and what PatternTiles::Find
-// raises.
+
+// A pattern as a fill or an effect paints it: the pattern's identifier and name, its scale
+// (1 = 100 %) and where its tiles start ("phase"), in document pixels.
+struct PatternSettings {
+    std::string id;
+    std::u16string name;
+    double scale = 1;
+    double phaseX = 0, phaseY = 0;
+};
+
+// The pattern of a pattern's settings ("Ptrn" naming the pattern by "Idnt" and "Nm  ", "Scl ",
+// "phase"). Raises kDamagedSettings for settings without a pattern or with numbers out of
+// bounds.
+PatternSettings ReadPatternSettings(const graphic::PsdDescriptorValue& settings);
+
+// The paint of a pattern's settings, its tiles starting at originX, originY plus the phase;
+// nullptr when the document does not hold the pattern or it is not drawn. Raises as
+// ReadPatternSettings and what PatternTiles::Find raises.
 std::unique_ptr<FillPaint> MakePatternPaint(const graphic::PsdDescriptorValue& settings,
                                             graphic::ImageLoaderPSD& loader, PatternTiles& tiles,
                                             double originX, double originY);

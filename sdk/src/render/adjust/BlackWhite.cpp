@@ -43,7 +43,7 @@ void BlackWhite::Apply(uint8_t* rgb, int32_t count) const
     }
 }
 
-std::unique_ptr<Adjustment> ReadBlackWhite(const std::vector<uint8_t>& block)
+BlackWhiteSettings ReadBlackWhiteSettings(const std::vector<uint8_t>& block)
 {
     size_t at = 0;
     const graphic::PsdDescriptorValue descriptor =
@@ -60,7 +60,7 @@ std::unique_ptr<Adjustment> ReadBlackWhite(const std::vector<uint8_t>& block)
                                   tint->Number("Grn ", settings.tintColour.g),
                                   tint->Number("Bl  ", settings.tintColour.b)};
     }
-    return std::unique_ptr<Adjustment>(new BlackWhite(settings));
+    return settings;
 }
 
 }  // namespace render

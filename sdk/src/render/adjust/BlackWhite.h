@@ -32,10 +32,10 @@ private:
     BlackWhiteSettings settings_;
 };
 
-// The adjustment of a "blwh" block: a descriptor of the six weights ("Rd  ", "Yllw", "Grn ",
+// The settings of a "blwh" block: a descriptor of the six weights ("Rd  ", "Yllw", "Grn ",
 // "Cyn ", "Bl  ", "Mgnt"), "useTint" and "tintColor". Raises kDamagedSettings for a damaged
 // descriptor.
-std::unique_ptr<Adjustment> ReadBlackWhite(const std::vector<uint8_t>& block);
+BlackWhiteSettings ReadBlackWhiteSettings(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

@@ -42,23 +42,35 @@ ChannelTable BrightnessContrastTable(int brightness, int contrast)
     return table;
 }
 
-std::unique_ptr<Adjustment> ReadBrightnessContrast(const std::vector<uint8_t>& block,
-                                                   const std::vector<uint8_t>& cgEd)
+BrightnessContrastSettings ReadBrightnessContrastSettings(const std::vector<uint8_t>& block,
+                                                          const std::vector<uint8_t>& cgEd)
 {
     SettingsBytes bytes(block);
-    int brightness = bytes.S16();
-    int contrast = bytes.S16();
-    bool legacy = true;
+    BrightnessContrastSettings settings;
+    settings.brightness = bytes.S16();
+    settings.contrast = bytes.S16();
     if (!cgEd.empty()) {
         size_t at = 0;
-        const graphic::PsdDescriptorValue settings =
+        const graphic::PsdDescriptorValue descriptor =
             graphic::ReadPsdVersionedDescriptor(cgEd.data(), cgEd.size(), at, kDamagedSettings);
-        brightness = static_cast<int>(std::lround(settings.Number("Brgh", brightness)));
-        contrast = static_cast<int>(std::lround(settings.Number("Cntr", contrast)));
-        legacy = settings.Bool("useLegacy", false);
+        // Numbers beyond any setting are taken to the nearest end, NaN to the block's.
+        auto whole = [&](const char* key, int fallback) {
+            const double value = descriptor.Number(key, fallback);
+            return static_cast<int>(std::lround(
+                std::isnan(value) ? fallback : std::min(std::max(value, -1000.0), 1000.0)));
+        };
+        settings.brightness = whole("Brgh", settings.brightness);
+        settings.contrast = whole("Cntr", settings.contrast);
+        settings.legacy = descriptor.Bool("useLegacy", false);
     }
-    const ChannelTable table = legacy ? LegacyBrightnessContrastTable(brightness, contrast)
-                                      : BrightnessContrastTable(brightness, contrast);
+    return settings;
+}
+
+std::unique_ptr<Adjustment> MakeBrightnessContrast(const BrightnessContrastSettings& settings)
+{
+    const ChannelTable table =
+        settings.legacy ? LegacyBrightnessContrastTable(settings.brightness, settings.contrast)
+                        : BrightnessContrastTable(settings.brightness, settings.contrast);
     return std::unique_ptr<Adjustment>(new TableAdjustment(SameTables(table)));
 }
 

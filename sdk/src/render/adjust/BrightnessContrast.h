@@ -21,11 +21,19 @@ ChannelTable LegacyBrightnessContrastTable(int brightness, int contrast);
 // moderate settings, 7 at brightness 150.
 ChannelTable BrightnessContrastTable(int brightness, int contrast);
 
-// The adjustment of a "brit" block (brightness, contrast, mean as signed 16-bit values) or,
-// where the layer has one (cgEd not empty), of its "CgEd" descriptor, which says whether the
-// legacy form applies (the newer one unless "useLegacy" is set). Raises kDamagedSettings for a damaged block.
-std::unique_ptr<Adjustment> ReadBrightnessContrast(const std::vector<uint8_t>& block,
-                                                   const std::vector<uint8_t>& cgEd);
+struct BrightnessContrastSettings {
+    int brightness = 0;  // -150 .. 150
+    int contrast = 0;    // -50 .. 100 (legacy: -100 .. 100)
+    bool legacy = true;
+};
+
+// The settings of a "brit" block (brightness, contrast, mean as signed 16-bit values) or, where
+// the layer has one (cgEd not empty), of its "CgEd" descriptor, which says whether the legacy
+// form applies (the newer one unless "useLegacy" is set). Raises kDamagedSettings for a damaged
+// block.
+BrightnessContrastSettings ReadBrightnessContrastSettings(const std::vector<uint8_t>& block,
+                                                          const std::vector<uint8_t>& cgEd);
+std::unique_ptr<Adjustment> MakeBrightnessContrast(const BrightnessContrastSettings& settings);
 
 }  // namespace render
 }  // namespace sdk

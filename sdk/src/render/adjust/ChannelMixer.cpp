@@ -20,7 +20,7 @@ void ChannelMixer::Pixel(uint8_t* rgb) const
         rgb[channel] = ToLevel(out[channel]);
 }
 
-std::unique_ptr<Adjustment> ReadChannelMixer(const std::vector<uint8_t>& block, bool gray)
+ChannelMixerSettings ReadChannelMixerSettings(const std::vector<uint8_t>& block, bool gray)
 {
     SettingsBytes bytes(block);
     ChannelMixerSettings settings;
@@ -44,7 +44,7 @@ std::unique_ptr<Adjustment> ReadChannelMixer(const std::vector<uint8_t>& block, 
             settings.weights[row][i] = values[i];
         settings.constant[row] = values[4];
     }
-    return std::unique_ptr<Adjustment>(new ChannelMixer(settings));
+    return settings;
 }
 
 }  // namespace render

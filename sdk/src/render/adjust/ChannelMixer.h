@@ -29,10 +29,10 @@ private:
     ChannelMixerSettings settings_;
 };
 
-// The adjustment of a "mixr" block: a version, the monochrome flag, then a record of five
+// The settings of a "mixr" block: a version, the monochrome flag, then a record of five
 // signed 16-bit values (red, green, blue, black, constant) per output channel; a gray document
 // has one record, for its gray. Raises kDamagedSettings for a block too short.
-std::unique_ptr<Adjustment> ReadChannelMixer(const std::vector<uint8_t>& block, bool gray);
+ChannelMixerSettings ReadChannelMixerSettings(const std::vector<uint8_t>& block, bool gray);
 
 }  // namespace render
 }  // namespace sdk

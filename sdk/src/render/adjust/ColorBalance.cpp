@@ -41,7 +41,7 @@ void ColorBalance::Pixel(uint8_t* pixel) const
     StoreRgb(after, pixel);
 }
 
-std::unique_ptr<Adjustment> ReadColorBalance(const std::vector<uint8_t>& block)
+ColorBalanceSettings ReadColorBalanceSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     ColorBalanceSettings settings;
@@ -50,7 +50,7 @@ std::unique_ptr<Adjustment> ReadColorBalance(const std::vector<uint8_t>& block)
             shift = bytes.S16();
     }
     settings.preserveLuminosity = bytes.U8() != 0;
-    return std::unique_ptr<Adjustment>(new ColorBalance(settings));
+    return settings;
 }
 
 }  // namespace render

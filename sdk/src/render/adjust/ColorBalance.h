@@ -30,9 +30,9 @@ private:
     ColorBalanceSettings settings_;
 };
 
-// The adjustment of a "blnc" block: three sets of three signed 16-bit shifts, then the
+// The settings of a "blnc" block: three sets of three signed 16-bit shifts, then the
 // preserve-luminosity flag. Raises kDamagedSettings for a block too short.
-std::unique_ptr<Adjustment> ReadColorBalance(const std::vector<uint8_t>& block);
+ColorBalanceSettings ReadColorBalanceSettings(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

@@ -173,28 +173,51 @@ std::unique_ptr<Adjustment> Parse3dlTable(const std::string& text)
     return std::unique_ptr<Adjustment>(new ColorLookup(size, std::move(table)));
 }
 
-std::unique_ptr<Adjustment> ReadColorLookup(const std::vector<uint8_t>& block)
+ColorLookupSettings ReadColorLookupSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     bytes.U16();  // the version
     if (bytes.U32() != 16)
         SettingsBytes::Fail();
     size_t at = bytes.At();
-    const graphic::PsdDescriptorValue settings =
+    const graphic::PsdDescriptorValue descriptor =
         graphic::ReadPsdDescriptor(block.data(), block.size(), at, kDamagedSettings);
-    const graphic::PsdDescriptorValue* data = settings.Find("LUT3DFileData");
+    using Table = ColorLookupSettings::Table;
+    ColorLookupSettings settings;
+    const graphic::PsdDescriptorValue* name = descriptor.Find("LUT3DFileName");
+    if (name && name->type == graphic::PsdDescriptorValue::Type::Text)
+        settings.name = name->wide;
+    const graphic::PsdDescriptorValue* data = descriptor.Find("LUT3DFileData");
     if (!data || data->type != graphic::PsdDescriptorValue::Type::Raw) {
-        if (settings.Find("profile") || settings.Find("LUT3DFileName"))
-            return nullptr;
-        return std::unique_ptr<Adjustment>(new TableAdjustment(SameTables(IdentityTable())));
+        settings.table = descriptor.Find("profile") || descriptor.Find("LUT3DFileName")
+                             ? Table::Other
+                             : Table::None;
+        return settings;
     }
-    const std::string text(data->raw.begin(), data->raw.end());
-    const std::string format = settings.Text("LUTFormat");
+    settings.text.assign(data->raw.begin(), data->raw.end());
+    const std::string format = descriptor.Text("LUTFormat");
     if (format == "LUTFormat3DL")
-        return Parse3dlTable(text);
-    if (format == "LUTFormatCUBE" || text.find("LUT_3D_SIZE") != std::string::npos)
-        return ParseCubeTable(text);
-    return nullptr;
+        settings.table = Table::ThreeDL;
+    else if (format == "LUTFormatCUBE" || settings.text.find("LUT_3D_SIZE") != std::string::npos)
+        settings.table = Table::Cube;
+    else
+        settings.table = Table::Other;
+    return settings;
+}
+
+std::unique_ptr<Adjustment> MakeColorLookup(const ColorLookupSettings& settings)
+{
+    using Table = ColorLookupSettings::Table;
+    switch (settings.table) {
+        case Table::None:
+            return std::unique_ptr<Adjustment>(new TableAdjustment(SameTables(IdentityTable())));
+        case Table::Cube:
+            return ParseCubeTable(settings.text);
+        case Table::ThreeDL:
+            return Parse3dlTable(settings.text);
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace render

@@ -32,12 +32,22 @@ std::unique_ptr<Adjustment> ParseCubeTable(const std::string& text);
 // changing fastest), or nullptr likewise.
 std::unique_ptr<Adjustment> Parse3dlTable(const std::string& text);
 
-// The adjustment of a "clrL" block: a version, a descriptor version and a descriptor whose
-// "LUT3DFileData" holds the table's file and "LUTFormat" its kind. nullptr when the layer
-// uses a colour profile or a table of a kind that is not read (it is then not drawn); an
-// empty descriptor (no table chosen) changes nothing. Raises kDamagedSettings for a damaged
-// block.
-std::unique_ptr<Adjustment> ReadColorLookup(const std::vector<uint8_t>& block);
+struct ColorLookupSettings {
+    // What the layer looks colours up in: no table chosen (it changes nothing), the text of a
+    // .cube or .3dl file, or what is not drawn (a colour profile, a table of another kind).
+    enum class Table { None, Cube, ThreeDL, Other };
+    Table table = Table::None;
+    std::string text;     // the table's file
+    std::u16string name;  // the file's name ("LUT3DFileName"), where the block keeps it
+};
+
+// The settings of a "clrL" block: a version, a descriptor version and a descriptor whose
+// "LUT3DFileData" holds the table's file and "LUTFormat" its kind. Raises kDamagedSettings for
+// a damaged block.
+ColorLookupSettings ReadColorLookupSettings(const std::vector<uint8_t>& block);
+// The adjustment of the settings: nullptr for a table that is not drawn or whose text holds no
+// whole table.
+std::unique_ptr<Adjustment> MakeColorLookup(const ColorLookupSettings& settings);
 
 }  // namespace render
 }  // namespace sdk

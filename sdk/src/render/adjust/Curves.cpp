@@ -87,19 +87,22 @@ ChannelTable ReadMap(SettingsBytes& bytes)
 
 }  // namespace
 
-std::unique_ptr<Adjustment> ReadCurves(const std::vector<uint8_t>& block, bool gray)
+CurvesSettings ReadCurvesSettings(const std::vector<uint8_t>& block)
 {
-    // Channel 0 is the master curve, 1 .. 3 red, green and blue (1 the gray of a gray
-    // document); channels without a curve are left as they are.
-    std::map<int, ChannelTable> curves;
+    CurvesSettings settings;
     SettingsBytes bytes(block);
-    const bool map = bytes.U8() != 0;
+    settings.map = bytes.U8() != 0;
     bytes.U16();  // the version
+    auto curve = [&](int channel) {
+        if (settings.map)
+            settings.tables[channel] = ReadMap(bytes);
+        else
+            settings.points[channel] = ReadPoints(bytes, bytes.U16());
+    };
     const uint32_t channels = bytes.U32();
     for (int channel = 0; channel < 32; ++channel) {
-        if ((channels & (1u << channel)) == 0)
-            continue;
-        curves[channel] = map ? ReadMap(bytes) : CurveTable(ReadPoints(bytes, bytes.U16()));
+        if ((channels & (1u << channel)) != 0)
+            curve(channel);
     }
     // The extension, where present, lists the curves again with their channel numbers.
     if (bytes.Next("Crv ")) {
@@ -108,21 +111,34 @@ std::unique_ptr<Adjustment> ReadCurves(const std::vector<uint8_t>& block, bool g
         const uint32_t count = bytes.U32();
         if (count > bytes.Left() / 2)
             SettingsBytes::Fail();
-        curves.clear();
-        for (uint32_t i = 0; i < count; ++i) {
-            const int channel = bytes.U16();
-            curves[channel] = map ? ReadMap(bytes) : CurveTable(ReadPoints(bytes, bytes.U16()));
-        }
+        settings.points.clear();
+        settings.tables.clear();
+        for (uint32_t i = 0; i < count; ++i)
+            curve(bytes.U16());
     }
-    const ChannelTable identity = IdentityTable();
+    return settings;
+}
+
+std::unique_ptr<Adjustment> MakeCurves(const CurvesSettings& settings, bool gray)
+{
     auto curve = [&](int channel) {
-        const auto found = curves.find(channel);
-        return found == curves.end() ? identity : found->second;
+        if (settings.map) {
+            const auto found = settings.tables.find(channel);
+            return found == settings.tables.end() ? IdentityTable() : found->second;
+        }
+        const auto found = settings.points.find(channel);
+        return found == settings.points.end() ? IdentityTable() : CurveTable(found->second);
     };
+    const ChannelTable master = curve(0);
     std::array<ChannelTable, 3> tables;
     for (int channel = 0; channel < 3; ++channel)
-        tables[channel] = ChainTables(curve(gray ? 1 : 1 + channel), curve(0));
+        tables[channel] = ChainTables(curve(gray ? 1 : 1 + channel), master);
     return std::unique_ptr<Adjustment>(new TableAdjustment(tables));
+}
+
+std::unique_ptr<Adjustment> ReadCurves(const std::vector<uint8_t>& block, bool gray)
+{
+    return MakeCurves(ReadCurvesSettings(block), gray);
 }
 
 }  // namespace render

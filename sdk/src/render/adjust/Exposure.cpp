@@ -23,7 +23,7 @@ ChannelTable ExposureTable(const ExposureSettings& settings, bool gray)
     return table;
 }
 
-std::unique_ptr<Adjustment> ReadExposure(const std::vector<uint8_t>& block, bool gray)
+ExposureSettings ReadExposureSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     bytes.U16();  // the version
@@ -31,7 +31,13 @@ std::unique_ptr<Adjustment> ReadExposure(const std::vector<uint8_t>& block, bool
     settings.exposure = bytes.F32();
     settings.offset = bytes.F32();
     settings.gamma = bytes.F32();
-    return std::unique_ptr<Adjustment>(new TableAdjustment(SameTables(ExposureTable(settings, gray))));
+    return settings;
+}
+
+std::unique_ptr<Adjustment> ReadExposure(const std::vector<uint8_t>& block, bool gray)
+{
+    return std::unique_ptr<Adjustment>(
+        new TableAdjustment(SameTables(ExposureTable(ReadExposureSettings(block), gray))));
 }
 
 }  // namespace render

@@ -21,8 +21,10 @@ struct ExposureSettings {
 // rounded.
 ChannelTable ExposureTable(const ExposureSettings& settings, bool gray);
 
-// The adjustment of an "expA" block: a version, then exposure, offset and gamma as 32-bit
-// floats. Raises kDamagedSettings for a block too short.
+// The settings of an "expA" block: a version, then exposure, offset and gamma as 32-bit floats.
+// Raises kDamagedSettings for a block too short.
+ExposureSettings ReadExposureSettings(const std::vector<uint8_t>& block);
+// The adjustment of an "expA" block; raises as ReadExposureSettings.
 std::unique_ptr<Adjustment> ReadExposure(const std::vector<uint8_t>& block, bool gray);
 
 }  // namespace render

@@ -68,15 +68,16 @@ void GradientMap::Apply(uint8_t* rgb, int32_t count) const
     }
 }
 
-std::unique_ptr<Adjustment> ReadGradientMap(const std::vector<uint8_t>& block, bool gray)
+GradientMapSettings ReadGradientMapSettings(const std::vector<uint8_t>& block)
 {
+    GradientMapSettings settings;
+    GradientRamp& ramp = settings.ramp;
     SettingsBytes bytes(block);
     const uint16_t version = bytes.U16();
     if (version != 1 && version != 3)
         SettingsBytes::Fail();
-    const bool reverse = bytes.U8() != 0;
-    bytes.U8();  // dither
-    GradientRamp ramp;
+    settings.reverse = bytes.U8() != 0;
+    settings.dither = bytes.U8() != 0;
     if (version == 3) {
         std::string method(4, ' ');
         for (char& c : method)
@@ -112,10 +113,21 @@ std::unique_ptr<Adjustment> ReadGradientMap(const std::vector<uint8_t>& block, b
     ramp.smoothness = std::min<int32_t>(bytes.U16(), 4096);
     bytes.U16();  // length
     ramp.noise = bytes.U16() != 0;  // the gradient's form: 0 custom stops, 1 noise
-    if (ramp.noise)
+    if (!ramp.noise)
+        ramp.Build();
+    return settings;
+}
+
+std::unique_ptr<Adjustment> MakeGradientMap(const GradientMapSettings& settings, bool gray)
+{
+    if (settings.ramp.noise)
         return nullptr;
-    ramp.Build();
-    return std::unique_ptr<Adjustment>(new GradientMap(ramp, reverse, gray));
+    return std::unique_ptr<Adjustment>(new GradientMap(settings.ramp, settings.reverse, gray));
+}
+
+std::unique_ptr<Adjustment> ReadGradientMap(const std::vector<uint8_t>& block, bool gray)
+{
+    return MakeGradientMap(ReadGradientMapSettings(block), gray);
 }
 
 }  // namespace render

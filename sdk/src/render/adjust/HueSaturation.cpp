@@ -152,7 +152,7 @@ void HueSaturation::Pixel(uint8_t* pixel) const
         pixel[i] = ToLevel(rgb[i]);
 }
 
-std::unique_ptr<Adjustment> ReadHueSaturation(const std::vector<uint8_t>& block, bool old)
+HueSaturationSettings ReadHueSaturationSettings(const std::vector<uint8_t>& block, bool old)
 {
     SettingsBytes bytes(block);
     HueSaturationSettings settings;
@@ -176,7 +176,7 @@ std::unique_ptr<Adjustment> ReadHueSaturation(const std::vector<uint8_t>& block,
         range.fade[1] = bytes.S16();
         change(range.change);
     }
-    return std::unique_ptr<Adjustment>(new HueSaturation(settings));
+    return settings;
 }
 
 }  // namespace render

@@ -51,10 +51,11 @@ private:
     std::vector<Range> ranges_;
 };
 
-// The adjustment of a "hue2" or "hue " block: a version, the colorize flag, the colorization's
-// and the master's hue, saturation and lightness, then six ranges of four hues and three
-// changes, all 16-bit. Raises kDamagedSettings for a block too short.
-std::unique_ptr<Adjustment> ReadHueSaturation(const std::vector<uint8_t>& block, bool old);
+// The settings of a "hue2" or "hue " block: a version, the colorize flag, the colorization's
+// and the master's hue, saturation and lightness, then six ranges (reds, yellows, greens, cyans,
+// blues, magentas) of four hues and three changes, all 16-bit. Raises kDamagedSettings for a
+// block too short.
+HueSaturationSettings ReadHueSaturationSettings(const std::vector<uint8_t>& block, bool old);
 
 }  // namespace render
 }  // namespace sdk

@@ -40,20 +40,30 @@ LevelsRecord ReadRecord(SettingsBytes& bytes)
 
 }  // namespace
 
-std::unique_ptr<Adjustment> ReadLevels(const std::vector<uint8_t>& block, bool gray)
+LevelsSettings ReadLevelsSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     bytes.U16();  // the version
-    std::vector<LevelsRecord> records;
-    for (int i = 0; i < 4; ++i)
-        records.push_back(ReadRecord(bytes));
-    const ChannelTable master = LevelsTable(records[0]);
+    LevelsSettings settings;
+    for (LevelsRecord& record : settings.records)
+        record = ReadRecord(bytes);
+    return settings;
+}
+
+std::unique_ptr<Adjustment> MakeLevels(const LevelsSettings& settings, bool gray)
+{
+    const ChannelTable master = LevelsTable(settings.records[0]);
     std::array<ChannelTable, 3> tables;
     for (int channel = 0; channel < 3; ++channel) {
-        const LevelsRecord& own = records[gray ? 1 : 1 + channel];
+        const LevelsRecord& own = settings.records[gray ? 1 : 1 + channel];
         tables[channel] = ChainTables(LevelsTable(own), master);
     }
     return std::unique_ptr<Adjustment>(new TableAdjustment(tables));
+}
+
+std::unique_ptr<Adjustment> ReadLevels(const std::vector<uint8_t>& block, bool gray)
+{
+    return MakeLevels(ReadLevelsSettings(block), gray);
 }
 
 }  // namespace render

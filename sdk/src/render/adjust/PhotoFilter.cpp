@@ -41,7 +41,7 @@ Rgb FromXyz(double x, double y, double z)
 
 }  // namespace
 
-std::unique_ptr<Adjustment> ReadPhotoFilter(const std::vector<uint8_t>& block)
+PhotoFilterSettings ReadPhotoFilterSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     PhotoFilterSettings settings;
@@ -68,7 +68,7 @@ std::unique_ptr<Adjustment> ReadPhotoFilter(const std::vector<uint8_t>& block)
     }
     settings.density = static_cast<int>(std::min<uint32_t>(bytes.U32(), 100));
     settings.preserveLuminosity = bytes.U8() != 0;
-    return std::unique_ptr<Adjustment>(new PhotoFilter(settings));
+    return settings;
 }
 
 }  // namespace render

@@ -29,11 +29,11 @@ private:
     PhotoFilterSettings settings_;
 };
 
-// The adjustment of a "phfl" block: version 3 holds the colour as CIE XYZ (three 32-bit
+// The settings of a "phfl" block: version 3 holds the colour as CIE XYZ (three 32-bit
 // values, 1.0 = 65536, D50), version 2 a colour space and four 16-bit components (RGB or
 // gray taken; others give the warming filter's colour); then the density and the flag. Raises
 // kDamagedSettings for a block too short or of another version.
-std::unique_ptr<Adjustment> ReadPhotoFilter(const std::vector<uint8_t>& block);
+PhotoFilterSettings ReadPhotoFilterSettings(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

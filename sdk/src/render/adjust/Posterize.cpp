@@ -16,11 +16,10 @@ ChannelTable PosterizeTable(int levels)
     return table;
 }
 
-std::unique_ptr<Adjustment> ReadPosterize(const std::vector<uint8_t>& block)
+int ReadPosterizeLevels(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
-    return std::unique_ptr<Adjustment>(
-        new TableAdjustment(SameTables(PosterizeTable(bytes.U16()))));
+    return bytes.U16();
 }
 
 }  // namespace render

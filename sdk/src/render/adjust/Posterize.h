@@ -14,9 +14,9 @@ namespace render {
 // nearest of those).
 ChannelTable PosterizeTable(int levels);
 
-// The adjustment of a "post" block: the number of levels in 16 bits. Raises kDamagedSettings
-// for a block too short.
-std::unique_ptr<Adjustment> ReadPosterize(const std::vector<uint8_t>& block);
+// The number of levels of a "post" block, in 16 bits. Raises kDamagedSettings for a block too
+// short.
+int ReadPosterizeLevels(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

@@ -52,7 +52,7 @@ void SelectiveColor::Pixel(uint8_t* pixel) const
         pixel[c] = ToLevel(out[c]);
 }
 
-std::unique_ptr<Adjustment> ReadSelectiveColor(const std::vector<uint8_t>& block)
+SelectiveColorSettings ReadSelectiveColorSettings(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
     SelectiveColorSettings settings;
@@ -63,7 +63,7 @@ std::unique_ptr<Adjustment> ReadSelectiveColor(const std::vector<uint8_t>& block
         for (int& value : family)
             value = bytes.S16();
     }
-    return std::unique_ptr<Adjustment>(new SelectiveColor(settings));
+    return settings;
 }
 
 }  // namespace render

@@ -32,10 +32,10 @@ private:
     SelectiveColorSettings settings_;
 };
 
-// The adjustment of a "selc" block: a version, the method (0 relative, 1 absolute), then ten
+// The settings of a "selc" block: a version, the method (0 relative, 1 absolute), then ten
 // records of four signed 16-bit values, the first unused. Raises kDamagedSettings for a block
 // too short.
-std::unique_ptr<Adjustment> ReadSelectiveColor(const std::vector<uint8_t>& block);
+SelectiveColorSettings ReadSelectiveColorSettings(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

@@ -21,10 +21,10 @@ void Threshold::Apply(uint8_t* rgb, int32_t count) const
     }
 }
 
-std::unique_ptr<Adjustment> ReadThreshold(const std::vector<uint8_t>& block)
+int ReadThresholdLevel(const std::vector<uint8_t>& block)
 {
     SettingsBytes bytes(block);
-    return std::unique_ptr<Adjustment>(new Threshold(bytes.U16()));
+    return bytes.U16();
 }
 
 }  // namespace render

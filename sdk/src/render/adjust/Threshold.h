@@ -21,9 +21,8 @@ private:
     int level_;
 };
 
-// The adjustment of a "thrs" block: the level in 16 bits. Raises kDamagedSettings for a block
-// too short.
-std::unique_ptr<Adjustment> ReadThreshold(const std::vector<uint8_t>& block);
+// The level of a "thrs" block, in 16 bits. Raises kDamagedSettings for a block too short.
+int ReadThresholdLevel(const std::vector<uint8_t>& block);
 
 }  // namespace render
 }  // namespace sdk

@@ -46,17 +46,26 @@ void Vibrance::Pixel(uint8_t* pixel) const
     StoreRgb(colour, pixel);
 }
 
-std::unique_ptr<Adjustment> ReadVibrance(const std::vector<uint8_t>& block)
+VibranceSettings ReadVibranceSettings(const std::vector<uint8_t>& block)
 {
     size_t at = 0;
-    const graphic::PsdDescriptorValue settings =
+    const graphic::PsdDescriptorValue descriptor =
         graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
-    const double vibrance = settings.Number("vibrance", 0);
-    const double saturation = settings.Number("Strt", 0);
-    return std::unique_ptr<Adjustment>(new Vibrance(static_cast<int>(std::lround(
-                                                        std::min(std::max(vibrance, -100.0), 100.0))),
-                                                    static_cast<int>(std::lround(std::min(
-                                                        std::max(saturation, -100.0), 100.0)))));
+    auto percent = [&](const char* key) {
+        const double value = descriptor.Number(key, 0);
+        return static_cast<int>(
+            std::lround(std::isnan(value) ? 0 : std::min(std::max(value, -100.0), 100.0)));
+    };
+    VibranceSettings settings;
+    settings.vibrance = percent("vibrance");
+    settings.saturation = percent("Strt");
+    return settings;
+}
+
+std::unique_ptr<Adjustment> ReadVibrance(const std::vector<uint8_t>& block)
+{
+    const VibranceSettings settings = ReadVibranceSettings(block);
+    return std::unique_ptr<Adjustment>(new Vibrance(settings.vibrance, settings.saturation));
 }
 
 }  // namespace render

@@ -11,6 +11,11 @@
 namespace sdk {
 namespace render {
 
+struct VibranceSettings {
+    int vibrance = 0;
+    int saturation = 0;
+};
+
 class Vibrance : public PixelAdjustment<Vibrance> {
 public:
     Vibrance(int vibrance, int saturation) : vibrance_(vibrance), saturation_(saturation) {}
@@ -24,8 +29,10 @@ private:
     int saturation_;
 };
 
-// The adjustment of a "vibA" block: a descriptor of "vibrance" and "Strt" (saturation).
-// Raises kDamagedSettings for a damaged descriptor.
+// The settings of a "vibA" block: a descriptor of "vibrance" and "Strt" (saturation), each
+// taken to -100 .. 100. Raises kDamagedSettings for a damaged descriptor.
+VibranceSettings ReadVibranceSettings(const std::vector<uint8_t>& block);
+// The adjustment of a "vibA" block; raises as ReadVibranceSettings.
 std::unique_ptr<Adjustment> ReadVibrance(const std::vector<uint8_t>& block);
 
 }  // namespace render

@@ -1,13 +1,13 @@
 #include "render/effects/LayerEffects.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <map>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "debug/Error.h"
 #include "render/adjust/Curves.h"
 #include "render/adjust/GradientRamp.h"
 #include "render/adjust/SettingsBytes.h"
@@ -319,25 +319,39 @@ LayerEffect ReadEffect(EffectKind kind, const PsdDescriptorValue& effect, double
     return out;
 }
 
-// The effects an item of the block holds: itself, or the effects of its list.
+// The effects an item of the block holds: itself, or the effects of its list. on: the block's
+// master switch.
 void AddEffects(EffectKind kind, const PsdDescriptorValue& item, double globalAngle,
-                double globalAltitude, std::vector<LayerEffect>& effects)
+                double globalAltitude, bool on, EffectsRead read, std::vector<LayerEffect>& effects)
 {
     if (item.type == Type::List) {
         for (const PsdDescriptorValue& one : item.items)
-            AddEffects(kind, one, globalAngle, globalAltitude, effects);
+            AddEffects(kind, one, globalAngle, globalAltitude, on, read, effects);
         return;
     }
     // The editor keeps every kind's settings, the absent ones off and not present.
-    if (item.type != Type::Object || !item.Bool("enab", true) || !item.Bool("present", true))
+    if (item.type != Type::Object || !item.Bool("present", true))
+        return;
+    const bool enabled = item.Bool("enab", true);
+    if (!enabled && read == EffectsRead::Drawn)
         return;
     // The editor stacks at most ten of a kind; more are not drawn, so that a file cannot
-    // multiply the rows effects keep.
-    if (std::count_if(effects.begin(), effects.end(),
-                      [kind](const LayerEffect& effect) { return effect.kind == kind; }) >=
-        kMostOfAKind)
+    // multiply the rows effects keep (nor the effects switched off, the size of a reading).
+    if (std::count_if(effects.begin(), effects.end(), [kind, enabled](const LayerEffect& effect) {
+            return effect.kind == kind && effect.enabled == enabled;
+        }) >= kMostOfAKind)
         return;
-    effects.push_back(ReadEffect(kind, item, globalAngle, globalAltitude));
+    if (enabled && on) {
+        effects.push_back(ReadEffect(kind, item, globalAngle, globalAltitude));
+        return;
+    }
+    // An effect that is not drawn does not damage the reading of those that are.
+    try {
+        effects.push_back(ReadEffect(kind, item, globalAngle, globalAltitude));
+    } catch (const debug::runtime_error&) {
+        return;
+    }
+    effects.back().enabled = enabled;
 }
 
 }  // namespace
@@ -388,7 +402,7 @@ float EffectContour::At(float a) const
 }
 
 LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double globalAngle,
-                                   double globalAltitude)
+                                   double globalAltitude, EffectsRead read)
 {
     SettingsBytes bytes(block);
     if (bytes.U32() != 0)
@@ -402,7 +416,8 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
     if (!std::isfinite(scale) || !std::isfinite(globalAngle) || !std::isfinite(globalAltitude))
         SettingsBytes::Fail();
     effects.scale = Clamp(scale / 100, 0.01, 10);
-    if (!descriptor.Bool("masterFXSwitch", true))
+    effects.on = descriptor.Bool("masterFXSwitch", true);
+    if (!effects.on && read == EffectsRead::Drawn)
         return effects;
     globalAngle = WrapAngle(globalAngle);
     globalAltitude = Clamp(globalAltitude, 0, 90);
@@ -411,19 +426,20 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
             // A kind that may repeat keeps its first effect under its own key as well.
             if ((item.key == key.single && !(key.multi && descriptor.Find(key.multi))) ||
                 (key.multi && item.key == key.multi))
-                AddEffects(key.kind, item, globalAngle, globalAltitude, effects.effects);
+                AddEffects(key.kind, item, globalAngle, globalAltitude, effects.on, read,
+                           effects.effects);
         }
     }
     return effects;
 }
 
-LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index)
+LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index, EffectsRead read)
 {
     std::vector<uint8_t> block;
     if (!loader.LayerBlock(index, "lmfx", block) && !loader.LayerBlock(index, "lfx2", block))
         return LayerEffects();
     const graphic::PsdFormat& format = loader.Format();
-    return ReadLayerEffectsBlock(block, format.globalAngle, format.globalAltitude);
+    return ReadLayerEffectsBlock(block, format.globalAngle, format.globalAltitude, read);
 }
 
 }  // namespace render

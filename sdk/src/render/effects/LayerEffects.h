@@ -91,6 +91,8 @@ struct LayerEffect {
     enum class GlowSource { Edge, Centre };
 
     EffectKind kind = EffectKind::DropShadow;
+    // Off in the block ("enab"): read only when every effect is asked for, and never drawn.
+    bool enabled = true;
     BlendMode mode = BlendMode::Normal;
     float opacity = 1;                   // 0 .. 1
     float colour[3] = {0, 0, 0};         // straight red, green, blue in 0 .. 1
@@ -124,25 +126,35 @@ struct LayerEffects {
     bool present = false;
     // The block's scale ("Scl ", 1 = 100 %, within 0.01 .. 10), not applied to the lengths.
     double scale = 1;
+    // The block's master switch ("masterFXSwitch"): off, none of the effects is drawn.
+    bool on = true;
     // The enabled effects, each with its settings, in the order the block lists them (several of
     // one kind keep their list's order, the first drawn on top). An effect the block marks
     // disabled ("enab") or not present ("present": the editor keeps the settings of every kind,
-    // the unused ones so) is left out. Empty when the master switch is off.
+    // the unused ones so) is left out. Empty when the master switch is off. (Read with
+    // EffectsRead::All, the disabled effects are kept too, and those of a switch that is off.)
     std::vector<LayerEffect> effects;
 };
+
+// Which effects a reading keeps: those drawn, or also those the user switched off (an effect
+// disabled, or every effect of a block whose master switch is off), to describe the layer's
+// style whole. Effects not present are never kept.
+enum class EffectsRead { Drawn, All };
 
 // The effects of layer index. Global light: the document's angle and altitude (image resources
 // 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an effect whose "uglg" is on.
 // Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block of another effects
 // version than 0 or that is not a descriptor, or an enabled effect with a number that is not
 // finite or a contour of more than 256 points; other numbers are cut to their ranges (sizes to
-// 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises.
-LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index);
+// 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises. With
+// EffectsRead::All, a disabled effect that cannot be read is left out instead.
+LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index,
+                              EffectsRead read = EffectsRead::Drawn);
 
 // The effects of an effects block's bytes (the 4-byte effects version, the descriptor version,
 // the descriptor), with the document's global light. Raises as above.
 LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double globalAngle,
-                                   double globalAltitude);
+                                   double globalAltitude, EffectsRead read = EffectsRead::Drawn);
 
 }  // namespace render
 }  // namespace sdk

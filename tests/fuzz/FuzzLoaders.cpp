@@ -6,10 +6,12 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "graphic/dispatch/LoaderDispatch.h"
 #include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdTypeLayer.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
 #include "render/compose/UndrawnParts.h"
@@ -63,6 +65,19 @@ void ReadColors(sdk::graphic::ImageLoaderPSD& psd)
     }
 }
 
+// Every layer's type block through the reader of its text.
+void ReadTypeLayers(sdk::graphic::ImageLoaderPSD& psd)
+{
+    std::vector<uint8_t> block;
+    for (int32_t index = 0; index < psd.LayerCount() && index < 256; ++index) {
+        try {
+            if (psd.LayerBlock(index, "TySh", block))
+                sdk::graphic::ReadPsdTypeLayer(block.data(), block.size());
+        } catch (const std::exception&) {
+        }
+    }
+}
+
 void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOptions& options)
 {
     test_support::FileLikeStream stream(data, size);
@@ -93,6 +108,7 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                 ReadRows([&] { return loader->LayerRows(index); });
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
             ReadColors(psd);
+            ReadTypeLayers(psd);
             // The layer tree and the renderer, on documents small enough to draw quickly.
             const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
             if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {

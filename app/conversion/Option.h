@@ -101,6 +101,9 @@ public:
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.
     bool reportColor = false;
+    // Command-line tool only: the layer report gives each type layer's text and its first
+    // style's font and size.
+    bool reportText = false;
     // True when any PSD output is asked for.
     bool AnyPsdOutput() const
     {

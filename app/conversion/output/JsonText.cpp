@@ -1,5 +1,7 @@
 #include "conversion/output/JsonText.h"
 
+#include <cmath>
+
 #include "files/Format.h"
 #include "files/Utf8Text.h"
 
@@ -27,6 +29,22 @@ void JsonText::Decimal(double value, int places)
 {
     BeforeItem();
     text_ += sdk::files::Format("%.*f", places, value);
+}
+
+void JsonText::Real(double value, int places)
+{
+    if (!std::isfinite(value)) {
+        Null();
+        return;
+    }
+    BeforeItem();
+    std::string number = sdk::files::Format("%.*f", places, value);
+    if (number.find('.') != std::string::npos) {
+        number.erase(number.find_last_not_of('0') + 1);
+        if (number.back() == '.')
+            number.pop_back();
+    }
+    text_ += number == "-0" ? "0" : number;
 }
 
 void JsonText::Bool(bool value)

@@ -12,7 +12,8 @@ public:
     // oneLine: the members stay on the opening line ({"x": 0, "y": 0}).
     void BeginObject(bool oneLine = false) { Open('{', oneLine); }
     void EndObject() { Close('}'); }
-    void BeginArray() { Open('[', false); }
+    // oneLine: the items stay on the opening line ([1, 0, 0]).
+    void BeginArray(bool oneLine = false) { Open('[', oneLine); }
     void EndArray() { Close(']'); }
     // The key of the object member whose value comes next.
     void Key(const std::string& name);
@@ -20,6 +21,9 @@ public:
     void Number(int64_t value);
     // A number with places digits after the point.
     void Decimal(double value, int places);
+    // A number with at most places digits after the point, without trailing zeros ("24",
+    // "12.5"); null for a value that is not finite, for which JSON has no number.
+    void Real(double value, int places);
     void Bool(bool value);
     void Null();
 

@@ -7,6 +7,7 @@
 #include "conversion/output/JsonText.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
+#include "conversion/psd/ManifestText.h"
 #include "debug/Error.h"
 #include "files/NativeText.h"
 #include "files/Path.h"
@@ -55,8 +56,9 @@ const char* KindName(const PsdLayerProperties& properties, bool group)
 
 class ManifestWriter {
 public:
-    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path)
-        : psd_(psd), folder_(sdk::files::GetFolder(path))
+    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path,
+                   std::vector<std::string>* notes)
+        : psd_(psd), folder_(sdk::files::GetFolder(path)), notes_(notes)
     {
         for (const PsdLayer& layer : document.layers) {
             if (layer.png)
@@ -145,6 +147,9 @@ private:
             json.String(Relative(file->second));
         else
             json.Null();
+        // A type layer's text and styles.
+        if (!node.group && properties.kind == PsdLayerProperties::Kind::Type)
+            WriteManifestText(json, psd_, node.layer, notes_);
         if (node.group) {
             json.Key("children");
             Nodes(node);
@@ -177,6 +182,7 @@ private:
     const std::string folder_;
     std::map<int32_t, std::string> layerFiles_;  // by record: a layer's own PNG
     std::map<int32_t, std::string> pictures_;    // by folder record: a group's picture
+    std::vector<std::string>* notes_;            // where notes go, or null
 };
 
 }  // namespace
@@ -188,7 +194,8 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     if (psd == nullptr)
         throw sdk::debug::logic_error("WriteManifest:40");
     const std::string output = document.base + ".json";
-    ManifestWriter writer(document, *psd, output);
+    ManifestWriter writer(document, *psd, output,
+                          context.remarks != nullptr ? &context.remarks->notes : nullptr);
     JsonText& json = writer.json;
     json.BeginObject();
     json.Key("version");

@@ -338,8 +338,8 @@ const Dependence kDependences[] = {
 
 // The command line's own defaults, where the window's differ: the extended reading, layers
 // without pixels left out, the merged image without its matte, animations at 10 frames a
-// second, colours made sRGB where the document's are not, reports and manifests without the
-// pixels.
+// second, colours made sRGB where the document's are not, reports that name the colours and
+// give the text of type layers, reports and manifests without the pixels.
 void CommandLineDefaults(cOption& o, const std::set<int>& given)
 {
     o.extended = true;
@@ -351,6 +351,7 @@ void CommandLineDefaults(cOption& o, const std::set<int>& given)
         o.color = ColorChoice::Auto;
     o.reportColor = true;
     o.reportsWithoutPixels = true;
+    o.reportText = true;
 }
 
 // The long name of an option's code.
@@ -477,10 +478,12 @@ const char* HelpText()
            "                        no layer names or blend-mode keys\n"
            "  --info                text report: the document (size, colour, alpha, layers)\n"
            "  --layer-info[=LIST]   text report: a section per layer; LIST is a comma list\n"
-           "                        of name, position, mode (all three when omitted)\n"
+           "                        of name, position, mode (all three when omitted); a\n"
+           "                        type layer's section gives its text and first font\n"
            "  --manifest            NAME.json: the layer tree top first (names, kinds,\n"
            "                        visibility, opacities, blend modes, clipping, masks,\n"
-           "                        rectangles) with the layer PNG written for each node\n"
+           "                        rectangles, type layers' text and styles) with the\n"
+           "                        layer PNG written for each node\n"
            "  --compose             merged image: composed from the layers as the editor\n"
            "                        shows them (visibility, opacity and fill opacity,\n"
            "                        layer and vector masks, feathering, clipping, groups,\n"

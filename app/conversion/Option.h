@@ -101,6 +101,9 @@ public:
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.
     bool reportColor = false;
+    // Command-line tool only: the layer report gives each type layer's text and its first
+    // style's font and size.
+    bool reportText = false;
     // Command-line tool only: a run that writes only reports and manifests reads no pixels (the
     // merged image is not decoded), so damaged image data does not stop them.
     bool reportsWithoutPixels = false;

@@ -238,7 +238,7 @@ TEST_F(PsdGroups, ManifestGivesIdsLocksLabelsAndResolution)
     ASSERT_TRUE(ConvertFile(recorder.context, dir / "a.psd"));
     const std::string json = test_support::ReadWholeFile(dir / "a.json");
     EXPECT_NE(std::string::npos,
-              json.find("\"resolution\": {\"x\": 144.000, \"y\": 144.000, \"displayUnit\": "
+              json.find("\"resolution\": {\"x\": 144, \"y\": 144, \"displayUnit\": "
                         "\"pixelsPerInch\"}"));
     EXPECT_NE(std::string::npos, json.find("\"id\": 17,"));
     EXPECT_NE(std::string::npos,

@@ -14,6 +14,7 @@
 #include "graphic/dispatch/LoaderDispatch.h"
 #include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
+#include "graphic/psd/PsdTypeLayer.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
 #include "render/compose/UndrawnParts.h"
@@ -67,6 +68,19 @@ void ReadColors(sdk::graphic::ImageLoaderPSD& psd)
     }
 }
 
+// Every layer's type block through the reader of its text.
+void ReadTypeLayers(sdk::graphic::ImageLoaderPSD& psd)
+{
+    std::vector<uint8_t> block;
+    for (int32_t index = 0; index < psd.LayerCount() && index < 256; ++index) {
+        try {
+            if (psd.LayerBlock(index, "TySh", block))
+                sdk::graphic::ReadPsdTypeLayer(block.data(), block.size());
+        } catch (const std::exception&) {
+        }
+    }
+}
+
 void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOptions& options)
 {
     test_support::FileLikeStream stream(data, size);
@@ -97,6 +111,7 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                 ReadRows([&] { return loader->LayerRows(index); });
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
             ReadColors(psd);
+            ReadTypeLayers(psd);
             // The settings the layer manifest lists for each layer, which never raise.
             for (int32_t index = 0; index < count && index < 256; ++index) {
                 JsonText json;

@@ -370,6 +370,15 @@ DescriptorWriter& DescriptorWriter::Text(const std::string& key, const std::stri
     return *this;
 }
 
+DescriptorWriter& DescriptorWriter::Text(const std::string& key, const std::u16string& text)
+{
+    ByteWriter& item = Item(key, "TEXT").U32(static_cast<uint32_t>(text.size() + 1));
+    for (char16_t unit : text)
+        item.U16(unit);
+    item.U16(0);
+    return *this;
+}
+
 DescriptorWriter& DescriptorWriter::Raw(const std::string& key, const Bytes& data)
 {
     Item(key, "tdta").U32(static_cast<uint32_t>(data.size())).Append(data);

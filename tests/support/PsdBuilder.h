@@ -104,6 +104,8 @@ public:
     DescriptorWriter& Enum(const std::string& key, const std::string& type,
                            const std::string& value);
     DescriptorWriter& Text(const std::string& key, const std::string& text);
+    // UTF-16 text, ended with a zero unit as the editor writes it.
+    DescriptorWriter& Text(const std::string& key, const std::u16string& text);
     // Raw data ("tdta"): its length, then the bytes.
     DescriptorWriter& Raw(const std::string& key, const Bytes& data);
     DescriptorWriter& Object(const std::string& key, const DescriptorWriter& object);

@@ -12,6 +12,7 @@ public:
     // oneLine: the members stay on the opening line ({"x": 0, "y": 0}).
     void BeginObject(bool oneLine = false) { Open('{', oneLine); }
     void EndObject() { Close('}'); }
+    // oneLine: the items stay on the opening line ([1, 0, 0]).
     void BeginArray(bool oneLine = false) { Open('[', oneLine); }
     void EndArray() { Close(']'); }
     // The key of the object member whose value comes next.

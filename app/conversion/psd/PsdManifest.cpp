@@ -10,6 +10,7 @@
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
 #include "conversion/psd/ManifestLayerSettings.h"
+#include "conversion/psd/ManifestText.h"
 #include "conversion/psd/PsdLayerSelection.h"
 #include "debug/Error.h"
 #include "files/Format.h"
@@ -64,8 +65,9 @@ const char* const kColorLabels[] = {"none",   "red",  "orange", "yellow",
 
 class ManifestWriter {
 public:
-    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path)
-        : psd_(psd), folder_(sdk::files::GetFolder(path))
+    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path,
+                   std::vector<std::string>* notes)
+        : psd_(psd), folder_(sdk::files::GetFolder(path)), notes_(notes)
     {
         for (const PsdLayer& layer : document.layers) {
             if (layer.png)
@@ -174,6 +176,9 @@ private:
             json.String(Relative(file->second));
         else
             json.Null();
+        // A type layer's text and styles.
+        if (!node.group && properties.kind == PsdLayerProperties::Kind::Type)
+            WriteManifestText(json, psd_, node.layer, notes_);
         std::vector<std::string> keys;
         WriteLayerSettings(json, psd_, node.layer, keys);
         if (!keys.empty()) {
@@ -252,6 +257,7 @@ private:
     const std::string folder_;
     std::map<int32_t, std::string> layerFiles_;  // by record: a layer's own PNG
     std::map<int32_t, std::string> pictures_;    // by folder record: a group's picture
+    std::vector<std::string>* notes_;            // where notes go, or null
 };
 
 }  // namespace
@@ -263,7 +269,8 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     if (psd == nullptr)
         throw sdk::debug::logic_error("WriteManifest:40");
     const std::string output = document.base + ".json";
-    ManifestWriter writer(document, *psd, output);
+    ManifestWriter writer(document, *psd, output,
+                          context.remarks != nullptr ? &context.remarks->notes : nullptr);
     JsonText& json = writer.json;
     json.BeginObject();
     json.Key("version");
@@ -282,9 +289,9 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
         // Pixels per inch, and the unit the editor shows them in.
         json.BeginObject(true);
         json.Key("x");
-        json.Decimal(resolution.horizontal, 3);
+        json.Real(resolution.horizontal, 3);
         json.Key("y");
-        json.Decimal(resolution.vertical, 3);
+        json.Real(resolution.vertical, 3);
         json.Key("displayUnit");
         json.String(resolution.horizontalUnit == 2 ? "pixelsPerCentimeter" : "pixelsPerInch");
         json.EndObject();

@@ -3,8 +3,9 @@
 // document's size, colour mode and depth, and "layers", the tree of layers and groups top first
 // as the editor's layer panel shows it. Each node carries its name, kind, visibility, opacities,
 // blend mode, clipping, masks, rectangle (a group's: the union of its children's) and the file
-// written for it, relative to the manifest, or null; then its adjustment, fill and effects
-// settings where it has them (ManifestLayerSettings.h).
+// written for it, relative to the manifest, or null; then a type layer's text and styles
+// (ManifestText.h), and its adjustment, fill and effects settings where it has them
+// (ManifestLayerSettings.h).
 #pragma once
 
 #include "conversion/ConvertContext.h"

@@ -5,8 +5,10 @@
 #include "conversion/Option.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
+#include "conversion/psd/ManifestText.h"
 #include "conversion/psd/PsdLayerSelection.h"
 #include "debug/Error.h"
+#include "files/Format.h"
 #include "files/NativeText.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "render/BlendMode.h"
@@ -51,6 +53,53 @@ private:
 };
 
 std::string Number(int32_t value) { return std::to_string(value); }
+
+// A type layer's characters on one line: backslashes doubled, paragraph ends as "\r", line feeds
+// as "\n" and other control characters (U+0003, the break of a line within a paragraph, among
+// them) as "\u0003".
+std::string OneLine(const std::u16string& text)
+{
+    std::u16string line;
+    for (char16_t unit : text) {
+        if (unit == u'\\')
+            line += u"\\\\";
+        else if (unit == u'\r')
+            line += u"\\r";
+        else if (unit == u'\n')
+            line += u"\\n";
+        else if (unit < 0x20 || unit == 0x7F)
+            for (char c : sdk::files::Format("\\u%04X", static_cast<unsigned>(unit)))
+                line += static_cast<char16_t>(c);
+        else
+            line += unit;
+    }
+    return sdk::files::Utf16ToNative(line);
+}
+
+// A size with at most two decimals, without trailing zeros.
+std::string Size(double value)
+{
+    std::string text = sdk::files::Format("%.2f", value);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// The type layer's text and its first style's font and size, or why they cannot be read.
+void TypeLayerLines(ReportFile& report, sdk::graphic::ImageLoaderPSD& psd, int32_t index)
+{
+    sdk::graphic::PsdTypeLayer text;
+    std::string problem;
+    if (!ReadTypeLayerText(psd, index, text, problem)) {
+        report.Line("\tText    = not read: " + problem);
+        return;
+    }
+    report.Line("\tText    = " + OneLine(text.text));
+    if (!text.styles.empty())
+        report.Line("\tFont    = " + sdk::files::Utf16ToNative(text.styles[0].font) + ", " +
+                    Size(text.styles[0].size) + " px");
+}
 
 }  // namespace
 
@@ -170,6 +219,10 @@ void WriteTextInfo(ConvertContext& context, const PsdDocument& document,
             }
             if ((option.compose || option.asShown) && psd)
                 report.Line("\tShown   = " + ShownLine(*psd, i));
+            // The text of a type layer, in the command-line tool's own reports.
+            if (option.reportText && psd &&
+                psd->LayerRecord(i).properties.kind == sdk::graphic::PsdLayerProperties::Kind::Type)
+                TypeLayerLines(report, *psd, i);
             if (!visibility.empty() && visibility[static_cast<size_t>(i)] != LayerVisibility::Visible)
                 report.Line(visibility[static_cast<size_t>(i)] == LayerVisibility::Hidden
                                 ? "\tHidden  = yes, left out"

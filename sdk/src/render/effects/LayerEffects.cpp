@@ -396,6 +396,12 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
     size_t at = bytes.At();
     const PsdDescriptorValue descriptor =
         graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
+    return ReadLayerEffectsDescriptor(descriptor, globalAngle, globalAltitude);
+}
+
+LayerEffects ReadLayerEffectsDescriptor(const PsdDescriptorValue& descriptor, double globalAngle,
+                                        double globalAltitude)
+{
     LayerEffects effects;
     effects.present = true;
     const double scale = descriptor.Number("Scl ", 100);
@@ -419,10 +425,15 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
 
 LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index)
 {
+    const graphic::PsdFormat& format = loader.Format();
+    // A layer comp's style takes the place of the blocks.
+    const std::shared_ptr<const PsdDescriptorValue>& style =
+        loader.LayerRecord(index).properties.compEffects;
+    if (style)
+        return ReadLayerEffectsDescriptor(*style, format.globalAngle, format.globalAltitude);
     std::vector<uint8_t> block;
     if (!loader.LayerBlock(index, "lmfx", block) && !loader.LayerBlock(index, "lfx2", block))
         return LayerEffects();
-    const graphic::PsdFormat& format = loader.Format();
     return ReadLayerEffectsBlock(block, format.globalAngle, format.globalAltitude);
 }
 

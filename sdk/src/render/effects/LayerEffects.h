@@ -131,18 +131,24 @@ struct LayerEffects {
     std::vector<LayerEffect> effects;
 };
 
-// The effects of layer index. Global light: the document's angle and altitude (image resources
-// 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an effect whose "uglg" is on.
-// Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block of another effects
-// version than 0 or that is not a descriptor, or an enabled effect with a number that is not
-// finite or a contour of more than 256 points; other numbers are cut to their ranges (sizes to
-// 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises.
+// The effects of layer index: those of the style a layer comp gave it
+// (PsdLayerProperties::compEffects), else those of its block. Global light: the document's angle
+// and altitude (image resources 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an
+// effect whose "uglg" is on. Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block
+// of another effects version than 0 or that is not a descriptor, or an enabled effect with a number
+// that is not finite or a contour of more than 256 points; other numbers are cut to their ranges
+// (sizes to 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises.
 LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index);
 
 // The effects of an effects block's bytes (the 4-byte effects version, the descriptor version,
 // the descriptor), with the document's global light. Raises as above.
 LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double globalAngle,
                                    double globalAltitude);
+
+// The effects of an effects descriptor (what an effects block holds after its versions), with
+// the document's global light. Raises as above.
+LayerEffects ReadLayerEffectsDescriptor(const graphic::PsdDescriptorValue& descriptor,
+                                        double globalAngle, double globalAltitude);
 
 }  // namespace render
 }  // namespace sdk

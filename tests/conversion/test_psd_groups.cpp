@@ -186,7 +186,8 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     const std::string json = test_support::ReadWholeFile(dir / "a.json");
     auto at = [&](const std::string& text) { return json.find(text); };
     EXPECT_EQ(0u, at("{\r\n  \"version\": 1,\r\n  \"width\": 4,\r\n  \"height\": 3,\r\n"
-                     "  \"colorMode\": \"rgb\",\r\n  \"depth\": 8,\r\n  \"layers\": [\r\n"
+                     "  \"colorMode\": \"rgb\",\r\n  \"depth\": 8,\r\n  \"comps\": [],\r\n"
+                     "  \"layers\": [\r\n"
                      "    {\r\n      \"name\": \"../a:b\",\r\n      \"kind\": \"group\",\r\n"));
     // Top first: the path-named group, the second Outer, Hidden, Outer, the background.
     EXPECT_LT(at("\"name\": \"../a:b\""), at("\"file\": \"a/Outer/arm (2).png\""));

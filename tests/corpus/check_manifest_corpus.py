@@ -7,8 +7,8 @@ each into a folder of its own. A document must convert under every layout unless
 without them. Each manifest must parse with Python's json module and have the layout's keys;
 every node's file must be a PNG that was written, of the node's rectangle (its size, and its
 offset in the oFFs chunk); every PNG written must be some node's file; with --skip-hidden no
-hidden node, nor any node inside a hidden group, has a file. Passes with a notice when the
-corpus is not there.
+hidden node, nor any node inside a hidden group, has a file; every layer comp listed has its
+keys. Passes with a notice when the corpus is not there.
 Usage: check_manifest_corpus.py --cli QUILLCONV_CLI --corpus DIR"""
 import argparse
 import csv
@@ -25,7 +25,9 @@ LAYOUTS = {
     "images": ["--groups=images"],
     "images, hidden skipped": ["--groups=images", "--skip-hidden"],
 }
-DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "colorOutput", "layers"}
+DOCUMENT_KEYS = {"version", "width", "height", "colorMode", "depth", "colorOutput", "comps",
+                 "layers"}
+COMP_KEYS = {"name", "id", "visibility", "position", "appearance", "applied"}
 NODE_KEYS = {"name", "kind", "visible", "opacity", "fillOpacity", "blendMode", "clipping", "mask",
              "vectorMask", "rect", "file"}
 KINDS = {"pixel", "type", "shape", "smartObject", "fill", "adjustment", "group"}
@@ -108,6 +110,10 @@ def main():
                 if (manifest.keys() - {"colorProfile"} != DOCUMENT_KEYS or manifest["version"] != 1
                         or manifest.get("colorOutput") not in ("srgb", "keep", "none")):
                     problems.append(f"document keys {sorted(manifest.keys())}")
+                # Every comp with its keys (a comment only when it has one), none applied.
+                for comp in manifest.get("comps", []):
+                    if comp.keys() - {"comment"} != COMP_KEYS or comp["applied"]:
+                        problems.append(f"comp keys {sorted(comp.keys())}")
                 check_nodes(manifest.get("layers", []), folder, "--skip-hidden" in extra,
                             problems, files)
                 grouped += layout == "flat" and any(n["kind"] == "group" for n in manifest["layers"])

@@ -47,6 +47,7 @@ enum LongOnly {
     kColor,
     kCmykProfile,
     kDepth,
+    kComp,
 };
 
 const struct option kLongOptions[] = {
@@ -76,6 +77,7 @@ const struct option kLongOptions[] = {
     {"extended", no_argument, nullptr, kExtended},
     {"compose", no_argument, nullptr, kCompose},
     {"as-shown", no_argument, nullptr, kAsShown},
+    {"comp", required_argument, nullptr, kComp},
     {"groups", required_argument, nullptr, kGroups},
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"manifest", no_argument, nullptr, kManifest},
@@ -233,6 +235,13 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         else if (value == "16") o.sixteenBitPngs = true;
         else { reason = "--depth is 8 or 16"; return false; }
         return true;
+    case kComp:
+        if (value.empty()) {
+            reason = "--comp needs the name of a layer comp";
+            return false;
+        }
+        o.comp = value;
+        return true;
     case kCmykProfile: {
         std::string problem;
         o.cmykProfile = sdk::graphic::ReadIccProfileFile(value, problem);
@@ -334,6 +343,7 @@ const Dependence kDependences[] = {
      "--psd-png, --psd-layers, --psd-mng or --psd-apng"},
     {kDepth, [](const cOption& o) { return o.psdToPngLayers || o.psdToPngMerged; },
      "--psd-png or --psd-layers"},
+    {kComp, [](const cOption& o) { return o.AnyPsdOutput(); }, "a PSD conversion"},
 };
 
 // The command line's own defaults, where the window's differ: the extended reading, layers
@@ -480,10 +490,11 @@ const char* HelpText()
            "  --layer-info[=LIST]   text report: a section per layer; LIST is a comma list\n"
            "                        of name, position, mode (all three when omitted); a\n"
            "                        type layer's section gives its text and first font\n"
-           "  --manifest            NAME.json: the layer tree top first (names, kinds,\n"
-           "                        visibility, opacities, blend modes, clipping, masks,\n"
-           "                        rectangles, type layers' text and styles) with the\n"
-           "                        layer PNG written for each node\n"
+           "  --manifest            NAME.json: the document's layer comps, and the layer\n"
+           "                        tree top first (names, kinds, visibility, opacities,\n"
+           "                        blend modes, clipping, masks, rectangles, type layers'\n"
+           "                        text and styles, adjustments, fills, effects) with\n"
+           "                        the layer PNG written for each node\n"
            "  --compose             merged image: composed from the layers as the editor\n"
            "                        shows them (visibility, opacity and fill opacity,\n"
            "                        layer and vector masks, feathering, clipping, groups,\n"
@@ -500,6 +511,12 @@ const char* HelpText()
            "                        its effects drawn and its rectangle grown by them;\n"
            "                        not its blend mode (--layer-info says which it has);\n"
            "                        hidden layers keep their pixels\n"
+           "  --comp=NAME           every output shows the document in its layer comp\n"
+           "                        NAME (its exact name): the layers' visibility,\n"
+           "                        position and appearance (opacity, blend mode, layer\n"
+           "                        style) as the comp records those it captured; a\n"
+           "                        document without a comp of that name fails, and\n"
+           "                        standard error lists the comps it has\n"
            "BMP and PNG:\n"
            "  --bmp-png             BMP to PNG: 1- to 32-bit, run-length coded, bit-field\n"
            "                        and OS/2 files; a file with an alpha mask keeps its\n"

@@ -4,9 +4,13 @@
 #include <cstring>
 #include <exception>
 
+#include "cli/ProgressText.h"
 #include "conversion/Option.h"
 #include "debug/Error.h"
 #include "files/FileSystem.h"
+#include "files/NativeText.h"
+#include "graphic/dispatch/LoaderDispatch.h"
+#include "graphic/psd/ImageLoaderPSD.h"
 #include "stream/StreamFile.h"
 
 namespace {
@@ -135,6 +139,36 @@ std::string DepthNotRead(const std::string& path)
            "read";
 }
 
+// Why the PSD document at path is not shown in the layer comp that --comp names: the comps it
+// has, by name, read from it again.
+std::string NoSuchComp(const std::string& path)
+{
+    std::string text =
+        "the document has no layer comp named \"" + WithoutControls(option.comp, '_') + "\"";
+    try {
+        sdk::stream::file_in file(path);
+        file.OpenRead();
+        sdk::smart_ptr<sdk::graphic::ImageLoader> loader =
+            sdk::graphic::CreateLoader(file, ReadingOptions());
+        auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(loader.Get());
+        if (psd == nullptr)
+            return text;
+        if (!psd->LayerCompsDamage().empty())
+            return text + ": its list of layer comps is damaged (" + psd->LayerCompsDamage() + ")";
+        const std::vector<sdk::graphic::PsdLayerComp>& comps = psd->LayerComps();
+        if (comps.empty())
+            return text + ": it has no layer comps";
+        text += ": its layer comps are ";
+        for (size_t i = 0; i < comps.size(); ++i) {
+            text += i == 0 ? "" : i + 1 == comps.size() ? " and " : ", ";
+            text += "\"" + WithoutControls(sdk::files::Utf16ToNative(comps[i].name), '_') + "\"";
+        }
+        return text;
+    } catch (const std::exception&) {
+        return text;
+    }
+}
+
 }  // namespace
 
 std::string ExplainFailure(const std::string& path, const ConversionFailure& failure,
@@ -163,6 +197,8 @@ std::string ExplainFailure(const std::string& path, const ConversionFailure& fai
             text += ", or leave out --flat, which puts the outputs of every folder into one";
     } else if (failure.tag == "ImageLoaderPSD::Scan:123" && !option.extended) {
         text = DepthNotRead(path);
+    } else if (failure.tag == "ConvertPsd:740") {
+        text = NoSuchComp(path);
     } else {
         for (const Explanation& entry : kExplanations) {
             if (StartsWith(failure.tag, entry.tag)) {

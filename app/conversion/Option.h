@@ -98,6 +98,11 @@ public:
     // Command-line tool only: documents of 16 and 32 bits give PNGs of 16-bit samples (the
     // merged image, the layer PNGs and group pictures, drawn or stored; animations stay 8-bit).
     bool sixteenBitPngs = false;
+    // Command-line tool only: the name of the layer comp that every PSD document is shown in (in
+    // this system's byte strings; matched exactly, as UTF-8, against the comps' names): its layers
+    // take the visibility, position and appearance the comp records before anything is written. A
+    // document without a comp of that name fails. Empty: the layers as the document keeps them.
+    std::string comp;
     // Command-line tool only: the document report and the manifest name the document's colour
     // profile and what its colours became.
     bool reportColor = false;

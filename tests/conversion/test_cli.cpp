@@ -152,6 +152,7 @@ TEST(Cli, UsageErrorsGiveAReasonAndStatus2)
         {"--psd-png --cmyk-profile=none.icc a.psd", "--cmyk-profile: none.icc: there is no such file"},
         {"--mng a.psd",
          "--mng is ambiguous: it could be --mng-offset, --mng-title, --mng-comment or --mng-loop"},
+        {"--psd-png --comp= a.psd", "--comp needs the name of a layer comp"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Cli(c.first);
@@ -200,7 +201,8 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
           "--png-bmp", "--alpha", "--output", "--compression", "--fill-blank", "--invert-alpha",
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
-          "--quiet", "--verbose", "--version", "--extended", "--compose", "--as-shown", "Examples"})
+          "--quiet", "--verbose", "--version", "--extended", "--compose", "--as-shown", "--comp=",
+          "Examples"})
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
 
     const Outcome version = Cli("--version");
@@ -397,6 +399,38 @@ TEST_F(CliRun, AsShownLayersGrowByTheirEffectsAndTheManifestKeepsTheStoredRectan
     EXPECT_NE(manifest.find("\"storedRect\": {\"x\": 2, \"y\": 2, \"width\": 2, \"height\": 2}"),
               std::string::npos)
         << manifest;
+}
+
+TEST_F(CliRun, ACompTheDocumentLacksIsExplainedByTheCompsItHas)
+{
+    using test_support::DescriptorWriter;
+    auto comp = [](const std::string& name, int32_t id) {
+        return DescriptorWriter("Comp")
+            .Text("Nm  ", name)
+            .Long("compID", id)
+            .Long("capturedInfo", 7);
+    };
+    const Bytes comps = test_support::ImageResource(
+        1065, DescriptorWriter("CompList")
+                  .List("list", {comp("Day", 1), comp("Night", 2), comp("Dusk", 3)})
+                  .Versioned());
+    WriteBytes(dir / "c.psd", RgbaDocument(2, 2, {{"A", 0, 0, 1, 1}}, comps));
+    WriteBytes(dir / "n.psd", RgbaDocument(2, 2, {{"A", 0, 0, 1, 1}}));
+    Outcome outcome = Cli("-q --psd-png --comp=Noon c.psd n.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err,
+              "quillconv-cli: c.psd: the document has no layer comp named \"Noon\": its layer "
+              "comps are \"Day\", \"Night\" and \"Dusk\" (ConvertPsd:740)\n"
+              "quillconv-cli: n.psd: the document has no layer comp named \"Noon\": it has no "
+              "layer comps (ConvertPsd:740)\n");
+    EXPECT_FALSE(test_support::Exists(dir / "c.png"));
+
+    // With the window's ways the window's lines, and the comp found converts.
+    outcome = Cli("-q --like-window --psd-png --comp=Noon c.psd", dir.Path());
+    EXPECT_EQ(outcome.out, "ConvertPsd:740\n変換失敗[c.psd]\n");
+    outcome = Cli("-q --like-window --psd-png --comp=Night c.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "c.psd → c.png\n");
 }
 
 TEST_F(CliRun, WhatTheDrawingLeavesOutIsSaidOnStandardError)

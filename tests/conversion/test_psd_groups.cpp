@@ -188,7 +188,7 @@ TEST_F(PsdGroups, ManifestShowsTheTreeTopFirstWithTheFilesWritten)
     auto at = [&](const std::string& text) { return json.find(text); };
     EXPECT_EQ(0u, at("{\r\n  \"version\": 2,\r\n  \"width\": 4,\r\n  \"height\": 3,\r\n"
                      "  \"colorMode\": \"rgb\",\r\n  \"depth\": 8,\r\n"
-                     "  \"resolution\": null,\r\n  \"layers\": [\r\n"
+                     "  \"resolution\": null,\r\n  \"comps\": [],\r\n  \"layers\": [\r\n"
                      "    {\r\n      \"name\": \"../a:b\",\r\n      \"kind\": \"group\",\r\n"));
     test_support::ExpectManifestMatchesSchema(dir / "a.json");
     // Top first: the path-named group, the second Outer, Hidden, Outer, the background.

@@ -13,6 +13,7 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
 #include "conversion/output/JsonText.h"
+#include "support/ManifestSchema.h"
 
 using namespace conversion_test;
 using test_support::ByteWriter;
@@ -39,6 +40,7 @@ protected:
         WriteBytes(dir / "a.psd",
                    RgbaDocument(2, 2, {{"Layer", 0, 0, width, 1, "norm", 0, blocks}}));
         EXPECT_TRUE(ConvertFile(recorder.context, dir / "a.psd"));
+        test_support::ExpectManifestMatchesSchema(dir / "a.json");
         return test_support::ReadWholeFile(dir / "a.json");
     }
 

@@ -9,6 +9,7 @@
 #include "conversion/ConversionKit.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Option.h"
+#include "support/ManifestSchema.h"
 #include "support/TypeBlock.h"
 
 using namespace conversion_test;
@@ -73,6 +74,7 @@ TEST_F(PsdTypeText, TheManifestGivesTheTextOfTypeLayersAndNullForADamagedBlock)
 {
     option.manifest = true;
     Convert();
+    test_support::ExpectManifestMatchesSchema(dir / "a.json");
     const std::string json = test_support::ReadWholeFile(dir / "a.json");
     const std::string words =
         "      \"file\": null,\r\n"

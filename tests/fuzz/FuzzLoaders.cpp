@@ -81,6 +81,30 @@ void ReadTypeLayers(sdk::graphic::ImageLoaderPSD& psd)
     }
 }
 
+// The layer comps and each layer's records; then the document shown in each comp in turn (each
+// applied over those before it), drawn again where it is small enough.
+void ShowComps(sdk::graphic::ImageLoaderPSD& psd, bool draw)
+{
+    for (int32_t index = 0; index < psd.LayerCount() && index < 256; ++index) {
+        try {
+            psd.LayerCompRecords(index);
+        } catch (const std::exception&) {
+        }
+    }
+    const std::vector<sdk::graphic::PsdLayerComp> comps = psd.LayerComps();
+    for (size_t i = 0; i < comps.size() && i < 8; ++i) {
+        try {
+            psd.ApplyLayerComp(comps[i].id);
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (draw)
+            ReadRows([&] {
+                return std::unique_ptr<sdk::graphic::RowSource>(new sdk::render::ComposedRows(psd));
+            });
+    }
+}
+
 void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOptions& options)
 {
     test_support::FileLikeStream stream(data, size);
@@ -142,6 +166,7 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                     ReadRows([&] { return sdk::render::GroupAsShown(psd, index); }, kLargestDrawn);
                 }
             }
+            ShowComps(psd, static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn);
         }
     } catch (const std::exception&) {
     }

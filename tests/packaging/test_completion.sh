@@ -42,6 +42,7 @@ expect "quillconv-cli --alpha s" "split"
 expect "quillconv-cli --naming=underscore-" "underscore-name underscore-serial"
 expect "quillconv-cli --layer-info=name,mode,p" "name,mode,position"
 expect "quillconv-cli --fps " ""
+expect "quillconv-cli --comp=" ""
 # Where "=" does not break words the reply carries the option.
 COMP_WORDS=(quillconv-cli --compression=s) COMP_CWORD=1
 _quillconv_cli

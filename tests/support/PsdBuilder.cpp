@@ -282,6 +282,19 @@ Bytes ImageResource(uint16_t id, const Bytes& data)
     return block.Data();
 }
 
+Bytes MetadataBlock(const std::vector<std::pair<std::string, Bytes>>& items)
+{
+    ByteWriter data;
+    data.U32(static_cast<uint32_t>(items.size()));
+    for (const auto& item : items)
+        data.Text("8BIM")
+            .Text(item.first)
+            .U32(0)
+            .U32(static_cast<uint32_t>(item.second.size()))
+            .Append(item.second);
+    return LayerBlock("shmd", data.Data());
+}
+
 Bytes PsdBuilder::Build() const
 {
     ByteWriter file;
@@ -397,6 +410,15 @@ DescriptorWriter& DescriptorWriter::List(const std::string& key,
     ByteWriter& item = Item(key, "VlLs").U32(static_cast<uint32_t>(objects.size()));
     for (const DescriptorWriter& object : objects)
         item.Text("Objc").Append(object.Build());
+    return *this;
+}
+
+DescriptorWriter& DescriptorWriter::Longs(const std::string& key,
+                                          const std::vector<int32_t>& values)
+{
+    ByteWriter& item = Item(key, "VlLs").U32(static_cast<uint32_t>(values.size()));
+    for (int32_t value : values)
+        item.Text("long").I32(value);
     return *this;
 }
 

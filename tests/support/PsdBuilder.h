@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace test_support {
@@ -89,6 +90,9 @@ Bytes SectionBlock(uint32_t type, const std::string& mode = "");
 Bytes UnicodeNameBlock(const std::u16string& name);
 // One image resource: signature, id, an empty name, length and data, padded to an even length.
 Bytes ImageResource(uint16_t id, const Bytes& data);
+// A layer's metadata block ("shmd"): the count of items, then each item's signature, key, the
+// byte that copies it with the layer (0), 3 bytes of padding, its length and its data.
+Bytes MetadataBlock(const std::vector<std::pair<std::string, Bytes>>& items);
 
 // A descriptor, as the newer blocks keep their settings in: a class id and keyed items, each
 // call appending one. Keys and ids of four characters are written with a length of 0, longer
@@ -110,6 +114,8 @@ public:
     DescriptorWriter& Raw(const std::string& key, const Bytes& data);
     DescriptorWriter& Object(const std::string& key, const DescriptorWriter& object);
     DescriptorWriter& List(const std::string& key, const std::vector<DescriptorWriter>& objects);
+    // A list of integers ("long" items).
+    DescriptorWriter& Longs(const std::string& key, const std::vector<int32_t>& values);
     Bytes Build() const;
     Bytes Versioned() const;
 

@@ -20,6 +20,10 @@
 #include "conversion/psd/PsdToText.h"
 #include "conversion/psd/PsdUndrawnNote.h"
 #include "conversion/output/StagedOutput.h"
+#include "debug/Error.h"
+#include "files/Format.h"
+#include "files/NativeText.h"
+#include "files/Utf8Text.h"
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdSamples.h"
@@ -472,6 +476,29 @@ std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, i
         new RowEncoding(*job.png, std::move(saver), std::move(picture)));
 }
 
+// Shows the layers of psd in the layer comp that option.comp names: its place in the document's
+// list. A layer whose comp records are damaged stays as the document keeps it, which a note says.
+// Raises "ConvertPsd:740" when the document has no comp of that name.
+int32_t ApplyNamedComp(ConvertContext& context, sdk::graphic::ImageLoaderPSD& psd)
+{
+    const std::string wanted = sdk::files::NativeToUtf8(option.comp);
+    const std::vector<sdk::graphic::PsdLayerComp>& comps = psd.LayerComps();
+    for (size_t i = 0; i < comps.size(); ++i) {
+        if (sdk::files::Utf16ToUtf8(comps[i].name) != wanted)
+            continue;
+        for (const sdk::graphic::PsdLayerCompDamage& damage : psd.ApplyLayerComp(comps[i].id)) {
+            if (context.remarks)
+                context.remarks->notes.push_back(sdk::files::Format(
+                    "layer %d \"%s\": what the layer comps make of the layer is damaged (%s); "
+                    "it is shown as the document keeps it",
+                    damage.layer + 1, LayerPathShown(psd, damage.layer).c_str(),
+                    damage.tag.c_str()));
+        }
+        return static_cast<int32_t>(i);
+    }
+    throw sdk::debug::runtime_error("ConvertPsd:740");
+}
+
 }  // namespace
 
 void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, const std::string& path,
@@ -479,8 +506,11 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
 {
     const int32_t count = loader.LayerCount();
 
-    // The group structure a manifest shows is checked before anything is written.
+    // The layer comp asked for makes the layers what it records before anything looks at them.
     auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader);
+    const int32_t comp = psd && !option.comp.empty() ? ApplyNamedComp(context, *psd) : -1;
+
+    // The group structure a manifest shows is checked before anything is written.
     if (option.manifest && psd)
         psd->LayerTree();
 
@@ -488,6 +518,7 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     PsdDocument document;
     document.inputPath = path;
     document.base = base;
+    document.comp = comp;
     SelectPsdLayers(loader, document);
     NameLayerPngs(document);
 

@@ -36,6 +36,9 @@ struct PsdDocument {
     PsdColor color;
     // The merged image, the layer PNGs and the group pictures have 16-bit samples.
     bool sixteen = false;
+    // The layer comp the layers are shown in: its place in the document's list of comps; -1 when
+    // none is applied.
+    int32_t comp = -1;
     // The pictures of the animations and the layer PNGs, in record order (a group's picture
     // after its folder record's own pixels).
     std::vector<PsdLayer> layers;

@@ -306,6 +306,36 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
         json.Key("colorOutput");
         json.String(document.color.mode);
     }
+    // The layer comps; none when they cannot be read, which a note says.
+    json.Key("comps");
+    json.BeginArray();
+    const std::vector<sdk::graphic::PsdLayerComp>& comps = psd->LayerComps();
+    for (size_t i = 0; i < comps.size(); ++i) {
+        const sdk::graphic::PsdLayerComp& comp = comps[i];
+        json.BeginObject();
+        json.Key("name");
+        json.String(sdk::files::Utf16ToUtf8(comp.name));
+        json.Key("id");
+        json.Number(comp.id);
+        json.Key("visibility");
+        json.Bool(comp.visibility);
+        json.Key("position");
+        json.Bool(comp.position);
+        json.Key("appearance");
+        json.Bool(comp.appearance);
+        if (!comp.comment.empty()) {
+            json.Key("comment");
+            json.String(sdk::files::Utf16ToUtf8(comp.comment));
+        }
+        json.Key("applied");
+        json.Bool(static_cast<int32_t>(i) == document.comp);
+        json.EndObject();
+    }
+    json.EndArray();
+    const std::string& damage = psd->LayerCompsDamage();
+    if (!damage.empty() && context.remarks)
+        context.remarks->notes.push_back("the document's list of layer comps is damaged (" +
+                                         damage + "): the manifest lists none");
     json.Key("layers");
     writer.Nodes(psd->LayerTree());
     json.EndObject();

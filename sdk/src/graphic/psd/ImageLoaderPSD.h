@@ -26,6 +26,7 @@
 
 #include "graphic/ImageLoader.h"
 #include "graphic/psd/PsdFormat.h"
+#include "graphic/psd/PsdLayerComps.h"
 #include "graphic/psd/PsdLayerProperties.h"
 
 namespace sdk {
@@ -90,6 +91,25 @@ public:
     // Where the document's layer comps (image resource 1065) lie: a versioned descriptor; a
     // length of 0 when it has none.
     const PsdBlockPlace& LayerCompsResource() const { return layerCompsResource; }
+    // The document's layer comps (see PsdLayerComps.h), read from that resource on the first
+    // call from any thread and kept: none when it has none, or when they cannot be read, and then
+    // LayerCompsDamage names the damage ("ImageLoaderPSD::LayerComps:710"; empty when there is
+    // none). The document is never refused for them.
+    const std::vector<PsdLayerComp>& LayerComps();
+    const std::string& LayerCompsDamage();
+    // What the comps record for layer index, from the "cmls" item of its metadata block; none
+    // when it has none. Raises "ImageLoaderPSD::LayerComps:720" when the records cannot be read.
+    std::vector<PsdLayerCompRecord> LayerCompRecords(int32_t index);
+    // Makes the layer records what the comp with id makes them, where it captured that part and
+    // the layer has a record for it: the visibility; the position (the layer's rectangle, its
+    // pixel mask, which moves with it, its vector mask unless unlinked, the anchor of its
+    // effects); the appearance (opacity, fill opacity, blend mode, and the layer style in place
+    // of the effects block, or none). Layers without a record stay as they are; so do layers
+    // whose records cannot be read, which come back with their tag. Call it before any rows or
+    // the group structure are asked for (a structure built before is built again, on the layers
+    // as they are now). Raises "ImageLoaderPSD::ApplyLayerComp:730" when the document has no comp
+    // of id.
+    std::vector<PsdLayerCompDamage> ApplyLayerComp(int32_t id);
     // CMYK documents: every image's ink is made colour through transform (ink in, B G R out;
     // transform16 for rows of 16 bits) from now on, instead of by the simple ink formula; null
     // restores the formula. Set before any rows are asked for.
@@ -120,9 +140,10 @@ public:
     // the mask's channel raises. (PsdMaskRows.cpp)
     std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
     // The data of the layer's drawing or describing block with the 4-character key (see
-    // PsdLayerProperties::drawingBlocks and describingBlocks) into bytes; false when the layer has no such block.
-    // Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real settings are
-    // (64 MiB). A block the file ends inside comes back with zeros for the missing bytes.
+    // PsdLayerProperties::drawingBlocks and describingBlocks) into bytes; false when the layer
+    // has no such block. Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real
+    // settings are (64 MiB). A block the file ends inside comes back with zeros for the missing
+    // bytes.
     bool LayerBlock(int32_t index, const char* key, std::vector<uint8_t>& bytes);
     // Where the document's pattern blocks ("Patt", "Pat2", "Pat3", among the blocks after the
     // layer information) lie, in file order; the scan has checked that each lies within the
@@ -174,6 +195,10 @@ private:
     bool iccUntagged = false;
     PsdResolution resolution;
     PsdBlockPlace layerCompsResource;
+    std::mutex compsMutex;
+    bool compsRead = false;
+    std::vector<PsdLayerComp> comps;
+    std::string compsDamage;
     // Where the layer information ends, for the blocks that follow it.
     int64_t layerInfoEnd = 0;
     // What the document says of the merged channels after the colour channels ("extra"

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "graphic/psd/PsdDescriptor.h"
 #include "graphic/psd/PsdFormat.h"
 #include "graphic/psd/PsdVectorMask.h"
 #include "stream/Stream.h"
@@ -123,6 +125,10 @@ struct PsdLayerProperties {
     // gradient or pattern fill, the newer brightness and contrast ("CgEd"), the layer effects
     // ("lfx2", "lmfx").
     std::vector<PsdBlockPlace> drawingBlocks;
+
+    // The layer style a layer comp gives the layer in place of its effects blocks (the descriptor
+    // an "lfx2" block holds); null when the blocks, if any, hold it.
+    std::shared_ptr<const PsdDescriptorValue> compEffects;
 
     // The blocks that say what the layer is without changing how it is drawn: the type tool's
     // text ("TySh"), a placed file's placement ("SoLd", "SoLE", "PlLd") and the layer's metadata

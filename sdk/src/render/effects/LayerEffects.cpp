@@ -410,6 +410,12 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
     size_t at = bytes.At();
     const PsdDescriptorValue descriptor =
         graphic::ReadPsdVersionedDescriptor(block.data(), block.size(), at, kDamagedSettings);
+    return ReadLayerEffectsDescriptor(descriptor, globalAngle, globalAltitude, read);
+}
+
+LayerEffects ReadLayerEffectsDescriptor(const PsdDescriptorValue& descriptor, double globalAngle,
+                                        double globalAltitude, EffectsRead read)
+{
     LayerEffects effects;
     effects.present = true;
     const double scale = descriptor.Number("Scl ", 100);
@@ -435,10 +441,15 @@ LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double glo
 
 LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index, EffectsRead read)
 {
+    const graphic::PsdFormat& format = loader.Format();
+    // A layer comp's style takes the place of the blocks.
+    const std::shared_ptr<const PsdDescriptorValue>& style =
+        loader.LayerRecord(index).properties.compEffects;
+    if (style)
+        return ReadLayerEffectsDescriptor(*style, format.globalAngle, format.globalAltitude, read);
     std::vector<uint8_t> block;
     if (!loader.LayerBlock(index, "lmfx", block) && !loader.LayerBlock(index, "lfx2", block))
         return LayerEffects();
-    const graphic::PsdFormat& format = loader.Format();
     return ReadLayerEffectsBlock(block, format.globalAngle, format.globalAltitude, read);
 }
 

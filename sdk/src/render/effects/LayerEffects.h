@@ -141,13 +141,15 @@ struct LayerEffects {
 // style whole. Effects not present are never kept.
 enum class EffectsRead { Drawn, All };
 
-// The effects of layer index. Global light: the document's angle and altitude (image resources
-// 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an effect whose "uglg" is on.
-// Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a block of another effects
-// version than 0 or that is not a descriptor, or an enabled effect with a number that is not
-// finite or a contour of more than 256 points; other numbers are cut to their ranges (sizes to
-// 250 pixels, distances to 30000, percentages to theirs). And what LayerBlock raises. With
-// EffectsRead::All, a disabled effect that cannot be read is left out instead.
+// The effects of layer index: those of the style a layer comp gave it
+// (PsdLayerProperties::compEffects), else those of its block. Global light: the document's angle
+// and altitude (image resources 1037 and 1049, PsdFormat::globalAngle, globalAltitude) for an
+// effect whose "uglg" is on. Raises kDamagedSettings ("ImageLoaderPSD::LayerBlock:480") for a
+// block of another effects version than 0 or that is not a descriptor, or an enabled effect with
+// a number that is not finite or a contour of more than 256 points; other numbers are cut to
+// their ranges (sizes to 250 pixels, distances to 30000, percentages to theirs). And what
+// LayerBlock raises. With EffectsRead::All, a disabled effect that cannot be read is left out
+// instead.
 LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index,
                               EffectsRead read = EffectsRead::Drawn);
 
@@ -155,6 +157,12 @@ LayerEffects ReadLayerEffects(graphic::ImageLoaderPSD& loader, int32_t index,
 // the descriptor), with the document's global light. Raises as above.
 LayerEffects ReadLayerEffectsBlock(const std::vector<uint8_t>& block, double globalAngle,
                                    double globalAltitude, EffectsRead read = EffectsRead::Drawn);
+
+// The effects of an effects descriptor (what an effects block holds after its versions), with
+// the document's global light. Raises as above.
+LayerEffects ReadLayerEffectsDescriptor(const graphic::PsdDescriptorValue& descriptor,
+                                        double globalAngle, double globalAltitude,
+                                        EffectsRead read = EffectsRead::Drawn);
 
 }  // namespace render
 }  // namespace sdk

@@ -1,5 +1,7 @@
 #include "conversion/output/JsonText.h"
 
+#include <cmath>
+
 #include "files/Format.h"
 #include "files/Utf8Text.h"
 
@@ -27,6 +29,17 @@ void JsonText::Decimal(double value, int places)
 {
     BeforeItem();
     text_ += sdk::files::Format("%.*f", places, value);
+}
+
+void JsonText::Real(double value)
+{
+    if (!std::isfinite(value)) {
+        Null();
+        return;
+    }
+    BeforeItem();
+    // A negative zero is written as 0; an exponent's "e+" is JSON's own form.
+    text_ += sdk::files::Format("%.15g", value == 0 ? 0.0 : value);
 }
 
 void JsonText::Bool(bool value)

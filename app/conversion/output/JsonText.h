@@ -12,7 +12,7 @@ public:
     // oneLine: the members stay on the opening line ({"x": 0, "y": 0}).
     void BeginObject(bool oneLine = false) { Open('{', oneLine); }
     void EndObject() { Close('}'); }
-    void BeginArray() { Open('[', false); }
+    void BeginArray(bool oneLine = false) { Open('[', oneLine); }
     void EndArray() { Close(']'); }
     // The key of the object member whose value comes next.
     void Key(const std::string& name);
@@ -20,6 +20,9 @@ public:
     void Number(int64_t value);
     // A number with places digits after the point.
     void Decimal(double value, int places);
+    // A number with as many digits as it needs, up to the 15 that a double holds for sure
+    // ("96", "71.9999847412109", "1e+300"); null for what is no finite number.
+    void Real(double value);
     void Bool(bool value);
     void Null();
 

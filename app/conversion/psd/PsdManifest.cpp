@@ -7,6 +7,7 @@
 #include "conversion/output/JsonText.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/output/StatusText.h"
+#include "conversion/psd/ManifestSmartObject.h"
 #include "debug/Error.h"
 #include "files/NativeText.h"
 #include "files/Path.h"
@@ -55,8 +56,9 @@ const char* KindName(const PsdLayerProperties& properties, bool group)
 
 class ManifestWriter {
 public:
-    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path)
-        : psd_(psd), folder_(sdk::files::GetFolder(path))
+    ManifestWriter(ConvertContext& context, const PsdDocument& document, ImageLoaderPSD& psd,
+                   const std::string& path)
+        : context_(context), document_(document), psd_(psd), folder_(sdk::files::GetFolder(path))
     {
         for (const PsdLayer& layer : document.layers) {
             if (layer.png)
@@ -145,6 +147,10 @@ private:
             json.String(Relative(file->second));
         else
             json.Null();
+        if (!node.group)
+            WriteManifestSmartObject(
+                json, context_, document_, psd_, node.layer,
+                [this](const std::string& output) { return Relative(output); });
         if (node.group) {
             json.Key("children");
             Nodes(node);
@@ -173,6 +179,8 @@ private:
         return relative;
     }
 
+    ConvertContext& context_;
+    const PsdDocument& document_;
     ImageLoaderPSD& psd_;
     const std::string folder_;
     std::map<int32_t, std::string> layerFiles_;  // by record: a layer's own PNG
@@ -188,7 +196,7 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     if (psd == nullptr)
         throw sdk::debug::logic_error("WriteManifest:40");
     const std::string output = document.base + ".json";
-    ManifestWriter writer(document, *psd, output);
+    ManifestWriter writer(context, document, *psd, output);
     JsonText& json = writer.json;
     json.BeginObject();
     json.Key("version");

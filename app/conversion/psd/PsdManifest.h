@@ -3,7 +3,8 @@
 // document's size, colour mode and depth, and "layers", the tree of layers and groups top first
 // as the editor's layer panel shows it. Each node carries its name, kind, visibility, opacities,
 // blend mode, clipping, masks, rectangle (a group's: the union of its children's) and the file
-// written for it, relative to the manifest, or null.
+// written for it, relative to the manifest, or null; a placed layer's node also the file it
+// shows and where (ManifestSmartObject.h).
 #pragma once
 
 #include "conversion/ConvertContext.h"

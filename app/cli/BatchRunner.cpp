@@ -139,6 +139,21 @@ std::string LayerOutputsAsked()
     return text;
 }
 
+// Why a document gave no output, in words: it has no layers for the layer outputs asked for,
+// and it embeds no files for --smart-objects. (Every other output is written for any document.)
+std::string NothingWritten()
+{
+    std::string text = "nothing written: the document";
+    const std::string layers = LayerOutputsAsked();
+    if (!layers.empty())
+        text += std::string(" has no layers with pixels") +
+                (option.skipHidden ? " that are not hidden" : "") + " for " + layers;
+    if (option.smartObjects)
+        text += std::string(layers.empty() ? "" : ", and") +
+                " embeds no files for its placed layers (--smart-objects)";
+    return text;
+}
+
 // The layer that ended a conversion, as a failure's note names it: its number as the status
 // lines count (from 1) and its name, or its name after its groups, with control characters
 // shown as "_".
@@ -229,10 +244,7 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
                     said.push_back(outcome.explanation +
                                    (failure.tag.empty() ? "" : " (" + failure.tag + ")"));
                 } else if (outcome.written.empty()) {
-                    outcome.explanation =
-                        std::string("nothing written: the document has no layers with pixels") +
-                        (option.skipHidden ? " that are not hidden" : "") + " for " +
-                        LayerOutputsAsked();
+                    outcome.explanation = NothingWritten();
                     said.push_back(outcome.explanation);
                 }
                 for (const std::string& text : said)

@@ -38,6 +38,7 @@ enum LongOnly {
     kGroups,
     kSkipHidden,
     kManifest,
+    kSmartObjects,
     kPsdApng,
     kVerbose,
     kVersion,
@@ -81,6 +82,7 @@ const struct option kLongOptions[] = {
     {"groups", required_argument, nullptr, kGroups},
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"manifest", no_argument, nullptr, kManifest},
+    {"smart-objects", no_argument, nullptr, kSmartObjects},
     {"psd-apng", no_argument, nullptr, kPsdApng},
     {"color", required_argument, nullptr, kColor},
     {"cmyk-profile", required_argument, nullptr, kCmykProfile},
@@ -222,6 +224,7 @@ bool ApplyOption(int code, const char* given, CliSettings& settings, std::string
         return true;
     case kSkipHidden: o.skipHidden = true; return true;
     case kManifest: o.manifest = true; return true;
+    case kSmartObjects: o.smartObjects = true; return true;
     case kPsdApng: o.psdToApng = true; return true;
     case kColor:
         if (value == "auto") o.color = ColorChoice::Auto;
@@ -451,7 +454,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliSettings& sett
     }
     if (!o.AnyPsdOutput() && !o.bmpToPng && !o.pngToBmp) {
         reason = "no conversion chosen (--psd-png, --psd-layers, --psd-mng, --psd-apng, --info, "
-                 "--layer-info, --manifest, --bmp-png or --png-bmp)";
+                 "--layer-info, --manifest, --smart-objects, --bmp-png or --png-bmp)";
         return false;
     }
     if (settings.paths.empty()) {
@@ -493,8 +496,13 @@ const char* HelpText()
            "  --manifest            NAME.json: the document's layer comps, and the layer\n"
            "                        tree top first (names, kinds, visibility, opacities,\n"
            "                        blend modes, clipping, masks, rectangles, type layers'\n"
-           "                        text and styles, adjustments, fills, effects) with\n"
-           "                        the layer PNG written for each node\n"
+           "                        text and styles, placed layers' files and corners,\n"
+           "                        adjustments, fills, effects) with the layer PNG\n"
+           "                        written for each node\n"
+           "  --smart-objects       NAME/smart/: each file the document embeds for its\n"
+           "                        placed layers (smart objects), once, byte for byte as\n"
+           "                        stored, by its stored name; files it only links to\n"
+           "                        are named on standard error, not copied\n"
            "  --compose             merged image: composed from the layers as the editor\n"
            "                        shows them (visibility, opacity and fill opacity,\n"
            "                        layer and vector masks, feathering, clipping, groups,\n"

@@ -100,7 +100,9 @@ WrittenFile MeasureWritten(const WrittenOutput& output)
     WrittenFile file;
     file.output = output;
     file.bytes = sdk::files::GetFileSize64(output.output);
-    if (output.kind == OutputKind::Text || output.kind == OutputKind::Manifest)
+    // An embedded file is whatever the document keeps: its size is not looked for.
+    if (output.kind == OutputKind::Text || output.kind == OutputKind::Manifest ||
+        output.kind == OutputKind::SmartObject)
         return file;
     // A file shorter than the head leaves the rest zero, which no header matches.
     unsigned char head[26] = {};

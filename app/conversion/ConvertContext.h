@@ -16,7 +16,7 @@ public:
 };
 
 // What an output is, as a caller that lists the outputs written names it.
-enum class OutputKind { Merged, Layer, Group, Mng, Apng, Text, Manifest, Bmp, Png };
+enum class OutputKind { Merged, Layer, Group, Mng, Apng, Text, Manifest, Bmp, Png, SmartObject };
 
 // One output, complete and in place.
 struct WrittenOutput {

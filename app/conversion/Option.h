@@ -87,6 +87,9 @@ public:
     bool skipHidden = false;
     // Command-line tool only: NAME.json, the document's layer tree with the files written.
     bool manifest = false;
+    // Command-line tool only: each file the document embeds for its placed layers (smart
+    // objects), as stored, into NAME/smart/.
+    bool smartObjects = false;
     // Command-line tool only: NAME.apng, an animated PNG of a frame per layer with pixels, at
     // its offset on the document's canvas; timed and looped as the MNG.
     bool psdToApng = false;
@@ -121,7 +124,7 @@ public:
     bool AnyPsdOutput() const
     {
         return psdToMng || psdToPngMerged || psdToPngLayers || textImageInfo || textLayerInfo ||
-               manifest || psdToApng;
+               manifest || psdToApng || smartObjects;
     }
 };
 

@@ -92,10 +92,10 @@ inline sdk::graphic::Image ExpectedPixels(int32_t l, int32_t width, int32_t heig
     return image;
 }
 
-// An RGB document with alpha, width x height, with the given layers (and image resources);
-// RLE and raw channels alternate between layers.
+// An RGB document with alpha, width x height, with the given layers (and image resources, and
+// blocks after the layers); RLE and raw channels alternate between layers.
 inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<LayerShape>& layers,
-                          const Bytes& resources = {})
+                          const Bytes& resources = {}, const Bytes& globalBlocks = {})
 {
     auto plane = [](int32_t l, int32_t c, int32_t w, int32_t h) {
         Bytes bytes;
@@ -109,6 +109,7 @@ inline Bytes RgbaDocument(int32_t width, int32_t height, const std::vector<Layer
     psd.width = width;
     psd.height = height;
     psd.resources = resources;
+    psd.globalBlocks = globalBlocks;
     for (int32_t c : {0, 1, 2, -1})
         psd.planes.push_back(plane(-1, c, width, height));
     for (size_t i = 0; i < layers.size(); ++i) {

@@ -202,7 +202,7 @@ TEST(Cli, HelpNamesEveryOptionAndVersionGivesTheTitle)
           "--mng-offset", "--mng-title", "--mng-comment", "--mng-loop", "--fps", "--png-offset",
           "--trim", "--no-alpha", "--naming", "--skip-empty-layers", "--jobs", "--dry-run",
           "--quiet", "--verbose", "--version", "--extended", "--compose", "--as-shown", "--comp=",
-          "Examples"})
+          "--smart-objects", "Examples"})
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
 
     const Outcome version = Cli("--version");
@@ -904,4 +904,35 @@ TEST_F(CliRun, OutputFolderKeepsTheTreeBelowEachNamedFolder)
     EXPECT_EQ(flat.status, 0) << flat.err;
     EXPECT_EQ(Tree(dir / "flat").size(), 2u);  // d.png and d_psd.png
     EXPECT_NE(flat.err.find("outputs named after d_psd"), std::string::npos) << flat.err;
+}
+
+TEST_F(CliRun, SmartObjectsAloneAreAConversionListedLikeEveryOutput)
+{
+    test_support::LinkedFileRecord logo;
+    logo.id = "id-logo";
+    logo.name = u"logo.png";
+    logo.data = {0x89, 'P', 'N', 'G'};
+    LayerShape placed{"placed", 0, 0, 1, 1};
+    placed.additional = test_support::LayerBlock(
+        "SoLd", test_support::PlacementBlock("id-logo", {0, 0, 1, 0, 1, 1, 0, 1}, 1, 1));
+    WriteBytes(work + "/s.psd",
+               RgbaDocument(2, 2, {placed}, {}, test_support::LayerBlock("lnk2", logo.Build())));
+
+    Outcome outcome = Cli("--smart-objects work/s.psd work/a.psd", dir.Path());
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "work/s.psd → work/s/smart/logo.png\n");
+    EXPECT_EQ(test_support::ReadWholeFile(work + "/s/smart/logo.png"), "\x89PNG");
+    EXPECT_NE(outcome.err.find("work/a.psd: nothing written: the document embeds no files for "
+                               "its placed layers (--smart-objects)"),
+              std::string::npos)
+        << outcome.err;
+
+    outcome = Cli("--json --smart-objects -o out work/s.psd", dir.Path());
+    EXPECT_EQ(Lines(outcome.out).at(0),
+              "{\"version\": 1, \"type\": \"output\", \"input\": \"work/s.psd\", \"output\": "
+              "\"out/s/smart/logo.png\", \"kind\": \"smartObject\", \"bytes\": 4}");
+    // The window's lines name the file below the document's folder, as its layer PNGs' do.
+    outcome = Cli("-q --like-window --smart-objects -o window work/s.psd", dir.Path());
+    EXPECT_EQ(outcome.out, "s.psd → smart/logo.png\n");
+    EXPECT_EQ(test_support::ReadWholeFile(dir / "window/s/smart/logo.png"), "\x89PNG");
 }

@@ -2,6 +2,7 @@
 // reader's sources of rows among them. The bytes are served the way a file stream serves a file
 // (reads at the end come back short and without an error, positions may pass the end), since
 // that is what the readers face in use.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -15,6 +16,7 @@
 #include "graphic/color/ColorTransform.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdTypeLayer.h"
+#include "graphic/psd/PsdPlacedLayer.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
 #include "render/compose/UndrawnParts.h"
@@ -76,6 +78,44 @@ void ReadTypeLayers(sdk::graphic::ImageLoaderPSD& psd)
         try {
             if (psd.LayerBlock(index, "TySh", block))
                 sdk::graphic::ReadPsdTypeLayer(block.data(), block.size());
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+// A stream that takes any bytes and keeps none, for the files a document embeds.
+class Discard : public sdk::stream::stream_out {
+public:
+    int32_t GetSize() override { return position_; }
+    uint32_t GetRemain() override { return 0; }
+    int32_t GetPos() override { return position_; }
+    void Seek(int32_t offset) override { position_ += offset; }
+    void SetPos(int32_t position) override { position_ = position; }
+    void Write(const void*, uint32_t count) override
+    {
+        position_ = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{position_} + count));
+    }
+
+private:
+    int32_t position_ = 0;
+};
+
+// The files embedded for the placed layers, copied as --smart-objects copies them, and each
+// layer's placement, as the manifest reads it.
+void ReadPlacedLayers(sdk::graphic::ImageLoaderPSD& psd)
+{
+    for (const sdk::graphic::PsdLinkedFile& file : psd.LinkedFiles()) {
+        try {
+            Discard out;
+            psd.CopyLinkedFile(file, out);
+            psd.FindLinkedFile(file.id);
+        } catch (const std::exception&) {
+        }
+    }
+    for (int32_t index = 0; index < psd.LayerCount() && index < 256; ++index) {
+        try {
+            sdk::graphic::PsdPlacement placement;
+            sdk::graphic::ReadPsdLayerPlacement(psd, index, placement);
         } catch (const std::exception&) {
         }
     }
@@ -143,6 +183,7 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                 std::vector<std::string> unread;
                 WriteLayerSettings(json, psd, index, unread);
             }
+            ReadPlacedLayers(psd);
             // The layer tree and the renderer, on documents small enough to draw quickly.
             const sdk::graphic::ImageLoaderPSD::info_t& merged = psd.MergedRecord();
             if (static_cast<int64_t>(merged.width) * merged.height <= kLargestDrawn) {

@@ -245,10 +245,10 @@ Bytes FloatSamples(const std::vector<float>& values)
     return samples.Data();
 }
 
-Bytes LayerBlock(const std::string& key, const Bytes& data)
+Bytes LayerBlock(const std::string& key, const Bytes& data, bool wide)
 {
     ByteWriter block;
-    block.Text("8BIM").Text(key).U32(static_cast<uint32_t>(data.size())).Append(data);
+    block.Text("8BIM").Text(key).Length(data.size(), wide).Append(data);
     return block.Data();
 }
 
@@ -422,6 +422,18 @@ DescriptorWriter& DescriptorWriter::Longs(const std::string& key,
     return *this;
 }
 
+DescriptorWriter& DescriptorWriter::Doubles(const std::string& key,
+                                            const std::vector<double>& values)
+{
+    ByteWriter& item = Item(key, "VlLs").U32(static_cast<uint32_t>(values.size()));
+    for (double value : values) {
+        uint64_t bits = 0;
+        memcpy(&bits, &value, sizeof bits);
+        item.Text("doub").U64(bits);
+    }
+    return *this;
+}
+
 Bytes DescriptorWriter::Build() const
 {
     ByteWriter bytes;
@@ -436,6 +448,73 @@ Bytes DescriptorWriter::Versioned() const
     ByteWriter bytes;
     bytes.U32(16).Append(Build());
     return bytes.Data();
+}
+
+Bytes LinkedFileRecord::Build() const
+{
+    ByteWriter record;
+    record.Text(type).U32(version).U8(static_cast<uint32_t>(id.size())).Text(id);
+    record.U32(static_cast<uint32_t>(name.size() + 1));
+    for (char16_t unit : name)
+        record.U16(unit);
+    record.U16(0).Text(fileType).Text(creator).U64(dataLength ? *dataLength : data.size());
+    record.U8(1).Append(
+        DescriptorWriter().Object("compInfo", DescriptorWriter().Long("compID", -1)).Versioned());
+    if (type == "liFE") {
+        DescriptorWriter where("ExternalFileLink");
+        where.Long("descVersion", 2).Text("fullPath", fullPath).Text("relPath", "");
+        record.Append(where.Versioned());
+        if (version > 3) {
+            const double seconds = 11;
+            uint64_t bits = 0;
+            memcpy(&bits, &seconds, sizeof bits);
+            record.U32(2014).U8(11).U8(13).U8(8).U8(18).U64(bits);
+        }
+        record.U64(1234);
+    }
+    record.Append(data);
+    if (version >= 5)
+        record.U32(0);
+    if (version >= 6)
+        record.U64(0);
+    if (version >= 7)
+        record.U8(0);
+    ByteWriter block;
+    block.U64(length ? *length : record.Size()).Append(record.Data());
+    block.Zeros((4 - record.Size() % 4) % 4);
+    return block.Data();
+}
+
+Bytes PlacementBlock(const std::string& id, const std::vector<double>& corners, double width,
+                     double height)
+{
+    DescriptorWriter settings;
+    settings.Text("Idnt", id).Text("placed", id + "-placed").Long("PgNm", 1);
+    settings.Long("totalPages", 1).Long("Type", 2).Doubles("Trnf", corners);
+    settings.Doubles("nonAffineTransform", corners);
+    settings.Object("Sz  ", DescriptorWriter("Pnt ").Double("Wdth", width).Double("Hght", height));
+    settings.Unit("Rslt", "#Rsl", 72);
+    ByteWriter block;
+    block.Text("soLD").U32(4).Append(settings.Versioned());
+    return block.Data();
+}
+
+Bytes LegacyPlacementBlock(const std::string& id, const std::vector<double>& corners, double width,
+                           double height)
+{
+    ByteWriter block;
+    block.Text("plcL").U32(3).U8(static_cast<uint32_t>(id.size())).Text(id);
+    block.U32(1).U32(1).U32(16).U32(2);
+    for (double corner : corners) {
+        uint64_t bits = 0;
+        memcpy(&bits, &corner, sizeof bits);
+        block.U64(bits);
+    }
+    DescriptorWriter bounds("Rctn");
+    bounds.Unit("Top ", "#Pxl", 0).Unit("Left", "#Pxl", 0).Unit("Btom", "#Pxl", height);
+    bounds.Unit("Rght", "#Pxl", width);
+    block.U32(0).Append(DescriptorWriter("warp").Object("bounds", bounds).Versioned());
+    return block.Data();
 }
 
 Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,

@@ -80,8 +80,9 @@ PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int 
 Bytes Widen16(const Bytes& plane);
 // 32-bit float samples, big-endian.
 Bytes FloatSamples(const std::vector<float>& values);
-// One block of additional layer information: signature, key, length, data.
-Bytes LayerBlock(const std::string& key, const Bytes& data);
+// One block of additional layer information: signature, key, length (8 bytes when wide, for
+// the keys the large document format widens), data.
+Bytes LayerBlock(const std::string& key, const Bytes& data, bool wide = false);
 // The section divider block ("lsct") of a group's records: 1 an open folder, 2 a closed one, 3
 // the divider below the children; mode, when given, is the group's blend-mode key.
 enum : uint32_t { kOpenFolder = 1, kClosedFolder = 2, kGroupDivider = 3 };
@@ -116,6 +117,8 @@ public:
     DescriptorWriter& List(const std::string& key, const std::vector<DescriptorWriter>& objects);
     // A list of integers ("long" items).
     DescriptorWriter& Longs(const std::string& key, const std::vector<int32_t>& values);
+    // A list of numbers ("VlLs" of "doub").
+    DescriptorWriter& Doubles(const std::string& key, const std::vector<double>& values);
     Bytes Build() const;
     Bytes Versioned() const;
 
@@ -132,6 +135,36 @@ private:
 // slot), identifier id.
 Bytes PatternRecord(const std::string& id, int32_t width, int32_t height,
                     const std::vector<Bytes>& planes, const Bytes& alpha = {}, uint32_t mode = 3);
+
+// One record of a linked file block ("lnkD", "lnk2", "lnk3", "lnkE"): its 8-byte length, the
+// type, version, id, name (ended by a zero unit, as the editor writes it), file type, creator,
+// the data's length, an open descriptor; for "liFE" a descriptor of where the file lives
+// ("fullPath", "relPath"), a date and a size; the data; from version 5 an empty child document
+// id, from 6 a date, from 7 a lock; padded to a multiple of 4 bytes.
+struct LinkedFileRecord {
+    std::string type = "liFD";
+    uint32_t version = 7;
+    std::string id;
+    std::u16string name;
+    std::string fileType = "png ";
+    std::string creator = "8BIM";
+    Bytes data;
+    std::string fullPath;
+    // Written instead of the record's size and the data's.
+    std::optional<uint64_t> length;
+    std::optional<uint64_t> dataLength;
+
+    Bytes Build() const;
+};
+
+// The data of a placement block ("SoLd", "SoLE"): "soLD", version 4 and a versioned descriptor
+// placing the linked file id at the eight numbers of corners, its content width x height.
+Bytes PlacementBlock(const std::string& id, const std::vector<double>& corners, double width,
+                     double height);
+// The data of the older placement block ("PlLd"): the same as its fields and a warp whose bounds
+// are the content's rectangle.
+Bytes LegacyPlacementBlock(const std::string& id, const std::vector<double>& corners, double width,
+                           double height);
 
 struct PsdLayer {
     PsdLayer() = default;

@@ -770,6 +770,31 @@ void MakeFuzzSeeds(const std::string& folder)
                        SettingsLayer("levels", "levl", LevelsSettings(0, 200, 100)),
                        groupFolder("Artboard 1", LayerBlock("artb", ArtboardSettings(2, 1, 10, 7)))});
 
+    // Placed layers: an embedded file placed by both placement blocks, and a linked one.
+    test_support::LinkedFileRecord embedded;
+    embedded.id = "5e1f0a2c-0002";
+    embedded.name = u"logo.png";
+    embedded.data = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+    test_support::LinkedFileRecord linked;
+    linked.type = "liFE";
+    linked.id = "5e1f0a2c-0003";
+    linked.name = u"far.psd";
+    linked.fileType = "8BPS";
+    linked.fullPath = "file:///art/far.psd";
+    PsdLayer placed = ColourLayer(1, 1, 5, 4, "placed", 4, true);
+    const std::vector<double> corners = {1, 1, 5, 1, 5, 4, 1, 4};
+    placed.additional =
+        LayerBlock("PlLd", test_support::LegacyPlacementBlock(embedded.id, corners, 4, 3));
+    const Bytes described = test_support::PlacementBlock(embedded.id, corners, 4, 3);
+    const Bytes soLd = LayerBlock("SoLd", described);
+    placed.additional.insert(placed.additional.end(), soLd.begin(), soLd.end());
+    PsdLayer far = ColourLayer(6, 2, 10, 6, "far", 5, true);
+    far.additional = LayerBlock("SoLE", test_support::PlacementBlock(linked.id, corners, 4, 4));
+    Bytes global = LayerBlock("lnk2", embedded.Build());
+    const Bytes external = LayerBlock("lnkE", linked.Build());
+    global.insert(global.end(), external.begin(), external.end());
+    write("placed", {placed, far}, global);
+
     // Colour profiles: CMYK ink through its profile, wide-gamut RGB, linear gray.
     const std::pair<std::string, uint16_t> modes[] = {{"cmyk", 4}, {"rgb", 3}, {"gray", 1}};
     for (const auto& mode : modes) {

@@ -45,6 +45,7 @@ const char* OutputKindName(OutputKind kind)
     case OutputKind::Manifest: return "manifest";
     case OutputKind::Bmp: return "bmp";
     case OutputKind::Png: return "png";
+    case OutputKind::SmartObject: return "smartObject";
     }
     return "";
 }

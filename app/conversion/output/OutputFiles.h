@@ -24,7 +24,8 @@ void AddStatusLine(ConvertContext& context, const std::string& text);
 void ReportWritten(ConvertContext& context, const std::string& input, const std::string& output,
                    OutputKind kind, int32_t layer = 0);
 
-// The name of a kind: "merged", "layer", "group", "mng", "apng", "text", "manifest", "bmp", "png".
+// The name of a kind: "merged", "layer", "group", "mng", "apng", "text", "manifest", "bmp", "png",
+// "smartObject".
 const char* OutputKindName(OutputKind kind);
 
 // Readies output, one of input's outputs, for writing: claims it in the run, if there is one (a

@@ -14,6 +14,7 @@
 #include "conversion/psd/PsdDocument.h"
 #include "conversion/psd/PsdLayerSelection.h"
 #include "conversion/psd/PsdManifest.h"
+#include "conversion/psd/PsdSmartObjects.h"
 #include "conversion/psd/PsdToApng.h"
 #include "conversion/psd/PsdToMng.h"
 #include "conversion/psd/PsdToPng.h"
@@ -298,6 +299,9 @@ void PsdOutputs::Write(int32_t layerCount)
             pngs.push_back(jobs_[i].png.get());
         CommitLayerPngs(context_, document_, pngs);
     }
+    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+    if (psd && !document_.smartObjects.empty())
+        WriteSmartObjects(context_, document_, *psd);
     if (option.manifest)
         WriteManifest(context_, document_, loader_);
 }
@@ -521,6 +525,12 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     document.comp = comp;
     SelectPsdLayers(loader, document);
     NameLayerPngs(document);
+    // The files embedded for the placed layers, which the manifest refers to; what is wrong
+    // with their records, and those that live elsewhere, are said before anything is written.
+    if (option.smartObjects && psd)
+        NameSmartObjects(document, *psd);
+    if ((option.smartObjects || option.manifest) && psd)
+        NoteLinkedFiles(context, *psd, option.smartObjects);
 
     int32_t steps = 1;
     steps += option.psdToPngMerged ? 1 : 0;
@@ -528,6 +538,7 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     steps += option.textLayerInfo ? 1 : 0;
     steps += document.Frames() + document.ApngFrames() + document.Pngs();
     steps += static_cast<int32_t>(document.layers.size());  // their decoding
+    steps += static_cast<int32_t>(document.smartObjects.size());
     steps += option.manifest ? 1 : 0;
     context.progress.SetRange(0, steps);
 

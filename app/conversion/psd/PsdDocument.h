@@ -2,7 +2,9 @@
 // and the pictures that its MNG and layer PNGs show.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,12 @@ struct PsdLayer {
     std::string output;  // the PNG's path
 };
 
+// One embedded file of the document written as it is stored (--smart-objects).
+struct PsdSmartObject {
+    size_t file = 0;     // its record among the reader's LinkedFiles
+    std::string output;  // its path
+};
+
 struct PsdDocument {
     std::string inputPath;
     std::string base;  // output base
@@ -42,6 +50,10 @@ struct PsdDocument {
     // The pictures of the animations and the layer PNGs, in record order (a group's picture
     // after its folder record's own pixels).
     std::vector<PsdLayer> layers;
+    // The embedded files written, each once, in the order of their records; and the path
+    // written for each linked file's unique id, which the manifest's placed layers refer to.
+    std::vector<PsdSmartObject> smartObjects;
+    std::map<std::string, std::string> smartObjectFiles;
 
     int32_t Frames() const { return Count(&PsdLayer::frame); }
     int32_t Pngs() const { return Count(&PsdLayer::png); }

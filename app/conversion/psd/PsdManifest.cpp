@@ -12,6 +12,7 @@
 #include "conversion/psd/ManifestLayerSettings.h"
 #include "conversion/psd/ManifestText.h"
 #include "conversion/psd/PsdLayerSelection.h"
+#include "conversion/psd/ManifestSmartObject.h"
 #include "debug/Error.h"
 #include "files/Format.h"
 #include "files/NativeText.h"
@@ -65,9 +66,13 @@ const char* const kColorLabels[] = {"none",   "red",  "orange", "yellow",
 
 class ManifestWriter {
 public:
-    ManifestWriter(const PsdDocument& document, ImageLoaderPSD& psd, const std::string& path,
-                   std::vector<std::string>* notes)
-        : psd_(psd), folder_(sdk::files::GetFolder(path)), notes_(notes)
+    ManifestWriter(ConvertContext& context, const PsdDocument& document, ImageLoaderPSD& psd,
+                   const std::string& path)
+        : context_(context),
+          document_(document),
+          psd_(psd),
+          folder_(sdk::files::GetFolder(path)),
+          notes_(context.remarks != nullptr ? &context.remarks->notes : nullptr)
     {
         for (const PsdLayer& layer : document.layers) {
             if (layer.png)
@@ -179,6 +184,10 @@ private:
         // A type layer's text and styles.
         if (!node.group && properties.kind == PsdLayerProperties::Kind::Type)
             WriteManifestText(json, psd_, node.layer, notes_);
+        if (!node.group)
+            WriteManifestSmartObject(
+                json, context_, document_, psd_, node.layer,
+                [this](const std::string& output) { return Relative(output); });
         std::vector<std::string> keys;
         WriteLayerSettings(json, psd_, node.layer, keys);
         if (!keys.empty()) {
@@ -253,6 +262,8 @@ private:
         return relative;
     }
 
+    ConvertContext& context_;
+    const PsdDocument& document_;
     ImageLoaderPSD& psd_;
     const std::string folder_;
     std::map<int32_t, std::string> layerFiles_;  // by record: a layer's own PNG
@@ -269,8 +280,7 @@ void WriteManifest(ConvertContext& context, const PsdDocument& document,
     if (psd == nullptr)
         throw sdk::debug::logic_error("WriteManifest:40");
     const std::string output = document.base + ".json";
-    ManifestWriter writer(document, *psd, output,
-                          context.remarks != nullptr ? &context.remarks->notes : nullptr);
+    ManifestWriter writer(context, document, *psd, output);
     JsonText& json = writer.json;
     json.BeginObject();
     json.Key("version");

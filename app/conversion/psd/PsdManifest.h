@@ -5,8 +5,9 @@
 // "layers", the tree of layers and groups top first as the editor's layer panel shows it. Each
 // node carries its name, kind, visibility, opacities, blend mode, clipping, masks, rectangle (a
 // group's: the union of its children's) and the file written for it, relative to the manifest,
-// or null; then a type layer's text and styles (ManifestText.h), and its adjustment, fill and
-// effects settings where it has them (ManifestLayerSettings.h).
+// or null; then a type layer's text and styles (ManifestText.h), a placed layer's file and
+// where it shows (ManifestSmartObject.h), and its adjustment, fill and effects settings where it
+// has them (ManifestLayerSettings.h).
 #pragma once
 
 #include "conversion/ConvertContext.h"

@@ -23,9 +23,8 @@ std::string FitName(const std::string& part, const std::string& ending,
     return part.substr(0, sdk::files::WholeCharactersWithin(part, room)) + ending;
 }
 
-// path + ending with its last name cut, where it is too long, to fit with the ending in a name
-// and, where the system bounds paths, in a path. A folder that leaves no room for the name is
-// left to fail as it does.
+}  // namespace
+
 std::string FitLastName(const std::string& path, const std::string& ending)
 {
     // Where the last name starts (the path functions bound what they return on Windows, so
@@ -49,6 +48,8 @@ std::string FitLastName(const std::string& path, const std::string& ending)
     }
     return folder + FitName(name, ending, most);
 }
+
+namespace {
 
 // Whether Windows takes a part of a path for a device ("con.png" is the console there, whatever
 // the extension): a device name before the first dot, in any letter case, trailing spaces

@@ -29,6 +29,11 @@ void CommitLayerPngs(ConvertContext& context, const PsdDocument& document,
 // character, on every platform alike. The parts are joined with the platform's separator.
 std::string SafeLayerName(const std::string& name);
 
+// path + ending with its last name cut, where it is too long, to fit with the ending in a name
+// and, where the system bounds paths, in a path. A folder that leaves no room for the name is
+// left to fail as it does.
+std::string FitLastName(const std::string& path, const std::string& ending);
+
 // The file name part of a layer's PNG: separator, then the name or the serial number, ".png".
 std::string LayerFileName(char separator, bool serial, int32_t index, const std::string& title);
 // What the groups holding a layer (outermost first) put before its file name part: for each,

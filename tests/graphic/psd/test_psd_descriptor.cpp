@@ -76,4 +76,21 @@ TEST(PsdDescriptor, DamageRaisesTheTagBeforeAnythingIsSizedByIt)
     EXPECT_EQ(kTag, test_support::TagOf([] { Read(Bytes({0, 0, 0, 1})); }));
 }
 
+TEST(PsdDescriptor, ObjectArraysReadAsObjects)
+{
+    // A custom warp's mesh: a count of objects, then one descriptor holding their values.
+    ByteWriter bytes = Head(2);
+    bytes.U32(0).Text("Mesh").Text("ObAr").U32(2).U32(1).U16(0).U32(13).Text("rationalPoint");
+    bytes.U32(1).U32(0).Text("Hrzn").Text("UnFl").Text("#Pxl").U32(2);
+    bytes.U64(0x4000000000000000).U64(0x4008000000000000);  // 2.0, 3.0
+    bytes.U32(0).Text("Rvrs").Text("bool").U8(1);
+    const PsdDescriptorValue value = Read(bytes.Data());
+    const PsdDescriptorValue* mesh = value.Find("Mesh");
+    ASSERT_NE(nullptr, mesh);
+    EXPECT_EQ(PsdDescriptorValue::Type::Object, mesh->type);
+    ASSERT_EQ(2u, mesh->Find("Hrzn")->items.size());
+    EXPECT_DOUBLE_EQ(3, mesh->Find("Hrzn")->items[1].number);
+    EXPECT_TRUE(value.Bool("Rvrs", false));
+}
+
 }  // namespace

@@ -87,6 +87,30 @@ bool ImageLoaderPSD::BlockPart(const PsdBlockPlace& place, int64_t offset, int64
     return true;
 }
 
+const PsdLinkedFile* ImageLoaderPSD::FindLinkedFile(const std::string& id) const
+{
+    for (const PsdLinkedFile& file : linkedFiles) {
+        if (file.id == id)
+            return &file;
+    }
+    return nullptr;
+}
+
+void ImageLoaderPSD::CopyLinkedFile(const PsdLinkedFile& file, stream::stream_out& out)
+{
+    // The scan has checked that the data lies within its record, and so within the file.
+    if (!file.embedded || file.dataStart < 0 || file.dataLength < 0)
+        throw debug::runtime_error("ImageLoaderPSD::LinkedFile:660");
+    const int64_t kPiece = 1 << 20;
+    std::vector<uint8_t> piece(static_cast<size_t>(std::min(kPiece, file.dataLength)));
+    for (int64_t done = 0; done < file.dataLength;) {
+        const uint32_t count = static_cast<uint32_t>(std::min(kPiece, file.dataLength - done));
+        input->ReadAt(file.dataStart + done, piece.data(), count);
+        out.Write(piece.data(), count);
+        done += count;
+    }
+}
+
 void ImageLoaderPSD::CheckLayerProperties() const
 {
     for (const info_t& layer : layers) {

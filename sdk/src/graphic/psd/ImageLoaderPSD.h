@@ -28,6 +28,7 @@
 #include "graphic/psd/PsdFormat.h"
 #include "graphic/psd/PsdLayerComps.h"
 #include "graphic/psd/PsdLayerProperties.h"
+#include "graphic/psd/PsdLinkedFiles.h"
 
 namespace sdk {
 namespace graphic {
@@ -153,6 +154,17 @@ public:
     // read) when they do not lie within the block.
     bool BlockPart(const PsdBlockPlace& place, int64_t offset, int64_t count,
                    std::vector<uint8_t>& bytes);
+    // The files the document keeps for its placed layers, in the order of its linked file
+    // blocks ("lnkD", "lnk2", "lnk3", "lnkE") and of their records (see PsdLinkedFiles.h).
+    // Damaged records do not refuse the document: each block's records end at the first, whose
+    // tag LinkedFilesDamage keeps (the first of the document; empty when none).
+    const std::vector<PsdLinkedFile>& LinkedFiles() const { return linkedFiles; }
+    const std::string& LinkedFilesDamage() const { return linkedFilesDamage; }
+    // The first linked file with the unique id, or nullptr.
+    const PsdLinkedFile* FindLinkedFile(const std::string& id) const;
+    // Copies an embedded file's bytes, as stored, to out in pieces of bounded size. Raises
+    // "ImageLoaderPSD::LinkedFile:660" for a file that is not embedded, and what out raises.
+    void CopyLinkedFile(const PsdLinkedFile& file, stream::stream_out& out);
 
 private:
     // The scan, one step per section of the file, in file order (PsdFileSections.cpp; the layer
@@ -170,6 +182,7 @@ private:
     std::string ScanUnicodeName(int64_t recordEnd);
     void ScanAdditionalLayerInfo(int64_t sectionEnd);
     void ScanGlobalBlocks(int64_t sectionEnd);
+    void ScanLinkedFiles();
     void ScanMergedImage();
     // A length field of the large document format's width (8 bytes) or of the usual 4; a value
     // that no file can hold comes back as the largest 64-bit value.
@@ -190,6 +203,9 @@ private:
     std::mutex treeMutex;
     std::unique_ptr<PsdLayerNode> tree;
     std::vector<PsdBlockPlace> patternBlocks;
+    std::vector<PsdBlockPlace> linkedFileBlocks;
+    std::vector<PsdLinkedFile> linkedFiles;
+    std::string linkedFilesDamage;
     std::vector<uint8_t> iccProfile;
     bool iccTooLarge = false;
     bool iccUntagged = false;

@@ -125,6 +125,11 @@ private:
         Count();
         if (type == "Objc" || type == "GlbO") {
             Descriptor(value, depth + 1);
+        } else if (type == "ObAr") {
+            // An array of objects (a custom warp's mesh): a count of them, then a descriptor
+            // whose items hold their values side by side.
+            U32();
+            Descriptor(value, depth + 1);
         } else if (type == "VlLs") {
             if (depth + 1 > kDeepest)
                 Fail();

@@ -19,7 +19,7 @@ namespace graphic {
 struct PsdDescriptorValue {
     enum class Type {
         None,
-        Object,      // a descriptor: classId and items
+        Object,      // a descriptor ("Objc", "GlbO", an object array "ObAr"): classId, items
         List,        // items without keys
         Number,      // "doub", "long", "comp", "bool"
         UnitNumber,  // "UntF": unit holds "#Ang", "#Pxl", "#Prc", ...

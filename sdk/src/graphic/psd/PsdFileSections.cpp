@@ -238,6 +238,7 @@ void ImageLoaderPSD::ScanLayerAndMask()
         if (extended && layers.empty())
             ScanAdditionalLayerInfo(sectionEnd);
         ScanGlobalBlocks(sectionEnd);
+        ScanLinkedFiles();
     }
     stream.SetPos(static_cast<int32_t>(sectionEnd));
 }
@@ -279,10 +280,12 @@ void ImageLoaderPSD::ScanGlobalBlocks(int64_t sectionEnd)
     // ScanAdditionalLayerInfo. An "Mtrn", "Mt16" or "Mt32" block among them says that the merged
     // image has a transparency (when it has channels beyond its colours); the pattern blocks
     // ("Patt", "Pat2", "Pat3") are kept by where they lie, at most kMostPatternBlocks of them,
-    // far more than a document has. Nothing else is needed of them here, so bytes that do not
-    // fit end the search; every block read takes at least its header, so the walk ends with the
-    // section.
+    // far more than a document has, and so are the linked file blocks ("lnkD", "lnk2", "lnk3",
+    // "lnkE"), at most kMostLinkedFileBlocks. Nothing else is needed of them here, so bytes that
+    // do not fit end the search; every block read takes at least its header, so the walk ends
+    // with the section.
     const size_t kMostPatternBlocks = 4096;
+    const size_t kMostLinkedFileBlocks = 64;
     if (layerInfoEnd <= 0 || sectionEnd - layerInfoEnd < 4)
         return;
     const bool extraChannels = static_cast<int64_t>(merged.channels.size()) > format.colorChannels;
@@ -307,8 +310,23 @@ void ImageLoaderPSD::ScanGlobalBlocks(int64_t sectionEnd)
             place.length = length;
             patternBlocks.push_back(place);
         }
+        if (IsPsdLinkedFileBlock(key) && linkedFileBlocks.size() < kMostLinkedFileBlocks) {
+            PsdBlockPlace place;
+            memcpy(place.key, key, 4);
+            place.start = start;
+            place.length = length;
+            linkedFileBlocks.push_back(place);
+        }
         stream.SetPos(static_cast<int32_t>(std::min(sectionEnd, start + (length + 3) / 4 * 4)));
     }
+}
+
+void ImageLoaderPSD::ScanLinkedFiles()
+{
+    // The records of the linked file blocks: their fields, and where each embedded file's data
+    // lies; never the data itself.
+    for (const PsdBlockPlace& place : linkedFileBlocks)
+        ReadPsdLinkedFiles(stream, place, linkedFiles, linkedFilesDamage);
 }
 
 void ImageLoaderPSD::ScanMergedImage()

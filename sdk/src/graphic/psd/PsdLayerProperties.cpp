@@ -343,7 +343,7 @@ private:
             place.start = start;
             place.length = length;
             properties.drawingBlocks.push_back(place);
-        } else if (IsAnyKey(key, {"TySh", "SoLd", "SoLE", "PlLd", "shmd"})) {
+        } else if (IsAnyKey(key, {"TySh", "SoLd", "SoLE", "PlLd", "plLd", "shmd"})) {
             PsdBlockPlace place;
             memcpy(place.key, key, 4);
             place.start = start;

@@ -131,8 +131,9 @@ struct PsdLayerProperties {
     std::shared_ptr<const PsdDescriptorValue> compEffects;
 
     // The blocks that say what the layer is without changing how it is drawn: the type tool's
-    // text ("TySh"), a placed file's placement ("SoLd", "SoLE", "PlLd") and the layer's metadata
-    // ("shmd", which keeps the layer comps' records). Read when a report asks for them.
+    // text ("TySh"), a placed file's placement ("SoLd", "SoLE", "PlLd" or "plLd") and the
+    // layer's metadata ("shmd", which keeps the layer comps' records). Read when a report asks
+    // for them.
     std::vector<PsdBlockPlace> describingBlocks;
 
     // The layer's Unicode name ("luni"), as UTF-16 code units; empty when the record has none.

@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
-"""Checks the placed layers (smart objects) of the shared PSD corpus against psd-tools.
+"""Checks what the manifest says of the layers besides their pixels against psd-tools, on the
+shared PSD corpus: layer ids, the text of type layers, and the placed layers (smart objects).
 
 Every document is converted with --extended --smart-objects --manifest. psd-tools reads the same
-document on its own: every file it embeds ("liFD" records) must be written exactly once, byte for
-byte as psd-tools' data of the record, and named by the manifest of every placed layer that
-shows it; every placed layer must have a "smartObject" with the id, the original name, whether
-it is embedded and the four corners of its placement block ("Trnf" of "SoLd"/"SoLE", else the
-transformation of "PlLd") that psd-tools reads; the manifest names no other file below smart/.
+document on its own:
+- the manifest's layers have the ids psd-tools reads (layer_id), by name;
+- every type layer's text is psd-tools' layer.text, and every style's font is among the fonts of
+  psd-tools' font set (its resource dictionary's FontSet);
+- every file the document embeds ("liFD" records) is written exactly once, byte for byte as
+  psd-tools' data of the record, and named by the manifest of every placed layer that shows it;
+  every placed layer has a "smartObject" with the id, the original name, whether it is embedded
+  and the four corners of its placement block ("Trnf" of "SoLd"/"SoLE", else the transformation
+  of "PlLd") that psd-tools reads; the manifest names no other file below smart/.
 A document that fails without --smart-objects too, or that psd-tools cannot open, is left out.
 Passes with a notice when the corpus or psd-tools is not there.
-Usage: check_smart_corpus.py --cli QUILLCONV_CLI --corpus DIR"""
+Usage: check_metadata_corpus.py --cli QUILLCONV_CLI --corpus DIR"""
 import argparse
 import csv
 import json
@@ -70,7 +75,26 @@ def expected(path):
         name = record.filename.strip("\x00") if record else None
         kind = (record.kind.name == "DATA") if record else None
         placed.append((uid, name, kind, tuple(corners)))
-    return embedded, placed
+    # A set: psd-tools may list a clipped layer twice.
+    layers = sorted({(layer.name, layer.layer_id) for layer in psd.descendants()})
+    texts = {}
+    for layer in psd.descendants():
+        if layer.kind == "type":
+            fonts = {str(getattr(font["Name"], "value", font["Name"])).strip("\x00")
+                     for font in layer.resource_dict["FontSet"]}
+            texts[layer.layer_id] = (layer.text, fonts)
+    return embedded, placed, layers, texts
+
+
+def same_placements(got, placed):
+    """Whether the placed layers agree: ids, names, embedding, and corners to the four places
+    after the point that the manifest keeps."""
+    if len(got) != len(placed):
+        return False
+    for mine, theirs in zip(sorted(got, key=repr), sorted(placed, key=repr)):
+        if mine[:3] != theirs[:3] or any(abs(a - b) > 5e-5 for a, b in zip(mine[3], theirs[3])):
+            return False
+    return True
 
 
 def manifest_nodes(nodes):
@@ -86,17 +110,17 @@ def main():
     args = parser.parse_args()
     index = os.path.join(args.corpus, "INDEX.tsv")
     if not os.path.isfile(index):
-        print(f"no corpus at {args.corpus}: the smart object check is skipped")
+        print(f"no corpus at {args.corpus}: the metadata check is skipped")
         return 0
     if PSDImage is None:
-        print("psd-tools is not installed: the smart object check is skipped")
+        print("psd-tools is not installed: the metadata check is skipped")
         return 0
-    failures, documents, files, layers, unread = [], 0, 0, 0, 0
+    failures, documents, files, layers, unread, type_layers = [], 0, 0, 0, 0, 0
     for row in csv.DictReader(open(index, encoding="utf-8"), delimiter="\t"):
         path = os.path.join(args.corpus, row["file"])
         name = os.path.splitext(os.path.basename(path))[0]
         try:
-            embedded, placed = expected(path)
+            embedded, placed, ids, texts = expected(path)
         except Exception:  # psd-tools cannot read it: nothing to compare with
             unread += 1
             continue
@@ -118,7 +142,24 @@ def main():
                     written[os.path.relpath(full, folder).replace(os.sep, "/")] = full
             named = {}
             got = []
-            for node in manifest_nodes(manifest["layers"]):
+            nodes = list(manifest_nodes(manifest["layers"]))
+            manifest_ids = sorted({(node["name"], -1 if node["id"] is None else node["id"])
+                                   for node in nodes})
+            if manifest_ids != ids:
+                problems.append(f"layer ids {manifest_ids}, psd-tools {ids}")
+            for node in nodes:
+                if node["kind"] != "type":
+                    continue
+                text, fonts = texts.get(node["id"], (None, set()))
+                if not node.get("text") or node["text"]["text"] != text:
+                    problems.append(f"{node['name']!r}: text {node.get('text')!r}, psd-tools "
+                                    f"{text!r}")
+                    continue
+                type_layers += 1
+                strange = {style["font"] for style in node["text"]["styles"]} - fonts
+                if strange:
+                    problems.append(f"{node['name']!r}: fonts {sorted(strange)} not in {fonts}")
+            for node in nodes:
                 smart = node.get("smartObject")
                 if "smartObject" in node and smart is None:
                     problems.append(f"{node['name']!r}: smartObject is null")
@@ -128,7 +169,7 @@ def main():
                             tuple(float(v) for v in smart["corners"])))
                 if smart["file"] is not None:
                     named.setdefault(smart["id"], set()).add(smart["file"])
-            if sorted(got, key=repr) != sorted(placed, key=repr):
+            if not same_placements(got, placed):
                 problems.append(f"placed layers {sorted(got, key=repr)}, psd-tools "
                                 f"{sorted(placed, key=repr)}")
             layers += len(got)
@@ -145,8 +186,9 @@ def main():
             if len(written) != len(embedded):
                 problems.append(f"{len(written)} files written, {len(embedded)} embedded")
             failures += [f"{row['file']}: {problem}" for problem in problems]
-    print(f"{documents} documents: {files} embedded files and {layers} placed layers compared with "
-          f"psd-tools ({unread} documents psd-tools cannot read)")
+    print(f"{documents} documents: layer ids, {type_layers} type layers, {files} embedded files "
+          f"and {layers} placed layers compared with psd-tools ({unread} documents psd-tools "
+          "cannot read)")
     for failure in failures:
         print(failure)
     return 1 if failures or documents == 0 else 0

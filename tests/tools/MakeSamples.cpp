@@ -28,8 +28,9 @@
 //   make-samples --fuzz-seeds DIR            small documents for the fuzz target: one per
 //                                            adjustment kind, gradient and pattern fills with
 //                                            their masks, clipping to and from an adjustment,
-//                                            layer effects, an artboard, and CMYK, RGB and
-//                                            gray documents with colour profiles
+//                                            layer effects, an artboard, placed layers, layer
+//                                            comps, and CMYK, RGB and gray documents with
+//                                            colour profiles
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -638,10 +639,12 @@ Bytes ArtboardSettings(double left, double top, double right, double bottom)
 void MakeFuzzSeeds(const std::string& folder)
 {
     const int32_t width = 12, height = 8;
-    auto write = [&](const std::string& name, std::vector<PsdLayer> over, const Bytes& global = {}) {
+    auto write = [&](const std::string& name, std::vector<PsdLayer> over, const Bytes& global = {},
+                     const Bytes& resources = {}) {
         PsdBuilder psd;
         psd.width = width;
         psd.height = height;
+        psd.resources = resources;
         psd.compression = test_support::kPsdRle;
         ColourPlanes(psd);
         psd.layers.push_back(ColourLayer(0, 0, width, height, "background", 0, true));
@@ -794,6 +797,28 @@ void MakeFuzzSeeds(const std::string& folder)
     const Bytes external = LayerBlock("lnkE", linked.Build());
     global.insert(global.end(), external.begin(), external.end());
     write("placed", {placed, far}, global);
+
+    // Layer comps: one moves a layer, one hides it, one fades it and takes its style away.
+    auto comp = [](const std::string& name, int32_t id, int32_t captured) {
+        return DescriptorWriter("Comp").Text("Nm  ", name).Long("compID", id).Long("capturedInfo",
+                                                                                    captured);
+    };
+    const Bytes comps = test_support::ImageResource(
+        1065, DescriptorWriter("CompList")
+                  .List("list", {comp("moved", 1, 3), comp("hidden", 2, 1), comp("faded", 3, 4)})
+                  .Versioned());
+    const DescriptorWriter offset = DescriptorWriter("Pnt ").Double("Hrzn", 3).Double("Vrtc", -2);
+    const Bytes records =
+        DescriptorWriter()
+            .List("layerSettings",
+                  {DescriptorWriter().Longs("compList", {1}).Bool("enab", true).Object("Ofst", offset),
+                   DescriptorWriter().Longs("compList", {2}).Bool("enab", false),
+                   DescriptorWriter().Longs("compList", {3}).Object(
+                       "blendOptions", DescriptorWriter().Unit("Opct", "#Prc", 40))})
+            .Versioned();
+    PsdLayer compared = ColourLayer(1, 1, 5, 4, "compared", 4, true);
+    compared.additional = test_support::MetadataBlock({{"cmls", records}});
+    write("comps", {compared}, {}, comps);
 
     // Colour profiles: CMYK ink through its profile, wide-gamut RGB, linear gray.
     const std::pair<std::string, uint16_t> modes[] = {{"cmyk", 4}, {"rgb", 3}, {"gray", 1}};

@@ -10,6 +10,43 @@ namespace graphic {
 
 namespace {
 
+// The blend modes as descriptors name them (enumeration "BlnM"), with the keys of layer records.
+struct ModeKey {
+    const char* value;
+    const char* key;
+};
+
+const ModeKey kModeKeys[] = {
+    {"passThrough", "pass"},
+    {"Nrml", "norm"},
+    {"Dslv", "diss"},
+    {"Drkn", "dark"},
+    {"Mltp", "mul "},
+    {"CBrn", "idiv"},
+    {"linearBurn", "lbrn"},
+    {"darkerColor", "dkCl"},
+    {"Lghn", "lite"},
+    {"Scrn", "scrn"},
+    {"CDdg", "div "},
+    {"linearDodge", "lddg"},
+    {"lighterColor", "lgCl"},
+    {"Ovrl", "over"},
+    {"SftL", "sLit"},
+    {"HrdL", "hLit"},
+    {"vividLight", "vLit"},
+    {"linearLight", "lLit"},
+    {"pinLight", "pLit"},
+    {"hardMix", "hMix"},
+    {"Dfrn", "diff"},
+    {"Xclu", "smud"},
+    {"blendSubtraction", "fsub"},
+    {"blendDivide", "fdiv"},
+    {"H   ", "hue "},
+    {"Strt", "sat "},
+    {"Clr ", "colr"},
+    {"Lmns", "lum "},
+};
+
 // Deeper than any descriptor the editor writes (layer effects nest about six levels).
 const int kDeepest = 32;
 // More values than any real block holds; every value takes at least four bytes, so this bounds
@@ -296,6 +333,17 @@ PsdDescriptorValue ReadPsdVersionedDescriptor(const uint8_t* data, size_t size, 
         throw debug::runtime_error(tag);
     at += 4;
     return ReadPsdDescriptor(data, size, at, tag);
+}
+
+bool PsdBlendKeyOfName(const std::string& name, char (&key)[4])
+{
+    for (const ModeKey& known : kModeKeys) {
+        if (name == known.value) {
+            memcpy(key, known.key, 4);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace graphic

@@ -58,5 +58,10 @@ PsdDescriptorValue ReadPsdDescriptor(const uint8_t* data, size_t size, size_t& a
 PsdDescriptorValue ReadPsdVersionedDescriptor(const uint8_t* data, size_t size, size_t& at,
                                               const char* tag);
 
+// The 4-character blend-mode key of a layer record ("norm", "lbrn", "pass") for a blend mode as
+// descriptors name it (the enumeration "BlnM": "Nrml", "linearBurn", "passThrough"); false for
+// a name it does not know.
+bool PsdBlendKeyOfName(const std::string& name, char (&key)[4]);
+
 }  // namespace graphic
 }  // namespace sdk

@@ -26,43 +26,6 @@ const int64_t kLargestComps = 16 << 20;
 // Farther than a layer of the largest document can be moved, in pixels.
 const double kFarthest = 1 << 24;
 
-// The blend modes as the comps name them (enumeration "BlnM"), with the keys of layer records.
-struct ModeKey {
-    const char* value;
-    const char* key;
-};
-
-const ModeKey kModeKeys[] = {
-    {"passThrough", "pass"},
-    {"Nrml", "norm"},
-    {"Dslv", "diss"},
-    {"Drkn", "dark"},
-    {"Mltp", "mul "},
-    {"CBrn", "idiv"},
-    {"linearBurn", "lbrn"},
-    {"darkerColor", "dkCl"},
-    {"Lghn", "lite"},
-    {"Scrn", "scrn"},
-    {"CDdg", "div "},
-    {"linearDodge", "lddg"},
-    {"lighterColor", "lgCl"},
-    {"Ovrl", "over"},
-    {"SftL", "sLit"},
-    {"HrdL", "hLit"},
-    {"vividLight", "vLit"},
-    {"linearLight", "lLit"},
-    {"pinLight", "pLit"},
-    {"hardMix", "hMix"},
-    {"Dfrn", "diff"},
-    {"Xclu", "smud"},
-    {"blendSubtraction", "fsub"},
-    {"blendDivide", "fdiv"},
-    {"H   ", "hue "},
-    {"Strt", "sat "},
-    {"Clr ", "colr"},
-    {"Lmns", "lum "},
-};
-
 // The whole number of a Number item, when it has one that an int32_t holds.
 bool WholeNumber(const PsdDescriptorValue& value, int32_t& number)
 {
@@ -132,14 +95,8 @@ PsdLayerCompRecord ReadRecord(const PsdDescriptorValue& settings, const char* ta
         record.hasOpacity = Opacity(*options, "Opct", record.opacity);
         record.hasFillOpacity = Opacity(*options, "fillOpacity", record.fillOpacity);
         const PsdDescriptorValue* mode = options->Find("Md  ");
-        if (mode && mode->type == Type::Enumerated) {
-            for (const ModeKey& known : kModeKeys) {
-                if (mode->text == known.value) {
-                    memcpy(record.blendKey, known.key, 4);
-                    record.hasBlendKey = true;
-                }
-            }
-        }
+        if (mode && mode->type == Type::Enumerated)
+            record.hasBlendKey = PsdBlendKeyOfName(mode->text, record.blendKey);
     }
     const PsdDescriptorValue* effects = settings.Find("Lefx");
     if (effects && effects->type == Type::Object) {

@@ -45,42 +45,6 @@ const EffectKey kEffectKeys[] = {
     {"ebbl", nullptr, EffectKind::Bevel},
 };
 
-struct ModeName {
-    const char* value;
-    BlendMode mode;
-};
-
-// The blend modes as effects name them (enumeration "BlnM").
-const ModeName kModes[] = {
-    {"Nrml", BlendMode::Normal},
-    {"Dslv", BlendMode::Dissolve},
-    {"Drkn", BlendMode::Darken},
-    {"Mltp", BlendMode::Multiply},
-    {"CBrn", BlendMode::ColorBurn},
-    {"linearBurn", BlendMode::LinearBurn},
-    {"darkerColor", BlendMode::DarkerColor},
-    {"Lghn", BlendMode::Lighten},
-    {"Scrn", BlendMode::Screen},
-    {"CDdg", BlendMode::ColorDodge},
-    {"linearDodge", BlendMode::LinearDodge},
-    {"lighterColor", BlendMode::LighterColor},
-    {"Ovrl", BlendMode::Overlay},
-    {"SftL", BlendMode::SoftLight},
-    {"HrdL", BlendMode::HardLight},
-    {"vividLight", BlendMode::VividLight},
-    {"linearLight", BlendMode::LinearLight},
-    {"pinLight", BlendMode::PinLight},
-    {"hardMix", BlendMode::HardMix},
-    {"Dfrn", BlendMode::Difference},
-    {"Xclu", BlendMode::Exclusion},
-    {"blendSubtraction", BlendMode::Subtract},
-    {"blendDivide", BlendMode::Divide},
-    {"H   ", BlendMode::Hue},
-    {"Strt", BlendMode::Saturation},
-    {"Clr ", BlendMode::Color},
-    {"Lmns", BlendMode::Luminosity},
-};
-
 double Clamp(double value, double low, double high)
 {
     return value < low ? low : value > high ? high : value;
@@ -124,10 +88,12 @@ BlendMode ModeOf(const PsdDescriptorValue& effect, const char* key, BlendMode fa
     const PsdDescriptorValue* item = effect.Find(key);
     if (!item || item->type != Type::Enumerated)
         return fallback;
-    for (const ModeName& name : kModes) {
-        if (item->text == name.value)
-            return name.mode;
-    }
+    // An effect is never passed through: a name it cannot have is normal.
+    char blendKey[4];
+    BlendMode mode;
+    if (graphic::PsdBlendKeyOfName(item->text, blendKey) && BlendModeFromKey(blendKey, mode) &&
+        mode != BlendMode::PassThrough)
+        return mode;
     return BlendMode::Normal;
 }
 

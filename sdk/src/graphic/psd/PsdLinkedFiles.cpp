@@ -6,6 +6,7 @@
 
 #include "debug/Error.h"
 #include "graphic/psd/PsdDescriptor.h"
+#include "graphic/psd/PsdFieldReader.h"
 #include "stream/ByteOrder.h"
 
 namespace sdk {
@@ -26,58 +27,6 @@ const char kTooMany[] = "ImageLoaderPSD::LinkedFile:650";
 const int64_t kUsualFields = 64 << 10;
 const int64_t kLargestFields = 4 << 20;
 
-// The fields of one record, read from its bytes; running out of them raises kCutShort.
-class RecordFields {
-public:
-    explicit RecordFields(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-
-    size_t At() const { return at_; }
-
-    const uint8_t* Take(size_t count)
-    {
-        if (count > bytes_.size() - at_)
-            throw debug::runtime_error(kCutShort);
-        at_ += count;
-        return bytes_.data() + at_ - count;
-    }
-    uint8_t U8() { return *Take(1); }
-    uint32_t U32() { return stream::BigEndian32(Take(4)); }
-    uint64_t U64()
-    {
-        const uint64_t high = U32();
-        return (high << 32) | U32();
-    }
-    // A Pascal string: a length byte and the characters, not padded.
-    std::string Pascal()
-    {
-        const size_t length = U8();
-        return std::string(reinterpret_cast<const char*>(Take(length)), length);
-    }
-    // A count of UTF-16 units and the units; the zero units that end it are no part of it.
-    std::u16string Unicode()
-    {
-        const uint64_t count = U32();
-        if (count > (bytes_.size() - at_) / 2)
-            throw debug::runtime_error(kCutShort);
-        const uint8_t* units = Take(static_cast<size_t>(count) * 2);
-        std::u16string text;
-        text.reserve(static_cast<size_t>(count));
-        for (size_t i = 0; i < count; ++i)
-            text.push_back(static_cast<char16_t>(stream::BigEndian16(units + i * 2)));
-        while (!text.empty() && text.back() == 0)
-            text.pop_back();
-        return text;
-    }
-    PsdDescriptorValue Descriptor()
-    {
-        return ReadPsdVersionedDescriptor(bytes_.data(), bytes_.size(), at_, kDamagedDescriptor);
-    }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-    size_t at_ = 0;
-};
-
 // The text item of a descriptor, as UTF-16; empty when it has none.
 std::u16string WideText(const PsdDescriptorValue& descriptor, const char* key)
 {
@@ -89,7 +38,7 @@ std::u16string WideText(const PsdDescriptorValue& descriptor, const char* key)
 // bytes. Raises the tags of ReadPsdLinkedFiles.
 PsdLinkedFile ReadFields(const std::vector<uint8_t>& bytes, int64_t start, int64_t length)
 {
-    RecordFields fields(bytes);
+    PsdFieldReader fields(bytes.data(), bytes.size(), kCutShort, kDamagedDescriptor);
 
     PsdLinkedFile file;
     const uint8_t* type = fields.Take(4);

@@ -6,7 +6,7 @@
 #include "debug/Error.h"
 #include "graphic/psd/ImageLoaderPSD.h"
 #include "graphic/psd/PsdDescriptor.h"
-#include "stream/ByteOrder.h"
+#include "graphic/psd/PsdFieldReader.h"
 
 namespace sdk {
 namespace graphic {
@@ -18,39 +18,6 @@ const char kCutShort[] = "ImageLoaderPSD::PlacedLayer:610";
 const char kDamagedDescriptor[] = "ImageLoaderPSD::PlacedLayer:620";
 const char kIncomplete[] = "ImageLoaderPSD::PlacedLayer:630";
 
-class BlockFields {
-public:
-    BlockFields(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    size_t At() const { return at_; }
-    const uint8_t* Take(size_t count)
-    {
-        if (count > size_ - at_)
-            throw debug::runtime_error(kCutShort);
-        at_ += count;
-        return data_ + at_ - count;
-    }
-    uint32_t U32() { return stream::BigEndian32(Take(4)); }
-    double Double()
-    {
-        const uint8_t* bytes = Take(8);
-        const uint64_t bits = (static_cast<uint64_t>(stream::BigEndian32(bytes)) << 32) |
-                              stream::BigEndian32(bytes + 4);
-        double value = 0;
-        memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    PsdDescriptorValue Descriptor()
-    {
-        return ReadPsdVersionedDescriptor(data_, size_, at_, kDamagedDescriptor);
-    }
-
-private:
-    const uint8_t* data_;
-    const size_t size_;
-    size_t at_ = 0;
-};
-
 // The content's size from the warp's bounds, where the block says it no other way.
 void SizeFromWarp(const PsdDescriptorValue& warp, PsdPlacement& placement)
 {
@@ -61,7 +28,7 @@ void SizeFromWarp(const PsdDescriptorValue& warp, PsdPlacement& placement)
     placement.height = bounds->Number("Btom", 0) - bounds->Number("Top ", 0);
 }
 
-PsdPlacement ReadDescribed(BlockFields& fields)
+PsdPlacement ReadDescribed(PsdFieldReader& fields)
 {
     if (memcmp(fields.Take(4), "soLD", 4) != 0)
         throw debug::runtime_error(kUnknown);
@@ -98,7 +65,7 @@ PsdPlacement ReadDescribed(BlockFields& fields)
     return placement;
 }
 
-PsdPlacement ReadLegacy(BlockFields& fields)
+PsdPlacement ReadLegacy(PsdFieldReader& fields)
 {
     if (memcmp(fields.Take(4), "plcL", 4) != 0 || fields.U32() != 3)
         throw debug::runtime_error(kUnknown);
@@ -122,7 +89,7 @@ PsdPlacement ReadLegacy(BlockFields& fields)
 
 PsdPlacement ReadPsdPlacement(const char (&key)[4], const uint8_t* data, size_t size)
 {
-    BlockFields fields(data, size);
+    PsdFieldReader fields(data, size, kCutShort, kDamagedDescriptor);
     if (memcmp(key, "SoLd", 4) == 0 || memcmp(key, "SoLE", 4) == 0)
         return ReadDescribed(fields);
     if (memcmp(key, "PlLd", 4) == 0 || memcmp(key, "plLd", 4) == 0)

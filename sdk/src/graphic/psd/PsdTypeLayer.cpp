@@ -9,7 +9,7 @@
 #include "debug/Error.h"
 #include "graphic/psd/PsdDescriptor.h"
 #include "graphic/psd/PsdEngineData.h"
-#include "stream/ByteOrder.h"
+#include "graphic/psd/PsdFieldReader.h"
 
 namespace sdk {
 namespace graphic {
@@ -24,51 +24,6 @@ namespace {
 const uint16_t kTypeToolVersion = 1;
 const uint16_t kTextVersion = 50;
 const uint16_t kWarpVersion = 1;
-
-// The fixed fields of the block, each checked against the bytes left.
-class BlockFields {
-public:
-    BlockFields(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    size_t& At() { return at_; }
-
-    uint16_t U16()
-    {
-        Need(2);
-        at_ += 2;
-        return stream::BigEndian16(data_ + at_ - 2);
-    }
-    uint32_t U32()
-    {
-        Need(4);
-        at_ += 4;
-        return stream::BigEndian32(data_ + at_ - 4);
-    }
-    double Double()
-    {
-        const uint64_t high = U32();
-        const uint64_t bits = (high << 32) | U32();
-        double value = 0;
-        memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    void Version(uint16_t expected)
-    {
-        if (U16() != expected)
-            throw debug::runtime_error(kPsdTypeLayerVersion);
-    }
-
-private:
-    void Need(size_t count) const
-    {
-        if (at_ > size_ || count > size_ - at_)
-            throw debug::runtime_error(kPsdTypeLayerCutShort);
-    }
-
-    const uint8_t* data_;
-    const size_t size_;
-    size_t at_ = 0;
-};
 
 [[noreturn]] void BadRuns()
 {
@@ -415,16 +370,18 @@ PsdTypeLayer ReadPsdTypeLayer(const uint8_t* data, size_t size)
     if (data == nullptr)
         throw debug::runtime_error(kPsdTypeLayerCutShort);
     PsdTypeLayer layer;
-    BlockFields fields(data, size);
-    fields.Version(kTypeToolVersion);
+    PsdFieldReader fields(data, size, kPsdTypeLayerCutShort, kPsdTypeLayerSettings);
+    auto version = [&](uint16_t expected) {
+        if (fields.U16() != expected)
+            throw debug::runtime_error(kPsdTypeLayerVersion);
+    };
+    version(kTypeToolVersion);
     for (double& value : layer.transform)
         value = fields.Double();
-    fields.Version(kTextVersion);
-    const PsdDescriptorValue settings =
-        ReadPsdVersionedDescriptor(data, size, fields.At(), kPsdTypeLayerSettings);
-    fields.Version(kWarpVersion);
-    const PsdDescriptorValue warp =
-        ReadPsdVersionedDescriptor(data, size, fields.At(), kPsdTypeLayerSettings);
+    version(kTextVersion);
+    const PsdDescriptorValue settings = fields.Descriptor();
+    version(kWarpVersion);
+    const PsdDescriptorValue warp = fields.Descriptor();
     for (int32_t& bound : layer.bounds)
         bound = static_cast<int32_t>(fields.U32());
 

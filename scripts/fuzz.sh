@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# and runs it for SECONDS (default 60) on as many workers as there are processors. Seeds: the
+# Runs the fuzz target (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer), which the
+# sanitizer build makes with clang (scripts/build.sh asan builds it first where needed), for
+# SECONDS (default 60) on as many workers as there are processors. Seeds: the
 # project's own fixtures and samples, small documents of every adjustment and fill kind made by
 # make-samples --fuzz-seeds, and the PSD and BMP corpora when they are present.
-# Findings land in build/fuzz/findings; the run fails when one is found.
+# Findings land in build/asan/fuzz/findings; the run fails when one is found.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 workers=${FUZZ_WORKERS:-$(nproc)}
-dir="$root/build/fuzz"
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUILLMARK_FUZZ=ON >/dev/null
-fi
-cmake --build "$dir" --target fuzz_loaders make-samples -j "$(nproc)"
+build="$root/build/asan"
+bash "$root/scripts/build.sh" asan
+dir="$build/fuzz"
 
 seeds="$dir/seeds"
 corpus="$dir/corpus"
@@ -22,7 +20,7 @@ mkdir -p "$seeds" "$corpus" "$dir/findings"
 for f in "$root"/samples/* "$root"/tests/fuzz/seeds/*; do
   [ -f "$f" ] && cp -f "$f" "$seeds/"
 done
-"$dir/tests/make-samples" --fuzz-seeds "$seeds"
+"$build/tests/make-samples" --fuzz-seeds "$seeds"
 shared_corpus="$root/../shared/corpus/psd"
 if [ -d "$shared_corpus" ]; then
   # Small documents only: large ones slow every execution down.
@@ -35,7 +33,7 @@ if [ -d "$root/../shared/corpus/bmp" ]; then
 fi
 
 cd "$dir/findings"
-"$dir/tests/fuzz_loaders" "$corpus" "$seeds" -max_total_time="$seconds" -max_len=262144 \
+"$build/tests/fuzz_loaders" "$corpus" "$seeds" -max_total_time="$seconds" -max_len=262144 \
   -malloc_limit_mb=1024 -rss_limit_mb=3072 -timeout=10 -fork="$workers" \
   -artifact_prefix="$dir/findings/" \
   -print_final_stats=1 2>&1 | tail -n 20

@@ -19,10 +19,13 @@ bash "$root/scripts/setup.sh"
 builds=()
 for stage in "$@"; do
   case "$stage" in
-    fuzz | package) ;;  # the fuzz target and the packages are built by their own scripts
+    package) ;;  # the packages are made by their own script
+    fuzz) builds+=(asan) ;;  # the fuzz target is made by the sanitizer build
     *) builds+=("$stage") ;;
   esac
 done
+# Each build once, in the order first named.
+builds=($(printf '%s\n' "${builds[@]}" | awk '!seen[$0]++'))
 [ ${#builds[@]} -eq 0 ] || bash "$root/scripts/build.sh" "${builds[@]}"
 
 for stage in "$@"; do

@@ -82,7 +82,7 @@ std::unique_ptr<ColorTables> ColorTables::For(const IccProfile& profile, void* h
 {
     if (in != out || in == ColorLayout::Ink)
         return nullptr;
-    std::unique_ptr<ColorTables> tables(new ColorTables(in, out));
+    std::unique_ptr<ColorTables> tables(new ColorTables(in));
     const bool made = IsGray(in) ? tables->MakeGray(handle) : tables->MakeRgb(profile);
     if (!made || !tables->AgreeWith(handle))
         return nullptr;

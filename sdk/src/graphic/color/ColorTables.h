@@ -23,13 +23,14 @@ public:
     void Convert(const uint8_t* in, uint8_t* out, int32_t pixels) const;
 
 private:
-    ColorTables(ColorLayout in, ColorLayout out) : in_(in), out_(out) {}
+    // Tables of a layout in, which they give out as they take it.
+    explicit ColorTables(ColorLayout in) : in_(in) {}
     bool MakeGray(void* handle);
     bool MakeRgb(const IccProfile& profile);
     // Whether the tables give what handle gives, within a level.
     bool AgreeWith(void* handle) const;
 
-    ColorLayout in_, out_;
+    ColorLayout in_;
     bool rgb_ = false;
     uint8_t gray_[256] = {};
     // In fixed point: the profile's R, G and B made linear light (1 is 1 << kLightBits); sRGB's

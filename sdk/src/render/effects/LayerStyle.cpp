@@ -171,7 +171,7 @@ bool LayerStyle::Draws(graphic::ImageLoaderPSD& loader, const LayerEffect& effec
 
 LayerStyle::LayerStyle(graphic::ImageLoaderPSD& loader, int32_t index, const LayerEffects& effects,
                        int32_t left, int32_t width, PatternTiles& tiles, const Shape& shape)
-    : loader_(loader), left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects)),
+    : left_(left), width_(std::max(width, 0)), reach_(ReachOf(effects)),
       shape_(shape), shapeFrom_(shape.everywhere ? int64_t(left) : shape.area.left),
       shapeTo_(shape.everywhere ? int64_t(left) + width_ : shape.area.right)
 {

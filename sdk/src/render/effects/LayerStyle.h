@@ -103,7 +103,6 @@ private:
     // Composes the effect's paint with alpha mask_ x opacity x part onto row.
     void Put(Effect& effect, Span span, const float* part, float* row);
 
-    graphic::ImageLoaderPSD& loader_;
     const int32_t left_;
     const int32_t width_;
     const Growth reach_;

@@ -1,5 +1,7 @@
 #include "support/PsdBuilder.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -223,6 +225,22 @@ PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int 
     channel.id = id;
     channel.compression = kPsdRle;
     channel.body = body.Data();
+    return channel;
+}
+
+PsdChannel CompressedChannel(int16_t id, uint16_t compression, const Bytes& plane,
+                             int32_t rowBytes, int countSize)
+{
+    if (compression == kPsdRle)
+        return RleChannel(id, plane, rowBytes, countSize);
+    PsdChannel channel = RawChannel(id, plane);
+    if (compression == kPsdZip) {
+        uLongf size = compressBound(static_cast<uLong>(plane.size()));
+        channel.body.resize(size);
+        compress(channel.body.data(), &size, plane.data(), static_cast<uLong>(plane.size()));
+        channel.body.resize(size);
+        channel.compression = kPsdZip;
+    }
     return channel;
 }
 

@@ -75,6 +75,9 @@ PsdChannel RawChannel(int16_t id, const Bytes& plane);
 PsdChannel RleChannel(int16_t id, const Bytes& plane, int32_t rowBytes, int countSize = 2);
 // An RLE channel made of already encoded rows, one entry per row; the counts are their sizes.
 PsdChannel RleRowsChannel(int16_t id, const std::vector<Bytes>& packedRows, int countSize = 2);
+// A channel holding plane raw, as RleChannel does, or deflated whole (kPsdZip).
+PsdChannel CompressedChannel(int16_t id, uint16_t compression, const Bytes& plane,
+                             int32_t rowBytes, int countSize = 2);
 
 // A plane of 8-bit values as 16-bit samples, each value v as v x 257, big-endian.
 Bytes Widen16(const Bytes& plane);

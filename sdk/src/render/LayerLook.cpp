@@ -43,15 +43,15 @@ bool LayerLook::Draws(const graphic::ImageLoaderPSD::info_t& record)
 }
 
 LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
-                     PatternTiles& tiles)
-    : left_(left), width_(width),
+                     PatternTiles& tiles, int32_t firstRow)
+    : index_(index), left_(left), width_(width),
       record_(loader.LayerRecord(index)), fill_(DrawsFill(record_)),
       pixels_(
-          [&loader, index] {
-              return loader.Format().drawSixteen ? loader.LayerRows16(index)
-                                                 : loader.LayerRows(index);
+          [&loader, index](int32_t first) {
+              return loader.Format().drawSixteen ? loader.LayerRows16(index, first)
+                                                 : loader.LayerRows(index, first);
           },
-          record_.height)
+          record_.height, OnDemandRows::StartOf(firstRow, record_.y, record_.height))
 {
     if (fill_ && FillBlock(record_.properties)) {
         paint_ = ReadFillPaint(loader, index, tiles);
@@ -63,7 +63,12 @@ LayerLook::LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t lef
     if (!columns.Empty())
         masks_.reset(new MaskCoverage(loader, index, left + columns.from,
                                       columns.to - columns.from,
-                                      !HasVectorShapeInPixels(record_)));
+                                      !HasVectorShapeInPixels(record_), firstRow));
+}
+
+bool LayerLook::OpensAtAnyRow(const graphic::ImageLoaderPSD& loader) const
+{
+    return (fill_ || loader.OpensAtAnyRow(index_)) && (!masks_ || masks_->OpensAtAnyRow(loader));
 }
 
 LayerLook::~LayerLook() = default;

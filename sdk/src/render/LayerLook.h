@@ -21,9 +21,10 @@ namespace render {
 
 class LayerLook {
 public:
-    // tiles: the patterns of the drawing, shared by its pattern fills.
+    // tiles: the patterns of the drawing, shared by its pattern fills. firstRow: the document
+    // row the drawing starts from (see OnDemandRows::StartOf).
     LayerLook(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
-              PatternTiles& tiles);
+              PatternTiles& tiles, int32_t firstRow = 0);
     ~LayerLook();
 
     // Document row y over the span it returns (the layer's columns on that row; empty when the
@@ -38,6 +39,10 @@ public:
     // Whether the layer covers its rectangle fully: pixels without transparency and no masks
     // (a document's background layer).
     bool Opaque() const;
+    // Whether a row needs rows above it (a feathered mask).
+    bool KeepsRows() const { return masks_ && masks_->KeepsRows(); }
+    // Whether the pixels and masks it decodes open at any row as cheaply as at their first.
+    bool OpensAtAnyRow(const graphic::ImageLoaderPSD& loader) const;
 
     // Whether a layer is drawn from its fill settings: a solid colour, gradient or pattern fill
     // that stores no pixels of its own, or a shape whose vector mask is feathered or not at
@@ -53,6 +58,7 @@ private:
     Span PixelRow(int32_t y, const Sample* pixels, Span span, float strength, bool cut,
                   float* content, float* coverage);
 
+    const int32_t index_;
     const int32_t left_;
     const int32_t width_;
     const graphic::ImageLoaderPSD::info_t& record_;

@@ -6,10 +6,12 @@ namespace sdk {
 namespace render {
 
 MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left,
-                           int32_t width, bool vectorMask)
-    : left_(left), width_(width),
-      maskRows_([&loader, index] { return loader.LayerMaskRows(index); },
-                loader.LayerRecord(index).properties.mask.height)
+                           int32_t width, bool vectorMask, int32_t firstRow)
+    : index_(index), left_(left), width_(width),
+      maskRows_([&loader, index](int32_t first) { return loader.LayerMaskRows(index, first); },
+                loader.LayerRecord(index).properties.mask.height,
+                OnDemandRows::StartOf(firstRow, loader.LayerRecord(index).properties.mask.y,
+                                   loader.LayerRecord(index).properties.mask.height))
 {
     const graphic::PsdLayerProperties& properties = loader.LayerRecord(index).properties;
     const bool vectorApplies = vectorMask && properties.hasVectorMask &&
@@ -42,6 +44,11 @@ MaskCoverage::MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32
         }
         vectorRow_.resize(static_cast<size_t>(width));
     }
+}
+
+bool MaskCoverage::OpensAtAnyRow(const graphic::ImageLoaderPSD& loader) const
+{
+    return !pixelMask_ || loader.MaskOpensAtAnyRow(index_);
 }
 
 void MaskCoverage::PixelMaskRow(int32_t y, int64_t first, int32_t count, float* values)

@@ -21,12 +21,17 @@ class MaskCoverage {
 public:
     // The masks of layer record index over the columns left .. left + width - 1. vectorMask:
     // whether the vector mask applies (the pixels of shape and fill layers have it already).
+    // firstRow: the document row the drawing starts from (see OnDemandRows::StartOf).
     MaskCoverage(graphic::ImageLoaderPSD& loader, int32_t index, int32_t left, int32_t width,
-                 bool vectorMask);
+                 bool vectorMask, int32_t firstRow = 0);
     ~MaskCoverage();
 
     // Whether any mask applies at all.
     bool Any() const { return pixelMask_ || vectorMask_; }
+    // Whether a row needs rows above it: a feathered mask, whose blur reaches across rows.
+    bool KeepsRows() const { return featheredPixels_ || featheredVector_; }
+    // Whether the pixel mask it decodes, if any, opens at any row as cheaply as at its first.
+    bool OpensAtAnyRow(const graphic::ImageLoaderPSD& loader) const;
     // Multiplies coverage (a float per column of the window) by the masks' values on document
     // row y, over the window's columns from .. to - 1. Rows are asked top to bottom; one row
     // may be asked for several runs of columns.
@@ -39,6 +44,7 @@ private:
     // first.
     void PixelMaskRow(int32_t y, int64_t first, int32_t count, float* values);
 
+    const int32_t index_;
     const int32_t left_;
     const int32_t width_;
     bool pixelMask_ = false;

@@ -30,16 +30,27 @@ void ImageLoaderPSD::LayerLoad(int32_t index, Image& image)
 
 std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows(int32_t index)
 {
-    if (index < 0 || index >= LayerCount())
-        throw debug::runtime_error("ImageLoaderPSD::LayerLoad:75");
-    return RecordRows(layers[static_cast<size_t>(index)]);
+    return LayerRows(index, 0);
 }
 
-std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows16(int32_t index)
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows(int32_t index, int32_t firstRow)
 {
     if (index < 0 || index >= LayerCount())
         throw debug::runtime_error("ImageLoaderPSD::LayerLoad:75");
-    return RecordRows(layers[static_cast<size_t>(index)], true);
+    return RecordRows(layers[static_cast<size_t>(index)], false, firstRow);
+}
+
+std::unique_ptr<RowSource> ImageLoaderPSD::LayerRows16(int32_t index, int32_t firstRow)
+{
+    if (index < 0 || index >= LayerCount())
+        throw debug::runtime_error("ImageLoaderPSD::LayerLoad:75");
+    return RecordRows(layers[static_cast<size_t>(index)], true, firstRow);
+}
+
+bool ImageLoaderPSD::OpensAtAnyRow(int32_t layer) const
+{
+    const info_t& record = layer == -1 ? merged : LayerRecord(layer);
+    return PsdImageRows::OpensAtAnyRow(format, record, HasAlpha(record));
 }
 
 void ImageLoaderPSD::LayerInfo(int32_t index, ImageInfo& info)
@@ -140,9 +151,14 @@ std::unique_ptr<RowSource> ImageLoaderPSD::Rows()
     return RecordRows(merged);
 }
 
-std::unique_ptr<RowSource> ImageLoaderPSD::Rows16()
+std::unique_ptr<RowSource> ImageLoaderPSD::Rows(int32_t firstRow)
 {
-    return RecordRows(merged, true);
+    return RecordRows(merged, false, firstRow);
+}
+
+std::unique_ptr<RowSource> ImageLoaderPSD::Rows16(int32_t firstRow)
+{
+    return RecordRows(merged, true, firstRow);
 }
 
 // The scan runs through the sections of the file in their order: PsdFileSections.cpp, with
@@ -179,10 +195,11 @@ bool ImageLoaderPSD::HasAlpha(const info_t& record) const
     return static_cast<int64_t>(record.channels.size()) - record.masks > format.colorChannels;
 }
 
-std::unique_ptr<RowSource> ImageLoaderPSD::RecordRows(const info_t& record, bool sixteen)
+std::unique_ptr<RowSource> ImageLoaderPSD::RecordRows(const info_t& record, bool sixteen,
+                                                      int32_t firstRow)
 {
     return std::unique_ptr<RowSource>(new PsdImageRows(format, *input, record, HasAlpha(record),
-                                                       &record == &merged, sixteen));
+                                                       &record == &merged, sixteen, firstRow));
 }
 
 }  // namespace graphic

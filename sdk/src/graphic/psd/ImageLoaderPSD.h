@@ -72,6 +72,17 @@ public:
     std::unique_ptr<RowSource> Rows() override;
     // Raises "ImageLoaderPSD::LayerLoad:75" for an index out of range.
     std::unique_ptr<RowSource> LayerRows(int32_t index) override;
+    // The same opened at a row: the first NextRow gives row firstRow (0 .. the image's height;
+    // a logic error otherwise), and the rows from there on are those of the source opened at
+    // row 0, bytes and errors alike (see PsdImageRows.h). Height() stays the image's height.
+    // Raw and PackBits channels are read from the row's place on; ZIP channels are inflated
+    // from their start, the rows before firstRow dropped (see OpensAtAnyRow).
+    std::unique_ptr<RowSource> Rows(int32_t firstRow);
+    std::unique_ptr<RowSource> LayerRows(int32_t index, int32_t firstRow);
+    // Whether the merged image (layer -1) or a layer's image opens at any row as cheaply as at
+    // row 0: no channel it decodes is ZIP-compressed (or hidden by a later channel of the same
+    // part of the pixel, which every opening decodes whole). Raises as LayerRecord.
+    bool OpensAtAnyRow(int32_t layer) const;
 
     // The records the scan built, for callers that report on the document's structure.
     uint8_t ColorMode() const { return format.colorMode; }
@@ -122,9 +133,9 @@ public:
     }
     // The merged image's rows, and a layer's, with 16-bit samples (see RowSource): the samples
     // of a 16-bit document as stored, those of a 32-bit one as its 8-bit rows make them but to 16
-    // bits; raising what Rows and LayerRows raise.
-    std::unique_ptr<RowSource> Rows16();
-    std::unique_ptr<RowSource> LayerRows16(int32_t index);
+    // bits; raising what Rows and LayerRows raise. firstRow as for Rows.
+    std::unique_ptr<RowSource> Rows16(int32_t firstRow = 0);
+    std::unique_ptr<RowSource> LayerRows16(int32_t index, int32_t firstRow = 0);
     // Documents of 16 and 32 bits: the pictures drawn from the layers from now on take their
     // 16-bit samples and give 16-bit ones (see PsdFormat::drawSixteen); a document of fewer bits
     // keeps 8. Set before any rows are asked for.
@@ -138,8 +149,11 @@ public:
     const PsdLayerNode& LayerTree();
     // The rows of a layer's pixel mask (one gray byte per pixel, over the mask's rectangle), or
     // nothing when the layer has no mask or its mask has no pixels. Raises what the decode of
-    // the mask's channel raises. (PsdMaskRows.cpp)
-    std::unique_ptr<RowSource> LayerMaskRows(int32_t index);
+    // the mask's channel raises. firstRow as for Rows, of the mask's rows. (PsdMaskRows.cpp)
+    std::unique_ptr<RowSource> LayerMaskRows(int32_t index, int32_t firstRow = 0);
+    // Whether LayerMaskRows opens at any row as cheaply as at row 0 (see OpensAtAnyRow); true
+    // when the layer has no mask to decode.
+    bool MaskOpensAtAnyRow(int32_t index) const;
     // The data of the layer's drawing or describing block with the 4-character key (see
     // PsdLayerProperties::drawingBlocks and describingBlocks) into bytes; false when the layer
     // has no such block. Raises "ImageLoaderPSD::LayerBlock:470" for a block larger than real
@@ -190,7 +204,8 @@ private:
 
     // Whether the decoded pixels of record carry an alpha byte.
     bool HasAlpha(const info_t& record) const;
-    std::unique_ptr<RowSource> RecordRows(const info_t& record, bool sixteen = false);
+    std::unique_ptr<RowSource> RecordRows(const info_t& record, bool sixteen = false,
+                                          int32_t firstRow = 0);
     void ReadRowCounts(int64_t countsOffset, int64_t rows, std::vector<uint32_t>& counts);
 
     stream::stream_in& stream;

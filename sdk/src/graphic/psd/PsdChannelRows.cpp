@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "debug/Error.h"
 #include "graphic/psd/PsdRecordFields.h"
@@ -49,17 +50,26 @@ inline void CopyRun(uint8_t* destination, const uint8_t* source, size_t count)
 
 PsdChannelRows::PsdChannelRows(PsdInput& input, uint16_t compression, int64_t countsOffset,
                                int64_t dataOffset, int64_t end, int32_t height, int64_t rowBytes,
-                               int32_t depth, int32_t countSize)
-    : compression_(compression),
+                               int32_t depth, int32_t countSize, int32_t firstRow, int64_t skipped)
+    : input_(input),
+      compression_(compression),
       rowBytes_(rowBytes),
       countSize_(countSize),
-      data_(input, dataOffset, end)
+      countsOffset_(countsOffset),
+      dataOffset_(dataOffset),
+      firstRow_(firstRow),
+      skipped_(compression == kRle ? skipped : compression == kRaw ? firstRow * rowBytes : 0),
+      data_(input, dataOffset + skipped_, end)
 {
+    if (firstRow < 0 || firstRow > height || skipped < 0)
+        throw debug::logic_error("PsdChannelRows::PsdChannelRows:60");
     if (compression == kRle) {
         counts_.reset(new PsdSequentialReader(
-            input, countsOffset, std::min(end, countsOffset + int64_t{height} * countSize)));
+            input, countsOffset + int64_t{firstRow} * countSize,
+            std::min(end, countsOffset + int64_t{height} * countSize)));
     } else if (compression != kRaw) {
         zip_.reset(new PsdZipRows(input, dataOffset, end, rowBytes, depth, compression == 3));
+        undropped_ = firstRow;
     }
 }
 
@@ -82,8 +92,41 @@ int64_t PsdChannelRows::Next(uint8_t* row)
         const uint32_t count = NextCount();
         return UnpackBits(row, rowBytes_, data_.Take(count), count);
     }
+    // Deflate data is only read from its start: the rows before the first are inflated into
+    // row, which the first row then fills.
+    for (; undropped_ > 0; --undropped_)
+        zip_->Next(row);
     zip_->Next(row);
     return rowBytes_;
+}
+
+PsdChannelRows::FullRow PsdChannelRows::LastFullRowBefore()
+{
+    if (compression_ != kRle)
+        throw debug::logic_error("PsdChannelRows::LastFullRowBefore:120");
+    // Each row's data ends where the next row's begins: the rows are walked back from the first
+    // by their counts, each read at its place.
+    std::vector<uint8_t> packed, row(static_cast<size_t>(rowBytes_));
+    FullRow found;
+    int64_t skipped = skipped_;
+    for (int32_t y = firstRow_ - 1; y >= 0; --y) {
+        uint8_t at[4] = {0, 0, 0, 0};
+        input_.ReadAt(countsOffset_ + int64_t{y} * countSize_, at,
+                      static_cast<uint32_t>(countSize_));
+        const uint32_t count = countSize_ == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
+        if (count > skipped)  // not the counts the cursor was opened by
+            throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
+        skipped -= count;
+        packed.assign(count, 0);
+        if (count > 0)
+            input_.ReadAt(dataOffset_ + skipped, packed.data(), count);
+        if (UnpackBits(row.data(), rowBytes_, packed.data(), count) == rowBytes_) {
+            found.row = y;
+            found.skipped = skipped;
+            return found;
+        }
+    }
+    return found;
 }
 
 int64_t PsdChannelRows::UnpackBits(uint8_t* destination, int64_t width, const uint8_t* source,

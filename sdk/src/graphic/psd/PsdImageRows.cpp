@@ -53,25 +53,69 @@ void InkThrough(const ColorTransform& transform, Sample* row, int32_t channels, 
         std::memcpy(pixel, &color[static_cast<size_t>(x) * 3], 3 * sizeof(Sample));
 }
 
+// Whether the channel holds pixels of the image: a channel with the id colorChannels would land
+// before the first byte of a pixel without alpha, and is left out.
+bool Decoded(const PsdFormat& format, const ImageLoaderPSD::info_t::channel_t& channel, bool alpha)
+{
+    return channel.id != kIgnored && !(format.IsExtraColourId(channel.id) && !alpha);
+}
+
+// The part of a pixel of channels bytes that the channel of id writes, as StoreChannelRow places
+// them: transparency in byte 0, an index as three colour bytes, black in a row of its own, one
+// colour channel in the gray byte, three in the colour bytes.
+int32_t TargetOf(const PsdFormat& format, int32_t channels, int32_t id)
+{
+    const int32_t first = channels > format.outputColors ? 1 : 0;
+    if (id == kTransparency)
+        return 0;
+    if (format.colorMode == PsdFormat::kIndexed)
+        return first;
+    if (format.colorMode == PsdFormat::kCmyk && id == 3)
+        return kBlackTarget;
+    if (format.colorChannels > 1)
+        return format.IsExtraColourId(id) ? 0 : first + 2 - id;
+    return first;
+}
+
 }  // namespace
+
+bool PsdImageRows::OpensAtAnyRow(const PsdFormat& format, const ImageLoaderPSD::info_t& record,
+                                 bool alpha)
+{
+    const int32_t channels = format.outputColors + (alpha ? 1 : 0);
+    std::vector<int32_t> written;
+    for (const ImageLoaderPSD::info_t::channel_t& channel : record.channels) {
+        if (!Decoded(format, channel, alpha))
+            continue;
+        if (channel.compression != kRaw && channel.compression != kRle)
+            return false;
+        const int32_t target = TargetOf(format, channels, channel.id);
+        if (std::find(written.begin(), written.end(), target) != written.end())
+            return false;
+        written.push_back(target);
+    }
+    return true;
+}
 
 PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
                            const ImageLoaderPSD::info_t& record, bool alpha, bool merged,
-                           bool sixteen)
+                           bool sixteen, int32_t firstRow)
     : format_(format),
       input_(input),
       width_(record.width),
       height_(record.height),
+      firstRow_(firstRow),
       channels_(format.outputColors + (alpha ? 1 : 0)),
       rowBytes_(PsdRowBytes(std::max(record.width, 0), format.depth)),
       sixteen_(sixteen)
 {
+    if (firstRow < 0 || firstRow > std::max(height_, 0))
+        throw debug::logic_error("PsdImageRows::PsdImageRows:70");
+    next_ = firstRow;
     CheckImageShape(channels_, width_, height_);  // "Image::Create:59" or ":60"
 
-    // A channel with the id colorChannels would land before the first byte of a pixel without
-    // alpha, and is left out.
     for (const ImageLoaderPSD::info_t::channel_t& channel : record.channels) {
-        if (channel.id == kIgnored || (format_.IsExtraColourId(channel.id) && !alpha))
+        if (!Decoded(format_, channel, alpha))
             continue;
         Channel decoded;
         decoded.record = &channel;
@@ -80,7 +124,7 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
         // layer channel to its own bytes also bounds the work of a decode by the file's size.
         const int64_t start = channel.countsOffset != 0 ? channel.countsOffset : channel.dataOffset;
         decoded.end = merged ? format_.fileSize : start - 2 + channel.length;
-        decoded.target = TargetOf(channel.id);
+        decoded.target = TargetOf(format_, channels_, channel.id);
         decoded_.push_back(std::move(decoded));
     }
     // A record without any channel to decode holds no pixel data in the file at all, whatever
@@ -88,8 +132,8 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
     if (decoded_.empty())
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:305");
     // Every channel to decode must be backed by the file before anything is sized.
-    for (const Channel& channel : decoded_)
-        CheckChannel(*channel.record, channel.end);
+    for (Channel& channel : decoded_)
+        channel.skipped = CheckChannel(*channel.record, channel.end);
     if (width_ > kMaxRowWidth)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:340");
 
@@ -108,7 +152,7 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
     for (Channel& channel : decoded_) {
         if (!channel.shown)
             continue;
-        channel.rows = Cursor(channel);
+        channel.rows = Cursor(channel, firstRow_, channel.skipped);
         channel.stored.assign(static_cast<size_t>(rowBytes_), 0);
     }
     if (sixteen_) {
@@ -139,7 +183,7 @@ PsdImageRows::PsdImageRows(const PsdFormat& format, PsdInput& input,
 
 PsdImageRows::~PsdImageRows() = default;
 
-void PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel,
+int64_t PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel,
                                    int64_t end) const
 {
     // Raw data needs its rows in full ("LoadImage:310"); PackBits needs its table of row counts
@@ -151,52 +195,44 @@ void PsdImageRows::CheckChannel(const ImageLoaderPSD::info_t::channel_t& channel
     if (channel.compression == kRaw) {
         if (needed > end - channel.dataOffset)
             throw debug::runtime_error("ImageLoaderPSD::LoadImage:310");
-        return;
+        return 0;
     }
     if (channel.compression != kRle) {
         if ((end - channel.dataOffset) * kMaxDeflateRatio < needed)
             throw debug::runtime_error("ImageLoaderPSD::LoadImage:337");
-        return;
+        return 0;
     }
     const int64_t countSize = format_.RowCountSize();
     if (channel.countsOffset + rows * countSize > end)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:320");
     PsdSequentialReader counts(input_, channel.countsOffset,
                                channel.countsOffset + rows * countSize);
+    // The data of the first row starts after the counts of the rows before it add up.
     int64_t sum = 0;
+    int64_t skipped = 0;
     for (int64_t y = 0; y < rows; ++y) {
+        if (y == firstRow_)
+            skipped = sum;
         const uint8_t* at = counts.Take(static_cast<uint32_t>(countSize));
         sum += countSize == 4 ? stream::BigEndian32(at) : stream::BigEndian16(at);
     }
+    if (firstRow_ == rows)
+        skipped = sum;
     if (channel.dataOffset + sum > end)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:330");
     const int64_t leastPerRow = (rowBytes_ + 127) / 128 * 2;
     if (sum < leastPerRow * rows)
         throw debug::runtime_error("ImageLoaderPSD::LoadImage:335");
+    return skipped;
 }
 
-int32_t PsdImageRows::TargetOf(int32_t id) const
-{
-    // As StoreChannelRow places them: transparency in byte 0, an index as three colour bytes,
-    // black in a row of its own, one colour channel in the gray byte, three in the colour bytes.
-    const int32_t first = channels_ > format_.outputColors ? 1 : 0;
-    if (id == kTransparency)
-        return 0;
-    if (format_.colorMode == PsdFormat::kIndexed)
-        return first;
-    if (format_.colorMode == PsdFormat::kCmyk && id == 3)
-        return kBlackTarget;
-    if (format_.colorChannels > 1)
-        return format_.IsExtraColourId(id) ? 0 : first + 2 - id;
-    return first;
-}
-
-std::unique_ptr<PsdChannelRows> PsdImageRows::Cursor(const Channel& channel) const
+std::unique_ptr<PsdChannelRows> PsdImageRows::Cursor(const Channel& channel, int32_t first,
+                                                     int64_t skipped) const
 {
     const ImageLoaderPSD::info_t::channel_t& record = *channel.record;
-    return std::unique_ptr<PsdChannelRows>(
-        new PsdChannelRows(input_, record.compression, record.countsOffset, record.dataOffset,
-                           channel.end, height_, rowBytes_, format_.depth, format_.RowCountSize()));
+    return std::unique_ptr<PsdChannelRows>(new PsdChannelRows(
+        input_, record.compression, record.countsOffset, record.dataOffset, channel.end, height_,
+        rowBytes_, format_.depth, format_.RowCountSize(), first, skipped));
 }
 
 const uint8_t* PsdImageRows::NextRow()
@@ -209,10 +245,10 @@ const uint8_t* PsdImageRows::NextRow()
             if (!channel.shown)
                 continue;
             const int64_t bytes = channel.rows->Next(channel.stored.data());
-            if (next_ == 0)
+            if (next_ == firstRow_)
                 filled.push_back(bytes);
         }
-        if (next_ == 0)
+        if (next_ == firstRow_)
             CompleteFirstRow(filled);
     } catch (...) {
         // Raises the damage that decoding the channels one after another meets first, which
@@ -255,31 +291,57 @@ const uint8_t* PsdImageRows::NextRow()
 
 void PsdImageRows::CompleteFirstRow(const std::vector<int64_t>& filled)
 {
-    // In the order of a whole-image decode, the first row of a channel decodes into the buffer
-    // that the last row of the channel before it left. Which of those bytes a short first row
-    // keeps is only known by decoding the channels before it; that is done once, for every
-    // channel that needs it (a damaged file's, never a sound one's).
-    std::vector<size_t> needing;
+    // In the order of a whole-image decode, a row of a channel decodes into the buffer that the
+    // row before it left, and the first row of a channel into what the last row of the channel
+    // before it left. Which of those bytes a short row keeps is only known by decoding the rows
+    // before it: back to the last one that fills the buffer, or else to the channel's first row
+    // and the channels before it. That is done here once, for every channel that needs it (a
+    // damaged file's, never a sound one's).
+    struct Short {
+        size_t channel = 0;
+        int64_t filled = 0;
+        PsdChannelRows::FullRow full;  // the last row before the first one that fills the buffer
+        std::vector<uint8_t> buffer;   // what the rows before the first one leave
+    };
+    std::vector<Short> shorts;
     size_t shownIndex = 0;
     for (size_t i = 0; i < decoded_.size(); ++i) {
         if (!decoded_[i].shown)
             continue;
-        if (i > 0 && filled[shownIndex] < rowBytes_)
-            needing.push_back(i);
+        if (filled[shownIndex] < rowBytes_) {
+            Short row;
+            row.channel = i;
+            row.filled = filled[shownIndex];
+            if (firstRow_ > 0)
+                row.full = Cursor(decoded_[i], firstRow_, decoded_[i].skipped)->LastFullRowBefore();
+            row.buffer.assign(static_cast<size_t>(rowBytes_), 0);
+            shorts.push_back(std::move(row));
+        }
         ++shownIndex;
     }
-    if (needing.empty())
+    if (shorts.empty())
         return;
-    DecodeInFileOrder(needing.back(), [&](size_t i, const std::vector<uint8_t>& buffer) {
-        if (std::find(needing.begin(), needing.end(), i) == needing.end())
-            return;
-        size_t k = 0;
-        for (size_t j = 0; j < i; ++j)
-            k += decoded_[j].shown ? 1 : 0;
-        const size_t from = static_cast<size_t>(filled[k]);
-        std::memcpy(decoded_[i].stored.data() + from, buffer.data() + from,
-                    static_cast<size_t>(rowBytes_) - from);
+    // Channels whose rows before the first row all decode short start from what the channels
+    // before them leave.
+    size_t stop = 0;
+    for (const Short& row : shorts)
+        stop = row.full.row < 0 ? row.channel : stop;
+    DecodeInFileOrder(stop, [&](size_t i, const std::vector<uint8_t>& buffer) {
+        for (Short& row : shorts) {
+            if (row.channel == i && row.full.row < 0)
+                row.buffer = buffer;
+        }
     });
+    for (Short& row : shorts) {
+        Channel& channel = decoded_[row.channel];
+        const int32_t from = std::max(row.full.row, 0);
+        std::unique_ptr<PsdChannelRows> cursor = Cursor(channel, from, row.full.skipped);
+        for (int32_t y = from; y < firstRow_; ++y)
+            cursor->Next(row.buffer.data());
+        const size_t kept = static_cast<size_t>(row.filled);
+        std::memcpy(channel.stored.data() + kept, row.buffer.data() + kept,
+                    static_cast<size_t>(rowBytes_) - kept);
+    }
 }
 
 void PsdImageRows::DecodeInFileOrder(
@@ -291,7 +353,7 @@ void PsdImageRows::DecodeInFileOrder(
             reached(i, buffer);
         if (i >= stop || i >= decoded_.size())
             return;
-        std::unique_ptr<PsdChannelRows> cursor = Cursor(decoded_[i]);
+        std::unique_ptr<PsdChannelRows> cursor = Cursor(decoded_[i], 0, 0);
         for (int32_t y = 0; y < height_; ++y)
             cursor->Next(buffer.data());
     }

@@ -22,6 +22,13 @@ int32_t CheckedWidth(const graphic::ImageLoaderPSD& loader)
     return merged.width;
 }
 
+int32_t CheckedFirstRow(int32_t firstRow, int32_t height)
+{
+    if (firstRow < 0 || firstRow > height)
+        throw debug::logic_error("ComposedRows::ComposedRows:80");
+    return firstRow;
+}
+
 // A unit value as a sample of 8 or 16 bits, clamped and rounded.
 template <class Sample>
 Sample ToSample(float value)
@@ -60,13 +67,23 @@ void StoreStraightRow(const float* premultiplied, int32_t count, int32_t channel
         StoreStraight(premultiplied, count, channels, out);
 }
 
-ComposedRows::ComposedRows(graphic::ImageLoaderPSD& loader)
+ComposedRows::ComposedRows(graphic::ImageLoaderPSD& loader) : ComposedRows(loader, 0) {}
+
+ComposedRows::ComposedRows(graphic::ImageLoaderPSD& loader, int32_t firstRow)
     : width_(CheckedWidth(loader)), height_(loader.MergedRecord().height),
-      channels_(loader.Format().outputColors + 1), plan_(PlanLayers(loader, 0, width_)),
+      firstRow_(CheckedFirstRow(firstRow, height_)), channels_(loader.Format().outputColors + 1),
+      plan_(PlanLayers(loader, 0, width_, firstRow)),
       sampleBytes_(loader.Format().drawSixteen ? 2 : 1), compositor_(width_),
       row_(static_cast<size_t>(width_) * 4),
       pixels_(static_cast<size_t>(width_) * channels_ * sampleBytes_)
 {
+    if (firstRow_ == 0 || DrawsRowByRow(plan_)) {
+        next_ = firstRow_;
+        return;
+    }
+    // Rows that need the rows above them: the composition starts from the top, and the rows
+    // above the first are composed and dropped.
+    plan_ = PlanLayers(loader, 0, width_);
 }
 
 ComposedRows::~ComposedRows() = default;
@@ -75,10 +92,20 @@ const uint8_t* ComposedRows::NextRow()
 {
     if (next_ >= height_)
         throw debug::logic_error("ComposedRows::NextRow");
+    for (; next_ < firstRow_; ++next_) {
+        std::fill(row_.begin(), row_.end(), 0.0f);
+        compositor_.ComposeList(plan_, next_, row_.data());
+    }
     std::fill(row_.begin(), row_.end(), 0.0f);
     compositor_.ComposeList(plan_, next_++, row_.data());
     StoreStraightRow(row_.data(), width_, channels_, pixels_.data(), sampleBytes_);
     return pixels_.data();
+}
+
+bool ComposesFromAnyRow(graphic::ImageLoaderPSD& loader)
+{
+    const std::vector<PlanNode> plan = PlanLayers(loader, 0, CheckedWidth(loader));
+    return DrawsRowByRow(plan) && OpensAtAnyRow(plan, loader);
 }
 
 }  // namespace render

@@ -10,15 +10,16 @@ namespace render {
 
 namespace {
 
-// The columns the layers below node reach on row y, added to reach.
+// The columns node draws on row y, added to reach: a layer's, or those of a group's children
+// and, for a group with effects or an artboard, its own (which reach beyond its children's).
 void Reach(const PlanNode& node, int32_t y, Spans& reach)
 {
     if (y < node.top || y >= node.bottom)
         return;
-    if (!node.group) {
+    if (!node.group || node.style || node.properties->artboard.present)
         reach.push_back(node.columns);
+    if (!node.group)
         return;
-    }
     for (const PlanNode& child : node.children)
         Reach(child, y, reach);
 }

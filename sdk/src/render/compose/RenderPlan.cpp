@@ -20,8 +20,9 @@ using graphic::PsdLayerProperties;
 class Planner {
 public:
     // effects: whether the layers' and groups' effects are planned.
-    Planner(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width, bool effects = true)
-        : loader_(loader), left_(left), width_(width), effects_(effects)
+    Planner(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width, bool effects = true,
+            int32_t firstRow = 0)
+        : loader_(loader), left_(left), width_(width), effects_(effects), firstRow_(firstRow)
     {
     }
 
@@ -43,7 +44,7 @@ public:
             gray_ ? ((properties.restrictedChannels & 1) ? 7 : 0) : properties.restrictedChannels & 7;
         if (node.group) {
             plan.children = List(node.children);
-            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
+            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true, firstRow_));
             bool first = true;
             for (const PlanNode& child : plan.children) {
                 // An adjustment changes what an isolated group holds, but adds nothing to it.
@@ -73,12 +74,12 @@ public:
             // It changes every column and row of what lies below it, cut by its masks.
             ++canvasLayers_;
             plan.adjustment = ReadLayerAdjustment(loader_, node.layer, gray_);
-            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true));
+            plan.masks.reset(new MaskCoverage(loader_, node.layer, left_, width_, true, firstRow_));
             plan.columns = Span{0, width_};
             plan.top = std::numeric_limits<int32_t>::min();
             plan.bottom = std::numeric_limits<int32_t>::max();
         } else {
-            plan.look.reset(new LayerLook(loader_, node.layer, left_, width_, tiles_));
+            plan.look.reset(new LayerLook(loader_, node.layer, left_, width_, tiles_, firstRow_));
             const graphic::ImageLoaderPSD::info_t& record = loader_.LayerRecord(node.layer);
             plan.columns = plan.look->Columns();
             plan.top = record.y;
@@ -231,6 +232,7 @@ private:
     const int32_t left_;
     const int32_t width_;
     const bool effects_;
+    const int32_t firstRow_;
     const bool gray_ = loader_.Format().outputColors == 1;
     int32_t canvasLayers_ = 0;  // planned so far
     PatternTiles tiles_;        // the patterns the fills planned use
@@ -238,9 +240,32 @@ private:
 
 }  // namespace
 
-std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width)
+std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width,
+                                 int32_t firstRow)
 {
-    return Planner(loader, left, width).List(loader.LayerTree().children);
+    return Planner(loader, left, width, true, firstRow).List(loader.LayerTree().children);
+}
+
+bool DrawsRowByRow(const std::vector<PlanNode>& nodes)
+{
+    for (const PlanNode& node : nodes) {
+        if (node.style || (node.look && node.look->KeepsRows()) ||
+            (node.masks && node.masks->KeepsRows()) || !DrawsRowByRow(node.children) ||
+            !DrawsRowByRow(node.clipped))
+            return false;
+    }
+    return true;
+}
+
+bool OpensAtAnyRow(const std::vector<PlanNode>& nodes, const graphic::ImageLoaderPSD& loader)
+{
+    for (const PlanNode& node : nodes) {
+        if ((node.look && !node.look->OpensAtAnyRow(loader)) ||
+            (node.masks && !node.masks->OpensAtAnyRow(loader)) ||
+            !OpensAtAnyRow(node.children, loader) || !OpensAtAnyRow(node.clipped, loader))
+            return false;
+    }
+    return true;
 }
 
 PlanNode PlanNodeAlone(graphic::ImageLoaderPSD& loader, const PsdLayerNode& node, int32_t left,

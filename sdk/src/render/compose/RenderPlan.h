@@ -50,8 +50,18 @@ struct PlanNode {
 // drawn and the layers clipped to any of them are left out; a clipped layer without a layer
 // below it in its group is composed as an unclipped one; a group without any layer to draw is
 // left out. Raises what the loader's LayerTree raises, and what reading an adjustment layer's
-// settings raises.
-std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width);
+// settings raises. firstRow: the document row the drawing starts from, where the layers and masks
+// are opened (see OnDemandRows::StartOf).
+std::vector<PlanNode> PlanLayers(graphic::ImageLoaderPSD& loader, int32_t left, int32_t width,
+                                 int32_t firstRow = 0);
+
+// Whether each row of the plan's drawing depends on that row alone: no node keeps rows from one
+// row to the next (layer effects, whose blurs, strokes and bevels reach across rows; feathered
+// masks), so that a drawing planned from any row gives the rows a drawing from the top gives.
+bool DrawsRowByRow(const std::vector<PlanNode>& nodes);
+// Whether every layer and mask the plan decodes opens at any row as cheaply as at its first (see
+// ImageLoaderPSD::OpensAtAnyRow).
+bool OpensAtAnyRow(const std::vector<PlanNode>& nodes, const graphic::ImageLoaderPSD& loader);
 
 // The plan of one node alone (its masks and pixels, its children, but not what is clipped to
 // it), for drawing one layer or group by itself; without any effects, its own or its layers',

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "conversion/ConversionKit.h"
@@ -211,4 +213,59 @@ TEST(OrderedWork, JobsRunOnceInOrderWithinTheirBound)
     failing.WaitFor(0);
     EXPECT_EQ(TagOf([&] { failing.WaitFor(1); }), "job 1");
     failing.WaitFor(2);
+}
+
+TEST(OrderedWork, SpreadPartsRunOnceWithinTheirBoundAndFailInPartOrder)
+{
+    for (int32_t threads : {0, 3}) {
+        // Every job spreads ten parts; each part runs once, never beyond the bound, and the
+        // workers lend a hand.
+        std::mutex mutex;
+        std::set<std::pair<size_t, size_t>> ran;
+        std::atomic<bool> beyond{false};
+        std::set<std::thread::id> runners;
+        {
+            OrderedWork work(4, threads, 2, [&](size_t index, OrderedWork& running) {
+                std::vector<std::atomic<bool>> finished(10);
+                running.Spread(10, 3, [&](size_t part) {
+                    size_t first = 0;
+                    while (first < 10 && finished[first])
+                        ++first;
+                    beyond = beyond || part >= first + 3;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        ran.insert({index, part});
+                        runners.insert(std::this_thread::get_id());
+                    }
+                    finished[part] = true;
+                });
+            });
+            for (size_t i = 0; i < 4; ++i) {
+                work.WaitFor(i);
+                work.Release(i);
+            }
+        }
+        EXPECT_EQ(ran.size(), 40u) << threads;
+        EXPECT_FALSE(beyond) << threads;
+        EXPECT_EQ(runners.size() > 1, threads != 0);
+    }
+
+    // Parts 2 and 5 fail, 5 first in time: the job sees part 2's failure, and parts after a
+    // failure do not start.
+    std::atomic<size_t> latest{0};
+    OrderedWork failing(1, 3, 1, [&](size_t, OrderedWork& running) {
+        running.Spread(40, 8, [&](size_t part) {
+            for (size_t seen = latest; part > seen && !latest.compare_exchange_weak(seen, part);)
+                ;
+            if (part == 2) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                throw std::runtime_error("part 2");
+            }
+            if (part == 5)
+                throw std::runtime_error("part 5");
+        });
+    });
+    EXPECT_EQ(TagOf([&] { failing.WaitFor(0); }), "part 2");
+    EXPECT_LT(latest, 39u);
 }

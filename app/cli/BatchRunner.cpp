@@ -9,6 +9,7 @@
 
 #include "cli/FailureExplanation.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/Processors.h"
 #include "cli/ProgressText.h"
 #include "cli/Terminal.h"
 #include "conversion/ConvertFile.h"
@@ -263,7 +264,7 @@ void RunBatch(const std::vector<InputFile>& files, const BatchSetting& setting, 
     const size_t worker_count = std::max<size_t>(
         1, std::min<size_t>(static_cast<size_t>(std::max(1, setting.jobs)), groups.size()));
     // Processors that the workers leave idle decode and encode the layers of their documents.
-    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned processors = UsableProcessors();
     option.layerEncoders =
         std::max<int32_t>(1, static_cast<int32_t>(processors / std::max<size_t>(1, worker_count)));
 

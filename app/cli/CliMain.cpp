@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <exception>
 #include <string>
-#include <thread>
 #include <vector>
 
 #if defined(_WIN32)
@@ -18,6 +17,7 @@
 #include "cli/CliArguments.h"
 #include "cli/InputFiles.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/Processors.h"
 #include "cli/RunLog.h"
 #include "cli/Terminal.h"
 #include "conversion/Option.h"
@@ -110,8 +110,7 @@ int Run(const std::vector<std::string>& arguments)
         log.Skipped(skipped);
 
     BatchSetting batch;
-    batch.jobs = settings.jobs > 0 ? settings.jobs
-                                   : static_cast<int>(std::thread::hardware_concurrency());
+    batch.jobs = settings.jobs > 0 ? settings.jobs : static_cast<int>(UsableProcessors());
     batch.keepSubfolders = !settings.flat;
     batch.ownNames = !settings.likeWindow;
     batch.layerPaths = !settings.likeWindow;

@@ -1,12 +1,14 @@
-// Independent checks of the writer's files: pngcheck validates every PNG and MNG form, and PIL
-// decodes the PNG pixels. Skipped, saying why, where a checker is missing.
+// Independent checks of the writer's files: pngcheck validates every PNG and MNG form (images
+// written in bands too), and PIL decodes the PNG pixels. Skipped, saying why, where a checker is missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
 
 #include "graphic/png/ImageSaverPNG.h"
+#include "graphic/png/PngBandEncoder.h"
 #include "stream/StreamFile.h"
 #include "support/TempDir.h"
 
@@ -93,6 +95,37 @@ TEST(PngExternal, PngcheckAcceptsEveryFormWritten)
                 check(dir / "out.mng");
             }
     }
+}
+
+TEST(PngExternal, PngcheckAcceptsImagesWrittenInBands)
+{
+    if (!RunCommand("command -v pngcheck >/dev/null 2>&1"))
+        GTEST_SKIP() << "pngcheck is not installed";
+    test_support::TempDir dir;
+    for (int compression = 0; compression < 3; ++compression)
+        for (int32_t channels = 1; channels <= 4; ++channels) {
+            // Odd channel counts with samples of 16 bits: an image twice as wide holds the rows.
+            const bool sixteenBits = channels % 2 == 1;
+            const Image image = Noise(channels, sixteenBits ? 2 * 37 : 37, 23);
+            WriteFile(dir / "bands.png", compression, [&](ImageSaverPNG& saver) {
+                saver.sixteenBits = sixteenBits;
+                saver.BeginBands(channels, 37, 23, ImageInfo());
+                const PngDataLayout layout = saver.DataLayout();
+                for (int32_t first = 0; first < 23; first += 5) {
+                    PngBandEncoder band(layout, first);
+                    for (int32_t y = std::max(0, first - PngBandEncoder::ContextRows(layout));
+                         y < first; ++y)
+                        band.Context(image.Data() + y * image.Stride());
+                    for (int32_t y = first; y < std::min(23, first + 5); ++y)
+                        band.Row(image.Data() + y * image.Stride());
+                    saver.WriteBand(band.Finish());
+                }
+                saver.End();
+            });
+            std::string report;
+            EXPECT_TRUE(RunCommand("pngcheck -v '" + dir / "bands.png" + "' 2>&1", &report))
+                << report;
+        }
 }
 
 TEST(PngExternal, PilDecodesThePixelsWritten)

@@ -1,7 +1,9 @@
 #include "graphic/png/ImageSaverPNG.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,6 +23,11 @@ namespace {
 
 const char* const kSaveFailed = "ImageSaverPNG::Save:240";         // libpng refused the image
 const char* const kChunkFailed = "ImageSaverPNG::WriteChunk:160";  // libpng refused a chunk
+const char* const kBandOutOfOrder = "ImageSaverPNG::WriteBand:370";
+const char* const kNoImage = "ImageSaverPNG::DataLayout:380";
+
+// The data of libpng's IDAT chunks: the size of its compression buffer.
+const size_t kIdatBytes = 8192;
 
 using stream::WriteBigEndian16;
 using stream::WriteBigEndian32;
@@ -82,6 +89,11 @@ struct ImageSaverPNG::Encoding {
     png_uint_32 height = 0;
     png_uint_32 written = 0;
     std::vector<uint8_t> previous;  // the row written last, as given
+    PngDataLayout layout;
+    // A banded image: the bands' Adler-32 so far and the IDAT chunk being filled.
+    bool banded = false;
+    uint32_t adler = 1;
+    std::vector<uint8_t> idat;
 };
 
 ImageSaverPNG::ImageSaverPNG(stream::stream_out& output) : output(output) {}
@@ -222,6 +234,18 @@ void ImageSaverPNG::Save(const Image& image, const ImageInfo& info)
 
 void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info)
 {
+    BeginImage(channels, width, height, info, false);
+}
+
+void ImageSaverPNG::BeginBands(int32_t channels, int32_t width, int32_t height,
+                               const ImageInfo& info)
+{
+    BeginImage(channels, width, height, info, true);
+}
+
+void ImageSaverPNG::BeginImage(int32_t channels, int32_t width, int32_t height,
+                               const ImageInfo& info, bool banded)
+{
     if (encoding)
         throw debug::logic_error("ImageSaverPNG::Begin:250");
     if (!isMng)
@@ -267,6 +291,14 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
     e.bytesPerPixel = static_cast<size_t>(channels) * (sixteenBits ? 2 : 1);
     e.rowBytes = static_cast<size_t>(pngWidth) * e.bytesPerPixel;
     e.height = pngHeight;
+    e.banded = banded;
+    e.layout.channels = channels;
+    e.layout.width = width;
+    e.layout.height = height;
+    e.layout.sixteenBits = sixteenBits;
+    e.layout.compression = best   ? PngDataLayout::Compression::Best
+                           : fast ? PngDataLayout::Compression::Fast
+                                  : PngDataLayout::Compression::Standard;
     if (!fast) {
         e.allowed = PNG_ALL_FILTERS;
         if (pngHeight == 1)
@@ -317,13 +349,13 @@ void ImageSaverPNG::Begin(int32_t channels, int32_t width, int32_t height, const
                 png_set_swap(png);
         }))
         Abandon();
-    if (e.allowed != 0)
+    if (e.allowed != 0 && !banded)
         e.previous.resize(e.rowBytes);
 }
 
 void ImageSaverPNG::WriteRow(const uint8_t* row)
 {
-    if (!encoding || encoding->written >= encoding->height)
+    if (!encoding || encoding->banded || encoding->written >= encoding->height)
         throw debug::logic_error("ImageSaverPNG::WriteRow:335");
     Encoding& e = *encoding;
     png_structp png = e.write.png;
@@ -346,10 +378,97 @@ void ImageSaverPNG::End()
 {
     if (!encoding || encoding->written != encoding->height)
         throw debug::logic_error("ImageSaverPNG::End:355");
-    png_structp png = encoding->write.png;
-    if (!libpng::RunGuarded(png, [&] { png_write_end(png, nullptr); }))
-        Abandon();
+    if (encoding->banded) {
+        // libpng wrote no image data itself and would refuse to end the image: IEND goes out
+        // as a chunk of its own (the image data is complete since the last band).
+        WriteImageChunk("IEND", nullptr, 0);
+    } else {
+        png_structp png = encoding->write.png;
+        if (!libpng::RunGuarded(png, [&] { png_write_end(png, nullptr); }))
+            Abandon();
+    }
     encoding.reset();
+}
+
+void ImageSaverPNG::WriteBand(const PngBand& band)
+{
+    if (!encoding || !encoding->banded)
+        throw debug::logic_error(kBandOutOfOrder);
+    Encoding& e = *encoding;
+    const PngDataLayout& layout = e.layout;
+    if (band.layout != layout || band.firstRow != static_cast<int64_t>(e.written) ||
+        band.rows < 1 || band.rows > layout.height - band.firstRow ||
+        band.endsStream != (band.firstRow + band.rows == layout.height) ||
+        band.filteredBytes != static_cast<uint64_t>(band.rows) * layout.FilteredRowBytes())
+        throw debug::logic_error(kBandOutOfOrder);
+
+    if (e.written == 0) {
+        uint8_t header[2];
+        layout.ZlibHeader(header);
+        PutImageData(header, sizeof header);
+    }
+    PutImageData(band.deflated.data(), band.deflated.size());
+    // The Adler-32 of two runs of bytes joined depends on the second run's length modulo 65521
+    // only (the checksum's sums are taken modulo 65521), so the length goes in reduced: it then
+    // fits z_off_t (32 bits on Windows) whatever the size of the band.
+    e.adler = static_cast<uint32_t>(
+        adler32_combine(e.adler, band.adler, static_cast<z_off_t>(band.filteredBytes % 65521)));
+    e.written += static_cast<png_uint_32>(band.rows);
+    if (band.endsStream) {
+        const uint8_t trailer[4] = {static_cast<uint8_t>(e.adler >> 24),
+                                    static_cast<uint8_t>(e.adler >> 16),
+                                    static_cast<uint8_t>(e.adler >> 8),
+                                    static_cast<uint8_t>(e.adler)};
+        PutImageData(trailer, sizeof trailer);
+        FlushImageData();
+    }
+}
+
+PngDataLayout ImageSaverPNG::DataLayout() const
+{
+    if (!encoding)
+        throw debug::logic_error(kNoImage);
+    return encoding->layout;
+}
+
+// Full chunks go out as they fill, the last one (1 to 8192 bytes) when the data ends: libpng's
+// own chunking, so that a single band gives libpng's file.
+void ImageSaverPNG::PutImageData(const uint8_t* bytes, size_t count)
+{
+    std::vector<uint8_t>& idat = encoding->idat;
+    while (count > 0) {
+        if (idat.empty() && count >= kIdatBytes) {
+            WriteImageChunk("IDAT", bytes, kIdatBytes);
+            bytes += kIdatBytes;
+            count -= kIdatBytes;
+            continue;
+        }
+        const size_t take = std::min(count, kIdatBytes - idat.size());
+        idat.insert(idat.end(), bytes, bytes + take);
+        bytes += take;
+        count -= take;
+        if (idat.size() == kIdatBytes) {
+            WriteImageChunk("IDAT", idat.data(), idat.size());
+            idat.clear();
+        }
+    }
+}
+
+void ImageSaverPNG::FlushImageData()
+{
+    std::vector<uint8_t>& idat = encoding->idat;
+    if (!idat.empty())
+        WriteImageChunk("IDAT", idat.data(), idat.size());
+    idat.clear();
+}
+
+// A chunk of the image being written, through its libpng structure: a failure abandons it.
+void ImageSaverPNG::WriteImageChunk(const char* type, const uint8_t* bytes, size_t count)
+{
+    png_structp png = encoding->write.png;
+    const png_const_bytep name = reinterpret_cast<png_const_bytep>(type);
+    if (!libpng::RunGuarded(png, [&] { png_write_chunk(png, name, bytes, count); }))
+        Abandon();
 }
 
 void ImageSaverPNG::Abandon()

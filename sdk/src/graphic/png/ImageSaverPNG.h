@@ -1,6 +1,8 @@
 // The PNG and MNG writer. In PNG use every Save writes one complete PNG file (signature, IHDR,
 // oFFs for a non-zero offset, texts "Title" and "Comment", IDAT, IEND). An image may also be
-// written row by row as it comes (Begin, WriteRow, End), so that no whole image need exist. A text goes into tEXt,
+// written row by row as it comes (Begin, WriteRow, End), so that no whole image need exist, or
+// as bands of rows compressed apart, possibly at once on several threads (BeginBands, WriteBand,
+// End; see PngBandEncoder). A text goes into tEXt,
 // except one with a byte above 0x7F outside Windows: that is UTF-8 and goes into an
 // uncompressed iTXt. After InitMNG the stream is an MNG: the signature and MHDR, an optional
 // TERM (SetLoop), one frame per Save (optional FRAM and DEFI, then a PNG datastream without
@@ -8,13 +10,16 @@
 // are libpng's.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
+#include "graphic/png/PngBandEncoder.h"
 #include "graphic/png/PngColorTag.h"
+#include "graphic/png/PngDataLayout.h"
 #include "stream/Stream.h"
 
 namespace sdk {
@@ -40,6 +45,17 @@ public:
     void Begin(int32_t channels, int32_t width, int32_t height, const ImageInfo& info);
     void WriteRow(const uint8_t* row);
     void End();
+    // Begin for an image whose data comes as bands (PngBandEncoder) instead of rows: WriteBand
+    // takes them in order, each starting where the one before ended, the last holding the
+    // image's last row; End then writes what follows. The bands' blocks go out behind the zlib
+    // header, in IDAT chunks of 8192 bytes as libpng writes them, and a single band gives
+    // exactly Save's file. WriteBand raises "ImageSaverPNG::WriteBand:370" for a band out of
+    // order or of another layout, and outside a banded image.
+    void BeginBands(int32_t channels, int32_t width, int32_t height, const ImageInfo& info);
+    void WriteBand(const PngBand& band);
+    // The image data of the image begun (either way), from which its bands are made. Raises
+    // "ImageSaverPNG::DataLayout:380" between images.
+    PngDataLayout DataLayout() const;
     // Starts an MNG: signature and MHDR. Once per writer, before any Save
     // ("ImageSaverPNG::InitMNG:92" otherwise). noFrameChunks: frames get no FRAM and DEFI.
     void InitMNG(uint32_t width, uint32_t height, uint32_t ticksPerSecond, bool noFrameChunks);
@@ -54,6 +70,13 @@ public:
     void EndMNG();
 
 private:
+    void BeginImage(int32_t channels, int32_t width, int32_t height, const ImageInfo& info,
+                    bool banded);
+    // Bytes of the zlib stream of a banded image, gathered into IDAT chunks of 8192 bytes; the
+    // last chunk goes out with FlushImageData.
+    void PutImageData(const uint8_t* bytes, size_t count);
+    void FlushImageData();
+    void WriteImageChunk(const char* type, const uint8_t* bytes, size_t count);
     void WriteSignature(const char* signature);
     // One chunk with the standard framing, written through libpng.
     void WriteChunk(const char* type, const std::vector<uint8_t>& body);

@@ -352,7 +352,7 @@ const Dependence kDependences[] = {
 // The command line's own defaults, where the window's differ: the extended reading, layers
 // without pixels left out, the merged image without its matte, animations at 10 frames a
 // second, colours made sRGB where the document's are not, reports that name the colours and
-// give the text of type layers, reports and manifests without the pixels.
+// give the text of type layers, reports and manifests without the pixels, images made in bands.
 void CommandLineDefaults(cOption& o, const std::set<int>& given)
 {
     o.extended = true;
@@ -365,6 +365,7 @@ void CommandLineDefaults(cOption& o, const std::set<int>& given)
     o.reportColor = true;
     o.reportsWithoutPixels = true;
     o.reportText = true;
+    o.imageBands = true;
 }
 
 // The long name of an option's code.
@@ -606,8 +607,8 @@ const char* HelpText()
            "                        the editor blends partly transparent colour with\n"
            "Running:\n"
            "  -j, --jobs=N          files converted at once, 1 to 256 (default: one per\n"
-           "                        processor); idle processors decode and encode\n"
-           "                        the layers of a document\n"
+           "                        processor); idle processors make a document's\n"
+           "                        images, each in bands at once\n"
            "  --json                a JSON object per line on standard output instead of\n"
            "                        the lines in words: each output written, each file\n"
            "                        that failed or was skipped, then the run's summary\n"

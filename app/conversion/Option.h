@@ -73,6 +73,13 @@ public:
     // many threads at once (the outputs are written in their order all the same). With 1 the
     // converting thread does it all, as the window does.
     int32_t layerEncoders = 1;
+    // Command-line tool only: each image's rows are cut into bands that the threads above
+    // decode, filter and compress at once; every PNG datastream is joined from its bands'
+    // blocks, the same bytes for any number of threads. Off: one stream per image, as the
+    // window writes it.
+    bool imageBands = false;
+    // The filtered bytes of a band, about (tests make them small to get many bands).
+    size_t bandBytes = 4 * 1024 * 1024;
     // Command-line tool only: the merged image is composed from the layers as the editor shows
     // them (straight alpha, no matte) instead of taken from the stored merged image.
     bool compose = false;

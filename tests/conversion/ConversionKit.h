@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "conversion/ConvertContext.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/Option.h"
 #include "graphic/Image.h"
 #include "graphic/ImageInfo.h"
 #include "graphic/dispatch/LoaderDispatch.h"
@@ -176,6 +178,38 @@ inline std::set<std::string> FilesBelow(const std::string& root)
 inline std::string ChunkTypes(const std::string& path)
 {
     return test_support::TypesOf(test_support::ParseChunks(ReadBytes(path)));
+}
+
+// What converting a document did: its outcome, status lines, files and their bytes, progress.
+struct ConvertOutcome {
+    bool ok = false;
+    std::vector<std::string> lines;
+    std::set<std::string> files;
+    std::vector<Bytes> contents;
+    int32_t position = 0;
+};
+
+// Converts document as a.psd in a fresh folder with the options set up and the given number of
+// threads; blocked names a path where a folder stands in an output's way.
+inline ConvertOutcome ConvertWith(const Bytes& document, int32_t threads, const cOption& options,
+                    const std::string& blocked = std::string())
+{
+    test_support::TempDir scratch;
+    option = options;
+    option.layerEncoders = threads;
+    WriteBytes(scratch / "a.psd", document);
+    if (!blocked.empty())
+        test_support::MakeFolder(scratch / blocked);
+    Recorder recorder;
+    ConvertOutcome outcome;
+    outcome.ok = ConvertFile(recorder.context, scratch / "a.psd");
+    outcome.lines = recorder.lines;
+    outcome.position = recorder.position;
+    outcome.files = FilesBelow(scratch.Path());
+    for (const std::string& file : outcome.files)
+        outcome.contents.push_back(ReadBytes(scratch / file));
+    option = cOption();
+    return outcome;
 }
 
 }  // namespace conversion_test

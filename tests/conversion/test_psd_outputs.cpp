@@ -26,37 +26,6 @@ using test_support::TagOf;
 
 namespace {
 
-struct Outcome {
-    bool ok = false;
-    std::vector<std::string> lines;
-    std::set<std::string> files;
-    std::vector<Bytes> contents;
-    int32_t position = 0;
-};
-
-// Converts document as a.psd in a fresh folder with the options set up and the given number of
-// threads; blocked names a path where a folder stands in an output's way.
-Outcome ConvertWith(const Bytes& document, int32_t threads, const cOption& options,
-                    const std::string& blocked = std::string())
-{
-    test_support::TempDir scratch;
-    option = options;
-    option.layerEncoders = threads;
-    WriteBytes(scratch / "a.psd", document);
-    if (!blocked.empty())
-        test_support::MakeFolder(scratch / blocked);
-    Recorder recorder;
-    Outcome outcome;
-    outcome.ok = ConvertFile(recorder.context, scratch / "a.psd");
-    outcome.lines = recorder.lines;
-    outcome.position = recorder.position;
-    outcome.files = FilesBelow(scratch.Path());
-    for (const std::string& file : outcome.files)
-        outcome.contents.push_back(ReadBytes(scratch / file));
-    option = cOption();
-    return outcome;
-}
-
 // A gray document with alpha whose second layer of three is damaged in its last row (a literal
 // run longer than the row).
 Bytes DocumentWithADamagedLayer()
@@ -124,8 +93,8 @@ TEST(PsdOutputs, OneThreadOrSeveralWriteTheSame)
     all.mngOffset = all.mngTitle = all.mngComment = all.mngLoop = true;
     all.psdToApng = true;
     for (const char* blocked : {"", "a.mng", "a.apng", "a/c.png"}) {
-        const Outcome serial = ConvertWith(document, 1, all, blocked);
-        const Outcome parallel = ConvertWith(document, 3, all, blocked);
+        const ConvertOutcome serial = ConvertWith(document, 1, all, blocked);
+        const ConvertOutcome parallel = ConvertWith(document, 3, all, blocked);
         EXPECT_EQ(serial.ok, std::string(blocked).empty()) << blocked;
         EXPECT_EQ(parallel.ok, serial.ok) << blocked;
         EXPECT_EQ(parallel.lines, serial.lines) << blocked;
@@ -140,7 +109,7 @@ TEST(PsdOutputs, ADamagedLayerFailsTheDocumentBeforeTheMngAndTheLayerPngs)
     cOption all;
     all.psdToPngMerged = all.textImageInfo = all.psdToMng = all.psdToPngLayers = true;
     for (int32_t threads : {1, 3}) {
-        const Outcome outcome = ConvertWith(DocumentWithADamagedLayer(), threads, all);
+        const ConvertOutcome outcome = ConvertWith(DocumentWithADamagedLayer(), threads, all);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.lines, std::vector<std::string>(
                                      {"a.psd → a.png", "a.psd → a.txt", "memory_out::Fill:77"}));

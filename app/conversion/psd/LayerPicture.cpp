@@ -10,7 +10,7 @@ LayerPicture::LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerCh
                            int32_t documentWidth, int32_t documentHeight, int32_t documentChannels,
                            int32_t sampleBytes)
     : info_(layer), layerChannels_(layerChannels), sampleBytes_(sampleBytes), layerX_(layer.x),
-      layerY_(layer.y), layerWidth_(layer.width)
+      layerY_(layer.y), layerWidth_(layer.width), layerHeight_(layer.height)
 {
     const bool layerAlpha = layerChannels % 2 == 0;
     if (option.pngTrim) {
@@ -28,7 +28,7 @@ LayerPicture::LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerCh
 LayerPicture::LayerPicture(const sdk::graphic::ImageInfo& layer, int32_t layerChannels, int32_t x,
                            int32_t y, int32_t width, int32_t height, int32_t channels)
     : info_(layer), layerChannels_(layerChannels), layerX_(layer.x), layerY_(layer.y),
-      layerWidth_(layer.width)
+      layerWidth_(layer.width), layerHeight_(layer.height)
 {
     Cut(x, y, width, height, channels);
     info_.x = x;
@@ -97,4 +97,25 @@ void LayerPicture::EmitBlankRowsUpTo(int32_t row, const Emit& emit)
     std::fill(row_.begin(), row_.end(), 0);
     for (; emitted_ < row; ++emitted_)
         emit(row_.data());
+}
+
+bool LayerPicture::LayerAsItIs() const
+{
+    return layerRowsAsTheyAre_ && y_ == layerY_ && height_ == layerHeight_;
+}
+
+int32_t LayerPicture::RowsBefore(int32_t layerRow) const
+{
+    // Blank rows above the layer go out with its first row that the picture shows, and none at
+    // all before Finish when the layer lies wholly below the picture.
+    const int64_t first = static_cast<int64_t>(layerY_) - y_;  // the layer's first row's place
+    if (layerRow <= 0 || first >= height_)
+        return 0;
+    return static_cast<int32_t>(std::min<int64_t>(height_, std::max<int64_t>(0, first + layerRow)));
+}
+
+void LayerPicture::SkipTo(int32_t layerRow)
+{
+    emitted_ = RowsBefore(layerRow);
+    layerRow_ = layerRow;
 }

@@ -37,6 +37,16 @@ public:
     // After the layer's last row: emits the picture rows still to come.
     void Finish(const Emit& emit);
 
+    // Whether the picture is the layer's rows as they are, every one of them and nothing else.
+    bool LayerAsItIs() const;
+
+    // The picture rows a picture made from the layer's first row on has emitted before it takes
+    // layer row layerRow.
+    int32_t RowsBefore(int32_t layerRow) const;
+    // Makes a new picture go on from layer row layerRow as one that took the rows before it
+    // would: the next Add takes that row. Emits nothing.
+    void SkipTo(int32_t layerRow);
+
 private:
     void Cut(int32_t x, int32_t y, int32_t width, int32_t height, int32_t channels);
     // Pixels of the layer's row into the picture's row, from the layer's column from on.
@@ -46,7 +56,7 @@ private:
     sdk::graphic::ImageInfo info_;
     const int32_t layerChannels_;
     int32_t sampleBytes_ = 1;
-    const int32_t layerX_, layerY_, layerWidth_;
+    const int32_t layerX_, layerY_, layerWidth_, layerHeight_;
     // The picture's rectangle in the document, and its layout.
     int32_t x_ = 0, y_ = 0, channels_ = 0, width_ = 0, height_ = 0;
     bool layerRowsAsTheyAre_ = false;  // the layer's rows are the picture's rows

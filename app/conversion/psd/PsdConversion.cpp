@@ -9,6 +9,8 @@
 
 #include "conversion/psd/LayerPicture.h"
 #include "conversion/Option.h"
+#include "conversion/output/BandRows.h"
+#include "conversion/psd/ImageBands.h"
 #include "conversion/output/OrderedWork.h"
 #include "conversion/output/OutputFiles.h"
 #include "conversion/psd/PsdDocument.h"
@@ -157,13 +159,17 @@ bool Decoded(ImageJob& job, Step step)
 
 class PsdOutputs {
 public:
+    // merged: the merged image's rows from its first row (none for reports and manifests
+    // alone); mergedOpen: how they open at another row, when they may.
     PsdOutputs(ConvertContext& context, sdk::graphic::ImageLoader& loader,
-               const PsdDocument& document, std::unique_ptr<RowSource> merged)
+               const PsdDocument& document, std::unique_ptr<RowSource> merged,
+               BandRows::Open mergedOpen = nullptr)
         : context_(context),
           loader_(loader),
           document_(document),
           scratch_(ScratchBeside(document.base)),
-          jobs_(1 + document.layers.size())
+          jobs_(1 + document.layers.size()),
+          mergedOpen_(std::move(mergedOpen))
     {
         jobs_[0].rows = std::move(merged);
         for (size_t i = 0; i < document.layers.size(); ++i)
@@ -176,6 +182,23 @@ public:
 private:
     void DecodeMerged(ImageJob& job, const OrderedWork& work);
     void DecodeLayer(size_t index, const OrderedWork& work);
+    // The same with the image's rows in bands made on every worker (option.imageBands).
+    void DecodeMergedInBands(ImageJob& job, OrderedWork& work);
+    void DecodeLayerInBands(size_t index, OrderedWork& work);
+    // The datastreams of a layer's outputs still wanted, made in bands, with their savers.
+    struct BandedOutputs {
+        std::vector<std::unique_ptr<sdk::graphic::ImageSaverPNG>> savers;
+        std::vector<std::unique_ptr<BandedPng>> pngs;
+        BandedPng* frame = nullptr;
+        BandedPng* apngFrame = nullptr;
+        BandedPng* png = nullptr;
+        std::vector<BandedPng*> All() const;
+    };
+    // A layer's rows as its outputs take them, from its first row; open is set when the rows
+    // may be opened at any row.
+    std::unique_ptr<RowSource> OpenLayer(const PsdLayer& layer, BandRows::Open& open);
+    BandedOutputs LayerBandedOutputs(ImageJob& job, size_t index, int32_t channels,
+                                     int32_t sampleBytes);
     // The encodings a layer's rows feed, when its outputs are still wanted.
     std::unique_ptr<RowEncoding> MngFrame(ImageJob& job);
     std::unique_ptr<RowEncoding> ApngFrame(ImageJob& job, int32_t channels);
@@ -200,6 +223,7 @@ private:
     // Whether the stored merged image, as its PNG was written, is opaque white throughout: what
     // a document saved without its composite stores.
     bool mergedBlank_ = false;
+    const BandRows::Open mergedOpen_;
 };
 
 // Whether any layer of the document is visible by its own flag and has pixels.
@@ -222,15 +246,21 @@ void PsdOutputs::Write(int32_t layerCount)
         mng_.reset(new PsdMng(document_, scratch_));
     if (document_.ApngFrames() > 0)
         apng_.reset(new PsdApng(document_, scratch_));
-    const int32_t threads = layers && option.layerEncoders >= 2 ? option.layerEncoders : 0;
+    // Images made in bands take the threads even when there is only the merged image.
+    const int32_t threads =
+        (layers || option.imageBands) && option.layerEncoders >= 2 ? option.layerEncoders : 0;
     framesApart_ = threads >= 2;
     // Jobs done but not yet taken hold a frame each: a few more than the threads bound them.
     // A merged image composed from the layers takes as long as several layers, so the layers
     // may run further ahead of it.
     const size_t ahead = 2 * static_cast<size_t>(threads) + (option.compose ? kComposeAhead : 0);
     OrderedWork work(jobs_.size(), threads, ahead,
-                     [this](size_t index, const OrderedWork& running) {
-                         if (index == 0)
+                     [this](size_t index, OrderedWork& running) {
+                         if (option.imageBands && index == 0)
+                             DecodeMergedInBands(jobs_[0], running);
+                         else if (option.imageBands)
+                             DecodeLayerInBands(index, running);
+                         else if (index == 0)
                              DecodeMerged(jobs_[0], running);
                          else
                              DecodeLayer(index, running);
@@ -358,17 +388,8 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
 {
     ImageJob& job = jobs_[index];
     const PsdLayer& layer = *job.layer;
-    sdk::graphic::ImageLoaderPSD* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
-    if (!Decoded(job, [&] {
-            if (layer.groupPicture && psd)
-                job.rows = sdk::render::GroupAsShown(*psd, layer.index);
-            else if (option.asShown && psd)
-                job.rows = sdk::render::LayerAsShown(*psd, layer.index);
-            else if (document_.sixteen && layer.png && psd)
-                job.rows = psd->LayerRows16(layer.index);
-            else
-                job.rows = loader_.LayerRows(layer.index);
-        }))
+    BandRows::Open unused;
+    if (!Decoded(job, [&] { job.rows = OpenLayer(layer, unused); }))
         return;
     RowSource& rows = *job.rows;
     const int32_t channels = rows.Channels();
@@ -436,6 +457,26 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
     job.rows.reset();
 }
 
+std::unique_ptr<RowSource> PsdOutputs::OpenLayer(const PsdLayer& layer, BandRows::Open& open)
+{
+    open = nullptr;
+    auto* psd = dynamic_cast<sdk::graphic::ImageLoaderPSD*>(&loader_);
+    if (layer.groupPicture && psd)
+        return sdk::render::GroupAsShown(*psd, layer.index);
+    if (option.asShown && psd)
+        return sdk::render::LayerAsShown(*psd, layer.index);
+    const bool sixteen = document_.sixteen && layer.png && psd;
+    if (option.imageBands && psd && psd->OpensAtAnyRow(layer.index)) {
+        const int32_t index = layer.index;
+        open = [psd, index, sixteen](int32_t firstRow) {
+            return sixteen ? psd->LayerRows16(index, firstRow) : psd->LayerRows(index, firstRow);
+        };
+    }
+    if (sixteen)
+        return psd->LayerRows16(layer.index);
+    return loader_.LayerRows(layer.index);
+}
+
 std::unique_ptr<RowEncoding> PsdOutputs::MngFrame(ImageJob& job)
 {
     if (!mng_ || !job.layer->frame || mngFailed_)
@@ -478,6 +519,199 @@ std::unique_ptr<RowEncoding> PsdOutputs::LayerPng(ImageJob& job, size_t index, i
     saver->sixteenBits = sampleBytes == 2;
     return std::unique_ptr<RowEncoding>(
         new RowEncoding(*job.png, std::move(saver), std::move(picture)));
+}
+
+// The rows of an image for its bands: opened by each band at its first row where open is
+// given, otherwise read once by the bands in turn.
+BandRows BandRowsOf(std::unique_ptr<RowSource> first, BandRows::Open open, int32_t lookBack)
+{
+    if (open)
+        return BandRows(std::move(first), std::move(open));
+    return BandRows(std::move(first), lookBack);
+}
+
+void PsdOutputs::DecodeMergedInBands(ImageJob& job, OrderedWork& work)
+{
+    if (!job.rows)
+        return;  // reports and manifests alone
+    const int32_t channels = job.rows->Channels();
+    const int32_t width = job.rows->Width();
+    const int32_t sampleBytes = job.rows->SampleBytes();
+    const size_t rowBytes = static_cast<size_t>(width) * channels * sampleBytes;
+    std::unique_ptr<ImageSaverPNG> saver;
+    std::unique_ptr<BandedPng> png;
+    std::vector<BandedPng*> pngs;
+    if (job.png) {
+        saver = PngSaver(job.png->Stream(), document_.color.tag);
+        saver->sixteenBits = sampleBytes == 2;
+        png.reset(new BandedPng(*job.png, *saver, nullptr, false));
+        png->Begin(channels, width, job.rows->Height(), ImageInfo());
+        pngs.push_back(png.get());
+    }
+    // The merged PNG is written as decoded, or with its matte taken out when asked.
+    const bool unmatte = job.png && option.removeMatte;
+    // Whether the stored image is blank (every byte 255), for a caller that takes remarks.
+    std::atomic<bool> blank(job.png && !option.compose && context_.remarks != nullptr);
+    BandRowSteps steps;
+    steps.common = [&](int32_t, const uint8_t* row, BandScratch& scratch) {
+        if (blank.load(std::memory_order_relaxed)) {
+            for (size_t i = 0; i < rowBytes; ++i) {
+                if (row[i] != 0xFF) {
+                    blank = false;
+                    break;
+                }
+            }
+        }
+        if (unmatte) {
+            scratch.first.assign(row, row + rowBytes);
+            if (sampleBytes == 2)
+                sdk::graphic::RemoveMatteRow16(reinterpret_cast<uint16_t*>(scratch.first.data()),
+                                               channels, width);
+            else
+                sdk::graphic::RemoveMatteRow(scratch.first.data(), channels, width);
+            row = scratch.first.data();
+        }
+        return Colored(document_.color, row, channels, width, sampleBytes, scratch.second);
+    };
+    BandRows rows = BandRowsOf(std::move(job.rows), mergedOpen_, LookBackOf(pngs));
+    if (!Decoded(job, [&] { RunImageBands(work, rows, pngs, steps); }))
+        return;
+    if (job.png)
+        job.png->Close();
+    mergedBlank_ = blank && width > 0 && rows.Height() > 0;
+}
+
+std::vector<BandedPng*> PsdOutputs::BandedOutputs::All() const
+{
+    std::vector<BandedPng*> all;
+    for (BandedPng* png : {frame, apngFrame, png}) {
+        if (png)
+            all.push_back(png);
+    }
+    return all;
+}
+
+PsdOutputs::BandedOutputs PsdOutputs::LayerBandedOutputs(ImageJob& job, size_t index,
+                                                         int32_t channels, int32_t sampleBytes)
+{
+    const PsdLayer& layer = *job.layer;
+    BandedOutputs outputs;
+    auto add = [&](StagedOutput& output, ImageSaverPNG& saver, BandedPng::MakePicture picture,
+                   bool eightBit) {
+        outputs.pngs.emplace_back(new BandedPng(output, saver, std::move(picture), eightBit));
+        return outputs.pngs.back().get();
+    };
+    auto own = [&](std::unique_ptr<ImageSaverPNG> saver) -> ImageSaverPNG& {
+        outputs.savers.push_back(std::move(saver));
+        return *outputs.savers.back();
+    };
+    if (mng_ && layer.frame && !mngFailed_) {
+        if (!framesApart_) {
+            outputs.frame = add(mng_->Output(), mng_->Saver(), nullptr, true);
+        } else {
+            job.frame.reset(new StagedOutput(scratch_, kFrameMemory));
+            std::unique_ptr<ImageSaverPNG> saver(new ImageSaverPNG(job.frame->Stream()));
+            PsdMng::ConfigureFrameSaver(*saver, document_.color.tag);
+            outputs.frame = add(*job.frame, own(std::move(saver)), nullptr, true);
+        }
+    }
+    if (apng_ && layer.apngFrame && !apngFailed_) {
+        auto picture = [this, &layer, channels] { return apng_->FramePicture(layer, channels); };
+        if (!framesApart_) {
+            apng_->BeginFrame(layer);
+            outputs.apngFrame =
+                add(apng_->Output(), own(PngSaver(apng_->FrameData())), picture, true);
+        } else {
+            job.apngFrame.reset(new StagedOutput(scratch_, kFrameMemory));
+            outputs.apngFrame =
+                add(*job.apngFrame, own(PngSaver(job.apngFrame->Stream())), picture, true);
+        }
+    }
+    if (layer.png && index < firstFailedPng_) {
+        job.png.reset(new StagedOutput(scratch_, kLayerPngMemory));
+        std::unique_ptr<ImageSaverPNG> saver = PngSaver(job.png->Stream(), document_.color.tag);
+        saver->sixteenBits = sampleBytes == 2;
+        auto picture = [this, &layer, channels, sampleBytes] {
+            return std::unique_ptr<LayerPicture>(
+                new LayerPicture(layer.info, channels, document_.width, document_.height,
+                                 document_.channels, sampleBytes));
+        };
+        outputs.png = add(*job.png, own(std::move(saver)), picture, false);
+    }
+    return outputs;
+}
+
+void PsdOutputs::DecodeLayerInBands(size_t index, OrderedWork& work)
+{
+    ImageJob& job = jobs_[index];
+    const PsdLayer& layer = *job.layer;
+    BandRows::Open open;
+    if (!Decoded(job, [&] { job.rows = OpenLayer(layer, open); }))
+        return;
+    const int32_t channels = job.rows->Channels();
+    const int32_t width = job.rows->Width();
+    const int32_t height = job.rows->Height();
+    const int32_t sampleBytes = job.rows->SampleBytes();
+    BandedOutputs outputs = LayerBandedOutputs(job, index, channels, sampleBytes);
+    const ImageInfo frameInfo = outputs.frame ? PsdMng::FrameInfo(layer.info) : ImageInfo();
+    for (BandedPng* png : outputs.All())
+        png->Begin(channels, width, height, frameInfo);
+
+    const size_t samples = static_cast<size_t>(width) * channels;
+    BandRowSteps steps;
+    steps.sixteenBitRows = sampleBytes == 2;
+    steps.common = [&](int32_t, const uint8_t* row, BandScratch& scratch) {
+        row = Colored(document_.color, row, channels, width, sampleBytes, scratch.first);
+        if (!option.fillBlank)
+            return row;
+        scratch.second.assign(row, row + samples * sampleBytes);
+        if (sampleBytes == 2)
+            FillBlankRow16(reinterpret_cast<uint16_t*>(scratch.second.data()), channels, width);
+        else
+            FillBlankRow(scratch.second.data(), channels, width);
+        return static_cast<const uint8_t*>(scratch.second.data());
+    };
+    BandRows rows = BandRowsOf(std::move(job.rows), std::move(open), LookBackOf(outputs.All()));
+    if (!Decoded(job, [&] { RunImageBands(work, rows, outputs.All(), steps); }))
+        return;
+    if (outputs.frame) {
+        if (job.frame)
+            job.frame->Close();
+        else
+            mngFailed_ = outputs.frame->Output().Failed();
+    }
+    if (outputs.apngFrame) {
+        if (job.apngFrame) {
+            job.apngFrame->Close();
+        } else {
+            apng_->EndFrame();
+            apngFailed_ = apng_->Output().Failed();
+        }
+    }
+    if (outputs.png) {
+        job.png->Close();
+        // Layer PNGs after a failed one are never written.
+        for (size_t first = firstFailedPng_; job.png->Failed() && index < first;)
+            firstFailedPng_.compare_exchange_weak(first, index);
+    }
+}
+
+// How a band opens the merged image's rows (stored, or composed from the layers) at its first
+// row, when that costs no more than reading them from the top; empty otherwise.
+BandRows::Open MergedOpener(sdk::graphic::ImageLoaderPSD& psd, bool composed, bool sixteen)
+{
+    if (composed) {
+        if (!sdk::render::ComposesFromAnyRow(psd))
+            return nullptr;
+        return [&psd](int32_t firstRow) {
+            return std::unique_ptr<RowSource>(new sdk::render::ComposedRows(psd, firstRow));
+        };
+    }
+    if (!psd.OpensAtAnyRow(-1))
+        return nullptr;
+    return [&psd, sixteen](int32_t firstRow) {
+        return sixteen ? psd.Rows16(firstRow) : psd.Rows(firstRow);
+    };
 }
 
 // Shows the layers of psd in the layer comp that option.comp names: its place in the document's
@@ -581,6 +815,9 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     std::unique_ptr<RowSource> merged = document.sixteen ? psd->Rows16() : loader.Rows();
     if (option.compose && psd && count > 0)
         merged.reset(new sdk::render::ComposedRows(*psd));
+    BandRows::Open mergedOpen;
+    if (option.imageBands && psd)
+        mergedOpen = MergedOpener(*psd, option.compose && count > 0, document.sixteen);
     // What the drawing of the layers leaves out is said once, before anything is written.
     const bool drawn = option.compose || option.asShown || option.groups == GroupLayout::Images;
     if (drawn && psd && count > 0 && context.remarks) {
@@ -591,6 +828,6 @@ void ConvertPsd(ConvertContext& context, sdk::graphic::ImageLoader& loader, cons
     document.width = merged->Width();
     document.height = merged->Height();
     document.channels = merged->Channels();
-    PsdOutputs outputs(context, loader, document, std::move(merged));
+    PsdOutputs outputs(context, loader, document, std::move(merged), std::move(mergedOpen));
     outputs.Write(count);
 }

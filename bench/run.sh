@@ -17,10 +17,18 @@
 # Then an effects line: a layer with a drop shadow, an outer glow and a stroke composed against
 # the same layer without them, the time of the same effects of 10 and of 200 pixels, and the peak
 # memory of an 8000 x 8000 layer with a 250-pixel shadow converted with its effects.
+# Then one image on every processor: the 8000 x 8000 document of 8 flat layers converted with
+# --psd-png and with --psd-png --compose, on one processor (taskset -c 0: the tool then counts
+# one and makes every band itself) and on all: the median of three runs of each, the wall time on
+# all over that on one (target: at most 0.6 on two processors), and the wall over the processor
+# time of the run on all (aim: close to 1 / processors); and whether the files of the two runs
+# are the same bytes.
 # Last, a memory table: each document below converted with --psd-png --psd-layers --psd-mng
 # (default -j; --extended for the .psb), and with ImageMagick's `convert FILE out-%02d.png`
-# when it is installed: file size, wall seconds and peak memory of both, with the memory targets
-# of quillconv-cli beside its figures. "failed" is a conversion that ended with an error,
+# when it is installed: file size, wall seconds and peak memory of both, with the targets of
+# quillconv-cli beside its figures (memory: at most twice what it took before images were made
+# in bands, and at most the document's own target; time: the .psb in at most 0.6 of the 65 s it
+# took then). "failed" is a conversion that ended with an error,
 # "refused" an ImageMagick that would not take the file (its default policy limits large
 # images), "timed out" a command stopped after 10 minutes.
 #   layers-2400x1800-{5,20,40}.psd   2400 x 1800, 5, 20 or 40 layers with a shaped alpha
@@ -202,12 +210,41 @@ timed "$cli" -q --psd-png --psd-layers --compose --as-shown -o "$work/out-styled
 echo "effects memory: 8000 x 8000, one layer with a 250-pixel shadow, --psd-png --psd-layers --compose --as-shown: ${t_wall} s, $(mb kb "$t_mem") MB peak (<= 160)"
 rm -rf "$work/out-styled"
 
+# One image on every processor.
+[ -f "$work/flat-8000x8000-8.psd" ] ||
+  "$root/build/linux/tests/make-samples" --bench-flat "$work/flat-8000x8000-8.psd" 8000 8000 8
+if command -v taskset >/dev/null; then
+  processors=$(nproc)
+  for kind in plain compose; do
+    extra=()
+    [ "$kind" = compose ] && extra=(--compose)
+    one_wall=() all_wall=() all_cpu=()
+    for i in 1 2 3; do
+      rm -rf "$work/out-one-core" "$work/out-all-cores"
+      timed taskset -c 0 "$cli" -q --psd-png "${extra[@]}" -o "$work/out-one-core" "$work/flat-8000x8000-8.psd"
+      [ "$t_status" = ok ] || echo "failed: one processor, $kind, run $i ($t_status): $t_error" >&2
+      one_wall+=("$t_wall")
+      timed "$cli" -q --psd-png "${extra[@]}" -o "$work/out-all-cores" "$work/flat-8000x8000-8.psd"
+      [ "$t_status" = ok ] || echo "failed: all processors, $kind, run $i ($t_status): $t_error" >&2
+      all_wall+=("$t_wall") all_cpu+=("$t_cpu")
+    done
+    same=different
+    cmp -s "$work/out-one-core/flat-8000x8000-8.png" "$work/out-all-cores/flat-8000x8000-8.png" && same=same
+    rm -rf "$work/out-one-core" "$work/out-all-cores"
+    w1=$(median "${one_wall[@]}") wn=$(median "${all_wall[@]}") cn=$(median "${all_cpu[@]}")
+    echo "one image, --psd-png ${extra[*]}: ${wn} s on ${processors} processors, ${w1} s on one (median of 3); all / one $(ratio "$wn" "$w1") (<= 0.6); wall / processor time $(ratio "$wn" "$cn") (aim: $(ratio 1 "$processors")); files $same"
+  done
+else
+  echo "taskset is not installed (Debian package util-linux): no one-image line"
+fi
+
 # The memory table.
 docs=(layers-2400x1800-5.psd layers-2400x1800-20.psd layers-2400x1800-40.psd
       flat-8000x8000-4.psd flat-8000x8000-8.psd flat-20000x20000-4.psb)
 makes=("--bench 2400 1800 5" "--bench 2400 1800 20" "--bench 2400 1800 40"
        "--bench-flat 8000 8000 4" "--bench-flat 8000 8000 8" "--bench-flat 20000 20000 4 psb")
-targets=("" 48 48 "" 160 400)
+targets=(13 15 15 17 17 27)
+time_targets=("" "" "" "" "" 39)
 for i in "${!docs[@]}"; do
   if [ ! -f "$work/${docs[$i]}" ]; then
     read -r kind w h n extra <<<"${makes[$i]}"
@@ -219,10 +256,10 @@ command -v convert >/dev/null && magick=1
 echo
 echo "memory (MB = 2^20 bytes; quillconv-cli --psd-png --psd-layers --psd-mng, default -j; target in parentheses):"
 if [ "$magick" = 1 ]; then
-  printf '%-26s %8s %10s %14s %10s %10s\n' document "file MB" "quill s" "quill MB" "magick s" "magick MB"
+  printf '%-26s %8s %14s %14s %10s %10s\n' document "file MB" "quill s" "quill MB" "magick s" "magick MB"
 else
   echo "ImageMagick is not installed: no convert columns"
-  printf '%-26s %8s %10s %14s\n' document "file MB" "quill s" "quill MB"
+  printf '%-26s %8s %14s %14s\n' document "file MB" "quill s" "quill MB"
 fi
 for i in "${!docs[@]}"; do
   doc=${docs[$i]}
@@ -238,6 +275,7 @@ for i in "${!docs[@]}"; do
     echo "$doc: quillconv-cli $t_status: $t_error" >&2
   fi
   [ -z "${targets[$i]}" ] || q_mb="$q_mb (<= ${targets[$i]})"
+  [ -z "${time_targets[$i]}" ] || q_s="$q_s (<= ${time_targets[$i]})"
   rm -rf "$work/out-table"
   if [ "$magick" = 1 ]; then
     mkdir -p "$work/out-table-magick"
@@ -249,8 +287,8 @@ for i in "${!docs[@]}"; do
     esac
     [ "$t_status" = ok ] || echo "$doc: convert $m_s: $t_error" >&2
     rm -rf "$work/out-table-magick"
-    printf '%-26s %8s %10s %14s %10s %10s\n' "$doc" "$size" "$q_s" "$q_mb" "$m_s" "$m_mb"
+    printf '%-26s %8s %14s %14s %10s %10s\n' "$doc" "$size" "$q_s" "$q_mb" "$m_s" "$m_mb"
   else
-    printf '%-26s %8s %10s %14s\n' "$doc" "$size" "$q_s" "$q_mb"
+    printf '%-26s %8s %14s %14s\n' "$doc" "$size" "$q_s" "$q_mb"
   fi
 done

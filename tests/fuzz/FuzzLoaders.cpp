@@ -26,6 +26,8 @@ namespace {
 
 // The largest document, in pixels, that the renderer draws here.
 const int64_t kLargestDrawn = 1 << 16;
+// The largest image, in pixels, whose rows are compared with those of the image opened at a row.
+const int64_t kLargestBanded = 1 << 20;
 
 // Every row of a source made by make, where making it succeeds and it holds at most most pixels.
 template <class Make>
@@ -39,6 +41,50 @@ void ReadRows(Make make, int64_t most = INT64_MAX)
             rows->NextRow();
     } catch (const std::exception&) {
     }
+}
+
+// A source made at row 0 and one made at its middle row, as the bands of an image open their
+// rows: from the middle on they agree, bytes and failure alike, unless a row above the middle
+// failed. A difference is a finding.
+template <class Make>
+void CompareFromMiddle(Make make, int64_t most)
+{
+    std::vector<std::vector<uint8_t>> rows;
+    std::string failure;
+    int32_t height = 0;
+    size_t rowBytes = 0;
+    try {
+        std::unique_ptr<sdk::graphic::RowSource> whole = make(0);
+        if (static_cast<int64_t>(whole->Width()) * whole->Height() > most)
+            return;
+        height = whole->Height();
+        rowBytes = static_cast<size_t>(whole->Width()) * whole->Channels() * whole->SampleBytes();
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* row = whole->NextRow();
+            rows.emplace_back(row, row + rowBytes);
+        }
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    const int32_t middle = height / 2;
+    if (height < 2 || static_cast<int32_t>(rows.size()) < middle)
+        return;
+    int32_t y = middle;
+    try {
+        std::unique_ptr<sdk::graphic::RowSource> part = make(middle);
+        for (; y < height; ++y) {
+            const uint8_t* row = part->NextRow();
+            if (y >= static_cast<int32_t>(rows.size()) ||
+                std::memcmp(row, rows[static_cast<size_t>(y)].data(), rowBytes) != 0)
+                std::abort();
+        }
+    } catch (const std::exception& error) {
+        if (failure != error.what() || y != static_cast<int32_t>(rows.size()))
+            std::abort();
+        return;
+    }
+    if (!failure.empty())
+        std::abort();
 }
 
 // The document's colour profile checked and, when it is sound, joined to sRGB, measured against
@@ -174,6 +220,19 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
             for (int32_t index = -1; index <= count && index < 256; ++index)
                 ReadRows([&] { return loader->LayerRows(index); });
             auto& psd = static_cast<sdk::graphic::ImageLoaderPSD&>(*loader);
+            // The images opened at a row, as bands open them.
+            for (bool sixteen : {false, true}) {
+                CompareFromMiddle(
+                    [&](int32_t row) { return sixteen ? psd.Rows16(row) : psd.Rows(row); },
+                    kLargestBanded);
+                for (int32_t index = 0; index < count && index < 64; ++index)
+                    CompareFromMiddle(
+                        [&](int32_t row) {
+                            return sixteen ? psd.LayerRows16(index, row)
+                                           : psd.LayerRows(index, row);
+                        },
+                        kLargestBanded);
+            }
             ReadColors(psd);
             ReadTypeLayers(psd);
             // The settings the layer manifest lists for each layer, which never raise.
@@ -193,10 +252,12 @@ void ReadEverything(const uint8_t* data, size_t size, const sdk::graphic::ReadOp
                     sdk::render::UndrawnLayers(psd);
                 } catch (const std::exception&) {
                 }
-                ReadRows([&] {
-                    return std::unique_ptr<sdk::graphic::RowSource>(
-                        new sdk::render::ComposedRows(psd));
-                });
+                CompareFromMiddle(
+                    [&](int32_t row) {
+                        return std::unique_ptr<sdk::graphic::RowSource>(
+                            new sdk::render::ComposedRows(psd, row));
+                    },
+                    kLargestDrawn);
                 for (int32_t index = 0; index < count && index < 256; ++index) {
                     ReadRows([&] { return sdk::render::LayerAsShown(psd, index); });
                     // A group drawn as one picture, where it is small enough too.

@@ -37,6 +37,7 @@ OrderedWork::OrderedWork(size_t count, int32_t threads, size_t ahead, Job job)
     for (int32_t i = 0; threads >= 2 && i < threads; ++i) {
         try {
             threads_.emplace_back([this] { Work(); });
+            ++started_;
         } catch (const std::system_error&) {
             break;  // the system gives no more threads: fewer run the jobs
         }
@@ -142,7 +143,7 @@ void OrderedWork::Work()
 
 void OrderedWork::WaitFor(size_t index)
 {
-    if (threads_.empty()) {
+    if (started_ == 0) {
         // The caller's thread runs the jobs, in order, as they are waited for.
         for (;;) {
             size_t next = 0;

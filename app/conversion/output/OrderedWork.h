@@ -56,7 +56,7 @@ public:
     // spreads helps with the parts of other jobs while its own are running elsewhere.
     void Spread(size_t count, size_t ahead, const Part& part);
     // The threads that run jobs and parts besides the caller's (0 when the caller runs them).
-    size_t Threads() const { return threads_.size(); }
+    size_t Threads() const { return started_; }
 
 private:
     struct Spreading;
@@ -72,7 +72,8 @@ private:
     const size_t count_;
     const size_t ahead_;
     const Job job_;
-    std::vector<std::thread> threads_;
+    std::vector<std::thread> threads_;  // the constructor's alone: workers may run meanwhile
+    std::atomic<size_t> started_{0};     // how many of them there are
     std::mutex mutex_;
     std::condition_variable changed_;
     size_t next_ = 0;      // the next job to start

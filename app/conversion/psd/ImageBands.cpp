@@ -167,9 +167,6 @@ private:
     const LayerPicture::Emit emit_ = [this](const uint8_t* row) { Emit(row); };
 };
 
-namespace {
-
-// A row of 16-bit samples as 8-bit ones, in buffer.
 const uint8_t* EightBitRow(const uint8_t* row, size_t samples, std::vector<uint8_t>& buffer)
 {
     buffer.resize(samples);
@@ -178,8 +175,6 @@ const uint8_t* EightBitRow(const uint8_t* row, size_t samples, std::vector<uint8
         buffer[i] = sdk::graphic::EightBitFrom16(wide[i]);
     return buffer.data();
 }
-
-}  // namespace
 
 void RunImageBands(OrderedWork& work, BandRows& rows, const std::vector<BandedPng*>& pngs,
                    const BandRowSteps& steps)

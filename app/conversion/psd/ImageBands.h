@@ -85,6 +85,9 @@ struct BandRowSteps {
     bool sixteenBitRows = false;  // rows of 16-bit samples, which 8-bit datastreams take made 8-bit
 };
 
+// A row of 16-bit samples (samples of them) as 8-bit ones, in buffer.
+const uint8_t* EightBitRow(const uint8_t* row, size_t samples, std::vector<uint8_t>& buffer);
+
 // The rows of a band that an image with rows of rowBytes bytes (before filtering) is cut into.
 int32_t BandHeight(size_t rowBytes);
 // The most rows above its own that a band of these datastreams looks back on.

@@ -29,7 +29,6 @@
 #include "files/Utf8Text.h"
 #include "graphic/ImageOperations.h"
 #include "graphic/psd/ImageLoaderPSD.h"
-#include "graphic/psd/PsdSamples.h"
 #include "graphic/png/ImageSaverPNG.h"
 #include "render/compose/ComposedRows.h"
 #include "render/compose/LayerAsShown.h"
@@ -131,16 +130,6 @@ const uint8_t* Colored(const PsdColor& color, const uint8_t* row, int32_t channe
         return row;
     buffer.resize(static_cast<size_t>(width) * channels * sampleBytes);
     color.Convert(row, buffer.data(), channels, width, sampleBytes);
-    return buffer.data();
-}
-
-// A row of 16-bit samples as 8-bit ones, in buffer.
-const uint8_t* EightBitRow(const uint8_t* row, size_t samples, std::vector<uint8_t>& buffer)
-{
-    buffer.resize(samples);
-    const uint16_t* wide = reinterpret_cast<const uint16_t*>(row);
-    for (size_t i = 0; i < samples; ++i)
-        buffer[i] = sdk::graphic::EightBitFrom16(wide[i]);
     return buffer.data();
 }
 

@@ -232,7 +232,7 @@ if command -v taskset >/dev/null; then
     cmp -s "$work/out-one-core/flat-8000x8000-8.png" "$work/out-all-cores/flat-8000x8000-8.png" && same=same
     rm -rf "$work/out-one-core" "$work/out-all-cores"
     w1=$(median "${one_wall[@]}") wn=$(median "${all_wall[@]}") cn=$(median "${all_cpu[@]}")
-    echo "one image, --psd-png ${extra[*]}: ${wn} s on ${processors} processors, ${w1} s on one (median of 3); all / one $(ratio "$wn" "$w1") (<= 0.6); wall / processor time $(ratio "$wn" "$cn") (aim: $(ratio 1 "$processors")); files $same"
+    echo "one image, --psd-png${extra[*]:+ ${extra[*]}}: ${wn} s on ${processors} processors, ${w1} s on one (median of 3); all / one $(ratio "$wn" "$w1") (<= 0.6); wall / processor time $(ratio "$wn" "$cn") (aim: $(ratio 1 "$processors")); files $same"
   done
 else
   echo "taskset is not installed (Debian package util-linux): no one-image line"

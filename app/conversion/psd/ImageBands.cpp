@@ -100,7 +100,7 @@ public:
             if (start_ >= png.layout_.height)
                 return;  // the picture ended in an earlier band: nothing of it is left
             lookFrom_ = start_ - std::min(start_, PngBandEncoder::ContextRows(png.layout_));
-            encoder_.reset(new PngBandEncoder(png.layout_, start_));
+            shows_ = true;
         } catch (...) {
             failure_ = std::current_exception();
         }
@@ -108,7 +108,7 @@ public:
 
     void Add(const uint8_t* row)
     {
-        if (!encoder_ || failure_)
+        if (!shows_ || failure_)
             return;
         try {
             if (picture_)
@@ -125,7 +125,7 @@ public:
     void Finish(bool lastBand, const std::vector<BandedPng*>& twins)
     {
         std::unique_ptr<PngBand> piece;
-        if (encoder_ && !failure_) {
+        if (shows_ && !failure_) {
             try {
                 if (lastBand && picture_)
                     picture_->Finish(emit_);
@@ -147,6 +147,10 @@ private:
         const int32_t index = emitted_++;
         if (index < lookFrom_)
             return;
+        // Made with the first row it takes: a band that shows no row of the picture (a layer
+        // below the canvas, say) makes no deflate.
+        if (!encoder_)
+            encoder_.reset(new PngBandEncoder(png_.layout_, start_));
         if (index < start_) {
             encoder_->Context(row);
         } else {
@@ -158,6 +162,7 @@ private:
     BandedPng& png_;
     const size_t band_;
     std::unique_ptr<LayerPicture> picture_;
+    bool shows_ = false;  // the band may show rows of the picture
     std::unique_ptr<PngBandEncoder> encoder_;
     int32_t emitted_ = 0;   // picture rows before the next one emitted
     int32_t start_ = 0;     // the band's first picture row

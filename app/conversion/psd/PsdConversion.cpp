@@ -183,6 +183,9 @@ private:
         BandedPng* png = nullptr;
         std::vector<BandedPng*> All() const;
     };
+    // After a layer's outputs have taken its last row: each closed (a frame in its animation
+    // ended), and a failed PNG marked so that the layer PNGs after it are spared.
+    void CloseLayerOutputs(ImageJob& job, size_t index, bool frame, bool apngFrame, bool png);
     // A layer's rows as its outputs take them, from its first row; open is set when the rows
     // may be opened at any row.
     std::unique_ptr<RowSource> OpenLayer(const PsdLayer& layer, BandRows::Open& open);
@@ -420,15 +423,24 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
         if (png)
             png->Row(row);
     }
+    for (RowEncoding* encoding : {frame.get(), apngFrame.get(), png.get()}) {
+        if (encoding)
+            encoding->End();
+    }
+    CloseLayerOutputs(job, index, frame != nullptr, apngFrame != nullptr, png != nullptr);
+    job.rows.reset();
+}
+
+void PsdOutputs::CloseLayerOutputs(ImageJob& job, size_t index, bool frame, bool apngFrame,
+                                   bool png)
+{
     if (frame) {
-        frame->End();
         if (job.frame)
             job.frame->Close();
         else
-            mngFailed_ = frame->Output().Failed();
+            mngFailed_ = mng_->Output().Failed();
     }
     if (apngFrame) {
-        apngFrame->End();
         if (job.apngFrame) {
             job.apngFrame->Close();
         } else {
@@ -437,13 +449,11 @@ void PsdOutputs::DecodeLayer(size_t index, const OrderedWork& work)
         }
     }
     if (png) {
-        png->End();
         job.png->Close();
         // Layer PNGs after a failed one are never written.
         for (size_t first = firstFailedPng_; job.png->Failed() && index < first;)
             firstFailedPng_.compare_exchange_weak(first, index);
     }
-    job.rows.reset();
 }
 
 std::unique_ptr<RowSource> PsdOutputs::OpenLayer(const PsdLayer& layer, BandRows::Open& open)
@@ -663,26 +673,8 @@ void PsdOutputs::DecodeLayerInBands(size_t index, OrderedWork& work)
     BandRows rows = BandRowsOf(std::move(job.rows), std::move(open), LookBackOf(outputs.All()));
     if (!Decoded(job, [&] { RunImageBands(work, rows, outputs.All(), steps); }))
         return;
-    if (outputs.frame) {
-        if (job.frame)
-            job.frame->Close();
-        else
-            mngFailed_ = outputs.frame->Output().Failed();
-    }
-    if (outputs.apngFrame) {
-        if (job.apngFrame) {
-            job.apngFrame->Close();
-        } else {
-            apng_->EndFrame();
-            apngFailed_ = apng_->Output().Failed();
-        }
-    }
-    if (outputs.png) {
-        job.png->Close();
-        // Layer PNGs after a failed one are never written.
-        for (size_t first = firstFailedPng_; job.png->Failed() && index < first;)
-            firstFailedPng_.compare_exchange_weak(first, index);
-    }
+    CloseLayerOutputs(job, index, outputs.frame != nullptr, outputs.apngFrame != nullptr,
+                      outputs.png != nullptr);
 }
 
 // How a band opens the merged image's rows (stored, or composed from the layers) at its first

@@ -17,8 +17,6 @@ const char* const kZlibFailed = "PngBandEncoder::Finish:90";       // zlib refus
 
 // How far back deflate can reach: the most image data a band's deflate is primed with.
 const size_t kHistoryBytes = 32768;
-// Image data in a band by default.
-const uint64_t kBandBytes = 4u << 20;
 // The band's first output buffer; it doubles as it fills.
 const size_t kFirstOutput = 64 * 1024;
 
@@ -166,13 +164,6 @@ void PngBandEncoder::Deflate(const uint8_t* bytes, size_t count, int flush)
         if (flush == Z_SYNC_FLUSH && stream.avail_out != 0)
             return;
     }
-}
-
-int32_t PngBandRows(const PngDataLayout& layout)
-{
-    const uint64_t rows = kBandBytes / layout.FilteredRowBytes();
-    const int64_t height = layout.height;
-    return static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(height, rows)));
 }
 
 }  // namespace graphic

@@ -74,9 +74,5 @@ private:
     bool finished_ = false;
 };
 
-// The rows of a band by default: about 4 MiB of image data, at least one row and at most the
-// image. It depends on the image only, so that the file does not depend on the threads.
-int32_t PngBandRows(const PngDataLayout& layout);
-
 }  // namespace graphic
 }  // namespace sdk
